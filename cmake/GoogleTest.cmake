@@ -1,0 +1,21 @@
+# Provides GTest::gtest and GTest::gtest_main: the installed package on the
+# host, or Debian's GoogleTest sources when cross-building.
+if(NOT CMAKE_CROSSCOMPILING)
+  find_package(GTest QUIET)
+endif()
+if(NOT TARGET GTest::gtest_main)
+  set(LOCMAP50_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  add_subdirectory(${LOCMAP50_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+endif()
+
+# Test programs under Wine must not need runtime DLLs from elsewhere.
+function(locmap50_test_link_options target)
+  if(WIN32 AND NOT MSVC)
+    target_link_options(${target} PRIVATE -static-libgcc -static-libstdc++ -Wl,-Bstatic -lwinpthread -Wl,-Bdynamic)
+  endif()
+endfunction()

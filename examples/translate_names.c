@@ -1,0 +1,2 @@
+/* STUB example (to be written). */
+int main(void) { return 0; }

@@ -1,0 +1,41 @@
+// Pure string rules on names and paths, each with exactly one home here.
+#ifndef LOCMAP50_LOCMAP_PATHRULES_H
+#define LOCMAP50_LOCMAP_PATHRULES_H
+
+#include <list>
+#include <string>
+
+// These never touch the OS, so Windows path rules are tested on every host.
+namespace locmap50::paths {
+
+// "http:" (5+ characters) or "ftp:" (4+ characters) at the start, letters in
+// any case; no other scheme counts.
+bool isUrl(const std::string &name);
+
+// Every "/" turned into "\".
+std::string toBackslashes(std::string name);
+
+// Absolute: a letter, ":" and "\" first, or "\\" first. Everything else,
+// including "/x", "C:x", "\x" and "$P", is relative.
+bool isAbsolute(const std::string &path);
+
+// Drops one trailing "\" from hardPath (when it has one), then appends rest.
+void mergePaths(std::string &hardPath, const std::string &rest);
+
+// Splits a hard path list string: each path is the text before a backquote;
+// text after the last backquote is ignored; adjacent backquotes give "".
+std::list<std::string> splitHardPathList(const std::string &listString);
+
+// The inverse: each path followed by one backquote.
+std::string joinHardPathList(const std::list<std::string> &paths);
+
+// The component-boundary match: whether path lies under hardPath, compared
+// with ASCII letters folded to lower case. One trailing "\" of hardPath is
+// ignored; an empty hardPath (or a lone "\") never matches. On a match, tail
+// receives the rest of path in its own case: empty, or beginning with "\".
+bool liesUnderHardPath(const std::string &hardPath, const std::string &path,
+                       std::string &tail);
+
+}  // namespace locmap50::paths
+
+#endif  // LOCMAP50_LOCMAP_PATHRULES_H

@@ -1,0 +1,32 @@
+// Load diagnostics: formatting a message and collecting it in the map's message text.
+#include "locmapfile/Diagnostics.h"
+
+#include "locmap50/VnLocMap.h"
+
+std::string formatMessage(const std::string &format, const std::vector<std::string> &arguments) {
+    if (arguments.empty()) return format;
+    std::string result;
+    std::size_t restStart = 0;
+    for (const std::string &argument : arguments) {
+        const std::size_t placeholder = format.find("%s", restStart);
+        if (placeholder == std::string::npos) break;
+        result.append(format, restStart, placeholder - restStart);
+        result += ' ';
+        result += argument;
+        restStart = placeholder + 2;
+    }
+    // Placeholders with no argument left stay as written.
+    result.append(format, restStart, std::string::npos);
+    return result;
+}
+
+void reportLoadProblem(const std::string &format, const std::vector<std::string> &arguments) {
+    const std::string message = formatMessage(format, arguments);
+    VnLocMap *map = VnLocMap::createMap();
+    if (map == nullptr) return;
+    if (map->m_errorText.empty()) {
+        map->m_errorText = "Following Errors/Warnings were detected while\nloading location map file: " +
+                           map->m_mapFileName + "\n\n";
+    }
+    map->m_errorText += message;
+}

@@ -1,0 +1,43 @@
+// The map file format: line normalisation, header and line classification.
+#ifndef LOCMAP50_LOCMAPFILE_FORMAT_H
+#define LOCMAP50_LOCMAPFILE_FORMAT_H
+
+#include <string>
+
+namespace locmap50::mapfile {
+
+// White space of the format: blank, tab, LF, VT, FF and CR.
+bool isWhiteSpace(char c);
+// Removes white space from both ends, in place.
+void trimWhiteSpace(std::string &text);
+
+// Normalises one raw line (its line end already removed) in place: the
+// "X:/" drive fix, then blank and comment skipping, trailing comment removal
+// and trimming. Returns false when the line is to be skipped (blank, or a
+// comment from its first character); the line still counts for numbering.
+bool normaliseLine(std::string &line);
+
+struct Header {
+    bool valid = false;
+    std::string version;  // "1", "2", or "" for the force form
+    bool force = false;
+};
+// Reads a normalised header line.
+Header parseHeader(const std::string &line);
+
+enum class LineKind { SoftPrefix, HardPath, Include, ParseError };
+// Classifies a normalised entry line by the first rule that matches.
+LineKind classifyLine(const std::string &line);
+
+// For a SoftPrefix line: "$", a letter, then letters, digits or "_".
+bool isValidSoftPrefix(const std::string &line);
+
+// For an Include line: the path after "INCLUDE", trimmed, as written.
+std::string includePath(const std::string &line);
+
+// The writers' layout pieces, with "\n" line ends.
+std::string headerText(const std::string &version, bool force);
+
+}  // namespace locmap50::mapfile
+
+#endif  // LOCMAP50_LOCMAPFILE_FORMAT_H

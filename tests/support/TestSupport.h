@@ -1,0 +1,145 @@
+// Test fixtures: temporary directories, files, and scoped changes of the
+// environment and current directory that are undone when the scope ends.
+#ifndef LOCMAP50_TESTS_TESTSUPPORT_H
+#define LOCMAP50_TESTS_TESTSUPPORT_H
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <direct.h>
+#include <stdlib.h>
+#endif
+
+namespace testsupport {
+
+inline bool onWindows() {
+#ifdef _WIN32
+    return true;
+#else
+    return false;
+#endif
+}
+
+inline std::optional<std::string> getEnv(const std::string &name) {
+    const char *value = std::getenv(name.c_str());
+    if (value == nullptr) return std::nullopt;
+    return std::string(value);
+}
+
+// Sets (or with nullopt removes) one variable of the process environment.
+inline void setEnv(const std::string &name, const std::optional<std::string> &value) {
+#ifdef _WIN32
+    // _putenv with "NAME=" removes; an empty value cannot be stored on Windows.
+    std::string entry = name + "=" + value.value_or("");
+    _putenv(entry.c_str());
+#else
+    if (value)
+        ::setenv(name.c_str(), value->c_str(), 1);
+    else
+        ::unsetenv(name.c_str());
+#endif
+}
+
+// Sets a variable for the scope and restores its old value (or absence) after.
+class ScopedEnv {
+public:
+    ScopedEnv(std::string name, std::optional<std::string> value)
+        : m_name(std::move(name)), m_old(getEnv(m_name)) {
+        setEnv(m_name, value);
+    }
+    ~ScopedEnv() { setEnv(m_name, m_old); }
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+// A fresh directory, removed with its contents at the end of the scope.
+class TempDir {
+public:
+    TempDir() {
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        const auto base = std::filesystem::temp_directory_path();
+        for (;;) {
+            m_path = base / ("locmap50-test-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(m_path, error)) break;
+        }
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+
+    const std::filesystem::path &path() const { return m_path; }
+    // The path of name inside the directory, in the host's own spelling.
+    std::string file(const std::string &name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// The path as the library stores it: every "/" turned into "\".
+inline std::string backslashed(std::string path) {
+    for (char &c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+// Writes text exactly as given (binary: no line-end translation).
+inline void writeFile(const std::string &path, const std::string &text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+// Reads a whole file as bytes; nullopt when it cannot be opened.
+inline std::optional<std::string> readFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The platform's text line ends turned into "\n", for comparing written files.
+inline std::string withUnixLineEnds(std::string text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+    return out;
+}
+
+// Changes the current directory for the scope.
+class ScopedCurrentDir {
+public:
+    explicit ScopedCurrentDir(const std::filesystem::path &dir)
+        : m_old(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~ScopedCurrentDir() {
+        std::error_code ignored;
+        std::filesystem::current_path(m_old, ignored);
+    }
+    ScopedCurrentDir(const ScopedCurrentDir &) = delete;
+    ScopedCurrentDir &operator=(const ScopedCurrentDir &) = delete;
+
+private:
+    std::filesystem::path m_old;
+};
+
+}  // namespace testsupport
+
+#endif  // LOCMAP50_TESTS_TESTSUPPORT_H
