@@ -1,8 +1,70 @@
-// STUB: editing, saving and export of the merged map (to be written).
+// Editing of the merged location map and its files, saving every file, and export as one file.
+#include "locmap/PathRules.h"
 #include "locmap50/VnLocMap.h"
+#include "locmapfile/Format.h"
+#include "platform/Platform.h"
 
-int VnLocMap::addEntry(std::string, std::string) { return 0; }
-int VnLocMap::changeEntry(std::string, std::string) { return 0; }
-int VnLocMap::deleteEntry(std::string) { return 0; }
-int VnLocMap::save(bool) { return 0; }
-int VnLocMap::exportLocMap(std::string, bool) { return 0; }
+namespace {
+
+const char kExportComment[] = "#This file is generated as a result of EXPORT command from the tool.";
+
+void appendLine(std::string &text, const std::string &line) {
+    text += line;
+    text += '\n';
+}
+
+}  // namespace
+
+int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
+    // A second definition would be listed twice by save and export while its
+    // paths were silently dropped, so a known prefix is refused instead.
+    if (m_softToHardMap.count(softPrefix) != 0 || holdsSoftPrefix(softPrefix)) return 1;
+    m_softToHardMap.emplace(softPrefix, locmap50::paths::splitHardPathList(hardNames));
+    appendSoftPrefix(softPrefix);
+    if (m_mapFiles.empty()) return 2;
+
+    // New entries always go to the main file, after its own entries.
+    VnLocMapFile &mainFile = m_mapFiles.front();
+    if (mainFile.m_entryHardPaths.emplace(softPrefix, locmap50::paths::splitHardPathList(hardNames))
+            .second)
+        mainFile.m_entryOrder.push_back(softPrefix);
+    return 0;
+}
+
+int VnLocMap::changeEntry(std::string softPrefix, std::string hardNames) {
+    const auto entry = m_softToHardMap.find(softPrefix);
+    if (entry != m_softToHardMap.end())
+        entry->second = locmap50::paths::splitHardPathList(hardNames);
+    for (VnLocMapFile &file : m_mapFiles) file.changeEntry(softPrefix, hardNames);
+    return 0;
+}
+
+int VnLocMap::deleteEntry(std::string softPrefix) {
+    removeFirstSoftPrefix(softPrefix);
+    m_softToHardMap.erase(softPrefix);
+    for (VnLocMapFile &file : m_mapFiles) file.deleteEntry(softPrefix);
+    return 0;
+}
+
+int VnLocMap::save(bool toStdout) {
+    for (VnLocMapFile &file : m_mapFiles)
+        if (file.save(toStdout) != 0) return 1;
+    return 0;
+}
+
+int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
+    namespace platform = locmap50::platform;
+    std::string text = locmap50::mapfile::headerText("2", false);
+    appendLine(text, kExportComment);
+    text += '\n';
+    for (const std::string &softPrefix : m_softPrefixOrder) {
+        appendLine(text, softPrefix);
+        const auto hardPaths = m_softToHardMap.find(softPrefix);
+        if (hardPaths != m_softToHardMap.end())
+            for (const std::string &hardPath : hardPaths->second) appendLine(text, hardPath);
+        text += '\n';
+    }
+    const bool written = toStdout ? platform::writeStandardOutput(text)
+                                  : platform::replaceFileWithText(fileName, text);
+    return written ? 0 : 1;
+}

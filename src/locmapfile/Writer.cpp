@@ -1,6 +1,66 @@
-// STUB: the map file writer (to be written).
-#include "locmap50/VnLocMapFile.h"
+// Writes a map file's own record back in the map file layout, and edits that record.
+#include <algorithm>
 
-int VnLocMapFile::save(bool) { return 0; }
-int VnLocMapFile::changeEntry(std::string, std::string) { return 0; }
-int VnLocMapFile::deleteEntry(std::string) { return 0; }
+#include "locmap/PathRules.h"
+#include "locmap50/VnLocMapFile.h"
+#include "locmapfile/Format.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// The entry the reader puts in m_entryOrder for each readable include line.
+const char kIncludeMarker[] = "INCLUDE";
+
+void appendLine(std::string &text, const std::string &line) {
+    text += line;
+    text += '\n';
+}
+
+// The whole file text: header, then each entry in file order followed by an
+// empty line. The n-th include marker stands for the n-th include line; a
+// marker with no line left writes only its empty line.
+std::string recordText(const VnLocMapFile &file) {
+    std::string text = locmap50::mapfile::headerText(file.m_version, file.m_force);
+    auto nextIncludeLine = file.m_includeLines.begin();
+    for (const std::string &entry : file.m_entryOrder) {
+        if (entry == kIncludeMarker) {
+            if (nextIncludeLine != file.m_includeLines.end()) appendLine(text, *nextIncludeLine++);
+        } else {
+            appendLine(text, entry);
+            const auto hardPaths = file.m_entryHardPaths.find(entry);
+            if (hardPaths != file.m_entryHardPaths.end())
+                for (const std::string &hardPath : hardPaths->second) appendLine(text, hardPath);
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+}  // namespace
+
+int VnLocMapFile::save(bool toStdout) {
+    namespace platform = locmap50::platform;
+    const std::string text = recordText(*this);
+    // The text is complete before anything is written, so a failed write can
+    // only leave the old file in place, never half of the new one.
+    const bool written = toStdout ? platform::writeStandardOutput(text)
+                                  : platform::replaceFileWithText(m_fileName, text);
+    return written ? 0 : 1;
+}
+
+int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
+    const auto entry = m_entryHardPaths.find(softPrefix);
+    if (entry != m_entryHardPaths.end())
+        entry->second = locmap50::paths::splitHardPathList(hardPaths);
+    return 0;
+}
+
+int VnLocMapFile::deleteEntry(std::string softPrefix) {
+    // Removing an include marker would shift every later include line onto
+    // the wrong marker and lose the last one, so only soft prefixes go.
+    if (softPrefix == kIncludeMarker) return 0;
+    const auto entry = std::find(m_entryOrder.begin(), m_entryOrder.end(), softPrefix);
+    if (entry != m_entryOrder.end()) m_entryOrder.erase(entry);
+    m_entryHardPaths.erase(softPrefix);
+    return 0;
+}
