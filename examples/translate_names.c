@@ -14,24 +14,17 @@
  * generous, and a real caller would retry with a larger buffer. */
 #define NAME_BUFFER_SIZE 1024
 
-static void showHardName(const char *softName)
-{
-    char hardName[NAME_BUFFER_SIZE];
-    int result = GetHardNameEx(softName, hardName, sizeof hardName);
-    if (result == 0)
-        printf("  %-28s -> %s\n", softName, hardName);
-    else
-        printf("  %-28s -> (not translated, result %d)\n", softName, result);
-}
+/* GetHardNameEx and GetSoftNameEx share this shape: name in, buffer and its size out. */
+typedef int (*Translation)(const char *name, char *result, size_t size);
 
-static void showSoftName(const char *hardName)
+static void show(Translation translate, const char *name)
 {
-    char softName[NAME_BUFFER_SIZE];
-    int result = GetSoftNameEx(hardName, softName, sizeof softName);
-    if (result == 0)
-        printf("  %-36s -> %s\n", hardName, softName);
+    char result[NAME_BUFFER_SIZE];
+    int status = translate(name, result, sizeof result);
+    if (status == 0)
+        printf("  %-36s -> %s\n", name, result);
     else
-        printf("  %-36s -> (not translated, result %d)\n", hardName, result);
+        printf("  %-36s -> (not translated, result %d)\n", name, status);
 }
 
 int main(int argc, char **argv)
@@ -54,15 +47,15 @@ int main(int argc, char **argv)
     printf("%s\n", errors);
 
     printf("Soft to hard:\n");
-    showHardName("$TOOLS\\bin\\cc.exe");
-    showHardName("$LIBS/libc.a"); /* forward slashes are accepted */
-    showHardName("$SHARED_MODELS\\ram.v"); /* defined in the included file */
-    showHardName("$UNKNOWN\\file.txt");
+    show(GetHardNameEx, "$TOOLS\\bin\\cc.exe");
+    show(GetHardNameEx, "$LIBS/libc.a"); /* forward slashes are accepted */
+    show(GetHardNameEx, "$SHARED_MODELS\\ram.v"); /* defined in the included file */
+    show(GetHardNameEx, "$UNKNOWN\\file.txt");
 
     printf("Hard to soft:\n");
-    showSoftName("C:\\tools\\bin\\cc.exe");
-    showSoftName("d:\\MIRROR\\libs\\libm.a"); /* matched ignoring letter case */
-    showSoftName("E:\\elsewhere\\file.txt");
+    show(GetSoftNameEx, "C:\\tools\\bin\\cc.exe");
+    show(GetSoftNameEx, "d:\\MIRROR\\libs\\libm.a"); /* matched ignoring letter case */
+    show(GetSoftNameEx, "E:\\elsewhere\\file.txt");
 
     return EXIT_SUCCESS;
 }
