@@ -1,20 +1,229 @@
-// STUB: platform services (to be written).
+// The platform services on Windows, through the Win32 API and the C runtime.
 #include "platform/Platform.h"
 
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <direct.h>
+#include <io.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/PlatformShared.h"
+
 namespace locmap50::platform {
-std::optional<std::string> getEnvironmentVariable(const std::string &) { return std::nullopt; }
-std::optional<std::vector<std::string>> environmentTable() { return std::nullopt; }
-int putEnvironmentEntry(const std::string &) { return -1; }
-bool canRead(const std::string &) { return false; }
-std::optional<std::string> currentDirectory() { return std::nullopt; }
-std::string currentDriveRoot() { return std::string(); }
-int currentDriveNumber() { return 0; }
-std::unique_ptr<std::istream> openForReading(const std::string &) { return nullptr; }
-std::optional<std::string> fileIdentity(const std::string &) { return std::nullopt; }
-bool replaceFileWithText(const std::string &, const std::string &) { return false; }
-bool writeStandardOutput(const std::string &) { return false; }
+namespace {
+
+// Closes a handle when the scope ends.
+class HandleOwner {
+public:
+    explicit HandleOwner(HANDLE handle) : m_handle(handle) {}
+    ~HandleOwner() {
+        if (isValid()) ::CloseHandle(m_handle);
+    }
+    HandleOwner(const HandleOwner &) = delete;
+    HandleOwner &operator=(const HandleOwner &) = delete;
+
+    bool isValid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return m_handle; }
+    void adopt(HANDLE handle) { m_handle = handle; }
+    bool close() {
+        const HANDLE handle = m_handle;
+        m_handle = INVALID_HANDLE_VALUE;
+        return ::CloseHandle(handle) != 0;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+// Keeps temporary names apart within one process; plain, so usable at load.
+unsigned long s_temporaryNameCounter = 0;
+
+std::string temporaryNameFor(const std::string &target) {
+    return target + ".tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
+           std::to_string(::GetTickCount()) + "-" + std::to_string(++s_temporaryNameCounter);
+}
+
+// A temporary file beside the target, removed again unless it was committed.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string &target) {
+        // Another writer may have taken the name; try fresh names a while.
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string name = temporaryNameFor(target);
+            m_file.adopt(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (m_file.isValid()) {
+                m_path = name;
+                return;
+            }
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return;
+        }
+    }
+    ~TemporaryFile() {
+        if (m_file.isValid()) m_file.close();  // an open file cannot be deleted
+        if (!m_path.empty() && !m_committed) ::DeleteFileA(m_path.c_str());
+    }
+    TemporaryFile(const TemporaryFile &) = delete;
+    TemporaryFile &operator=(const TemporaryFile &) = delete;
+
+    bool isOpen() const { return m_file.isValid(); }
+    HANDLE handle() const { return m_file.get(); }
+    const std::string &path() const { return m_path; }
+    bool close() { return m_file.close(); }
+    void commit() { m_committed = true; }
+
+private:
+    HandleOwner m_file{INVALID_HANDLE_VALUE};
+    std::string m_path;
+    bool m_committed = false;
+};
+
+// Each "\n" becomes "\r\n", the text line end here.
+std::string withPlatformLineEnds(const std::string &text) {
+    std::string converted;
+    converted.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') converted += '\r';
+        converted += c;
+    }
+    return converted;
+}
+
+// Writes every byte, retrying short writes.
+bool writeAll(HANDLE handle, const std::string &text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        std::size_t allowed = detail::bytesAllowedToWrite(text.size() - done);
+        if (allowed == 0) {
+            ::SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+        if (allowed > 0x40000000u) allowed = 0x40000000u;  // fits a DWORD comfortably
+        DWORD written = 0;
+        if (!::WriteFile(handle, text.data() + done, static_cast<DWORD>(allowed), &written,
+                         nullptr))
+            return false;
+        detail::countBytesWritten(written);
+        done += written;
+    }
+    return true;
+}
+
+std::string toUpperAscii(std::string text) {
+    for (char &c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// "\\server\share\dir" -> "\\server\share"; the whole text when it has no directory part.
+std::string uncRoot(const std::string &directory) {
+    const std::size_t serverEnd = directory.find('\\', 2);
+    if (serverEnd == std::string::npos) return directory;
+    const std::size_t shareEnd = directory.find('\\', serverEnd + 1);
+    return directory.substr(0, shareEnd);
+}
+
+}  // namespace
+
+std::optional<std::string> getEnvironmentVariable(const std::string &name) {
+    // The runtime's own lookup already ignores case as the system does.
+    if (name.empty()) return std::nullopt;
+    if (const char *value = std::getenv(name.c_str())) return std::string(value);
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> environmentTable() {
+    char **table = _environ;
+    if (table == nullptr) return std::nullopt;
+    std::vector<std::string> entries;
+    for (char **entry = table; *entry != nullptr; ++entry) entries.emplace_back(*entry);
+    return entries;
+}
+
+int putEnvironmentEntry(const std::string &entry) {
+    const std::size_t equals = entry.find('=');
+    if (equals == std::string::npos || equals == 0) return -1;
+    // _putenv copies the text, so nothing needs to stay alive here.
+    return ::_putenv(entry.c_str()) == 0 ? 0 : -1;
+}
+
+bool canRead(const std::string &path) {
+    return ::_access(path.c_str(), 4) == 0;
+}
+
+std::optional<std::string> currentDirectory() {
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), &buffer[0]);
+        if (length == 0) return std::nullopt;
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(length);  // length counts the terminating NUL here
+    }
+}
+
+std::string currentDriveRoot() {
+    const std::optional<std::string> directory = currentDirectory();
+    if (!directory) return std::string();
+    if (directory->size() >= 2 && isAsciiLetter((*directory)[0]) && (*directory)[1] == ':')
+        return toUpperAscii(directory->substr(0, 2));
+    if (directory->compare(0, 2, "\\\\") == 0) return uncRoot(*directory);
+    return std::string();
+}
+
+int currentDriveNumber() { return ::_getdrive(); }
+
+std::unique_ptr<std::istream> openForReading(const std::string &path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return nullptr;
+    auto stream = std::make_unique<std::ifstream>(path, std::ios::in | std::ios::binary);
+    if (!stream->is_open()) return nullptr;
+    return stream;
+}
+
+std::optional<std::string> fileIdentity(const std::string &path) {
+    // No access rights are asked for: only the identity is read.
+    HandleOwner file(::CreateFileA(path.c_str(), 0,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.isValid()) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!::GetFileInformationByHandle(file.get(), &information)) return std::nullopt;
+    return std::to_string(information.dwVolumeSerialNumber) + ":" +
+           std::to_string(information.nFileIndexHigh) + ":" +
+           std::to_string(information.nFileIndexLow);
+}
+
+bool replaceFileWithText(const std::string &path, const std::string &text) {
+    TemporaryFile temporary(path);
+    if (!temporary.isOpen()) return false;
+    if (!writeAll(temporary.handle(), withPlatformLineEnds(text))) return false;
+    if (!::FlushFileBuffers(temporary.handle())) return false;
+    if (!temporary.close()) return false;
+    if (!::MoveFileExA(temporary.path().c_str(), path.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return false;
+    temporary.commit();
+    return true;
+}
+
+bool writeStandardOutput(const std::string &text) { return detail::writeToStandardOutput(text); }
+
 namespace testing {
-void failWritesAfter(std::size_t) {}
-void stopFailingWrites() {}
+void failWritesAfter(std::size_t bytes) { detail::armWriteFailure(bytes); }
+void stopFailingWrites() { detail::disarmWriteFailure(); }
 }  // namespace testing
+
 }  // namespace locmap50::platform

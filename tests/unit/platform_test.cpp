@@ -1,0 +1,242 @@
+// Tests of the platform layer: environment, access test, current directory, file streams and safe saving.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "support/TestSupport.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace platform = locmap50::platform;
+namespace fs = std::filesystem;
+using testsupport::backslashed;
+using testsupport::onWindows;
+
+namespace {
+
+std::vector<std::string> namesIn(const fs::path &dir) {
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string platformText(const std::string &unixText) {
+    if (!onWindows()) return unixText;
+    std::string text;
+    for (char c : unixText) text += (c == '\n') ? std::string("\r\n") : std::string(1, c);
+    return text;
+}
+
+}  // namespace
+
+// --- Environment ---------------------------------------------------------
+
+class PlatformEnvironment : public ::testing::Test {
+protected:
+    testsupport::ScopedEnv m_first{"LOCMAP50_PT_First", std::string("one")};
+    testsupport::ScopedEnv m_second{"LOCMAP50_PT_SECOND", std::string("two=2")};
+};
+
+TEST_F(PlatformEnvironment, LookupIgnoresCaseLikeWindows) {
+    EXPECT_EQ(platform::getEnvironmentVariable("LOCMAP50_PT_First"), "one");
+    EXPECT_EQ(platform::getEnvironmentVariable("locmap50_pt_first"), "one");
+    EXPECT_EQ(platform::getEnvironmentVariable("LOCMAP50_PT_second"), "two=2");
+    EXPECT_EQ(platform::getEnvironmentVariable("LOCMAP50_PT_MISSING"), std::nullopt);
+    EXPECT_EQ(platform::getEnvironmentVariable(""), std::nullopt);
+}
+
+TEST_F(PlatformEnvironment, ExactCaseWinsWhereNamesDifferOnlyInCase) {
+    if (onWindows()) GTEST_SKIP() << "names differing only in case are one variable here";
+    testsupport::ScopedEnv lower("locmap50_pt_first", std::string("lower"));
+    EXPECT_EQ(platform::getEnvironmentVariable("locmap50_pt_first"), "lower");
+    EXPECT_EQ(platform::getEnvironmentVariable("LOCMAP50_PT_First"), "one");
+    // Neither spelling exact: the earlier entry of the table wins.
+    EXPECT_EQ(platform::getEnvironmentVariable("Locmap50_Pt_First"), "one");
+}
+
+TEST_F(PlatformEnvironment, TableKeepsOrderAndNames) {
+    const auto table = platform::environmentTable();
+    ASSERT_TRUE(table);
+    const auto first = std::find(table->begin(), table->end(), "LOCMAP50_PT_First=one");
+    const auto second = std::find(table->begin(), table->end(), "LOCMAP50_PT_SECOND=two=2");
+    ASSERT_NE(first, table->end());
+    ASSERT_NE(second, table->end());
+    EXPECT_LT(first, second);
+}
+
+TEST_F(PlatformEnvironment, PutSetsAndEmptyValueRemoves) {
+    testsupport::ScopedEnv restore("LOCMAP50_PT_PUT", std::nullopt);
+    EXPECT_EQ(platform::putEnvironmentEntry("LOCMAP50_PT_PUT=C:\\a b"), 0);
+    EXPECT_EQ(platform::getEnvironmentVariable("LOCMAP50_PT_PUT"), "C:\\a b");
+    EXPECT_EQ(platform::putEnvironmentEntry("LOCMAP50_PT_PUT=x=y"), 0);
+    EXPECT_EQ(platform::getEnvironmentVariable("LOCMAP50_PT_PUT"), "x=y");
+    EXPECT_EQ(platform::putEnvironmentEntry("LOCMAP50_PT_PUT="), 0);
+    EXPECT_EQ(testsupport::getEnv("LOCMAP50_PT_PUT"), std::nullopt);
+    EXPECT_EQ(platform::putEnvironmentEntry("LOCMAP50_PT_PUT"), -1);
+    EXPECT_EQ(platform::putEnvironmentEntry("=value"), -1);
+}
+
+// --- Files ---------------------------------------------------------------
+
+class PlatformFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directory(m_dir.path() / "dir");
+        testsupport::writeFile(m_dir.file("dir/a.map"), "line 1\r\nline 2\n");
+        testsupport::writeFile(m_dir.file("dir/b.map"), "other\n");
+    }
+    testsupport::TempDir m_dir;
+};
+
+TEST_F(PlatformFiles, CanReadTestsExistence) {
+    EXPECT_TRUE(platform::canRead(m_dir.file("dir/a.map")));
+    EXPECT_TRUE(platform::canRead(backslashed(m_dir.file("dir/a.map"))));
+    EXPECT_FALSE(platform::canRead(m_dir.file("dir/missing.map")));
+    EXPECT_FALSE(platform::canRead(""));
+}
+
+TEST_F(PlatformFiles, OpenForReadingKeepsBytes) {
+    const auto stream = platform::openForReading(backslashed(m_dir.file("dir/a.map")));
+    ASSERT_TRUE(stream);
+    const std::string bytes{std::istreambuf_iterator<char>(*stream), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(bytes, "line 1\r\nline 2\n");
+    EXPECT_FALSE(platform::openForReading(m_dir.file("dir/missing.map")));
+    EXPECT_FALSE(platform::openForReading(m_dir.file("dir")));
+}
+
+TEST_F(PlatformFiles, FileIdentityIgnoresSpelling) {
+    const auto identity = platform::fileIdentity(m_dir.file("dir/a.map"));
+    ASSERT_TRUE(identity);
+    EXPECT_EQ(platform::fileIdentity(backslashed(m_dir.file("dir/./a.map"))), identity);
+    EXPECT_EQ(platform::fileIdentity(m_dir.file("dir/../dir/a.map")), identity);
+    {
+        testsupport::ScopedCurrentDir inside(m_dir.path() / "dir");
+        EXPECT_EQ(platform::fileIdentity("a.map"), identity);
+        EXPECT_EQ(platform::fileIdentity(".\\a.map"), identity);
+    }
+    EXPECT_NE(platform::fileIdentity(m_dir.file("dir/b.map")), identity);
+    EXPECT_EQ(platform::fileIdentity(m_dir.file("dir/missing.map")), std::nullopt);
+}
+
+// --- Current directory and drive -----------------------------------------
+
+class PlatformCurrentDirectory : public ::testing::Test {
+protected:
+    testsupport::TempDir m_dir;
+};
+
+TEST_F(PlatformCurrentDirectory, ReportedInBackslashForm) {
+    testsupport::ScopedCurrentDir inside(m_dir.path());
+    const auto current = platform::currentDirectory();
+    ASSERT_TRUE(current);
+    EXPECT_EQ(*current, backslashed(fs::current_path().string()));
+    EXPECT_EQ(current->find('/'), std::string::npos);
+}
+
+TEST_F(PlatformCurrentDirectory, LongDirectoryReturnedWhole) {
+    fs::path deep = m_dir.path();
+    while (deep.string().size() <= 300) deep /= std::string(40, 'd');
+    std::error_code error;
+    fs::create_directories(deep, error);
+    if (error) GTEST_SKIP() << "cannot create a directory this long here: " << error.message();
+    std::optional<testsupport::ScopedCurrentDir> inside;
+    try {
+        inside.emplace(deep);
+    } catch (const fs::filesystem_error &failure) {
+        GTEST_SKIP() << "cannot enter a directory this long here: " << failure.what();
+    }
+    const auto current = platform::currentDirectory();
+    ASSERT_TRUE(current);
+    EXPECT_GT(current->size(), 259u);
+    EXPECT_EQ(*current, backslashed(fs::current_path().string()));
+}
+
+TEST_F(PlatformCurrentDirectory, DriveFollowsCurrentDirectory) {
+    testsupport::ScopedCurrentDir inside(m_dir.path());
+    if (!onWindows()) {
+        EXPECT_EQ(platform::currentDriveRoot(), "");
+        EXPECT_EQ(platform::currentDriveNumber(), 0);
+        return;
+    }
+    const std::string current = platform::currentDirectory().value_or("");
+    ASSERT_GE(current.size(), 2u);
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(current[0])));
+    EXPECT_EQ(platform::currentDriveRoot(), std::string(1, letter) + ":");
+    EXPECT_EQ(platform::currentDriveNumber(), letter - 'A' + 1);
+}
+
+// --- Saving --------------------------------------------------------------
+
+class PlatformSave : public ::testing::Test {
+protected:
+    void TearDown() override { platform::testing::stopFailingWrites(); }
+    std::string target() const { return backslashed(m_dir.file("saved.map")); }
+    testsupport::TempDir m_dir;
+};
+
+TEST_F(PlatformSave, CreatesThenReplacesWithPlatformLineEnds) {
+    ASSERT_TRUE(platform::replaceFileWithText(target(), "a\nb\n"));
+    EXPECT_EQ(testsupport::readFile(m_dir.file("saved.map")), platformText("a\nb\n"));
+    ASSERT_TRUE(platform::replaceFileWithText(target(), "c\n"));
+    EXPECT_EQ(testsupport::readFile(m_dir.file("saved.map")), platformText("c\n"));
+    EXPECT_EQ(namesIn(m_dir.path()), std::vector<std::string>{"saved.map"});
+}
+
+TEST_F(PlatformSave, FailedWriteLeavesOldFileIntact) {
+    const std::string old = "ZOR_LOCATION_MAP_1\r\n$A\r\nC:\\a\r\n";
+    for (std::size_t budget : {std::size_t{0}, std::size_t{5}, std::size_t{4096 + 7}}) {
+        testsupport::writeFile(m_dir.file("saved.map"), old);
+        platform::testing::failWritesAfter(budget);
+        EXPECT_FALSE(platform::replaceFileWithText(target(), std::string(20000, 'x') + "\n"))
+            << "budget " << budget;
+        platform::testing::stopFailingWrites();
+        EXPECT_EQ(testsupport::readFile(m_dir.file("saved.map")), old);
+        EXPECT_EQ(namesIn(m_dir.path()), std::vector<std::string>{"saved.map"});
+    }
+}
+
+TEST_F(PlatformSave, FailsWhereNoFileCanBeMade) {
+    EXPECT_FALSE(platform::replaceFileWithText(backslashed(m_dir.file("nodir/x.map")), "a\n"));
+    fs::create_directory(m_dir.path() / "adir");
+    EXPECT_FALSE(platform::replaceFileWithText(backslashed(m_dir.file("adir")), "a\n"));
+    EXPECT_EQ(namesIn(m_dir.path()), std::vector<std::string>{"adir"});
+    EXPECT_TRUE(fs::is_empty(m_dir.path() / "adir"));
+}
+
+#ifndef _WIN32
+TEST_F(PlatformSave, KeepsPermissionBitsAndGivesNewFilesTheUsualOnes) {
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(platform::replaceFileWithText(target(), "new\n"));
+    struct stat status;
+    ASSERT_EQ(::stat(m_dir.file("saved.map").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0644u);
+    ASSERT_EQ(::chmod(m_dir.file("saved.map").c_str(), 0640), 0);
+    ASSERT_TRUE(platform::replaceFileWithText(target(), "again\n"));
+    ASSERT_EQ(::stat(m_dir.file("saved.map").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    ::umask(mask);
+}
+
+TEST_F(PlatformSave, WritesThroughSymbolicLink) {
+    testsupport::writeFile(m_dir.file("real.map"), "old\n");
+    fs::create_symlink(m_dir.path() / "real.map", m_dir.path() / "saved.map");
+    ASSERT_TRUE(platform::replaceFileWithText(target(), "new\n"));
+    EXPECT_TRUE(fs::is_symlink(m_dir.path() / "saved.map"));
+    EXPECT_EQ(testsupport::readFile(m_dir.file("real.map")), "new\n");
+    EXPECT_EQ(namesIn(m_dir.path()), (std::vector<std::string>{"real.map", "saved.map"}));
+}
+#endif
+
+TEST(PlatformStandardOutput, WritesText) {
+    ::testing::internal::CaptureStdout();
+    const bool written = platform::writeStandardOutput("one\ntwo\n");
+    EXPECT_EQ(testsupport::withUnixLineEnds(::testing::internal::GetCapturedStdout()), "one\ntwo\n");
+    EXPECT_TRUE(written);
+}
