@@ -2,6 +2,9 @@
 #ifndef LOCMAP50_CAPI_CAPISUPPORT_H
 #define LOCMAP50_CAPI_CAPISUPPORT_H
 
+#include <cstddef>
+#include <string>
+
 #include "locmap50/VnLocMap.h"
 
 namespace locmap50::capi {
@@ -9,6 +12,32 @@ namespace locmap50::capi {
 // The C interface's own environment snapshot, used only by the no-map
 // fallbacks; filled at library load and refreshed by InitLocationMap.
 extern VnEnvSnapshot g_processSnapshot;
+
+// The singleton when it exists, else null; never creates it.
+VnLocMap *existingMap();
+
+// Runs body and returns its result; any exception, std::bad_alloc included,
+// becomes failure instead, because nothing may cross the C boundary.
+template <typename Result, typename Body>
+Result guardedCall(Result failure, Body &&body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return failure;
+    }
+}
+
+// Copies text and its NUL into a buffer the caller made large enough.
+void copyToBuffer(const std::string &text, char *buffer);
+
+// Copies text and its NUL when they fit in size bytes and returns true.
+// Otherwise returns false, leaving an empty string when size > 0.
+bool copyToBuffer(const std::string &text, char *buffer, std::size_t size);
+
+// The no-map fallbacks' own test for a name to pass through as absolute: a
+// letter and ":" first ("C:x" included), or "\\" first. Looser than
+// paths::isAbsolute, which also wants the "\" after the colon.
+bool startsWithDriveOrDoubleBackslash(const std::string &name);
 
 }  // namespace locmap50::capi
 

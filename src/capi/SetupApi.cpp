@@ -1,11 +1,101 @@
-// STUB: C set-up and query functions (to be written).
+// The exported C functions that set up and inspect the location map.
+#include <string>
+#include <utility>
+
+#include "capi/CApiSupport.h"
+#include "locmap50/VnLocMapFile.h"
 #include "locmap50/locmap50.h"
+#include "platform/Platform.h"
+
+using locmap50::capi::existingMap;
+using locmap50::capi::guardedCall;
+
+namespace {
+
+constexpr int kMapReady = 0;
+constexpr int kBadArgument = 1;
+constexpr int kNoMapFile = 2;
+
+// Reads the file initialize chose as the map's main file. Problems found
+// while reading reach m_errorText through the diagnostics, so the reader's
+// own result tells nothing more.
+void readMainMapFile(VnLocMap &map) {
+    if (map.m_mapFileName.empty()) return;
+    VnLocMapFile file;
+    file.m_fileName = map.m_mapFileName;
+    file.readMap();
+    map.m_mapFiles.push_front(std::move(file));
+    if (map.m_errorText.empty())
+        map.m_errorText = "Location map file " + map.m_mapFileName + " loaded successfully.\n";
+}
+
+// Creates, locates and reads a fresh map. A half-built map never survives:
+// without a map file, or when reading throws, it is destroyed again.
+int loadFreshMap(const std::string &path, int isMapFile) {
+    VnLocMap *map = VnLocMap::createMap();
+    if (map == nullptr) return kNoMapFile;
+    try {
+        if (map->initialize(path, isMapFile) != 0) {
+            map->DestroyMap();
+            return kNoMapFile;
+        }
+        readMainMapFile(*map);
+    } catch (...) {
+        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
+        throw;
+    }
+    return kMapReady;
+}
+
+int initLocationMap(const char *path, int isMapFile) {
+    if (path == nullptr) return kBadArgument;
+    if (isMapFile == 0)
+        locmap50::platform::putEnvironmentEntry(std::string("CURRENT_PROJECT_PATH=") + path);
+    VnLocMap::fetchEnvVariables();
+    locmap50::capi::g_processSnapshot.reload();
+
+    if (VnLocMap *current = existingMap()) {
+        // A map found through ZOR_LOCATION_MAP, HOME or WDIR serves every
+        // project, so another project directory does not replace it.
+        if (current->m_globalMapInUse && isMapFile == 0) return kMapReady;
+        current->DestroyMap();
+    }
+    return loadFreshMap(path, isMapFile);
+}
+
+}  // namespace
 
 extern "C" {
-int InitLocationMap(const char *, int) { return 2; }
-int IsLocMapPresent(void) { return 0; }
-const char *CurrentMapName(void) { return nullptr; }
-const char *GetErrorString(void) { return nullptr; }
-int UnsetLocMapEnvVariable(void) { return -1; }
-const char *CurrentEntryFileName(const char *) { return nullptr; }
+
+int InitLocationMap(const char *path, int isMapFile) {
+    return guardedCall(kNoMapFile, [&] { return initLocationMap(path, isMapFile); });
 }
+
+int IsLocMapPresent(void) {
+    return VnLocMap::exists() ? 1 : 0;
+}
+
+const char *CurrentMapName(void) {
+    const VnLocMap *map = existingMap();
+    return map != nullptr ? map->m_mapFileName.c_str() : nullptr;
+}
+
+const char *GetErrorString(void) {
+    const VnLocMap *map = existingMap();
+    return map != nullptr ? map->m_errorText.c_str() : nullptr;
+}
+
+int UnsetLocMapEnvVariable(void) {
+    return guardedCall(-1, [] { return locmap50::platform::putEnvironmentEntry("ZOR_LOCATION_MAP="); });
+}
+
+const char *CurrentEntryFileName(const char *softName) {
+    return guardedCall<const char *>(nullptr, [&]() -> const char * {
+        const VnLocMap *map = existingMap();
+        if (map == nullptr || softName == nullptr || *softName == '\0') return nullptr;
+        const auto entry = map->m_softToFileMap.find(softName);
+        return entry != map->m_softToFileMap.end() ? entry->second.c_str() : nullptr;
+    });
+}
+
+}  // extern "C"
