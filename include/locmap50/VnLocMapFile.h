@@ -73,6 +73,9 @@ public:
     std::string m_fileName;                 // path of this file
 
 private:
+    // One readWithinChain run: the line state and the handling of each kind of line.
+    class ReadRun;
+
     // Reads with the identities of the files already being read above this one,
     // so that an include cycle is reported instead of followed.
     int readWithinChain(std::vector<std::string> &includeChain);

@@ -1,7 +1,119 @@
-// STUB: map file discovery and environment tables (to be written).
-#include "locmap50/VnLocMap.h"
+// Map file discovery (initialize, checkInWDIR) and the environment's tables (fetchEnvVariables, isEnvOverridden).
+#include <algorithm>
+#include <optional>
+#include <string>
 
-int VnLocMap::initialize(const std::string &, int) { return 1; }
-void VnLocMap::checkInWDIR() {}
-void VnLocMap::fetchEnvVariables() {}
-int VnLocMap::isEnvOverridden(std::string) { return 0; }
+#include "locmap/PathRules.h"
+#include "locmap50/VnLocMap.h"
+#include "locmapfile/Diagnostics.h"
+#include "platform/Platform.h"
+
+namespace {
+
+namespace paths = locmap50::paths;
+namespace platform = locmap50::platform;
+
+const char kMapFileSuffix[] = "/zor_location_map";
+const char kHomeMapDirectory[] = "/zor";
+// Holds project directories, not a location; never offered as a soft name.
+const char kProjectsVariable[] = "CADRIX_PROJECTS";
+
+std::string mapFileIn(const std::string &directory) {
+    return directory + kMapFileSuffix;
+}
+
+// The value of an environment variable, or nothing when unset or empty.
+std::optional<std::string> nonEmptyVariable(const std::string &name) {
+    std::optional<std::string> value = platform::getEnvironmentVariable(name);
+    if (value && value->empty()) return std::nullopt;
+    return value;
+}
+
+void trimSemicolons(std::string &text) {
+    const std::size_t first = text.find_first_not_of(';');
+    if (first == std::string::npos) {
+        text.clear();
+        return;
+    }
+    text.erase(text.find_last_not_of(';') + 1);
+    text.erase(0, first);
+}
+
+}  // namespace
+
+int VnLocMap::initialize(const std::string &path, int isMapFile) {
+    if (isMapFile != 0) {
+        m_mapFileName = paths::toBackslashes(path);
+        if (platform::canRead(m_mapFileName)) {
+            m_globalMapInUse = false;
+            return 0;
+        }
+        reportWithArguments(m_msgNoReadAccess, {m_mapFileName});
+        m_mapFileName.clear();
+        return 1;
+    }
+
+    if (const std::optional<std::string> fromVariable =
+            platform::getEnvironmentVariable("ZOR_LOCATION_MAP")) {
+        // When set at all, the variable is the only candidate.
+        m_mapFileName = *fromVariable;
+        if (!platform::canRead(m_mapFileName)) {
+            reportWithArguments(m_msgBadEnvPath, {});
+            m_mapFileName.clear();
+            return 1;
+        }
+    } else if (platform::canRead(mapFileIn(path))) {
+        m_mapFileName = mapFileIn(path);
+        m_globalMapInUse = false;
+    } else {
+        const std::optional<std::string> home = nonEmptyVariable("HOME");
+        if (home && platform::canRead(mapFileIn(*home + kHomeMapDirectory)))
+            m_mapFileName = mapFileIn(*home + kHomeMapDirectory);
+        else
+            checkInWDIR();
+    }
+
+    if (m_mapFileName.empty()) return 1;
+    m_mapFileName = paths::toBackslashes(m_mapFileName);
+    return 0;
+}
+
+void VnLocMap::checkInWDIR() {
+    std::optional<std::string> directories = platform::getEnvironmentVariable("WDIR");
+    if (!directories) return;
+    trimSemicolons(*directories);
+    if (directories->empty()) return;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = std::min(directories->find(';', start), directories->size());
+        const std::string directory = directories->substr(start, end - start);
+        // An empty element (";;") names no directory, so it is skipped.
+        if (!directory.empty() && platform::canRead(mapFileIn(directory))) {
+            m_mapFileName = mapFileIn(directory);
+            return;
+        }
+        if (end == directories->size()) return;
+        start = end + 1;
+    }
+}
+
+void VnLocMap::fetchEnvVariables() {
+    s_envHardToSoftMap.clear();
+    const std::optional<std::vector<std::string>> table = platform::environmentTable();
+    if (!table) return;
+    for (const std::string &entry : *table) {
+        const std::size_t equals = entry.find('=');
+        if (equals == std::string::npos || equals + 1 == entry.size()) continue;
+        const std::string name = entry.substr(0, equals);
+        const std::string value = entry.substr(equals + 1);
+        if (name == kProjectsVariable || !paths::isAbsolute(value)) continue;
+        // A later variable holding the same path wins.
+        s_envHardToSoftMap[value] = name;
+    }
+}
+
+int VnLocMap::isEnvOverridden(std::string softPrefix) {
+    const bool found = std::find(m_envOverridden.begin(), m_envOverridden.end(), softPrefix) !=
+                       m_envOverridden.end();
+    return found ? 1 : 0;
+}

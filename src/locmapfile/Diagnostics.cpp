@@ -1,6 +1,8 @@
 // Load diagnostics: formatting a message and collecting it in the map's message text.
 #include "locmapfile/Diagnostics.h"
 
+#include <utility>
+
 #include "locmap50/VnLocMap.h"
 
 std::string formatMessage(const std::string &format, const std::vector<std::string> &arguments) {
@@ -29,4 +31,9 @@ void reportLoadProblem(const std::string &format, const std::vector<std::string>
                            map->m_mapFileName + "\n\n";
     }
     map->m_errorText += message;
+}
+
+void reportWithArguments(const std::string &format, std::vector<std::string> arguments) {
+    s_messageArgs = std::move(arguments);
+    reportLoadProblem(format, s_messageArgs);
 }

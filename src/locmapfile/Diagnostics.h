@@ -17,4 +17,8 @@ std::string formatMessage(const std::string &format, const std::vector<std::stri
 // a heading naming the main map file when the text is still empty.
 void reportLoadProblem(const std::string &format, const std::vector<std::string> &arguments);
 
+// The usual way to report: puts arguments into s_messageArgs in place of what
+// it held, then reports format with them.
+void reportWithArguments(const std::string &format, std::vector<std::string> arguments);
+
 #endif  // LOCMAP50_LOCMAPFILE_DIAGNOSTICS_H

@@ -2,6 +2,7 @@
 #ifndef LOCMAP50_LOCMAPFILE_FORMAT_H
 #define LOCMAP50_LOCMAPFILE_FORMAT_H
 
+#include <istream>
 #include <string>
 
 namespace locmap50::mapfile {
@@ -10,6 +11,11 @@ namespace locmap50::mapfile {
 bool isWhiteSpace(char c);
 // Removes white space from both ends, in place.
 void trimWhiteSpace(std::string &text);
+
+// Reads the next line into line without its line end: a line ends at LF, and
+// a CR right before that LF belongs to the line end. The last line needs no
+// line end. Returns false when no further line can be read.
+bool readRawLine(std::istream &in, std::string &line);
 
 // Normalises one raw line (its line end already removed) in place: the
 // "X:/" drive fix, then blank and comment skipping, trailing comment removal
@@ -35,7 +41,8 @@ bool isValidSoftPrefix(const std::string &line);
 // For an Include line: the path after "INCLUDE", trimmed, as written.
 std::string includePath(const std::string &line);
 
-// The writers' layout pieces, with "\n" line ends.
+// The writers' opening: the header line ("ZOR_LOCATION_MAP_" + version, then
+// " force" for a force file) and one empty line, with "\n" line ends.
 std::string headerText(const std::string &version, bool force);
 
 }  // namespace locmap50::mapfile

@@ -1,7 +1,270 @@
-// STUB: the map file reader (to be written).
-#include "locmap50/VnLocMap.h"
+// The map file reader: reads one map file, and the files it includes, into the location map.
+//
+// The grammar read, one construct per line. Every line is first normalised:
+// "X:/" at its start reads as "X:\", lines of only blanks and tabs and lines
+// beginning with "#" are skipped (but counted), the rest of a line from its
+// first "#" is cut off, and white space is trimmed from both ends.
+//
+//   file        := header entry*                 (no significant line: an empty map)
+//   header      := "ZOR_LOCATION_MAP_1" | "ZOR_LOCATION_MAP_2"
+//                | any 18 characters, then "force" after trimming
+//   entry       := softPrefix hardPath* | include | anything else (parse error, ignored)
+//   softPrefix  := "$" letter { letter | digit | "_" }
+//   hardPath    := letter ":\" text | "\\" text   ("/" read as "\")
+//   include     := "INCLUDE" (blank | tab) path   (a map file of its own, read right here)
+//
+// A hard path line with no soft prefix open ends the file. A file gives at most
+// 20 hard paths per soft prefix. The first definition of a soft prefix, across
+// all files, wins. Outside force mode an environment variable named like the
+// soft prefix (without "$") supplies or overrides its hard paths in the merged
+// tables; the file's own record keeps what the file says.
+#include <algorithm>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
-int VnLocMapFile::readMap() { return 0; }
-int VnLocMapFile::readWithinChain(std::vector<std::string> &) { return 0; }
-void VnLocMapFile::onSoftPathState(std::string, VnLocMap *, bool, std::string) {}
-void VnLocMapFile::removeLeadingTrailingSpace(std::string &) {}
+#include "locmap/PathRules.h"
+#include "locmap50/VnLocMap.h"
+#include "locmapfile/Diagnostics.h"
+#include "locmapfile/Format.h"
+#include "platform/Platform.h"
+
+namespace {
+
+namespace mapfile = locmap50::mapfile;
+namespace paths = locmap50::paths;
+namespace platform = locmap50::platform;
+
+const int kMaxHardPathsPerEntry = 20;
+// The entry that stands for one readable include line in m_entryOrder.
+const char kIncludeMarker[] = "INCLUDE";
+
+// The variable that may supply a soft prefix: its name without the "$".
+std::optional<std::string> environmentValueFor(const std::string &softPrefix) {
+    return platform::getEnvironmentVariable(softPrefix.substr(1));
+}
+
+// A file's identity for cycle detection; its own name when it cannot be
+// resolved, so that at least the same spelling is always caught.
+std::string identityOf(const std::string &fileName) {
+    return platform::fileIdentity(fileName).value_or(fileName);
+}
+
+}  // namespace
+
+class VnLocMapFile::ReadRun {
+public:
+    ReadRun(VnLocMapFile &file, VnLocMap *map, std::vector<std::string> &includeChain)
+        : m_file(file), m_map(map), m_includeChain(includeChain) {}
+
+    // Returns 0 at the end of the input, 1 when reading stopped early.
+    int readLines(std::istream &in) {
+        std::string line;
+        while (mapfile::readRawLine(in, line)) {
+            ++m_lineNumber;
+            if (!mapfile::normaliseLine(line)) continue;
+            if (!m_headerSeen) {
+                if (!acceptHeader(line)) return 1;
+                continue;
+            }
+            if (!readEntryLine(line)) return 1;
+        }
+        if (m_previous == Previous::SoftPrefix) settleWithoutHardPath();
+        return 0;
+    }
+
+private:
+    // The kind of the last header, soft prefix, hard path or include line;
+    // parse errors leave it alone.
+    enum class Previous { None, SoftPrefix, HardPath, Include, Rejected };
+
+    bool acceptHeader(const std::string &line) {
+        const mapfile::Header header = mapfile::parseHeader(line);
+        if (!header.valid) {
+            reportWithArguments(m_file.m_msgBadVersion, {m_file.m_fileName});
+            return false;
+        }
+        m_file.m_version = header.version;
+        m_file.m_force = header.force;
+        m_headerSeen = true;
+        return true;
+    }
+
+    // Returns false when the line ends the reading of this file.
+    bool readEntryLine(const std::string &line) {
+        switch (mapfile::classifyLine(line)) {
+        case mapfile::LineKind::SoftPrefix:
+            readSoftPrefixLine(line);
+            return true;
+        case mapfile::LineKind::HardPath:
+            return readHardPathLine(paths::toBackslashes(line));
+        case mapfile::LineKind::Include:
+            readIncludeLine(line);
+            return true;
+        case mapfile::LineKind::ParseError:
+            break;
+        }
+        reportWithArguments(m_file.m_msgParseError, {m_file.m_fileName, lineNumberText()});
+        return true;
+    }
+
+    void readSoftPrefixLine(const std::string &line) {
+        startEntry();
+        if (m_previous == Previous::SoftPrefix) settleWithoutHardPath();
+        if (!mapfile::isValidSoftPrefix(line)) {
+            reportWithArguments(m_file.m_msgBadSoftPrefix,
+                                {line, lineNumberText(), m_file.m_fileName});
+            m_previous = Previous::Rejected;
+            return;
+        }
+        m_currentSoftPrefix = line;
+        // While a file is read, each prefix of its m_entryOrder is also in the
+        // map's order list, so the map's index answers for both.
+        if (m_map->holdsSoftPrefix(line)) {
+            m_previous = Previous::Rejected;
+            return;
+        }
+        m_file.m_entryOrder.push_back(line);
+        m_map->appendSoftPrefix(line);
+        m_previous = Previous::SoftPrefix;
+    }
+
+    // hardPath already has backslashes. Returns false when it has no soft prefix.
+    bool readHardPathLine(const std::string &hardPath) {
+        if (m_hardPathCount == kMaxHardPathsPerEntry) {
+            if (!m_limitWarned)
+                reportWithArguments(m_file.m_msgTooManyHardPaths, {m_currentSoftPrefix});
+            m_limitWarned = true;
+            m_previous = Previous::HardPath;
+            return true;
+        }
+        if (m_previous == Previous::Rejected) return true;
+        if (m_previous == Previous::None || m_previous == Previous::Include) {
+            reportWithArguments(m_file.m_msgNoSoftPrefix,
+                                {hardPath, lineNumberText(), m_file.m_fileName});
+            return false;
+        }
+        if (m_previous == Previous::SoftPrefix) takeFirstHardPath(hardPath);
+        ++m_hardPathCount;
+        m_file.m_entryHardPaths[m_currentSoftPrefix].push_back(hardPath);
+        if (!m_mergedHoldsEnvironmentValue)
+            m_map->m_softToHardMap[m_currentSoftPrefix].push_back(hardPath);
+        m_previous = Previous::HardPath;
+        return true;
+    }
+
+    void takeFirstHardPath(const std::string &hardPath) {
+        const std::optional<std::string> value =
+            m_file.m_force ? std::nullopt : environmentValueFor(m_currentSoftPrefix);
+        if (!value) {
+            m_map->m_primaryHardPaths.emplace(m_currentSoftPrefix, hardPath);
+            m_map->m_softToFileMap.emplace(m_currentSoftPrefix, m_file.m_fileName);
+        }
+        m_file.onSoftPathState(m_currentSoftPrefix, m_map, false, hardPath);
+        // An overriding value stands alone in the merged tables; the file's own
+        // hard paths then go only into the file's record.
+        m_mergedHoldsEnvironmentValue = value && paths::toBackslashes(*value) != hardPath;
+    }
+
+    void readIncludeLine(const std::string &line) {
+        startEntry();
+        if (m_previous == Previous::SoftPrefix) settleWithoutHardPath();
+        m_previous = Previous::Include;
+        const std::string includePath = mapfile::includePath(line);
+        if (!platform::canRead(includePath)) {
+            reportWithArguments(m_file.m_msgBadInclude,
+                                {includePath, lineNumberText(), m_file.m_fileName});
+            return;
+        }
+        VnLocMapFile included;
+        included.m_fileName = paths::toBackslashes(includePath);
+        if (isBeingRead(included.m_fileName)) {
+            reportWithArguments(m_file.m_msgIncludeCycle,
+                                {includePath, lineNumberText(), m_file.m_fileName});
+            return;
+        }
+        included.readWithinChain(m_includeChain);
+        m_map->m_mapFiles.push_back(std::move(included));
+        m_file.m_includeLines.push_back(line);
+        m_file.m_entryOrder.push_back(kIncludeMarker);
+    }
+
+    bool isBeingRead(const std::string &fileName) const {
+        return std::find(m_includeChain.begin(), m_includeChain.end(), identityOf(fileName)) !=
+               m_includeChain.end();
+    }
+
+    void startEntry() {
+        m_hardPathCount = 0;
+        m_limitWarned = false;
+        m_mergedHoldsEnvironmentValue = false;
+    }
+
+    void settleWithoutHardPath() {
+        m_file.onSoftPathState(m_currentSoftPrefix, m_map, true, std::string());
+    }
+
+    std::string lineNumberText() const { return std::to_string(m_lineNumber); }
+
+    VnLocMapFile &m_file;
+    VnLocMap *m_map;
+    std::vector<std::string> &m_includeChain;  // identities of the files being read
+
+    unsigned long m_lineNumber = 0;
+    bool m_headerSeen = false;
+    std::string m_currentSoftPrefix;
+    Previous m_previous = Previous::None;
+    int m_hardPathCount = 0;
+    bool m_limitWarned = false;
+    bool m_mergedHoldsEnvironmentValue = false;
+};
+
+int VnLocMapFile::readMap() {
+    std::vector<std::string> includeChain;
+    return readWithinChain(includeChain);
+}
+
+int VnLocMapFile::readWithinChain(std::vector<std::string> &includeChain) {
+    VnLocMap *map = VnLocMap::createMap();
+    if (map == nullptr) return 0;
+    const std::unique_ptr<std::istream> in = platform::openForReading(m_fileName);
+    if (!in) return 0;
+    includeChain.push_back(identityOf(m_fileName));
+    const int result = ReadRun(*this, map, includeChain).readLines(*in);
+    includeChain.pop_back();
+    return result;
+}
+
+void VnLocMapFile::onSoftPathState(std::string softPrefix, VnLocMap *map, bool noHardPath,
+                                   std::string firstHardPath) {
+    const std::optional<std::string> value =
+        m_force ? std::nullopt : environmentValueFor(softPrefix);
+    if (!value) {
+        if (noHardPath) {
+            // The prefix was the last one appended to both order lists.
+            m_entryOrder.pop_back();
+            map->dropLastSoftPrefix();
+            reportWithArguments(m_msgNoHardPath, {softPrefix});
+        }
+        return;
+    }
+    const std::string hardPath = paths::toBackslashes(*value);
+    const bool overrides = !noHardPath && hardPath != firstHardPath;
+    // The record keeps what the file says, so a save never writes one user's
+    // environment into the file: a supplied prefix keeps no hard paths there.
+    if (noHardPath) m_entryHardPaths.try_emplace(softPrefix);
+    if (overrides) {
+        map->m_envOverridden.push_back(softPrefix);
+        reportWithArguments(m_msgEnvOverride, {softPrefix});
+    }
+    map->m_primaryHardPaths.emplace(softPrefix, hardPath);
+    map->m_softToFileMap.emplace(softPrefix, m_fileName);
+    if (noHardPath || overrides)
+        map->m_softToHardMap.emplace(softPrefix, std::list<std::string>{hardPath});
+}
+
+void VnLocMapFile::removeLeadingTrailingSpace(std::string &text) {
+    mapfile::trimWhiteSpace(text);
+}
