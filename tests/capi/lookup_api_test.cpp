@@ -1,0 +1,200 @@
+// Tests of the translation, listing, editing, saving and export functions with a map, and of their no-map results.
+#include "CApiTestFixture.h"
+
+using testsupport::backslashed;
+using testsupport::readFile;
+using testsupport::withUnixLineEnds;
+
+namespace {
+
+class WithMapTest : public CApiTest {
+protected:
+    void SetUp() override {
+        CApiTest::SetUp();
+        setEnv("LMNOPE", std::nullopt);
+        setEnv("LMOUT", m_dir.path().string());
+        m_mapPath = loadMap("$P\nC:\\lm\\p\n$M\nC:\\m1\nC:\\m2\n");
+    }
+
+    static std::optional<std::string> hardPaths(const char *softName) {
+        char *list = ReturnAllHardPath(softName);
+        std::optional<std::string> result = text(list);
+        FreeHardPathList(list);
+        return result;
+    }
+
+    std::string m_mapPath;
+};
+
+TEST_F(WithMapTest, TranslatesThroughTheMap) {
+    EXPECT_EQ(translate(GetHardName, "$P\\x"), (Translated{0, "C:\\lm\\p\\x"}));
+    EXPECT_EQ(translate(GetHardName, "$LMNOPE\\x"), (Translated{1, ""}));
+    EXPECT_EQ(translate(GetHardName, "rel"), (Translated{1, ""}));
+    EXPECT_EQ(translate(GetAbsoluteHardName, "$P/x"), (Translated{0, "C:\\lm\\p\\x"}));
+    EXPECT_EQ(translate(GetAbsoluteHardName, "$LMNOPE"), (Translated{1, ""}));
+    EXPECT_EQ(translate(GetSoftName, "c:/LM/p/x"), (Translated{0, "$P\\x"}));
+    EXPECT_EQ(translate(GetSoftName, "E:/x"), (Translated{1, "E:\\x"}));  // the lookup's leftover
+    EXPECT_EQ(translate(GetSoftName, "rel"), (Translated{1, ""}));
+    EXPECT_EQ(translate(GetSoftName, ""), (Translated{1, ""}));
+}
+
+// The sized forms at the edge of the buffer; the buffer starts dirty.
+TEST_F(WithMapTest, SizedFormsRefuseWhatDoesNotFit) {
+    using SizedFunction = int (*)(const char *, char *, size_t);
+    struct Sized {
+        SizedFunction function;
+        const char *input;
+        std::string expected;
+    };
+    const Sized cases[] = {
+        {GetHardNameEx, "$P\\x", "C:\\lm\\p\\x"},
+        {GetAbsoluteHardNameEx, "$P\\x", "C:\\lm\\p\\x"},
+        {GetSoftNameEx, "C:\\lm\\p\\x", "$P\\x"},
+    };
+    for (const Sized &c : cases) {
+        SCOPED_TRACE(c.input);
+        const std::size_t exact = c.expected.size() + 1;
+        std::vector<char> buffer(exact + 8, 'Z');
+        EXPECT_EQ(c.function(c.input, buffer.data(), exact), 0);
+        EXPECT_EQ(std::string(buffer.data()), c.expected);
+
+        std::fill(buffer.begin(), buffer.end(), 'Z');
+        EXPECT_EQ(c.function(c.input, buffer.data(), exact - 1), 3);
+        EXPECT_EQ(buffer[0], '\0');
+        EXPECT_EQ(buffer[1], 'Z');  // nothing beyond the size is touched
+
+        std::fill(buffer.begin(), buffer.end(), 'Z');
+        EXPECT_EQ(c.function(c.input, buffer.data(), 0), 3);
+        EXPECT_EQ(buffer[0], 'Z');
+
+        EXPECT_EQ(c.function(nullptr, buffer.data(), 0), 1);  // no result to write
+        EXPECT_EQ(c.function(c.input, nullptr, exact), 1);
+    }
+    char small[4] = "ZZZ";
+    EXPECT_EQ(GetHardNameEx("$LMNOPE\\x", small, sizeof small), 1);
+    EXPECT_EQ(small[0], '\0');
+}
+
+TEST_F(WithMapTest, ReturnAllHardPathListsEveryPathInOrder) {
+    EXPECT_EQ(hardPaths("$M"), "C:\\m1`C:\\m2`");
+    EXPECT_EQ(hardPaths("$P"), "C:\\lm\\p`");
+    for (const char *absent : {"M", "$m", "", static_cast<const char *>(nullptr)})
+        EXPECT_EQ(hardPaths(absent), std::nullopt);
+    FreeHardPathList(nullptr);
+}
+
+TEST_F(WithMapTest, ChangeEntryRefusesBadArgumentsWithoutChanging) {
+    EXPECT_EQ(ChangeEntry(nullptr, "C:\\n`", 0), 1);
+    EXPECT_EQ(ChangeEntry("", "C:\\n`", 0), 1);
+    EXPECT_EQ(ChangeEntry("$M", "C:\\n`", 3), 1);
+    EXPECT_EQ(ChangeEntry("$M", "C:\\n`", -1), 1);
+    EXPECT_EQ(ChangeEntry("$M", nullptr, 0), 1);
+    EXPECT_EQ(ChangeEntry("$NEW", nullptr, 1), 1);
+    EXPECT_EQ(hardPaths("$M"), "C:\\m1`C:\\m2`");
+    EXPECT_EQ(hardPaths("$NEW"), std::nullopt);
+}
+
+TEST_F(WithMapTest, ChangeEntryChangesAddsAndDeletes) {
+    EXPECT_EQ(ChangeEntry("$M", "C:\\n`", 0), 0);
+    EXPECT_EQ(hardPaths("$M"), "C:\\n`");
+    EXPECT_EQ(ChangeEntry("$N", "C:\\x`C:\\y`", 1), 0);
+    EXPECT_EQ(hardPaths("$N"), "C:\\x`C:\\y`");
+    EXPECT_EQ(ChangeEntry("$N", "C:\\z`", 1), 1);  // already present
+    EXPECT_EQ(hardPaths("$N"), "C:\\x`C:\\y`");
+    EXPECT_EQ(ChangeEntry("$N", nullptr, 2), 0);
+    EXPECT_EQ(hardPaths("$N"), std::nullopt);
+}
+
+TEST_F(WithMapTest, ExportWritesTheMergedMap) {
+    ASSERT_EQ(Export("$LMOUT\\export.map", 0), 0);
+    const std::optional<std::string> written = readFile(m_dir.file("export.map"));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(withUnixLineEnds(*written),
+              "ZOR_LOCATION_MAP_2\n\n#This file is generated as a result of EXPORT command from the tool.\n\n"
+              "$P\nC:\\lm\\p\n\n$M\nC:\\m1\nC:\\m2\n\n");
+}
+
+TEST_F(WithMapTest, ExportToStandardOutputStillNeedsATranslatableTarget) {
+    testing::internal::CaptureStdout();
+    const int result = Export("$LMOUT\\stdout.map", 1);
+    const std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(withUnixLineEnds(output).rfind("ZOR_LOCATION_MAP_2\n", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.file("stdout.map")));
+
+    testsupport::ScopedCurrentDir here(m_dir.path());
+    EXPECT_EQ(Export("plain.map", 1), 1);
+    EXPECT_EQ(Export("plain.map", 0), 1);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.file("plain.map")));
+    // Once resolved while this map is loaded, the relative name translates.
+    EXPECT_EQ(translate(GetAbsoluteHardName, "plain.map").result, 0);
+    EXPECT_EQ(Export("plain.map", 0), 0);
+    EXPECT_TRUE(std::filesystem::exists(m_dir.file("plain.map")));
+}
+
+TEST_F(WithMapTest, ExportRefusesBadTargets) {
+    EXPECT_EQ(Export(nullptr, 0), 1);
+    EXPECT_EQ(Export("", 1), 1);
+    EXPECT_EQ(Export("$LMNOPE\\x.map", 0), 1);
+    EXPECT_EQ(Export("$LMOUT\\no\\such\\dir.map", 0), 1);
+}
+
+TEST_F(WithMapTest, ExportTakesATargetLongerThanThePathLimit) {
+    const std::filesystem::path deep = m_dir.path() / std::string(100, 'd') / std::string(100, 'e');
+    std::filesystem::create_directories(deep);
+    setEnv("LMLONG", deep.string());
+    const std::string name = std::string(100, 'f') + ".map";
+    ASSERT_GT(deep.string().size() + name.size(), 260u);
+    EXPECT_EQ(Export(("$LMLONG\\" + name).c_str(), 0), 0);
+    EXPECT_TRUE(std::filesystem::exists(deep / name));
+}
+
+TEST_F(WithMapTest, SaveLocationMapWritesBackOrFails) {
+    EXPECT_EQ(SaveLocationMap(0), 0);
+    const std::optional<std::string> saved = readFile(m_mapPath);
+    ASSERT_TRUE(saved);
+    EXPECT_NE(saved->find("C:\\m2"), std::string::npos);
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(SaveLocationMap(1), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("$M"), std::string::npos);
+
+    std::filesystem::remove(m_mapPath);
+    std::filesystem::create_directory(m_mapPath);  // a directory cannot be replaced by a file
+    EXPECT_EQ(SaveLocationMap(0), 1);
+}
+
+TEST_F(CApiTest, IsEnvOverriddenAnswersForOverriddenPrefixesOnly) {
+    setEnv("LMOV", "C:\\env");
+    loadMap("$LMOV\nC:\\file\n$P\nC:\\p\n");
+    EXPECT_EQ(IsEnvOverridden("$LMOV"), 1);
+    for (const char *other : {"$P", "LMOV", "$lmov", "", static_cast<const char *>(nullptr)})
+        EXPECT_EQ(IsEnvOverridden(other), 0);
+}
+
+TEST_F(CApiTest, NullOutputBuffersGiveOne) {
+    for (bool withMap : {false, true}) {
+        SCOPED_TRACE(withMap ? "with a map" : "no map");
+        if (withMap) loadMap("$P\nC:\\p\n");
+        EXPECT_EQ(GetHardName("$P", nullptr), 1);
+        EXPECT_EQ(GetAbsoluteHardName("a", nullptr), 1);
+        EXPECT_EQ(GetSoftName("C:\\p", nullptr), 1);
+        EXPECT_EQ(GetHardNameEx("$P", nullptr, 0), 1);
+        EXPECT_EQ(GetAbsoluteHardNameEx("a", nullptr, 16), 1);
+        EXPECT_EQ(GetSoftNameEx("C:\\p", nullptr, 16), 1);
+    }
+}
+
+TEST_F(CApiTest, EditingAndWritingWithNoMap) {
+    for (int operation : {0, 1, 2, 3}) EXPECT_EQ(ChangeEntry("$P", "C:\\p`", operation), 2);
+    EXPECT_EQ(ChangeEntry(nullptr, nullptr, 0), 2);
+    EXPECT_EQ(Export("C:\\x.map", 0), 2);
+    EXPECT_EQ(Export(nullptr, 1), 2);
+    EXPECT_EQ(SaveLocationMap(0), 2);
+    EXPECT_EQ(SaveLocationMap(1), 2);
+    EXPECT_EQ(ReturnAllHardPath("$P"), nullptr);
+    EXPECT_EQ(IsEnvOverridden(nullptr), 0);
+    EXPECT_EQ(IsLocMapPresent(), 0);
+}
+
+}  // namespace
