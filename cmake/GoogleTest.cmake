@@ -9,13 +9,10 @@ if(NOT TARGET GTest::gtest_main)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
   add_subdirectory(${LOCMAP50_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  add_library(GTest::gtest ALIAS gtest)
-  add_library(GTest::gtest_main ALIAS gtest_main)
+  # Newer GoogleTest sources define the namespaced names themselves.
+  if(NOT TARGET GTest::gtest_main)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
 endif()
 
-# Test programs under Wine must not need runtime DLLs from elsewhere.
-function(locmap50_test_link_options target)
-  if(WIN32 AND NOT MSVC)
-    target_link_options(${target} PRIVATE -static-libgcc -static-libstdc++ -Wl,-Bstatic -lwinpthread -Wl,-Bdynamic)
-  endif()
-endfunction()

@@ -1,0 +1,124 @@
+# Checks that the shared library exports exactly the documented interface: the C functions of locmap50.h and the three classes.
+#
+# Run as: cmake -DLIBRARY=<so or dll> -DHEADER=<locmap50.h> -DFORMAT=elf|pe
+#               -DTOOL=<nm for elf, objdump for pe> -P check_exports.cmake
+# The export table is read on the build host, so the Windows leg needs no Wine here.
+# Names are checked in their mangled form, which needs no demangler and cannot
+# confuse VnLocMap with VnLocMapFile (the mangled name carries the length).
+
+cmake_minimum_required(VERSION 3.25)
+
+foreach(required LIBRARY HEADER FORMAT TOOL)
+  if(NOT DEFINED ${required})
+    message(FATAL_ERROR "check_exports.cmake: -D${required}=... is missing")
+  endif()
+endforeach()
+
+# The C functions the header declares are the exports the library owes its callers.
+function(read_declared_functions header outVar)
+  file(READ "${header}" text)
+  string(REGEX MATCHALL "LOCMAP50_API[^;{(]*[ \t*]+[A-Za-z_][A-Za-z0-9_]*[ \t]*\\(" declarations "${text}")
+  set(names "")
+  foreach(declaration IN LISTS declarations)
+    string(REGEX REPLACE ".*[ \t*]([A-Za-z_][A-Za-z0-9_]*)[ \t]*\\($" "\\1" name "${declaration}")
+    list(APPEND names "${name}")
+  endforeach()
+  if(NOT names)
+    message(FATAL_ERROR "no LOCMAP50_API functions found in ${header}")
+  endif()
+  set(${outVar} "${names}" PARENT_SCOPE)
+endfunction()
+
+# Defined dynamic symbols of an ELF shared object, one name per entry.
+function(read_elf_exports library outVar)
+  execute_process(COMMAND "${TOOL}" -D --defined-only "${library}"
+    OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${TOOL} failed on ${library}: ${errors}")
+  endif()
+  string(REGEX MATCHALL "[^\n]+" lines "${output}")
+  set(names "")
+  foreach(line IN LISTS lines)
+    # "address type name"; the absolute symbol naming a version node is no export.
+    if(line MATCHES "^[0-9a-fA-F]* *([A-Za-z]) ([^ @]+)")
+      if(NOT CMAKE_MATCH_1 STREQUAL "A")
+        list(APPEND names "${CMAKE_MATCH_2}")
+      endif()
+    endif()
+  endforeach()
+  set(${outVar} "${names}" PARENT_SCOPE)
+endfunction()
+
+# Names in the export table of a PE DLL ("[Ordinal/Name Pointer] Table").
+function(read_pe_exports library outVar)
+  execute_process(COMMAND "${TOOL}" -p "${library}"
+    OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${TOOL} failed on ${library}: ${errors}")
+  endif()
+  string(FIND "${output}" "[Ordinal/Name Pointer] Table" tableStart)
+  if(tableStart EQUAL -1)
+    message(FATAL_ERROR "${library} has no export name table")
+  endif()
+  string(SUBSTRING "${output}" ${tableStart} -1 table)
+  string(REGEX MATCHALL "[^\n]+" lines "${table}")
+  list(POP_FRONT lines)
+  set(names "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[ \t]*\\[ *[0-9]+\\] ([^ \t\r]+)")
+      list(APPEND names "${CMAKE_MATCH_1}")
+    elseif(NOT line MATCHES "^[ \t]*$")
+      break()
+    endif()
+  endforeach()
+  set(${outVar} "${names}" PARENT_SCOPE)
+endfunction()
+
+read_declared_functions("${HEADER}" declaredFunctions)
+if(FORMAT STREQUAL "elf")
+  read_elf_exports("${LIBRARY}" exports)
+elseif(FORMAT STREQUAL "pe")
+  read_pe_exports("${LIBRARY}" exports)
+else()
+  message(FATAL_ERROR "FORMAT must be elf or pe, not '${FORMAT}'")
+endif()
+
+# Members (also const ones and statics), vtables, typeinfo and thunks of the classes.
+set(classNames "8VnLocMap" "12VnLocMapFile" "13VnEnvSnapshot")
+set(problems "")
+foreach(class IN LISTS classNames)
+  set(classPattern "^_Z(NK?${class}|T[VIS]${class}$|T[hv][0-9n_]+N${class})")
+  set(found FALSE)
+  foreach(name IN LISTS exports)
+    if(name MATCHES "${classPattern}")
+      set(found TRUE)
+      break()
+    endif()
+  endforeach()
+  if(NOT found)
+    string(REGEX REPLACE "^[0-9]+" "" readable "${class}")
+    string(APPEND problems "  class ${readable} exports nothing\n")
+  endif()
+endforeach()
+
+list(JOIN classNames "|" classAlternatives)
+set(allowedClassPattern "^_Z(NK?(${classAlternatives})|T[VIS](${classAlternatives})$|T[hv][0-9n_]+N(${classAlternatives}))")
+foreach(name IN LISTS exports)
+  if(name IN_LIST declaredFunctions OR name MATCHES "${allowedClassPattern}")
+    continue()
+  endif()
+  string(APPEND problems "  unexpected export: ${name}\n")
+endforeach()
+
+foreach(function IN LISTS declaredFunctions)
+  if(NOT function IN_LIST exports)
+    string(APPEND problems "  missing export: ${function}\n")
+  endif()
+endforeach()
+
+list(LENGTH exports exportCount)
+list(LENGTH declaredFunctions functionCount)
+if(problems)
+  message(FATAL_ERROR "${LIBRARY}: export table does not match the interface\n${problems}")
+endif()
+message(STATUS "${LIBRARY}: ${exportCount} exports, all ${functionCount} C functions present, nothing else")
