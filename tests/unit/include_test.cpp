@@ -1,0 +1,130 @@
+// Tests of INCLUDE lines: nesting, paths relative to the current directory, unreadable files and cycles.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "MapFileTestSupport.h"
+
+namespace {
+
+using maptest::golden;
+using maptest::mergedTables;
+using maptest::recordOf;
+using testsupport::ScopedCurrentDir;
+
+class Include : public maptest::MapFileTest {
+protected:
+    std::string fileNames(const VnLocMap &map) const {
+        std::string names;
+        for (const VnLocMapFile &file : map.m_mapFiles) names += file.m_fileName + "\n";
+        return names;
+    }
+};
+
+TEST_F(Include, NestedFilesAreReadAtTheirLineRelativeToTheCurrentDirectory) {
+    std::filesystem::create_directories(m_dir.path() / "maps");
+    std::filesystem::create_directories(m_dir.path() / "work");
+    // Beside the including file, but not where the current directory is.
+    write("maps/b.map", "ZOR_LOCATION_MAP_2\n$LMT_B\nC:\\decoy\n");
+    write("work/b.map", "ZOR_LOCATION_MAP_1\n$LMT_B\nC:\\b\nINCLUDE c.map\n");
+    write("work/c.map", "ZOR_LOCATION_MAP_2\n$LMT_C\nC:\\c\n");
+    const std::string mainPath = write(
+        "maps/main.map", "ZOR_LOCATION_MAP_2\n$LMT_A\nC:\\a\nINCLUDE b.map\n$LMT_B\nD:\\later\n$LMT_D\nD:\\d\n");
+    ScopedCurrentDir inWork(m_dir.path() / "work");
+
+    VnLocMap &map = load(mainPath);
+    EXPECT_EQ(map.m_errorText, "");
+    EXPECT_EQ(mergedTables(map),
+              "$LMT_A [C:\\a] C:\\a\n$LMT_B [C:\\b] C:\\b\n$LMT_C [C:\\c] C:\\c\n$LMT_D [D:\\d] D:\\d\n");
+    // A nested include is handed over before the file that includes it.
+    EXPECT_EQ(fileNames(map), testsupport::backslashed(mainPath) + "\nc.map\nb.map\n");
+    EXPECT_EQ(map.m_softToFileMap["$LMT_C"], "c.map");
+    EXPECT_EQ(recordOf(mainFile()), "$LMT_A: C:\\a\nINCLUDE\n$LMT_D: D:\\d\n");
+    EXPECT_EQ(mainFile().m_includeLines, std::list<std::string>{"INCLUDE b.map"});
+    EXPECT_EQ(map.m_mapFiles.back().m_version, "1");
+}
+
+TEST_F(Include, PathWithTabAndSpacesIsTrimmedAndKeptAsWritten) {
+    std::filesystem::create_directories(m_dir.path() / "sub dir");
+    write("sub dir/site map.txt", "ZOR_LOCATION_MAP_2\n$LMT_S\nC:\\s\n");
+    const std::string mainPath =
+        write("main.map", "ZOR_LOCATION_MAP_2\nINCLUDE\t  sub dir/site map.txt   # the site\n");
+    ScopedCurrentDir here(m_dir.path());
+
+    VnLocMap &map = load(mainPath);
+    EXPECT_EQ(map.m_errorText, "");
+    EXPECT_EQ(map.m_mapFiles.back().m_fileName, "sub dir\\site map.txt");
+    EXPECT_EQ(mainFile().m_includeLines, std::list<std::string>{"INCLUDE\t  sub dir/site map.txt"});
+    EXPECT_EQ(mergedTables(map), "$LMT_S [C:\\s] C:\\s\n");
+}
+
+TEST_F(Include, FileIncludingItselfUnderAnotherSpellingIsNotReadAgain) {
+    const std::string mainPath =
+        write("main.map", "ZOR_LOCATION_MAP_2\n# includes itself\nINCLUDE ./main.map\n$LMT_A\nC:\\a\n");
+    ScopedCurrentDir here(m_dir.path());
+
+    VnLocMap &map = load(mainPath);
+    EXPECT_EQ(map.m_errorText, golden("diagnostics/self_include.txt", placeholders(mainPath)));
+    EXPECT_EQ(mergedTables(map), "$LMT_A [C:\\a] C:\\a\n");
+    EXPECT_EQ(map.m_mapFiles.size(), 1u);
+    EXPECT_TRUE(mainFile().m_includeLines.empty());
+    EXPECT_EQ(recordOf(mainFile()), "$LMT_A: C:\\a\n");
+}
+
+TEST_F(Include, TwoFileCycleStopsAtTheLineThatLeadsBack) {
+    const std::string mainPath = write("a.map", "ZOR_LOCATION_MAP_2\n$LMT_A\nC:\\a\nINCLUDE b.map\n");
+    write("b.map", "ZOR_LOCATION_MAP_2\n$LMT_B\nC:\\b\nINCLUDE a.map\n$LMT_C\nC:\\c\n");
+    ScopedCurrentDir here(m_dir.path());
+
+    VnLocMap &map = load(mainPath);
+    EXPECT_EQ(map.m_errorText, golden("diagnostics/two_file_cycle.txt", placeholders(mainPath)));
+    EXPECT_EQ(mergedTables(map), "$LMT_A [C:\\a] C:\\a\n$LMT_B [C:\\b] C:\\b\n$LMT_C [C:\\c] C:\\c\n");
+    EXPECT_EQ(fileNames(map), testsupport::backslashed(mainPath) + "\nb.map\n");
+    EXPECT_EQ(mainFile().m_includeLines, std::list<std::string>{"INCLUDE b.map"});
+    EXPECT_TRUE(map.m_mapFiles.back().m_includeLines.empty());
+}
+
+TEST_F(Include, FileIncludedTwiceSideBySideIsReadTwice) {
+    write("d.map", "ZOR_LOCATION_MAP_2\n$LMT_D\nC:\\d\n");
+    write("b.map", "ZOR_LOCATION_MAP_2\nINCLUDE d.map\n");
+    write("c.map", "ZOR_LOCATION_MAP_2\nINCLUDE d.map\n");
+    const std::string mainPath = write("main.map", "ZOR_LOCATION_MAP_2\nINCLUDE b.map\nINCLUDE c.map\n");
+    ScopedCurrentDir here(m_dir.path());
+
+    VnLocMap &map = load(mainPath);
+    EXPECT_EQ(map.m_errorText, "");
+    EXPECT_EQ(fileNames(map), testsupport::backslashed(mainPath) + "\nd.map\nb.map\nd.map\nc.map\n");
+    // The second reading finds $LMT_D defined before and ignores it.
+    auto secondD = std::next(map.m_mapFiles.begin(), 3);
+    EXPECT_TRUE(secondD->m_entryOrder.empty());
+    EXPECT_EQ(mergedTables(map), "$LMT_D [C:\\d] C:\\d\n");
+}
+
+TEST_F(Include, IncludedFileWithoutHeaderIsReportedAndTheIncluderGoesOn) {
+    write("noheader.map", "$LMT_N\nC:\\n\n");
+    const std::string mainPath =
+        write("main.map", "ZOR_LOCATION_MAP_2\nINCLUDE noheader.map\n$LMT_A\n?bad\nC:\\a\n");
+    ScopedCurrentDir here(m_dir.path());
+
+    VnLocMap &map = load(mainPath);
+    EXPECT_EQ(map.m_errorText, golden("diagnostics/included_without_header.txt", placeholders(mainPath)));
+    EXPECT_EQ(mergedTables(map), "$LMT_A [C:\\a] C:\\a\n");
+    EXPECT_EQ(map.m_mapFiles.size(), 2u);
+}
+
+TEST_F(Include, ForceBelongsToTheFileWhoseHeaderCarriesIt) {
+    testsupport::ScopedEnv inMain("LMT_F", "E:\\f");
+    testsupport::ScopedEnv inIncluded("LMT_T", "E:\\t");
+    write("plain.map", "ZOR_LOCATION_MAP_2\n$LMT_T\nC:\\t\n");
+    const std::string mainPath =
+        write("main.map", "ZOR_LOCATION_MAP_2 force\nINCLUDE plain.map\n$LMT_F\nC:\\f\n");
+    ScopedCurrentDir here(m_dir.path());
+
+    VnLocMap &map = load(mainPath);
+    EXPECT_EQ(mergedTables(map), "$LMT_T [E:\\t] E:\\t\n$LMT_F [C:\\f] C:\\f\n");
+    EXPECT_EQ(map.isEnvOverridden("$LMT_T"), 1);
+    EXPECT_EQ(map.isEnvOverridden("$LMT_F"), 0);
+}
+
+}  // namespace
