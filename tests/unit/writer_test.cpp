@@ -1,0 +1,159 @@
+// Tests of the map file writer and of editing one map file's record, on records built by hand.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <list>
+#include <string>
+
+#include "locmap50/VnLocMapFile.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using testsupport::readFile;
+using testsupport::withUnixLineEnds;
+
+std::string golden(const std::string &name) {
+    return readFile(std::string(LOCMAP50_GOLDEN_DIR) + "/" + name).value_or("<no golden " + name + ">");
+}
+
+// The record the reader makes of "ZOR_LOCATION_MAP_1", "$A", "C:/x",
+// "# note", "INCLUDE  B.map", "$B", "D:\y", "D:\z".
+void fillVersion1WithInclude(VnLocMapFile &file) {
+    file.m_version = "1";
+    file.m_entryOrder = {"$A", "INCLUDE", "$B"};
+    file.m_includeLines = {"INCLUDE  B.map"};
+    file.m_entryHardPaths["$A"] = {"C:\\x"};
+    file.m_entryHardPaths["$B"] = {"D:\\y", "D:\\z"};
+}
+
+// Include lines are placed at their markers in turn; a prefix without a table
+// entry and a marker without an include line left are tolerated.
+void fillIncludesAtMarkers(VnLocMapFile &file) {
+    file.m_version = "2";
+    file.m_entryOrder = {"INCLUDE", "$A", "$NO_PATHS", "INCLUDE", "INCLUDE"};
+    file.m_includeLines = {"INCLUDE first.map", "INCLUDE\tC:/maps/site map.txt"};
+    file.m_entryHardPaths["$A"] = {"\\\\server\\share\\a"};
+}
+
+void fillForce(VnLocMapFile &file) {
+    file.m_force = true;
+    file.m_entryOrder = {"$F"};
+    file.m_entryHardPaths["$F"] = {"C:\\f"};
+}
+
+class WriterTest : public ::testing::Test {
+protected:
+    std::string savedText(VnLocMapFile &file) {
+        file.m_fileName = m_dir.file("saved.map");
+        EXPECT_EQ(file.save(false), 0);
+        return withUnixLineEnds(readFile(file.m_fileName).value_or("<not written>"));
+    }
+
+    testsupport::TempDir m_dir;
+};
+
+struct LayoutCase {
+    const char *golden;
+    std::function<void(VnLocMapFile &)> fill;
+};
+
+TEST_F(WriterTest, SaveWritesTheLayoutOfTheRecord) {
+    const LayoutCase cases[] = {
+        {"save/version1_with_include.txt", fillVersion1WithInclude},
+        {"save/includes_at_markers.txt", fillIncludesAtMarkers},
+        {"save/force.txt", fillForce},
+        {"save/never_read.txt", [](VnLocMapFile &) {}},
+    };
+    for (const LayoutCase &layout : cases) {
+        SCOPED_TRACE(layout.golden);
+        VnLocMapFile file;
+        layout.fill(file);
+        EXPECT_EQ(savedText(file), golden(layout.golden));
+    }
+}
+
+TEST_F(WriterTest, SavingTwiceWritesTheSameText) {
+    VnLocMapFile file;
+    fillVersion1WithInclude(file);
+    const std::string first = savedText(file);
+    EXPECT_EQ(savedText(file), first);
+}
+
+TEST_F(WriterTest, SaveAfterClearMapWritesOnlyTheHeader) {
+    VnLocMapFile file;
+    fillVersion1WithInclude(file);
+    file.clearMap();
+    EXPECT_EQ(savedText(file), "ZOR_LOCATION_MAP_1\n\n");
+}
+
+TEST_F(WriterTest, SaveToStandardOutputTouchesNoFile) {
+    VnLocMapFile file;
+    fillVersion1WithInclude(file);
+    file.m_fileName = m_dir.file("untouched.map");
+    ::testing::internal::CaptureStdout();
+    const int result = file.save(true);
+    const std::string written = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(withUnixLineEnds(written), golden("save/version1_with_include.txt"));
+    EXPECT_FALSE(readFile(file.m_fileName).has_value());
+}
+
+struct SplitCase {
+    const char *hardPaths;
+    std::list<std::string> expected;
+};
+
+TEST(WriterEditTest, ChangeEntrySplitsTheHardPathListString) {
+    const SplitCase cases[] = {
+        {"E:\\p`F:/q`G", {"E:\\p", "F:/q"}},  // the unterminated tail is dropped
+        {"a``b`", {"a", "", "b"}},            // adjacent backquotes give an empty path
+        {" spaced /x `", {" spaced /x "}},    // stored as given
+        {"no backquote", {}},
+        {"", {}},
+    };
+    for (const SplitCase &split : cases) {
+        SCOPED_TRACE(split.hardPaths);
+        VnLocMapFile file;
+        fillVersion1WithInclude(file);
+        EXPECT_EQ(file.changeEntry("$B", split.hardPaths), 0);
+        EXPECT_EQ(file.m_entryHardPaths["$B"], split.expected);
+        EXPECT_EQ(file.m_entryOrder, (std::list<std::string>{"$A", "INCLUDE", "$B"}));
+    }
+}
+
+TEST(WriterEditTest, ChangeEntryIgnoresAPrefixTheFileLacks) {
+    VnLocMapFile file;
+    fillVersion1WithInclude(file);
+    const auto before = file.m_entryHardPaths;
+    EXPECT_EQ(file.changeEntry("$b", "X:\\y`"), 0);
+    EXPECT_EQ(file.m_entryHardPaths, before);
+}
+
+TEST_F(WriterTest, ChangedEntryIsSavedWhereItStood) {
+    VnLocMapFile file;
+    fillVersion1WithInclude(file);
+    file.changeEntry("$A", "E:\\p`F:/q`G");
+    EXPECT_EQ(savedText(file), "ZOR_LOCATION_MAP_1\n\n$A\nE:\\p\nF:/q\n\nINCLUDE  B.map\n\n"
+                               "$B\nD:\\y\nD:\\z\n\n");
+}
+
+TEST_F(WriterTest, DeleteEntryRemovesThePrefixOnce) {
+    VnLocMapFile file;
+    fillVersion1WithInclude(file);
+    EXPECT_EQ(file.deleteEntry("$A"), 0);
+    const std::string afterFirst = savedText(file);
+    EXPECT_EQ(afterFirst, "ZOR_LOCATION_MAP_1\n\nINCLUDE  B.map\n\n$B\nD:\\y\nD:\\z\n\n");
+    EXPECT_EQ(file.deleteEntry("$A"), 0);
+    EXPECT_EQ(savedText(file), afterFirst);
+}
+
+TEST(WriterEditTest, DeleteEntryLeavesIncludeMarkersInPlace) {
+    VnLocMapFile file;
+    fillIncludesAtMarkers(file);
+    const auto order = file.m_entryOrder;
+    EXPECT_EQ(file.deleteEntry("INCLUDE"), 0);
+    EXPECT_EQ(file.m_entryOrder, order);
+}
+
+}  // namespace
