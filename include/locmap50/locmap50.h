@@ -115,9 +115,9 @@ LOCMAP50_API void FreeHardPathList(char *list);
  * values until the next load; SaveLocationMap writes the edits. Returns:
  *   0  done;
  *   1  softName null or empty, operation not 0, 1 or 2, hardNames null for
- *      0 or 1, (add) a prefix that is already present, or memory ran out;
+ *      0 or 1, or (add) a prefix that is already present: nothing is changed;
+ *      also when memory ran out part-way;
  *   2  no map, or (add) no map file loaded (the merged map takes the entry).
- * On 1 nothing is changed.
  */
 LOCMAP50_API int ChangeEntry(const char *softName, const char *hardNames, int operation);
 
