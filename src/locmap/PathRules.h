@@ -19,6 +19,20 @@ std::string toBackslashes(std::string name);
 // including "/x", "C:x", "\x" and "$P", is relative.
 bool isAbsolute(const std::string &path);
 
+// A drive letter and ":" not followed by "\" ("C:x", "D:"): relative to the
+// current directory of that drive.
+bool isDriveRelative(const std::string &name);
+
+// The absolute form of a relative name written with "\" (not a "$" name),
+// given the current directory and the root of the current drive ("C:",
+// "\\server\share", or "" where there are no drives): ".\x" and "x" go
+// under the current directory, "." is the current directory itself, "\x"
+// goes under the drive root (its letter in upper case), "C:x" under the
+// current directory when C is the current drive, else under "C:\".
+std::string resolveAgainstCurrentDirectory(const std::string &name,
+                                           const std::string &currentDirectory,
+                                           const std::string &currentDriveRoot);
+
 // Drops one trailing "\" from hardPath (when it has one), then appends rest.
 void mergePaths(std::string &hardPath, const std::string &rest);
 
