@@ -16,7 +16,14 @@ VnLocMap::VnLocMap(const VnLocMap &other) = default;
 VnLocMap &VnLocMap::operator=(const VnLocMap &other) = default;
 
 VnLocMap *VnLocMap::createMap() {
-    if (_instance == nullptr) _instance = new (std::nothrow) VnLocMap();
+    if (_instance != nullptr) return _instance;
+    // The constructor allocates too (texts, the snapshot): running out of
+    // memory there also means the object cannot be made.
+    try {
+        _instance = new VnLocMap();
+    } catch (const std::bad_alloc &) {
+        _instance = nullptr;
+    }
     return _instance;
 }
 
@@ -30,12 +37,14 @@ void VnLocMap::DestroyMap() {
 }
 
 int VnLocMap::uninitialize() {
-    _instance = nullptr;
+    // Only the singleton lets go of the pointer: an old or copied object must
+    // not orphan the singleton that is in use now.
+    if (_instance == this) _instance = nullptr;
     m_errorText.clear();
     m_globalMapInUse = true;
     for (VnLocMapFile &file : m_mapFiles) file.clearMap();
-    m_mapFiles.clear();
     m_softToHardMap.clear();
+    m_mapFiles.clear();
     m_resolvedNameCache.clear();
     m_primaryHardPaths.clear();
     m_softPrefixOrder.clear();
