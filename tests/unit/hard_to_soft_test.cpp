@@ -1,0 +1,153 @@
+// Hard-to-soft translation: map entries in definition order, then the environment table.
+#include <gtest/gtest.h>
+
+#include <list>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "locmap50/VnLocMap.h"
+
+namespace {
+
+const char kUntouched[] = "<untouched>";
+using Result = std::pair<int, std::string>;
+
+class HardToSoft : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_savedEnvTable = VnLocMap::s_envHardToSoftMap;
+        VnLocMap::s_envHardToSoftMap.clear();
+        m_map = VnLocMap::createMap();
+        ASSERT_NE(m_map, nullptr);
+    }
+    void TearDown() override {
+        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
+        VnLocMap::s_envHardToSoftMap = m_savedEnvTable;
+    }
+
+    // Defines softPrefix after every prefix defined so far, as the reader would.
+    void define(const std::string &softPrefix, std::list<std::string> hardPaths) {
+        m_map->m_softToHardMap[softPrefix] = std::move(hardPaths);
+        m_map->m_softPrefixOrder.push_back(softPrefix);
+    }
+    static void environmentHolds(const std::string &hardPath, const std::string &variable) {
+        VnLocMap::s_envHardToSoftMap[hardPath] = variable;
+    }
+
+    Result soft(const std::string &path) {
+        std::string result = kUntouched;
+        const int code = m_map->getSoftName(path, result);
+        return {code, result};
+    }
+    static Result softFromEnv(const std::string &path) {
+        std::string result = kUntouched;
+        const int code = VnLocMap::getSoftNameFromEnv(path, result);
+        return {code, result};
+    }
+
+    VnLocMap *m_map = nullptr;
+    std::map<std::string, std::string> m_savedEnvTable;
+};
+
+}  // namespace
+
+TEST_F(HardToSoft, FirstDefinedPrefixWinsOverALongerMatch) {
+    define("$A", {"C:\\proj"});
+    define("$B", {"C:\\proj\\lib"});
+    EXPECT_EQ(soft("c:\\PROJ\\lib\\x.v"), Result(0, "$A\\lib\\x.v"));
+}
+
+TEST_F(HardToSoft, LaterDefinitionLosesEvenWhenMoreSpecific) {
+    define("$B", {"C:\\proj\\lib"});
+    define("$A", {"C:\\proj"});
+    EXPECT_EQ(soft("c:\\PROJ\\lib\\x.v"), Result(0, "$B\\x.v"));
+}
+
+TEST_F(HardToSoft, MatchesOnlyOnComponentBoundaries) {
+    define("$A", {"C:\\proj"});
+    define("$T", {"D:\\t\\"});
+    define("$M", {"X:\\a", "Y:\\b"});
+    const struct {
+        const char *path;
+        int code;
+        const char *soft;
+    } cases[] = {
+        {"C:\\proj", 0, "$A"},
+        {"C:\\proj\\", 0, "$A\\"},
+        {"C:/proj/lib", 0, "$A\\lib"},
+        {"C:\\project\\x", 1, "C:\\project\\x"},  // every failed try leaves the path
+        {"E:/x", 1, "E:\\x"},
+        {"D:\\t", 0, "$T"},  // a stored trailing backslash changes nothing
+        {"d:\\T\\u", 0, "$T\\u"},
+        {"y:\\b\\c", 0, "$M\\c"},  // the second hard path of a prefix
+    };
+    for (const auto &c : cases) EXPECT_EQ(soft(c.path), Result(c.code, c.soft)) << c.path;
+}
+
+TEST_F(HardToSoft, CurrentProjectIsWrittenAsDot) {
+    define("$CURRENT_PROJECT_PATH", {"C:\\w\\p1"});
+    environmentHolds("E:\\cp", "CURRENT_PROJECT_PATH");
+    EXPECT_EQ(soft("C:\\w\\p1\\src\\a.v"), Result(0, ".\\src\\a.v"));
+    EXPECT_EQ(soft("C:\\w\\p1"), Result(0, "."));
+    EXPECT_EQ(soft("E:\\cp\\a"), Result(0, ".\\a"));
+}
+
+TEST_F(HardToSoft, EnvironmentTableComesAfterTheMapInByteOrder) {
+    define("$M", {"D:\\tools\\bin"});
+    environmentHolds("D:\\tools", "TOOLS");
+    environmentHolds("D:\\r", "R");
+    environmentHolds("D:\\r\\s", "S");
+    environmentHolds("F:\\Q", "UPPER");
+    environmentHolds("F:\\q", "LOWER");
+    const struct {
+        const char *path, *soft;
+    } cases[] = {
+        {"D:\\tools\\bin\\x", "$M\\x"},
+        {"D:\\tools\\y", "$TOOLS\\y"},
+        {"D:\\r\\s\\x", "$R\\s\\x"},  // the outer path sorts first
+        {"f:\\q\\x", "$UPPER\\x"},    // upper case sorts before lower case
+    };
+    for (const auto &c : cases) EXPECT_EQ(soft(c.path), Result(0, c.soft)) << c.path;
+}
+
+TEST_F(HardToSoft, PassThroughs) {
+    define("$A", {"C:\\proj"});
+    const struct {
+        const char *path, *soft;
+    } cases[] = {
+        {"HTTP://C:/proj", "HTTP://C:/proj"},
+        {"ftp:x", "ftp:x"},
+        {"$X/y", "$X\\y"},
+        {"//", "\\\\"},
+        {"\\\\", "\\\\"},
+    };
+    for (const auto &c : cases) EXPECT_EQ(soft(c.path), Result(0, c.soft)) << c.path;
+}
+
+TEST_F(HardToSoft, RelativePathsAreRefusedUntouched) {
+    define("$A", {"C:\\proj"});
+    environmentHolds("C:\\proj", "PROJ");
+    for (const char *path : {"a\\b", "\\x", "C:x", "", "."}) {
+        EXPECT_EQ(soft(path), Result(1, kUntouched)) << path;
+        EXPECT_EQ(softFromEnv(path), Result(1, kUntouched)) << path;
+    }
+}
+
+TEST_F(HardToSoft, NoCandidateLeavesTheResultUntouched) {
+    EXPECT_EQ(soft("E:/x"), Result(1, kUntouched));
+}
+
+TEST_F(HardToSoft, EmptyOrLoneBackslashHardPathsNeverMatch) {
+    define("$E", {"", "\\"});
+    environmentHolds("", "EMPTY");
+    environmentHolds("\\", "SLASH");
+    EXPECT_EQ(soft("\\\\srv\\x"), Result(1, "\\\\srv\\x"));
+}
+
+TEST_F(HardToSoft, FromEnvNeitherConvertsSlashesNorSeesTheMap) {
+    define("$M", {"D:\\tools"});
+    environmentHolds("D:\\tools", "TOOLS");
+    EXPECT_EQ(softFromEnv("D:/tools/bin"), Result(1, kUntouched));  // "D:/" is relative
+    EXPECT_EQ(softFromEnv("D:\\tools\\bin"), Result(0, "$TOOLS\\bin"));
+}
