@@ -129,15 +129,12 @@ std::optional<std::string> getEnvironmentVariable(const std::string &name) {
 }
 
 std::optional<std::vector<std::string>> environmentTable() {
-    if (environ == nullptr) return std::nullopt;
-    std::vector<std::string> table;
-    for (char **entry = environ; *entry != nullptr; ++entry) table.emplace_back(*entry);
-    return table;
+    return detail::copiedEnvironmentTable(environ);
 }
 
 int putEnvironmentEntry(const std::string &entry) {
-    const std::size_t equals = entry.find('=');
-    if (equals == std::string::npos || equals == 0) return -1;
+    const std::size_t equals = detail::entryNameLength(entry);
+    if (equals == std::string::npos) return -1;
     const std::string name = entry.substr(0, equals);
     if (equals + 1 == entry.size()) return ::unsetenv(name.c_str()) == 0 ? 0 : -1;
     return ::setenv(name.c_str(), entry.c_str() + equals + 1, 1) == 0 ? 0 : -1;

@@ -1,11 +1,13 @@
 // Pieces both platform implementations share: the simulated full disk of the
-// write-failure hook and the standard-output writer.
+// write-failure hook, environment entry helpers and the standard-output writer.
 #ifndef LOCMAP50_PLATFORM_PLATFORMSHARED_H
 #define LOCMAP50_PLATFORM_PLATFORMSHARED_H
 
 #include <cstddef>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace locmap50::platform::detail {
 
@@ -33,6 +35,20 @@ inline void armWriteFailure(std::size_t bytes) {
 inline void disarmWriteFailure() {
     s_failWrites = false;
     s_bytesBeforeFailure = 0;
+}
+
+// The runtime's environment table copied entry by entry; nullopt when there is none.
+inline std::optional<std::vector<std::string>> copiedEnvironmentTable(char **table) {
+    if (table == nullptr) return std::nullopt;
+    std::vector<std::string> entries;
+    for (char **entry = table; *entry != nullptr; ++entry) entries.emplace_back(*entry);
+    return entries;
+}
+
+// Where the name of "NAME=value" ends; npos when there is no "=" or no name.
+inline std::size_t entryNameLength(const std::string &entry) {
+    const std::size_t equals = entry.find('=');
+    return equals == 0 ? std::string::npos : equals;
 }
 
 inline bool writeToStandardOutput(const std::string &text) {

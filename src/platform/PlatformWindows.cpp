@@ -122,6 +122,21 @@ std::string toUpperAscii(std::string text) {
     return text;
 }
 
+// Wide text in the code page that the A file functions use; nullopt when it cannot be converted.
+std::optional<std::string> narrowedForFileApis(const std::wstring &wide) {
+    if (wide.empty()) return std::string();
+    const UINT codePage = ::AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+    const int wideLength = static_cast<int>(wide.size());
+    const int length = ::WideCharToMultiByte(codePage, 0, wide.data(), wideLength, nullptr, 0,
+                                             nullptr, nullptr);
+    if (length <= 0) return std::nullopt;
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    if (::WideCharToMultiByte(codePage, 0, wide.data(), wideLength, &narrow[0], length, nullptr,
+                              nullptr) != length)
+        return std::nullopt;
+    return narrow;
+}
+
 bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // "\\server\share\dir" -> "\\server\share"; the whole text when it has no directory part.
@@ -142,16 +157,11 @@ std::optional<std::string> getEnvironmentVariable(const std::string &name) {
 }
 
 std::optional<std::vector<std::string>> environmentTable() {
-    char **table = _environ;
-    if (table == nullptr) return std::nullopt;
-    std::vector<std::string> entries;
-    for (char **entry = table; *entry != nullptr; ++entry) entries.emplace_back(*entry);
-    return entries;
+    return detail::copiedEnvironmentTable(_environ);
 }
 
 int putEnvironmentEntry(const std::string &entry) {
-    const std::size_t equals = entry.find('=');
-    if (equals == std::string::npos || equals == 0) return -1;
+    if (detail::entryNameLength(entry) == std::string::npos) return -1;
     // _putenv copies the text, so nothing needs to stay alive here.
     return ::_putenv(entry.c_str()) == 0 ? 0 : -1;
 }
@@ -160,17 +170,20 @@ bool canRead(const std::string &path) {
     return ::_access(path.c_str(), 4) == 0;
 }
 
+// GetCurrentDirectoryA fails beyond MAX_PATH, so the wide form is asked for and
+// converted with the code page the A functions use, as GetCurrentDirectoryA would.
 std::optional<std::string> currentDirectory() {
-    std::string buffer(MAX_PATH, '\0');
+    std::wstring wide(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), &buffer[0]);
+        const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(wide.size()), &wide[0]);
         if (length == 0) return std::nullopt;
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            return buffer;
+        if (length < wide.size()) {
+            wide.resize(length);
+            break;
         }
-        buffer.resize(length);  // length counts the terminating NUL here
+        wide.resize(length);  // length counts the terminating NUL here
     }
+    return narrowedForFileApis(wide);
 }
 
 std::string currentDriveRoot() {
