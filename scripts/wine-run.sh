@@ -3,6 +3,7 @@
 #
 # CMake uses this as the cross-compiling emulator, so test discovery, ctest and
 # a plain "scripts/wine-run.sh prog.exe" all see the same prefix and settings.
+# "scripts/wine-run.sh --prepare" only makes the prefix.
 # WINEPREFIX may be set by the caller; otherwise one prefix per user is shared
 # by every build directory, because a prefix costs half a gigabyte and seconds to make.
 set -euo pipefail
@@ -11,12 +12,20 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=${WINEARCH:-win32}
 # No Mono or Gecko installers, no desktop menu entries: nothing may ask questions.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=d}
-if [ -z "${WINEPREFIX:-}" ]; then
-    cache_root=${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}
-    export WINEPREFIX="$cache_root/locmap50/wine-$WINEARCH"
-fi
-# No display is needed or wanted: programs run as console programs.
+# No display is needed or wanted: the programs are console programs.
 unset DISPLAY WAYLAND_DISPLAY
+
+# Wine refuses a prefix that another user owns, as under "sudo" with the
+# caller's HOME; such runs get a prefix of their own in the temporary directory.
+default_prefix() {
+    local home=${HOME:-}
+    if [ -n "$home" ] && [ -d "$home" ] && [ "$(stat -c %u "$home")" = "$(id -u)" ]; then
+        echo "${XDG_CACHE_HOME:-$home/.cache}/locmap50/wine-$WINEARCH"
+    else
+        echo "${TMPDIR:-/tmp}/locmap50-wine-$(id -u)-$WINEARCH"
+    fi
+}
+export WINEPREFIX=${WINEPREFIX:-$(default_prefix)}
 
 prepare_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")"
@@ -32,4 +41,8 @@ prepare_prefix() {
 }
 
 [ -f "$WINEPREFIX/system.reg" ] || prepare_prefix
+if [ "${1:-}" = "--prepare" ]; then
+    echo "Wine prefix: $WINEPREFIX"
+    exit 0
+fi
 exec wine "$@"

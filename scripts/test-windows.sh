@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The 32-bit Windows leg: cross-builds the library and the whole test suite with MinGW-w64 and runs it under Wine.
+set -uo pipefail
+source "$(dirname "$0")/common.sh"
+
+win_dir=$LOCMAP50_WIN_BUILD_DIR
+export WINEDEBUG=-all
+
+check_tools() {
+    local tool missing=0
+    for tool in i686-w64-mingw32-gcc-posix i686-w64-mingw32-g++-posix i686-w64-mingw32-objdump wine wineboot wineserver; do
+        command -v "$tool" >/dev/null 2>&1 || { echo "missing: $tool (sudo bash .ci/run installs it)"; missing=1; }
+    done
+    [ -f /usr/src/googletest/CMakeLists.txt ] || { echo "missing: /usr/src/googletest (package googletest)"; missing=1; }
+    [ "$missing" = 0 ]
+}
+
+build_windows() {
+    configure_and_build "$win_dir" -DCMAKE_BUILD_TYPE=Debug -DLOCMAP50_BUILD_TESTS=ON \
+        -DCMAKE_TOOLCHAIN_FILE="$LOCMAP50_ROOT/cmake/toolchains/i686-w64-mingw32.cmake"
+}
+
+# The build already starts Wine to list the tests, so the prefix is made first.
+step "Windows tools" check_tools &&
+    step "Wine prefix" scripts/wine-run.sh --prepare &&
+    step "Windows build" build_windows &&
+    step "Windows tests (Wine)" run_ctest "$win_dir"
+finish "Windows leg"
