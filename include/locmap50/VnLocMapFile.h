@@ -15,7 +15,7 @@ class VnLocMap;
  * A map file is read once into the process-wide VnLocMap (readMap), and keeps
  * its own record of the file so that it can be edited and written back to its
  * own path (changeEntry, deleteEntry, save). The file grammar the reader
- * accepts is described above readMap in src/locmapfile/Reader.cpp.
+ * accepts is described at the top of src/locmapfile/Reader.cpp.
  *
  * The record always holds what the file itself says; environment variables
  * change only the merged tables of the location map, so saving never writes
