@@ -4,12 +4,15 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 status=0
-started=$SECONDS
-bash "$here/test-linux.sh" || status=1
-linux_seconds=$((SECONDS - started))
-bash "$here/test-windows.sh" || status=1
-windows_seconds=$((SECONDS - started - linux_seconds))
+summary=()
+# run_leg NAME SCRIPT: runs one leg and notes its outcome and duration.
+run_leg() {
+    local started=$SECONDS outcome=passed
+    bash "$here/$2" || { outcome=FAILED; status=1; }
+    summary+=("$1 $outcome in $((SECONDS - started)) s")
+}
+run_leg Linux test-linux.sh
+run_leg Windows test-windows.sh
 
-printf '\n=== Linux leg %d s, Windows leg %d s: %s\n' "$linux_seconds" "$windows_seconds" \
-    "$([ "$status" = 0 ] && echo "all passed" || echo "FAILED")"
+printf '\n=== %s\n' "${summary[@]}"
 exit "$status"

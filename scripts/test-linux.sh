@@ -42,13 +42,14 @@ build_and_run_fuzzers() {
         [ -f "$program" ] && [ -x "$program" ] || continue
         found=1
         name=$(basename "$program")
-        seeds=fuzz/corpus
-        [ -d "fuzz/corpus/$name" ] && seeds=fuzz/corpus/$name
-        work=$fuzz_dir/corpus-$name
+        # Absolute paths: a fuzz target may change its current directory.
+        seeds=$LOCMAP50_ROOT/fuzz/corpus
+        [ -d "$seeds/$name" ] && seeds=$seeds/$name
+        work=$(realpath -m "$fuzz_dir/corpus-$name")
         mkdir -p "$work"
         echo "--- $program (${LOCMAP50_FUZZ_SECONDS:-30} s)"
         "$program" -max_total_time="${LOCMAP50_FUZZ_SECONDS:-30}" -print_final_stats=1 \
-            -artifact_prefix="$fuzz_dir/" "$work" "$seeds" || return 1
+            -artifact_prefix="$(realpath -m "$fuzz_dir")/" "$work" "$seeds" || return 1
     done
     [ "$found" = 1 ] || { echo "no fuzz programs in $fuzz_dir/fuzz"; return 1; }
 }
