@@ -134,7 +134,9 @@ private:
     // hardPath already has backslashes. Returns false when it has no soft prefix.
     bool readHardPathLine(const std::string &hardPath) {
         if (m_hardPathCount == kMaxHardPathsPerEntry) {
-            if (!m_limitWarned)
+            // An overridden entry's hard paths never reach the merged map, so
+            // its messages stay those of the override alone.
+            if (!m_limitWarned && !m_mergedHoldsEnvironmentValue)
                 reportWithArguments(m_file.m_msgTooManyHardPaths, {m_currentSoftPrefix});
             m_limitWarned = true;
             m_previous = Previous::HardPath;

@@ -161,6 +161,9 @@ TEST_F(Reader, OverriddenEntryKeepsTwentyFileHardPathsInTheRecord) {
     EXPECT_EQ(mergedTables(map), "$LMT_TOOLS [E:\\x] E:\\x\n");
     EXPECT_EQ(mainFile().m_entryHardPaths["$LMT_TOOLS"].size(), 20u);
     EXPECT_EQ(mainFile().m_entryHardPaths["$LMT_TOOLS"].back(), "C:\\p20");
+    // Only the override is reported, as for any overridden entry.
+    EXPECT_EQ(map.m_errorText.find("more than 20"), std::string::npos);
+    EXPECT_NE(map.m_errorText.find("Environment variable override"), std::string::npos);
 }
 
 TEST_F(Reader, HundredThousandPrefixesLoadWithFirstDefinitionWinning) {
