@@ -85,6 +85,8 @@ public:
     // string: each path followed by a backquote. addEntry returns 1 when the
     // prefix is already present (nothing changes) and 2 when no map file is
     // loaded (the merged tables take the entry all the same); the others 0.
+    // A prefix or list holding a line break (CR or LF) could not be saved as
+    // one line, so addEntry and changeEntry refuse it with 1 and change nothing.
     int addEntry(std::string softPrefix, std::string hardNames);
     int changeEntry(std::string softPrefix, std::string hardNames);
     int deleteEntry(std::string softPrefix);

@@ -46,7 +46,8 @@ public:
     int save(bool toStdout);
 
     // Replaces the hard paths of softPrefix by those of a backquote-terminated
-    // list string; nothing when the file lacks the prefix. Returns 0.
+    // list string; nothing when the file lacks the prefix. Returns 0, or 1
+    // (nothing changed) when the list holds a line break.
     int changeEntry(std::string softPrefix, std::string hardPaths);
 
     // Removes softPrefix (first occurrence) and its hard paths. Returns 0.

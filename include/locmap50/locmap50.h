@@ -115,7 +115,8 @@ LOCMAP50_API void FreeHardPathList(char *list);
  * values until the next load; SaveLocationMap writes the edits. Returns:
  *   0  done;
  *   1  softName null or empty, operation not 0, 1 or 2, hardNames null for
- *      0 or 1, or (add) a prefix that is already present: nothing is changed;
+ *      0 or 1, a line break (CR or LF) in softName or hardNames for 0 or 1,
+ *      or (add) a prefix that is already present: nothing is changed;
  *      also when memory ran out part-way;
  *   2  no map, or (add) no map file loaded (the merged map takes the entry).
  */

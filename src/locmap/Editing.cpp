@@ -6,11 +6,13 @@
 
 namespace {
 
+namespace mapfile = locmap50::mapfile;
+
 const char kExportComment[] = "#This file is generated as a result of EXPORT command from the tool.";
 
-void appendLine(std::string &text, const std::string &line) {
-    text += line;
-    text += '\n';
+// Prefix and paths must each stay one line in the files that save writes.
+bool fitsInAMapFile(const std::string &softPrefix, const std::string &hardNames) {
+    return mapfile::fitsOnOneLine(softPrefix) && mapfile::fitsOnOneLine(hardNames);
 }
 
 }  // namespace
@@ -19,6 +21,7 @@ int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
     // A second definition would be listed twice by save and export while its
     // paths were silently dropped, so a known prefix is refused instead.
     if (m_softToHardMap.count(softPrefix) != 0 || holdsSoftPrefix(softPrefix)) return 1;
+    if (!fitsInAMapFile(softPrefix, hardNames)) return 1;
     m_softToHardMap.emplace(softPrefix, locmap50::paths::splitHardPathList(hardNames));
     appendSoftPrefix(softPrefix);
     if (m_mapFiles.empty()) return 2;
@@ -32,6 +35,7 @@ int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
 }
 
 int VnLocMap::changeEntry(std::string softPrefix, std::string hardNames) {
+    if (!fitsInAMapFile(softPrefix, hardNames)) return 1;
     const auto entry = m_softToHardMap.find(softPrefix);
     if (entry != m_softToHardMap.end())
         entry->second = locmap50::paths::splitHardPathList(hardNames);
@@ -54,15 +58,13 @@ int VnLocMap::save(bool toStdout) {
 
 int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
     namespace platform = locmap50::platform;
-    std::string text = locmap50::mapfile::headerText("2", false);
-    appendLine(text, kExportComment);
-    text += '\n';
+    std::string text = mapfile::headerText("2", false);
+    text += kExportComment;
+    text += "\n\n";
     for (const std::string &softPrefix : m_softPrefixOrder) {
-        appendLine(text, softPrefix);
         const auto hardPaths = m_softToHardMap.find(softPrefix);
-        if (hardPaths != m_softToHardMap.end())
-            for (const std::string &hardPath : hardPaths->second) appendLine(text, hardPath);
-        text += '\n';
+        mapfile::appendEntryText(text, softPrefix,
+                                 hardPaths != m_softToHardMap.end() ? &hardPaths->second : nullptr);
     }
     const bool written = toStdout ? platform::writeStandardOutput(text)
                                   : platform::replaceFileWithText(fileName, text);

@@ -119,4 +119,21 @@ std::string headerText(const std::string &version, bool force) {
     return kMagic + version + (force ? " force" : "") + "\n\n";
 }
 
+void appendEntryText(std::string &text, const std::string &softPrefix,
+                     const std::list<std::string> *hardPaths) {
+    text += softPrefix;
+    text += '\n';
+    if (hardPaths != nullptr) {
+        for (const std::string &hardPath : *hardPaths) {
+            text += hardPath;
+            text += '\n';
+        }
+    }
+    text += '\n';
+}
+
+bool fitsOnOneLine(const std::string &text) {
+    return text.find_first_of("\r\n") == std::string::npos;
+}
+
 }  // namespace locmap50::mapfile

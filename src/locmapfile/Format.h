@@ -3,9 +3,13 @@
 #define LOCMAP50_LOCMAPFILE_FORMAT_H
 
 #include <istream>
+#include <list>
 #include <string>
 
 namespace locmap50::mapfile {
+
+// The entry that stands for one readable include line in a file's entry order.
+inline constexpr char kIncludeMarker[] = "INCLUDE";
 
 // White space of the format: blank, tab, LF, VT, FF and CR.
 bool isWhiteSpace(char c);
@@ -44,6 +48,16 @@ std::string includePath(const std::string &line);
 // The writers' opening: the header line ("ZOR_LOCATION_MAP_" + version, then
 // " force" for a force file) and one empty line, with "\n" line ends.
 std::string headerText(const std::string &version, bool force);
+
+// Appends one entry as both writers lay it out: the soft prefix line, each
+// hard path on a line of its own (none when hardPaths is null), one empty line.
+void appendEntryText(std::string &text, const std::string &softPrefix,
+                     const std::list<std::string> *hardPaths);
+
+// Whether text can stand in a map file without becoming more than one line.
+// Edits are refused otherwise: a line break in a path would let a save write
+// lines of its own choosing (another entry, an INCLUDE) into a shared file.
+bool fitsOnOneLine(const std::string &text);
 
 }  // namespace locmap50::mapfile
 

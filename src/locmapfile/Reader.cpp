@@ -38,8 +38,6 @@ namespace paths = locmap50::paths;
 namespace platform = locmap50::platform;
 
 const int kMaxHardPathsPerEntry = 20;
-// The entry that stands for one readable include line in m_entryOrder.
-const char kIncludeMarker[] = "INCLUDE";
 
 // The variable that may supply a soft prefix: its name without the "$".
 std::optional<std::string> environmentValueFor(const std::string &softPrefix) {
@@ -190,7 +188,7 @@ private:
         included.readWithinChain(m_includeChain);
         m_map->m_mapFiles.push_back(std::move(included));
         m_file.m_includeLines.push_back(line);
-        m_file.m_entryOrder.push_back(kIncludeMarker);
+        m_file.m_entryOrder.push_back(mapfile::kIncludeMarker);
     }
 
     bool isBeingRead(const std::string &fileName) const {

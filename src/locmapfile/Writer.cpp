@@ -8,13 +8,7 @@
 
 namespace {
 
-// The entry the reader puts in m_entryOrder for each readable include line.
-const char kIncludeMarker[] = "INCLUDE";
-
-void appendLine(std::string &text, const std::string &line) {
-    text += line;
-    text += '\n';
-}
+using locmap50::mapfile::kIncludeMarker;
 
 // The whole file text: header, then each entry in file order followed by an
 // empty line. The n-th include marker stands for the n-th include line; a
@@ -24,14 +18,13 @@ std::string recordText(const VnLocMapFile &file) {
     auto nextIncludeLine = file.m_includeLines.begin();
     for (const std::string &entry : file.m_entryOrder) {
         if (entry == kIncludeMarker) {
-            if (nextIncludeLine != file.m_includeLines.end()) appendLine(text, *nextIncludeLine++);
-        } else {
-            appendLine(text, entry);
-            const auto hardPaths = file.m_entryHardPaths.find(entry);
-            if (hardPaths != file.m_entryHardPaths.end())
-                for (const std::string &hardPath : hardPaths->second) appendLine(text, hardPath);
+            if (nextIncludeLine != file.m_includeLines.end()) text += *nextIncludeLine++ + "\n";
+            text += '\n';
+            continue;
         }
-        text += '\n';
+        const auto hardPaths = file.m_entryHardPaths.find(entry);
+        locmap50::mapfile::appendEntryText(
+            text, entry, hardPaths != file.m_entryHardPaths.end() ? &hardPaths->second : nullptr);
     }
     return text;
 }
@@ -49,6 +42,7 @@ int VnLocMapFile::save(bool toStdout) {
 }
 
 int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
+    if (!locmap50::mapfile::fitsOnOneLine(hardPaths)) return 1;
     const auto entry = m_entryHardPaths.find(softPrefix);
     if (entry != m_entryHardPaths.end())
         entry->second = locmap50::paths::splitHardPathList(hardPaths);

@@ -98,6 +98,22 @@ TEST_F(EditingTest, ChangeEntryOfAnAbsentPrefixAddsNothing) {
     EXPECT_EQ(map->m_softToHardMap, mergedBefore);
 }
 
+TEST_F(EditingTest, EditsThatWouldSplitASavedLineAreRefused) {
+    VnLocMap *map = mapOfTwoFiles();
+    const auto mergedBefore = map->m_softToHardMap;
+    const auto mainBefore = map->m_mapFiles.front().m_entryHardPaths;
+    for (const char *lineBreak : {"\n", "\r"}) {
+        const std::string injected = std::string("C:\\a") + lineBreak + "INCLUDE C:\\evil.map`";
+        EXPECT_EQ(map->changeEntry("$MAIN", injected), 1);
+        EXPECT_EQ(map->addEntry("$NEW", injected), 1);
+        EXPECT_EQ(map->addEntry(std::string("$NEW") + lineBreak + "$X", "C:\\a`"), 1);
+        EXPECT_EQ(map->m_mapFiles.front().changeEntry("$MAIN", injected), 1);
+    }
+    EXPECT_EQ(map->m_softToHardMap, mergedBefore);
+    EXPECT_EQ(map->m_mapFiles.front().m_entryHardPaths, mainBefore);
+    EXPECT_EQ(map->m_softPrefixOrder, (Paths{"$MAIN", "$INC"}));
+}
+
 TEST_F(EditingTest, DeleteEntryRemovesThePrefixEverywhere) {
     VnLocMap *map = mapOfTwoFiles();
     for (int call = 0; call < 2; ++call) {
