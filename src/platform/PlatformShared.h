@@ -1,5 +1,6 @@
 // Pieces both platform implementations share: the simulated full disk of the
-// write-failure hook, environment entry helpers and the standard-output writer.
+// write-failure hook, environment entry helpers, the standard-output writer and
+// the extended-length path form, kept free of OS calls so every leg tests it.
 #ifndef LOCMAP50_PLATFORM_PLATFORMSHARED_H
 #define LOCMAP50_PLATFORM_PLATFORMSHARED_H
 
@@ -49,6 +50,23 @@ inline std::optional<std::vector<std::string>> copiedEnvironmentTable(char **tab
 inline std::size_t entryNameLength(const std::string &entry) {
     const std::size_t equals = entry.find('=');
     return equals == 0 ? std::string::npos : equals;
+}
+
+// "\\?\" lets the Windows W functions take paths beyond the classic length limit.
+inline bool hasExtendedLengthPrefix(const std::wstring &path) {
+    return path.compare(0, 4, L"\\\\?\\") == 0;
+}
+
+// A full path in its extended-length form: "\\?\C:\a" for drive paths,
+// "\\?\UNC\server\share\a" for UNC paths. Device paths ("\\.\") and paths
+// already in that form stay as they are.
+inline std::wstring extendedLengthForm(const std::wstring &fullPath) {
+    if (hasExtendedLengthPrefix(fullPath) || fullPath.compare(0, 4, L"\\\\.\\") == 0)
+        return fullPath;
+    if (fullPath.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + fullPath.substr(2);
+    if (fullPath.size() >= 3 && fullPath[1] == L':' && fullPath[2] == L'\\')
+        return L"\\\\?\\" + fullPath;
+    return fullPath;
 }
 
 inline bool writeToStandardOutput(const std::string &text) {

@@ -7,10 +7,10 @@
 #include <windows.h>
 
 #include <direct.h>
-#include <io.h>
 #include <stdlib.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/PlatformShared.h"
@@ -41,6 +41,61 @@ private:
     HANDLE m_handle;
 };
 
+// The code page in which the library's narrow paths are written: the one the A file functions use.
+UINT fileApiCodePage() { return ::AreFileApisANSI() ? CP_ACP : CP_OEMCP; }
+
+// Narrow text in the file-API code page as wide text; empty when it cannot be converted.
+std::wstring widenedForFileApis(const std::string &narrow) {
+    if (narrow.empty()) return std::wstring();
+    const UINT codePage = fileApiCodePage();
+    const int narrowLength = static_cast<int>(narrow.size());
+    const int length =
+        ::MultiByteToWideChar(codePage, 0, narrow.data(), narrowLength, nullptr, 0);
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    if (::MultiByteToWideChar(codePage, 0, narrow.data(), narrowLength, &wide[0], length) !=
+        length)
+        return std::wstring();
+    return wide;
+}
+
+// Text from an API that fills a wide buffer and, when the buffer is too small,
+// returns the size it needs (NUL included) instead; nullopt when the API fails.
+template <typename FillBuffer>
+std::optional<std::wstring> wideTextFrom(FillBuffer fill) {
+    std::wstring text(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = fill(static_cast<DWORD>(text.size()), &text[0]);
+        if (length == 0) return std::nullopt;
+        const bool fitted = length < text.size();
+        text.resize(length);
+        if (fitted) return text;
+    }
+}
+
+// The absolute form of a path, "." and ".." parts resolved and "/" made "\"; empty on failure.
+std::wstring fullPathOf(const std::wstring &path) {
+    return wideTextFrom([&path](DWORD size, wchar_t *buffer) {
+               return ::GetFullPathNameW(path.c_str(), size, buffer, nullptr);
+           })
+        .value_or(std::wstring());
+}
+
+// Directory creation needs room for an 8.3 name below the classic MAX_PATH limit.
+constexpr std::size_t kClassicPathLimit = MAX_PATH - 12;
+
+// The one door from the library's paths to the OS: the wide form handed to
+// every W function. A path too long for the classic limit is made absolute and
+// given the extended-length prefix, which lifts the limit; shorter ones go as
+// they are, so relative names keep their usual meaning. Empty when the path
+// cannot be converted, which no OS call accepts.
+std::wstring osPath(const std::string &path) {
+    const std::wstring wide = widenedForFileApis(path);
+    if (wide.size() < kClassicPathLimit || detail::hasExtendedLengthPrefix(wide)) return wide;
+    const std::wstring full = fullPathOf(wide);
+    return full.empty() ? wide : detail::extendedLengthForm(full);
+}
+
 // Keeps temporary names apart within one process; plain, so usable at load.
 unsigned long s_temporaryNameCounter = 0;
 
@@ -55,8 +110,9 @@ public:
     explicit TemporaryFile(const std::string &target) {
         // Another writer may have taken the name; try fresh names a while.
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string name = temporaryNameFor(target);
-            m_file.adopt(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            // Each name is converted on its own: the suffix may carry it past the classic limit.
+            const std::wstring name = osPath(temporaryNameFor(target));
+            m_file.adopt(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
             if (m_file.isValid()) {
                 m_path = name;
@@ -68,20 +124,20 @@ public:
     }
     ~TemporaryFile() {
         if (m_file.isValid()) m_file.close();  // an open file cannot be deleted
-        if (!m_path.empty() && !m_committed) ::DeleteFileA(m_path.c_str());
+        if (!m_path.empty() && !m_committed) ::DeleteFileW(m_path.c_str());
     }
     TemporaryFile(const TemporaryFile &) = delete;
     TemporaryFile &operator=(const TemporaryFile &) = delete;
 
     bool isOpen() const { return m_file.isValid(); }
     HANDLE handle() const { return m_file.get(); }
-    const std::string &path() const { return m_path; }
+    const std::wstring &path() const { return m_path; }
     bool close() { return m_file.close(); }
     void commit() { m_committed = true; }
 
 private:
     HandleOwner m_file{INVALID_HANDLE_VALUE};
-    std::string m_path;
+    std::wstring m_path;  // as handed to the OS
     bool m_committed = false;
 };
 
@@ -125,7 +181,7 @@ std::string toUpperAscii(std::string text) {
 // Wide text in the code page that the A file functions use; nullopt when it cannot be converted.
 std::optional<std::string> narrowedForFileApis(const std::wstring &wide) {
     if (wide.empty()) return std::string();
-    const UINT codePage = ::AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+    const UINT codePage = fileApiCodePage();
     const int wideLength = static_cast<int>(wide.size());
     const int length = ::WideCharToMultiByte(codePage, 0, wide.data(), wideLength, nullptr, 0,
                                              nullptr, nullptr);
@@ -166,24 +222,18 @@ int putEnvironmentEntry(const std::string &entry) {
     return ::_putenv(entry.c_str()) == 0 ? 0 : -1;
 }
 
+// As _access(path, 4) decides: whatever exists may be read, directories included.
 bool canRead(const std::string &path) {
-    return ::_access(path.c_str(), 4) == 0;
+    return ::GetFileAttributesW(osPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // GetCurrentDirectoryA fails beyond MAX_PATH, so the wide form is asked for and
 // converted with the code page the A functions use, as GetCurrentDirectoryA would.
 std::optional<std::string> currentDirectory() {
-    std::wstring wide(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(wide.size()), &wide[0]);
-        if (length == 0) return std::nullopt;
-        if (length < wide.size()) {
-            wide.resize(length);
-            break;
-        }
-        wide.resize(length);  // length counts the terminating NUL here
-    }
-    return narrowedForFileApis(wide);
+    const std::optional<std::wstring> wide = wideTextFrom(
+        [](DWORD size, wchar_t *buffer) { return ::GetCurrentDirectoryW(size, buffer); });
+    if (!wide) return std::nullopt;
+    return narrowedForFileApis(*wide);
 }
 
 std::string currentDriveRoot() {
@@ -198,17 +248,19 @@ std::string currentDriveRoot() {
 int currentDriveNumber() { return ::_getdrive(); }
 
 std::unique_ptr<std::istream> openForReading(const std::string &path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const std::filesystem::path wide(osPath(path));
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return nullptr;
-    auto stream = std::make_unique<std::ifstream>(path, std::ios::in | std::ios::binary);
+    // A wide path, so the stream opens names in any code page and beyond the classic limit.
+    auto stream = std::make_unique<std::ifstream>(wide, std::ios::in | std::ios::binary);
     if (!stream->is_open()) return nullptr;
     return stream;
 }
 
 std::optional<std::string> fileIdentity(const std::string &path) {
     // No access rights are asked for: only the identity is read.
-    HandleOwner file(::CreateFileA(path.c_str(), 0,
+    HandleOwner file(::CreateFileW(osPath(path).c_str(), 0,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.isValid()) return std::nullopt;
@@ -225,7 +277,7 @@ bool replaceFileWithText(const std::string &path, const std::string &text) {
     if (!writeAll(temporary.handle(), withPlatformLineEnds(text))) return false;
     if (!::FlushFileBuffers(temporary.handle())) return false;
     if (!temporary.close()) return false;
-    if (!::MoveFileExA(temporary.path().c_str(), path.c_str(),
+    if (!::MoveFileExW(temporary.path().c_str(), osPath(path).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return false;
     temporary.commit();

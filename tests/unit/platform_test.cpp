@@ -1,4 +1,4 @@
-// Tests of the platform layer: environment, access test, current directory, file streams and safe saving.
+// Tests of the platform layer: environment, access test, current directory, file streams, safe saving and long paths.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/PlatformShared.h"
 #include "support/TestSupport.h"
 
 #ifndef _WIN32
@@ -33,6 +34,46 @@ std::string platformText(const std::string &unixText) {
     for (char c : unixText) text += (c == '\n') ? std::string("\r\n") : std::string(1, c);
     return text;
 }
+
+// A chain of directories under base whose full path is over 300 characters.
+// Windows makes it through the extended-length form; at the end every level is
+// renamed short from the top, so that means bound to the classic limit can remove it.
+class LongDirectoryChain {
+public:
+    explicit LongDirectoryChain(const fs::path &base) : m_base(base), m_path(base) {
+        for (; m_path.string().size() <= 300; ++m_depth) {
+            m_path /= s_level;
+#ifdef _WIN32
+            fs::create_directory(fs::path(L"\\\\?\\" + m_path.wstring()));
+#else
+            fs::create_directory(m_path);
+#endif
+        }
+    }
+    ~LongDirectoryChain() { shortened(); }
+    LongDirectoryChain(const LongDirectoryChain &) = delete;
+    LongDirectoryChain &operator=(const LongDirectoryChain &) = delete;
+
+    const fs::path &path() const { return m_path; }
+    // Renames the levels not yet renamed; returns the deepest directory's short path.
+    fs::path shortened() {
+        fs::path path = m_base;
+        for (int level = 0; level < m_depth; ++level, path /= "s") {
+            std::error_code error;
+            if (level >= m_renamed) fs::rename(path / s_level, path / "s", error);
+            if (error) break;
+            m_renamed = std::max(m_renamed, level + 1);
+        }
+        return path;
+    }
+
+private:
+    inline static const std::string s_level = std::string(40, 'd');
+    fs::path m_base;
+    fs::path m_path;
+    int m_depth = 0;
+    int m_renamed = 0;
+};
 
 }  // namespace
 
@@ -141,26 +182,12 @@ TEST_F(PlatformCurrentDirectory, ReportedInBackslashForm) {
 }
 
 TEST_F(PlatformCurrentDirectory, LongDirectoryReturnedWhole) {
-    const std::string level(40, 'd');
-    int depth = 0;
-    {
-        testsupport::ScopedCurrentDir start(m_dir.path());
-        std::string expected = platform::currentDirectory().value_or("");
-        fs::path deep = ".";
-        for (; expected.size() <= 300; ++depth) {
-            deep /= level;
-            expected += "\\" + level;
-        }
-        fs::create_directories(deep);
-        testsupport::ScopedCurrentDir inside(deep);
-        EXPECT_EQ(platform::currentDirectory(), expected);
-    }
-    // Shorten every level from the top, so the tree can be removed where long paths cannot.
-    fs::path shortened = m_dir.path();
-    for (int i = 0; i < depth; ++i) {
-        fs::rename(shortened / level, shortened / "s");
-        shortened /= "s";
-    }
+    LongDirectoryChain chain(m_dir.path());
+    testsupport::ScopedCurrentDir start(m_dir.path());
+    const std::string below = chain.path().string().substr(m_dir.path().string().size());
+    const std::string expected = platform::currentDirectory().value_or("") + backslashed(below);
+    testsupport::ScopedCurrentDir inside(fs::path(".") / below.substr(1));
+    EXPECT_EQ(platform::currentDirectory(), expected);
 }
 
 TEST_F(PlatformCurrentDirectory, DriveFollowsCurrentDirectory) {
@@ -238,6 +265,36 @@ TEST_F(PlatformSave, WritesThroughSymbolicLink) {
     EXPECT_EQ(namesIn(m_dir.path()), (std::vector<std::string>{"real.map", "saved.map"}));
 }
 #endif
+
+// Paths beyond the classic Windows limit are written, replaced, tested and read like any other.
+TEST_F(PlatformSave, LongPathsWork) {
+    LongDirectoryChain chain(m_dir.path());
+    const std::string file = backslashed(chain.path().string()) + "\\saved.map";
+    ASSERT_TRUE(platform::replaceFileWithText(file, "a\n"));
+    ASSERT_TRUE(platform::replaceFileWithText(file, "b\nc\n"));
+    EXPECT_TRUE(platform::canRead(file));
+    const auto stream = platform::openForReading(file);
+    ASSERT_TRUE(stream);
+    const std::string bytes{std::istreambuf_iterator<char>(*stream), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(bytes, platformText("b\nc\n"));
+    const auto identity = platform::fileIdentity(file);
+    EXPECT_TRUE(identity);
+    const fs::path shortened = chain.shortened();
+    EXPECT_EQ(namesIn(shortened), std::vector<std::string>{"saved.map"});
+    EXPECT_EQ(platform::fileIdentity(backslashed((shortened / "saved.map").string())), identity);
+}
+
+TEST(PlatformExtendedLengthForm, PrefixesDriveAndUncPathsOnly) {
+    using locmap50::platform::detail::extendedLengthForm;
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"C:\\a\\b.map", L"\\\\?\\C:\\a\\b.map"},
+        {L"\\\\server\\share\\a.map", L"\\\\?\\UNC\\server\\share\\a.map"},
+        {L"\\\\?\\C:\\a.map", L"\\\\?\\C:\\a.map"},
+        {L"\\\\?\\UNC\\server\\share", L"\\\\?\\UNC\\server\\share"},
+        {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x"},
+    };
+    for (const auto &[full, expected] : cases) EXPECT_EQ(extendedLengthForm(full), expected);
+}
 
 TEST(PlatformStandardOutput, WritesText) {
     ::testing::internal::CaptureStdout();
