@@ -107,8 +107,10 @@ int commandPaths(const char *prefix) {
     return kExitOk;
 }
 
-// Export translates its target through the map; resolving it as an absolute
-// name first lets a plain relative file name through as well.
+// Export translates its target through the map, which refuses a plain file
+// name. Resolving the name as an absolute name first makes the map remember
+// it (it keeps every name it resolved that way), so Export then accepts it;
+// this also works where paths have no drive letter and never look absolute.
 int commandExport(const char *mapFile, const char *target) {
     const bool toStdout = std::strcmp(target, "-") == 0;
     const char *fileName = toStdout ? mapFile : target;
