@@ -188,11 +188,4 @@ bool replaceFileWithText(const std::string &path, const std::string &text) {
     return true;
 }
 
-bool writeStandardOutput(const std::string &text) { return detail::writeToStandardOutput(text); }
-
-namespace testing {
-void failWritesAfter(std::size_t bytes) { detail::armWriteFailure(bytes); }
-void stopFailingWrites() { detail::disarmWriteFailure(); }
-}  // namespace testing
-
 }  // namespace locmap50::platform

@@ -1,11 +1,10 @@
 // Pieces both platform implementations share: the simulated full disk of the
-// write-failure hook, environment entry helpers, the standard-output writer and
-// the extended-length path form, kept free of OS calls so every leg tests it.
+// write-failure hook, environment entry helpers and the extended-length path
+// form, kept free of OS calls so every leg tests them.
 #ifndef LOCMAP50_PLATFORM_PLATFORMSHARED_H
 #define LOCMAP50_PLATFORM_PLATFORMSHARED_H
 
 #include <cstddef>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,16 +25,6 @@ inline std::size_t bytesAllowedToWrite(std::size_t wanted) {
 
 inline void countBytesWritten(std::size_t written) {
     if (s_failWrites) s_bytesBeforeFailure -= written;
-}
-
-inline void armWriteFailure(std::size_t bytes) {
-    s_failWrites = true;
-    s_bytesBeforeFailure = bytes;
-}
-
-inline void disarmWriteFailure() {
-    s_failWrites = false;
-    s_bytesBeforeFailure = 0;
 }
 
 // The runtime's environment table copied entry by entry; nullopt when there is none.
@@ -67,11 +56,6 @@ inline std::wstring extendedLengthForm(const std::wstring &fullPath) {
     if (fullPath.size() >= 3 && fullPath[1] == L':' && fullPath[2] == L'\\')
         return L"\\\\?\\" + fullPath;
     return fullPath;
-}
-
-inline bool writeToStandardOutput(const std::string &text) {
-    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-    return std::fflush(stdout) == 0 && written;
 }
 
 }  // namespace locmap50::platform::detail
