@@ -6,6 +6,7 @@
 #   LOCMAP50_WIN_BUILD_DIR  Windows build directory (default: build-windows)
 #   LOCMAP50_JOBS           parallel compile and test jobs (default: 2)
 #   LOCMAP50_FUZZ_SECONDS   how long each fuzz target runs (default: 30)
+#   LOCMAP50_WINE_LINGER    seconds the Wine server stays up with no program running (default: 120)
 
 LOCMAP50_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$LOCMAP50_ROOT"

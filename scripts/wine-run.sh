@@ -3,7 +3,7 @@
 #
 # CMake uses this as the cross-compiling emulator, so test discovery, ctest and
 # a plain "scripts/wine-run.sh prog.exe" all see the same prefix and settings.
-# "scripts/wine-run.sh --prepare" only makes the prefix.
+# "scripts/wine-run.sh --prepare" only makes the prefix and starts its server.
 # WINEPREFIX may be set by the caller; otherwise one prefix per user is shared
 # by every build directory, because a prefix costs half a gigabyte and seconds to make.
 set -euo pipefail
@@ -40,8 +40,21 @@ prepare_prefix() {
     exec 9>&-
 }
 
+# Debian's wineserver wrapper passes -p0, so the server quits the moment no
+# Windows program runs, and a program starting in that instant dies with
+# "recvmsg: Connection reset by peer"; a test run starts hundreds. This server
+# lingers between programs instead and ends once none has run for a while.
+# A nonzero status means a server already runs: that one is used.
+keep_server() {
+    wineserver -p"${LOCMAP50_WINE_LINGER:-120}" </dev/null >/dev/null 2>&1 || true
+    # The first program also starts the server's own programs, which hold its
+    # standard error until the server ends: so not a test's, which ctest awaits.
+    wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+}
+
 [ -f "$WINEPREFIX/system.reg" ] || prepare_prefix
 if [ "${1:-}" = "--prepare" ]; then
+    keep_server
     echo "Wine prefix: $WINEPREFIX"
     exit 0
 fi
