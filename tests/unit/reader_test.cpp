@@ -20,6 +20,8 @@ struct FixtureCase {
     const char *version;
     const char *tables;   // mergedTables() after loading
 };
+// Keeps the test names CTest shows readable.
+void PrintTo(const FixtureCase &fixture, std::ostream *out) { *out << fixture.name; }
 
 const FixtureCase kFixtureCases[] = {
     {"comments_only", false, 0, "", ""},
@@ -107,6 +109,7 @@ struct OverrideCase {
     const char *golden;  // or nullptr for no message
     bool overridden;
 };
+void PrintTo(const OverrideCase &overrideCase, std::ostream *out) { *out << overrideCase.label; }
 
 const OverrideCase kOverrideCases[] = {
     {"unset_with_paths", std::nullopt, "C:\\tools\nD:\\more\n", "$LMT_TOOLS [C:\\tools] C:\\tools, D:\\more\n",
