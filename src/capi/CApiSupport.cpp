@@ -1,4 +1,4 @@
-// Helpers shared by the exported C functions: singleton access, buffer copies, the fallbacks' absolute test.
+// Helpers shared by the exported C functions: singleton access and buffer copies.
 #include "capi/CApiSupport.h"
 
 #include <cstring>
@@ -20,13 +20,6 @@ bool copyToBuffer(const std::string &text, char *buffer, std::size_t size) {
     }
     if (size > 0) buffer[0] = '\0';
     return false;
-}
-
-bool startsWithDriveOrDoubleBackslash(const std::string &name) {
-    if (name.size() < 2) return false;
-    const char first = name[0];
-    const bool isLetter = (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z');
-    return (isLetter && name[1] == ':') || (first == '\\' && name[1] == '\\');
 }
 
 }  // namespace locmap50::capi

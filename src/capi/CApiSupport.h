@@ -34,11 +34,6 @@ void copyToBuffer(const std::string &text, char *buffer);
 // Otherwise returns false, leaving an empty string when size > 0.
 bool copyToBuffer(const std::string &text, char *buffer, std::size_t size);
 
-// The no-map fallbacks' own test for a name to pass through as absolute: a
-// letter and ":" first ("C:x" included), or "\\" first. Looser than
-// paths::isAbsolute, which also wants the "\" after the colon.
-bool startsWithDriveOrDoubleBackslash(const std::string &name);
-
 }  // namespace locmap50::capi
 
 #endif  // LOCMAP50_CAPI_CAPISUPPORT_H

@@ -10,7 +10,6 @@
 
 using locmap50::capi::existingMap;
 using locmap50::capi::guardedCall;
-using locmap50::capi::startsWithDriveOrDoubleBackslash;
 
 namespace {
 
@@ -71,7 +70,7 @@ Translation resolveFromCurrentDirectory(const std::string &name) {
 Translation hardNameFromEnvironment(const char *softName, bool absolute) {
     const std::string name = locmap50::paths::toBackslashes(softName);
     if (name[0] == '$') return expandFromSnapshot(name, !absolute);
-    if (locmap50::paths::isUrl(name) || startsWithDriveOrDoubleBackslash(name))
+    if (locmap50::paths::isUrl(name) || locmap50::paths::startsWithDriveOrDoubleBackslash(name))
         return {kFromEnvironment, name};
     if (absolute) return resolveFromCurrentDirectory(name);
     return {kFromEnvironment, std::string()};

@@ -76,6 +76,10 @@ bool isAbsolute(const std::string &path) {
     return path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
 }
 
+bool startsWithDriveOrDoubleBackslash(const std::string &name) {
+    return beginsWithDrive(name) || (name.size() >= 2 && name[0] == '\\' && name[1] == '\\');
+}
+
 bool isDriveRelative(const std::string &name) {
     return beginsWithDrive(name) && (name.size() == 2 || name[2] != '\\');
 }

@@ -23,6 +23,11 @@ bool isAbsolute(const std::string &path);
 // current directory of that drive.
 bool isDriveRelative(const std::string &name);
 
+// The no-map fallbacks' own test for a name to pass through as absolute: a
+// letter and ":" first ("C:x" included), or "\\" first. Looser than
+// isAbsolute, which also wants the "\" after the colon.
+bool startsWithDriveOrDoubleBackslash(const std::string &name);
+
 // The absolute form of a relative name written with "\" (not a "$" name),
 // given the current directory and the root of the current drive ("C:",
 // "\\server\share", or "" where there are no drives): ".\x" and "x" go
