@@ -155,17 +155,16 @@ private:
         return true;
     }
 
+    // The environment is asked once per entry, in onSoftPathState; what it
+    // settled shows in the merged tables, which are insert-only.
     void takeFirstHardPath(const std::string &hardPath) {
-        const std::optional<std::string> value =
-            m_file.m_force ? std::nullopt : environmentValueFor(m_currentSoftPrefix);
-        if (!value) {
-            m_map->m_primaryHardPaths.emplace(m_currentSoftPrefix, hardPath);
-            m_map->m_softToFileMap.emplace(m_currentSoftPrefix, m_file.m_fileName);
-        }
         m_file.onSoftPathState(m_currentSoftPrefix, m_map, false, hardPath);
-        // An overriding value stands alone in the merged tables; the file's own
-        // hard paths then go only into the file's record.
-        m_mergedHoldsEnvironmentValue = value && paths::toBackslashes(*value) != hardPath;
+        m_map->m_primaryHardPaths.emplace(m_currentSoftPrefix, hardPath);
+        m_map->m_softToFileMap.emplace(m_currentSoftPrefix, m_file.m_fileName);
+        // The prefix is new, so a merged list exists only when an overriding
+        // value was entered; the file's own hard paths then go only into the
+        // file's record.
+        m_mergedHoldsEnvironmentValue = m_map->m_softToHardMap.count(m_currentSoftPrefix) != 0;
     }
 
     void readIncludeLine(const std::string &line) {
