@@ -5,6 +5,8 @@
 #include <stddef.h>
 
 #include "locmap50/export.h"
+#include "locmap50/result_codes.h"
+#include "locmap50/version.h"
 
 #ifdef __cplusplus
 extern "C" {

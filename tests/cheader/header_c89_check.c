@@ -1,4 +1,7 @@
 /* Compiles the public C header as C89: no //-comments, no inline, nothing newer. */
 #include "locmap50/locmap50.h"
 
-int locmap50_c89_header_check(void) { return IsLocMapPresent(); }
+int locmap50_c89_header_check(void) {
+    static const char version[] = LOCMAP50_VERSION_STRING;
+    return IsLocMapPresent() + LOCMAP50_VERSION_MAJOR + LOCMAP50_BUFFER_TOO_SMALL + (int)sizeof version;
+}
