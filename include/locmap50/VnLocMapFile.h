@@ -5,7 +5,6 @@
 #include <list>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "locmap50/export.h"
 
@@ -32,7 +31,11 @@ public:
     // nested INCLUDE files at the point of their line. Problems go to the map's
     // message text. Returns 0 when the file was read to its end (or could not
     // be opened), 1 when reading stopped at a bad header line or at a hard path
-    // line with no soft prefix. Always terminates, also on include cycles.
+    // line with no soft prefix. Only regular files are read, each whole and
+    // closed again before its lines are taken, and each at most once per
+    // load: includes nest to any depth on any stack and under any handle
+    // limit, and cycles and repeated includes end. An include line naming a
+    // file read before stays in the record but reads nothing.
     int readMap();
 
     // Empties the entry order, the include lines and the hard path table; keeps
@@ -40,14 +43,35 @@ public:
     int clearMap();
 
     // Writes the record in the map file layout, to standard output when
-    // toStdout is true, otherwise to m_fileName. The old file is replaced only
-    // once the new text is completely written. Returns 0 on success, 1 when the
-    // file cannot be written (the old file, if any, is left untouched).
+    // toStdout is true, otherwise to the file. The old file is replaced only
+    // once the new text is completely written. Returns 0 on success, 1 when
+    // nothing was written and the old file, if any, is left untouched:
+    // - a file whose load failed (not opened, not a map file, reading stopped
+    //   early) is never written;
+    // - a file that was read is written to the absolute path it was read
+    //   from, whatever the current directory is now; one never read goes to
+    //   m_fileName;
+    // - concurrent saves: replacements of one file take an exclusive OS lock
+    //   on a lock file beside it ("<file>.save-lock", flock() on POSIX, an
+    //   unshared delete-on-close open on Windows; the OS releases it when its
+    //   holder dies, so a crashed save never blocks later ones). Under that
+    //   lock the file must still hold exactly the bytes this object read (or
+    //   last saved), compared by length and content hash; when another
+    //   process changed it since, the save returns 1 and leaves its version
+    //   in place. A save also removes the temporary files that crashed saves
+    //   of the file left beside it;
+    // - a record holding a line that would not read back as what it means
+    //   (see changeEntry) is not written.
+    // A record without a version or force (a comment-only file, or one never
+    // read) is written with the header "ZOR_LOCATION_MAP_2" so that it loads.
     int save(bool toStdout);
 
     // Replaces the hard paths of softPrefix by those of a backquote-terminated
     // list string; nothing when the file lacks the prefix. Returns 0, or 1
-    // (nothing changed) when the list holds a line break.
+    // (nothing changed) when a path would not read back from a saved file as
+    // that same hard path: one holding "#", CR or LF, or one that would read
+    // as an include line, a soft prefix line or a parse error. Empty paths
+    // are kept; they read back as nothing.
     int changeEntry(std::string softPrefix, std::string hardPaths);
 
     // Removes softPrefix (first occurrence) and its hard paths. Returns 0.
@@ -64,6 +88,9 @@ public:
     std::string m_msgTooManyHardPaths;
     // An INCLUDE line naming a file that is already being read further up.
     std::string m_msgIncludeCycle;
+    // An environment variable named after a soft prefix whose value holds a
+    // line break: it overrides and supplies nothing.
+    std::string m_msgEnvLineBreak;
 
     // The file's record.
     std::list<std::string> m_includeLines;  // readable include lines, as read
@@ -73,13 +100,19 @@ public:
     std::list<std::string> m_entryOrder;    // prefixes and "INCLUDE" markers, in file order
     std::string m_fileName;                 // path of this file
 
-private:
-    // One readWithinChain run: the line state and the handling of each kind of line.
-    class ReadRun;
+    // How readMap left the file; the save rules rest on it.
+    struct LoadState {
+        bool read = false;             // readMap ran on this object
+        bool failed = false;           // not opened, not a map file, or reading stopped early
+        std::string absolutePath;      // where it was read from, backslash form
+        unsigned long long contentSize = 0;  // length of what it held when read or last saved
+        unsigned long long contentHash = 0;  // hash of those bytes
+    };
+    LoadState m_loadState;
 
-    // Reads with the identities of the files already being read above this one,
-    // so that an include cycle is reported instead of followed.
-    int readWithinChain(std::vector<std::string> &includeChain);
+private:
+    // One readMap run over a file and everything it includes.
+    class LoadRun;
 
     // Settles one soft prefix against the force rule and the environment.
     void onSoftPathState(std::string softPrefix, VnLocMap *map, bool noHardPath,

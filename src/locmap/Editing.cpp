@@ -10,9 +10,24 @@ namespace mapfile = locmap50::mapfile;
 
 const char kExportComment[] = "#This file is generated as a result of EXPORT command from the tool.";
 
-// Prefix and paths must each stay one line in the files that save writes.
+// Prefix and paths must read back from the files that save and export write
+// as what they are, never as another entry, an include or a cut-short path.
 bool fitsInAMapFile(const std::string &softPrefix, const std::string &hardNames) {
-    return mapfile::fitsOnOneLine(softPrefix) && mapfile::fitsOnOneLine(hardNames);
+    return mapfile::entryReadsBack(softPrefix, locmap50::paths::splitHardPathList(hardNames));
+}
+
+// Every entry of the merged map as the export writes it; a value taken from
+// the environment may hold what no map file line can.
+bool mergedMapReadsBack(const std::list<std::string> &softPrefixOrder,
+                        const std::map<std::string, std::list<std::string>> &softToHardMap) {
+    for (const std::string &softPrefix : softPrefixOrder) {
+        const auto hardPaths = softToHardMap.find(softPrefix);
+        if (!mapfile::entryReadsBack(softPrefix, hardPaths != softToHardMap.end()
+                                                     ? hardPaths->second
+                                                     : std::list<std::string>()))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -58,6 +73,7 @@ int VnLocMap::save(bool toStdout) {
 
 int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
     namespace platform = locmap50::platform;
+    if (!mergedMapReadsBack(m_softPrefixOrder, m_softToHardMap)) return 1;
     std::string text = mapfile::headerText("2", false);
     text += kExportComment;
     text += "\n\n";

@@ -20,11 +20,19 @@ void VnEnvSnapshot::reload() {
 }
 
 std::string VnEnvSnapshot::expandLeadingName(const std::string &name) const {
-    // The shortest qualifying leading part wins, so try lengths upwards.
-    for (std::size_t length = 1; length <= name.size(); ++length) {
-        const auto found = m_variables.find(name.substr(0, length));
-        if (found != m_variables.end() && !found->second.empty())
-            return found->second + name.substr(length);
+    // The shortest qualifying leading part wins, so try lengths upwards. The
+    // table is ordered, so once no variable name begins with the leading part
+    // none can for any longer one: the work is bounded by the longest
+    // variable name, not by the length of name.
+    std::string leading;
+    for (const char c : name) {
+        leading += c;
+        const auto candidate = m_variables.lower_bound(leading);
+        if (candidate == m_variables.end() ||
+            candidate->first.compare(0, leading.size(), leading) != 0)
+            break;
+        if (candidate->first.size() == leading.size() && !candidate->second.empty())
+            return candidate->second + name.substr(leading.size());
     }
     return std::string();
 }

@@ -65,6 +65,22 @@ bool readRawLine(std::istream &in, std::string &line) {
     return true;
 }
 
+bool readRawLine(const std::string &text, std::size_t &position, std::string &line) {
+    if (position >= text.size()) return false;
+    const std::size_t lineFeed = text.find('\n', position);
+    if (lineFeed == std::string::npos) {
+        // The last line has no line end, so a CR at its end is its own.
+        line.assign(text, position, std::string::npos);
+        position = text.size();
+        return true;
+    }
+    std::size_t end = lineFeed;
+    if (end > position && text[end - 1] == '\r') --end;
+    line.assign(text, position, end - position);
+    position = lineFeed + 1;
+    return true;
+}
+
 bool normaliseLine(std::string &line) {
     fixDriveSeparator(line);
     if (holdsOnlyBlanksAndTabs(line)) return false;
@@ -134,6 +150,35 @@ void appendEntryText(std::string &text, const std::string &softPrefix,
 
 bool fitsOnOneLine(const std::string &text) {
     return text.find_first_of("\r\n") == std::string::npos;
+}
+
+namespace {
+
+// Text the normalisation would cut or split: no written line may hold it.
+bool holdsCutCharacter(const std::string &text) {
+    return text.find_first_of("#\r\n") != std::string::npos;
+}
+
+}  // namespace
+
+bool readsBackAsSoftPrefix(const std::string &softPrefix) {
+    if (holdsCutCharacter(softPrefix)) return false;
+    std::string line = softPrefix;
+    return normaliseLine(line) && line == softPrefix && classifyLine(line) == LineKind::SoftPrefix &&
+           isValidSoftPrefix(line);
+}
+
+bool readsBackAsHardPath(const std::string &hardPath) {
+    if (holdsCutCharacter(hardPath)) return false;
+    std::string line = hardPath;
+    if (!normaliseLine(line)) return true;  // blank: read back as nothing
+    return classifyLine(line) == LineKind::HardPath &&
+           paths::toBackslashes(line) == paths::toBackslashes(hardPath);
+}
+
+bool entryReadsBack(const std::string &softPrefix, const std::list<std::string> &hardPaths) {
+    return readsBackAsSoftPrefix(softPrefix) &&
+           std::all_of(hardPaths.begin(), hardPaths.end(), readsBackAsHardPath);
 }
 
 }  // namespace locmap50::mapfile

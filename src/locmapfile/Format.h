@@ -20,6 +20,9 @@ void trimWhiteSpace(std::string &text);
 // a CR right before that LF belongs to the line end. The last line needs no
 // line end. Returns false when no further line can be read.
 bool readRawLine(std::istream &in, std::string &line);
+// The same over a whole file's text, from position on; position moves past
+// the line end.
+bool readRawLine(const std::string &text, std::size_t &position, std::string &line);
 
 // Normalises one raw line (its line end already removed) in place: the
 // "X:/" drive fix, then blank and comment skipping, trailing comment removal
@@ -55,9 +58,18 @@ void appendEntryText(std::string &text, const std::string &softPrefix,
                      const std::list<std::string> *hardPaths);
 
 // Whether text can stand in a map file without becoming more than one line.
-// Edits are refused otherwise: a line break in a path would let a save write
-// lines of its own choosing (another entry, an INCLUDE) into a shared file.
 bool fitsOnOneLine(const std::string &text);
+
+// What the writers may write. A line that would read back as something else
+// would let an edit or a variable put lines of its own choosing (another
+// entry, an INCLUDE) into a shared file, or be cut short at a "#".
+// A soft prefix line must read back as that same valid soft prefix.
+bool readsBackAsSoftPrefix(const std::string &softPrefix);
+// A hard path line must read back as that hard path (with "/" read as ""),
+// or as nothing at all when it is blank.
+bool readsBackAsHardPath(const std::string &hardPath);
+// An entry as the writers lay it out: the prefix and every path.
+bool entryReadsBack(const std::string &softPrefix, const std::list<std::string> &hardPaths);
 
 }  // namespace locmap50::mapfile
 

@@ -18,11 +18,18 @@
 // all files, wins. Outside force mode an environment variable named like the
 // soft prefix (without "$") supplies or overrides its hard paths in the merged
 // tables; the file's own record keeps what the file says.
+//
+// Includes are read without recursion: each file is read whole and closed,
+// then its lines are taken one by one from a stack of open reads kept on the
+// heap, so neither the depth of includes nor the process's handle limit
+// bounds what can be read. A file is read at most once per load; a later
+// include of it (a cycle or a second path to it) keeps its line in the
+// record but adds nothing.
 #include <algorithm>
-#include <istream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "locmap/PathRules.h"
@@ -44,6 +51,12 @@ std::optional<std::string> environmentValueFor(const std::string &softPrefix) {
     return platform::getEnvironmentVariable(softPrefix.substr(1));
 }
 
+// A value with a line break would write lines of its own into saved and
+// exported files, so it stands for nothing.
+bool holdsLineBreak(const std::string &value) {
+    return !mapfile::fitsOnOneLine(value);
+}
+
 // A file's identity for cycle detection; its own name when it cannot be
 // resolved, so that at least the same spelling is always caught.
 std::string identityOf(const std::string &fileName) {
@@ -52,26 +65,64 @@ std::string identityOf(const std::string &fileName) {
 
 }  // namespace
 
-class VnLocMapFile::ReadRun {
+// The files of one load: which were read, and which are being read right now.
+class VnLocMapFile::LoadRun {
 public:
-    ReadRun(VnLocMapFile &file, VnLocMap *map, std::vector<std::string> &includeChain)
-        : m_file(file), m_map(map), m_includeChain(includeChain) {}
+    explicit LoadRun(VnLocMap *map) : m_map(map) {}
 
-    // Returns 0 at the end of the input, 1 when reading stopped early.
-    int readLines(std::istream &in) {
+    // Reads root and everything it includes; returns root's readMap result.
+    int read(VnLocMapFile &root);
+
+    bool wasRead(const std::string &identity) const { return m_read.count(identity) != 0; }
+    bool isBeingRead(const std::string &identity) const {
+        return std::find(m_chain.begin(), m_chain.end(), identity) != m_chain.end();
+    }
+
+    // Reads the file whole (closing it again) and records in its load state
+    // where it was read from and what it held. nullopt when it could not be
+    // read; its load state then says the load failed.
+    std::optional<std::string> fetch(VnLocMapFile &file, const std::string &identity);
+
+private:
+    class FileRead;
+
+    VnLocMap *m_map;
+    std::unordered_set<std::string> m_read;  // identities of every file read in this load
+    std::vector<std::string> m_chain;        // identities of the files being read, outermost first
+};
+
+// The reading of one file's lines: the line state and the handling of each kind of line.
+class VnLocMapFile::LoadRun::FileRead {
+public:
+    FileRead(LoadRun &load, VnLocMapFile &file, std::string text)
+        : m_load(load), m_file(file), m_map(load.m_map), m_text(std::move(text)) {}
+
+    enum class Outcome { Finished, StoppedEarly, Include };
+
+    // Reads lines until the end of the file, an early stop, or an include line
+    // whose file must be read now (takeInclude hands it over).
+    Outcome readOn() {
         std::string line;
-        while (mapfile::readRawLine(in, line)) {
+        while (mapfile::readRawLine(m_text, m_position, line)) {
             ++m_lineNumber;
             if (!mapfile::normaliseLine(line)) continue;
             if (!m_headerSeen) {
-                if (!acceptHeader(line)) return 1;
+                if (!acceptHeader(line)) return Outcome::StoppedEarly;
                 continue;
             }
-            if (!readEntryLine(line)) return 1;
+            if (!readEntryLine(line)) return Outcome::StoppedEarly;
+            if (m_include) return Outcome::Include;
         }
         if (m_previous == Previous::SoftPrefix) settleWithoutHardPath();
-        return 0;
+        return Outcome::Finished;
     }
+
+    // The file the last include line asks for, its text and its identity.
+    std::unique_ptr<VnLocMapFile> takeInclude() { return std::move(m_include); }
+    std::string takeIncludeText() { return std::move(m_includeText); }
+    const std::string &includeIdentity() const { return m_includeIdentity; }
+
+    VnLocMapFile &file() { return m_file; }
 
 private:
     // The kind of the last header, soft prefix, hard path or include line;
@@ -122,6 +173,7 @@ private:
         // map's order list, so the map's index answers for both.
         if (m_map->holdsSoftPrefix(line)) {
             m_previous = Previous::Rejected;
+            keepShadowedEntry(line);
             return;
         }
         m_file.m_entryOrder.push_back(line);
@@ -129,8 +181,21 @@ private:
         m_previous = Previous::SoftPrefix;
     }
 
+    // An entry an earlier file defined stays out of the merged map but in this
+    // file's record, so a save writes the file back whole. A second block of
+    // one prefix within a file has no place of its own in the record.
+    void keepShadowedEntry(const std::string &softPrefix) {
+        if (!m_file.m_entryHardPaths.try_emplace(softPrefix).second) return;
+        m_file.m_entryOrder.push_back(softPrefix);
+        m_currentIsShadowed = true;
+    }
+
     // hardPath already has backslashes. Returns false when it has no soft prefix.
     bool readHardPathLine(const std::string &hardPath) {
+        if (m_currentIsShadowed) {
+            m_file.m_entryHardPaths[m_currentSoftPrefix].push_back(hardPath);
+            return true;
+        }
         if (m_hardPathCount == kMaxHardPathsPerEntry) {
             // An overridden entry's hard paths never reach the merged map, so
             // its messages stay those of the override alone.
@@ -177,28 +242,39 @@ private:
                                 {includePath, lineNumberText(), m_file.m_fileName});
             return;
         }
-        VnLocMapFile included;
-        included.m_fileName = paths::toBackslashes(includePath);
-        if (isBeingRead(included.m_fileName)) {
+        // The line stays in the record whatever follows, so a save keeps it.
+        m_file.m_includeLines.push_back(line);
+        m_file.m_entryOrder.push_back(mapfile::kIncludeMarker);
+
+        auto included = std::make_unique<VnLocMapFile>();
+        included->m_fileName = paths::toBackslashes(includePath);
+        const std::string identity = identityOf(included->m_fileName);
+        if (m_load.isBeingRead(identity)) {
             reportWithArguments(m_file.m_msgIncludeCycle,
                                 {includePath, lineNumberText(), m_file.m_fileName});
             return;
         }
-        included.readWithinChain(m_includeChain);
-        m_map->m_mapFiles.push_back(std::move(included));
-        m_file.m_includeLines.push_back(line);
-        m_file.m_entryOrder.push_back(mapfile::kIncludeMarker);
-    }
-
-    bool isBeingRead(const std::string &fileName) const {
-        return std::find(m_includeChain.begin(), m_includeChain.end(), identityOf(fileName)) !=
-               m_includeChain.end();
+        // Its entries are in the map already; reading it again adds nothing.
+        if (m_load.wasRead(identity)) return;
+        std::optional<std::string> text = m_load.fetch(*included, identity);
+        if (!text) {
+            // Readable a moment ago, yet not read (out of handles, a read
+            // error): kept, so that a save refuses to write over it.
+            reportWithArguments(m_file.m_msgBadInclude,
+                                {includePath, lineNumberText(), m_file.m_fileName});
+            m_map->m_mapFiles.push_back(std::move(*included));
+            return;
+        }
+        m_include = std::move(included);
+        m_includeText = std::move(*text);
+        m_includeIdentity = identity;
     }
 
     void startEntry() {
         m_hardPathCount = 0;
         m_limitWarned = false;
         m_mergedHoldsEnvironmentValue = false;
+        m_currentIsShadowed = false;
     }
 
     void settleWithoutHardPath() {
@@ -207,9 +283,14 @@ private:
 
     std::string lineNumberText() const { return std::to_string(m_lineNumber); }
 
+    LoadRun &m_load;
     VnLocMapFile &m_file;
     VnLocMap *m_map;
-    std::vector<std::string> &m_includeChain;  // identities of the files being read
+    std::string m_text;  // the whole file
+    std::size_t m_position = 0;
+    std::unique_ptr<VnLocMapFile> m_include;
+    std::string m_includeText;
+    std::string m_includeIdentity;
 
     unsigned long m_lineNumber = 0;
     bool m_headerSeen = false;
@@ -218,28 +299,74 @@ private:
     int m_hardPathCount = 0;
     bool m_limitWarned = false;
     bool m_mergedHoldsEnvironmentValue = false;
+    bool m_currentIsShadowed = false;
 };
 
-int VnLocMapFile::readMap() {
-    std::vector<std::string> includeChain;
-    return readWithinChain(includeChain);
+std::optional<std::string> VnLocMapFile::LoadRun::fetch(VnLocMapFile &file,
+                                                       const std::string &identity) {
+    file.m_loadState = LoadState();
+    file.m_loadState.read = true;
+    file.m_loadState.failed = true;
+    m_read.insert(identity);
+    std::optional<std::string> bytes = platform::readRegularFile(file.m_fileName);
+    std::optional<std::string> absolute = platform::absolutePath(file.m_fileName);
+    if (!bytes || !absolute) return std::nullopt;
+    const platform::ContentStamp stamp = platform::stampOf(*bytes);
+    file.m_loadState.failed = false;
+    file.m_loadState.absolutePath = std::move(*absolute);
+    file.m_loadState.contentSize = stamp.size;
+    file.m_loadState.contentHash = stamp.hash;
+    return bytes;
 }
 
-int VnLocMapFile::readWithinChain(std::vector<std::string> &includeChain) {
+int VnLocMapFile::LoadRun::read(VnLocMapFile &root) {
+    struct OpenRead {
+        std::unique_ptr<VnLocMapFile> included;  // null for the root, which the caller owns
+        std::unique_ptr<FileRead> lines;
+    };
+    std::vector<OpenRead> reads;  // the files being read, outermost first
+
+    const std::string rootIdentity = identityOf(root.m_fileName);
+    std::optional<std::string> rootText = fetch(root, rootIdentity);
+    if (!rootText) return 0;  // the callers test readability before
+    m_chain.push_back(rootIdentity);
+    reads.push_back({nullptr, std::make_unique<FileRead>(*this, root, std::move(*rootText))});
+
+    for (;;) {
+        FileRead &current = *reads.back().lines;
+        const FileRead::Outcome outcome = current.readOn();
+        if (outcome == FileRead::Outcome::Include) {
+            OpenRead next{current.takeInclude(), nullptr};
+            next.lines = std::make_unique<FileRead>(*this, *next.included, current.takeIncludeText());
+            m_chain.push_back(current.includeIdentity());
+            reads.push_back(std::move(next));
+            continue;
+        }
+        const bool stoppedEarly = outcome == FileRead::Outcome::StoppedEarly;
+        // Lines after an early stop were never read, so a save would lose them.
+        current.file().m_loadState.failed = stoppedEarly;
+        m_chain.pop_back();
+        std::unique_ptr<VnLocMapFile> finished = std::move(reads.back().included);
+        reads.pop_back();
+        if (reads.empty()) return stoppedEarly ? 1 : 0;
+        // A nested include is handed over before the file that includes it.
+        m_map->m_mapFiles.push_back(std::move(*finished));
+    }
+}
+
+int VnLocMapFile::readMap() {
     VnLocMap *map = VnLocMap::createMap();
     if (map == nullptr) return 0;
-    const std::unique_ptr<std::istream> in = platform::openForReading(m_fileName);
-    if (!in) return 0;
-    includeChain.push_back(identityOf(m_fileName));
-    const int result = ReadRun(*this, map, includeChain).readLines(*in);
-    includeChain.pop_back();
-    return result;
+    return LoadRun(map).read(*this);
 }
 
 void VnLocMapFile::onSoftPathState(std::string softPrefix, VnLocMap *map, bool noHardPath,
                                    std::string firstHardPath) {
-    const std::optional<std::string> value =
-        m_force ? std::nullopt : environmentValueFor(softPrefix);
+    std::optional<std::string> value = m_force ? std::nullopt : environmentValueFor(softPrefix);
+    if (value && holdsLineBreak(*value)) {
+        reportWithArguments(m_msgEnvLineBreak, {softPrefix});
+        value.reset();
+    }
     if (!value) {
         if (noHardPath) {
             // The prefix was the last one appended to both order lists.

@@ -30,6 +30,9 @@ VnLocMapFile::VnLocMapFile()
           "Error: Include path %s specified by INCLUDE statement \n"
           " at line number: %s in location map file: %s leads back to a file that is already being read. "
           "It will be ignored.\n\n"),
+      m_msgEnvLineBreak(
+          "Warning: Environment variable for soft prefix %s holds a line break.\n"
+          "It will be ignored.\n\n"),
       m_force(false) {}
 
 // Every member is a value, so copies own their own lists and a copy stays

@@ -1,5 +1,7 @@
 // Writes a map file's own record back in the map file layout, and edits that record.
 #include <algorithm>
+#include <list>
+#include <optional>
 
 #include "locmap/PathRules.h"
 #include "locmap50/VnLocMapFile.h"
@@ -9,12 +11,33 @@
 namespace {
 
 using locmap50::mapfile::kIncludeMarker;
+namespace mapfile = locmap50::mapfile;
+namespace platform = locmap50::platform;
+
+// A record with neither version nor force (a comment-only file, or one never
+// read) still needs a header that reads back.
+const char kVersionOfUnversionedFiles[] = "2";
+
+// Whether every entry would read back from the written file as it stands.
+bool recordReadsBack(const VnLocMapFile &file) {
+    for (const std::string &entry : file.m_entryOrder) {
+        if (entry == kIncludeMarker) continue;
+        const auto hardPaths = file.m_entryHardPaths.find(entry);
+        if (!mapfile::entryReadsBack(entry, hardPaths != file.m_entryHardPaths.end()
+                                                ? hardPaths->second
+                                                : std::list<std::string>()))
+            return false;
+    }
+    return true;
+}
 
 // The whole file text: header, then each entry in file order followed by an
 // empty line. The n-th include marker stands for the n-th include line; a
 // marker with no line left writes only its empty line.
 std::string recordText(const VnLocMapFile &file) {
-    std::string text = locmap50::mapfile::headerText(file.m_version, file.m_force);
+    const bool unversioned = file.m_version.empty() && !file.m_force;
+    std::string text =
+        mapfile::headerText(unversioned ? kVersionOfUnversionedFiles : file.m_version, file.m_force);
     auto nextIncludeLine = file.m_includeLines.begin();
     for (const std::string &entry : file.m_entryOrder) {
         if (entry == kIncludeMarker) {
@@ -32,20 +55,31 @@ std::string recordText(const VnLocMapFile &file) {
 }  // namespace
 
 int VnLocMapFile::save(bool toStdout) {
-    namespace platform = locmap50::platform;
+    if (!recordReadsBack(*this)) return 1;
     const std::string text = recordText(*this);
     // The text is complete before anything is written, so a failed write can
     // only leave the old file in place, never half of the new one.
-    const bool written = toStdout ? platform::writeStandardOutput(text)
-                                  : platform::replaceFileWithText(m_fileName, text);
-    return written ? 0 : 1;
+    if (toStdout) return platform::writeStandardOutput(text) ? 0 : 1;
+    if (!m_loadState.read) return platform::replaceFileWithText(m_fileName, text) ? 0 : 1;
+    // What was never read whole is never written over.
+    if (m_loadState.failed) return 1;
+    platform::ContentStamp asRead;
+    asRead.size = m_loadState.contentSize;
+    asRead.hash = m_loadState.contentHash;
+    const std::optional<platform::ContentStamp> written =
+        platform::replaceFileIfUnchanged(m_loadState.absolutePath, text, asRead);
+    if (!written) return 1;
+    // The next save compares against this version.
+    m_loadState.contentSize = written->size;
+    m_loadState.contentHash = written->hash;
+    return 0;
 }
 
 int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
-    if (!locmap50::mapfile::fitsOnOneLine(hardPaths)) return 1;
+    std::list<std::string> newPaths = locmap50::paths::splitHardPathList(hardPaths);
+    if (!std::all_of(newPaths.begin(), newPaths.end(), mapfile::readsBackAsHardPath)) return 1;
     const auto entry = m_entryHardPaths.find(softPrefix);
-    if (entry != m_entryHardPaths.end())
-        entry->second = locmap50::paths::splitHardPathList(hardPaths);
+    if (entry != m_entryHardPaths.end()) entry->second = std::move(newPaths);
     return 0;
 }
 

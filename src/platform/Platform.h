@@ -3,6 +3,7 @@
 #define LOCMAP50_PLATFORM_PLATFORM_H
 
 #include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <memory>
 #include <optional>
@@ -27,8 +28,29 @@ std::optional<std::vector<std::string>> environmentTable();
 // Returns 0 on success, -1 on failure (no "=", or the OS refused).
 int putEnvironmentEntry(const std::string &entry);
 
-// Whether path names something that exists and the process may read.
+// Whether path names a regular file (after following links) that the
+// process may read. Directories, devices, pipes and sockets are no map files;
+// the test never blocks.
 bool canRead(const std::string &path);
+
+// The whole content of the regular file at path, as bytes; the file is closed
+// again before this returns, so reading holds no handle. nullopt when path
+// names no regular file, cannot be opened, or a read fails part-way. Opening
+// never blocks, whatever path names.
+std::optional<std::string> readRegularFile(const std::string &path);
+
+// The absolute form of path in backslash form (links resolved where the
+// platform has them); nullopt when path cannot be resolved.
+std::optional<std::string> absolutePath(const std::string &path);
+
+// A fingerprint of a file's content: its length and a 64-bit hash of its bytes.
+struct ContentStamp {
+    std::uint64_t size = 0;
+    std::uint64_t hash = 0;
+};
+bool operator==(const ContentStamp &left, const ContentStamp &right);
+bool operator!=(const ContentStamp &left, const ContentStamp &right);
+ContentStamp stampOf(const std::string &bytes);
 
 // The current directory in backslash form, whatever its length; nullopt when
 // it cannot be obtained. On POSIX each "/" of getcwd() becomes "\".
@@ -42,8 +64,8 @@ std::string currentDriveRoot();
 // The current drive as a number (1 for A, 2 for B, ...), 0 where there is none.
 int currentDriveNumber();
 
-// Opens a file for reading bytes as they are (no line-end translation);
-// null when it cannot be opened.
+// Opens a regular file for reading bytes as they are (no line-end
+// translation); null when readRegularFile would give nothing.
 std::unique_ptr<std::istream> openForReading(const std::string &path);
 
 // A name for the file path resolves to, the same for every spelling of one
@@ -52,10 +74,30 @@ std::unique_ptr<std::istream> openForReading(const std::string &path);
 std::optional<std::string> fileIdentity(const std::string &path);
 
 // Writes text (with "\n" line ends; the platform's text line end is written)
-// to path. The text goes to a new temporary file beside path, which replaces
-// path only once every byte is written and flushed; on any failure false is
-// returned, the old file is untouched and no temporary file is left behind.
+// to path, as the kind of thing path names asks:
+// - a regular file, or nothing yet: the text goes to a new temporary file
+//   beside path, which replaces path only once every byte is written and
+//   flushed; the replacement keeps the old file's owner and permission bits
+//   where the process may set them, and on POSIX the directory is synced
+//   after the rename. On any failure the old file is untouched and no
+//   temporary file is left behind. Replacements of one file are serialised
+//   across processes by a save lock (see replaceFileIfUnchanged), and
+//   temporary files that a crashed save left beside path are removed.
+// - a character device or a pipe (Windows: a reserved device name such as
+//   NUL or COM1, or a "\\.\" path): written in place, as opening it for
+//   writing would; a pipe with no reader fails at once, it is never waited for.
+// - a directory, a socket or a block device: fails, nothing is written.
+// Returns false when nothing (or not everything) was written.
 bool replaceFileWithText(const std::string &path, const std::string &text);
+
+// As replaceFileWithText for a regular file, but only while that file still
+// holds the content stamped `expected` (what this process read from it): the
+// check and the replacement happen under the save lock, so a change another
+// process made after this one read the file is never overwritten. Returns the
+// stamp of the bytes written, or nullopt when nothing was written (the file
+// changed, vanished, is no regular file, or writing failed).
+std::optional<ContentStamp> replaceFileIfUnchanged(const std::string &path, const std::string &text,
+                                                   const ContentStamp &expected);
 
 // Writes text to the standard output stream and flushes it.
 bool writeStandardOutput(const std::string &text);

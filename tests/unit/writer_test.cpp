@@ -93,8 +93,8 @@ struct SplitCase {
 TEST(WriterEditTest, ChangeEntrySplitsTheHardPathListString) {
     const SplitCase cases[] = {
         {"E:\\p`F:/q`G", {"E:\\p", "F:/q"}},  // the unterminated tail is dropped
-        {"a``b`", {"a", "", "b"}},            // adjacent backquotes give an empty path
-        {" spaced /x `", {" spaced /x "}},    // stored as given
+        {"C:\\a``C:\\b`", {"C:\\a", "", "C:\\b"}},  // adjacent backquotes give an empty path
+        {"C:/spaced dir/x`", {"C:/spaced dir/x"}},     // stored as given
         {"no backquote", {}},
         {"", {}},
     };
