@@ -10,9 +10,10 @@
 #include <stdlib.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <sstream>
+#include <vector>
 
+#include "platform/DeviceNames.h"
 #include "platform/PlatformShared.h"
 
 namespace locmap50::platform {
@@ -99,9 +100,27 @@ std::wstring osPath(const std::string &path) {
 // Keeps temporary names apart within one process; plain, so usable at load.
 unsigned long s_temporaryNameCounter = 0;
 
+const char kTemporarySuffix[] = ".tmp-";
+
 std::string temporaryNameFor(const std::string &target) {
-    return target + ".tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
+    return target + kTemporarySuffix + std::to_string(::GetCurrentProcessId()) + "-" +
            std::to_string(::GetTickCount()) + "-" + std::to_string(++s_temporaryNameCounter);
+}
+
+// "<pid>-<tick>-<counter>": the unique part of the names temporaryNameFor makes.
+bool isTemporaryNameTail(const std::string &tail) {
+    int numbers = 0;
+    std::size_t digits = 0;
+    for (char c : tail) {
+        if (c >= '0' && c <= '9') {
+            ++digits;
+            continue;
+        }
+        if (c != '-' || digits == 0) return false;
+        ++numbers;
+        digits = 0;
+    }
+    return numbers == 2 && digits != 0;
 }
 
 // A temporary file beside the target, removed again unless it was committed.
@@ -203,6 +222,127 @@ std::string uncRoot(const std::string &directory) {
     return directory.substr(0, shareEnd);
 }
 
+// Every byte of an open file, read to its end; nullopt when a read fails.
+std::optional<std::string> readToEnd(HANDLE file) {
+    std::string bytes;
+    std::vector<char> chunk(64 * 1024);
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
+            return std::nullopt;
+        if (got == 0) return bytes;
+        bytes.append(chunk.data(), got);
+    }
+}
+
+// A file on a disk, not a directory, a console, a pipe or another device.
+bool isRegularFile(HANDLE file) {
+    if (::GetFileType(file) != FILE_TYPE_DISK) return false;
+    BY_HANDLE_FILE_INFORMATION information;
+    return ::GetFileInformationByHandle(file, &information) &&
+           (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The save lock of one file: "<file>.save-lock" opened with no sharing and
+// deleted when closed. The open itself is the lock, and the OS closes (and
+// so deletes) it when its holder dies, so a crashed save never blocks later
+// ones and leaves no lock file behind.
+class SaveLock {
+public:
+    explicit SaveLock(const std::string &target) {
+        const std::wstring path = osPath(target + ".save-lock");
+        for (int attempt = 0; attempt < kAttempts; ++attempt) {
+            m_file.adopt(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
+                                       nullptr));
+            if (m_file.isValid()) return;
+            const DWORD error = ::GetLastError();
+            // Held by another save, or its holder's file is on its way out.
+            if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return;
+            ::Sleep(10);
+        }
+    }
+    SaveLock(const SaveLock &) = delete;
+    SaveLock &operator=(const SaveLock &) = delete;
+
+    bool held() const { return m_file.isValid(); }
+
+private:
+    static constexpr int kAttempts = 1000;  // about ten seconds of 10 ms waits
+    HandleOwner m_file{INVALID_HANDLE_VALUE};
+};
+
+std::string directoryPartOf(const std::string &path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+// Temporary files of saves of this target that died before they could
+// remove them. Only called under the save lock, when no save of the target
+// by this library is under way.
+void removeLeftoverTemporaries(const std::string &target) {
+    const std::string prefix = target.substr(directoryPartOf(target).size()) + kTemporarySuffix;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(osPath(target + kTemporarySuffix + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    std::vector<std::string> leftovers;
+    do {
+        const std::optional<std::string> name = narrowedForFileApis(found.cFileName);
+        if (!name || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+        if (name->compare(0, prefix.size(), prefix) == 0 &&
+            isTemporaryNameTail(name->substr(prefix.size())))
+            leftovers.push_back(directoryPartOf(target) + *name);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    for (const std::string &leftover : leftovers) ::DeleteFileW(osPath(leftover).c_str());
+}
+
+// A device (NUL, CON, COM1, "\\.\..." paths) takes the text in place, as
+// any program writing to it would; a pipe with no server fails at once.
+bool writeInPlace(const std::string &path, const std::string &text) {
+    HandleOwner device(::CreateFileW(osPath(path).c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!device.isValid()) return false;
+    return writeAll(device.get(), withPlatformLineEnds(text)) && device.close();
+}
+
+// ReplaceFileW keeps the replaced file's owner, ACLs and attributes; a target
+// that does not exist yet is simply moved into place.
+bool moveIntoPlace(const std::wstring &temporary, const std::wstring &target, bool targetExists) {
+    if (targetExists &&
+        ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                       nullptr, nullptr))
+        return true;
+    return ::MoveFileExW(temporary.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// Replaces the regular file path (or creates it) under its save lock, after
+// `stillAsExpected` approved what it holds now (its argument: whether a file
+// is there). Returns the stamp of the bytes written.
+template <typename Approval>
+std::optional<ContentStamp> replaceRegularFile(const std::string &path, const std::string &text,
+                                               Approval stillAsExpected) {
+    SaveLock lock(path);
+    if (!lock.held()) return std::nullopt;
+    const DWORD attributes = ::GetFileAttributesW(osPath(path).c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
+    if (!stillAsExpected(exists)) return std::nullopt;
+    removeLeftoverTemporaries(path);
+
+    const std::string bytes = withPlatformLineEnds(text);
+    TemporaryFile temporary(path);
+    if (!temporary.isOpen()) return std::nullopt;
+    if (!writeAll(temporary.handle(), bytes)) return std::nullopt;
+    if (!::FlushFileBuffers(temporary.handle())) return std::nullopt;
+    if (!temporary.close()) return std::nullopt;
+    if (!moveIntoPlace(temporary.path(), osPath(path), exists)) return std::nullopt;
+    temporary.commit();
+    return stampOf(bytes);
+}
+
 }  // namespace
 
 std::optional<std::string> getEnvironmentVariable(const std::string &name) {
@@ -222,9 +362,28 @@ int putEnvironmentEntry(const std::string &entry) {
     return ::_putenv(entry.c_str()) == 0 ? 0 : -1;
 }
 
-// As _access(path, 4) decides: whatever exists may be read, directories included.
+// A file that exists and is no directory or device; whether its content may
+// be read shows only when it is opened.
 bool canRead(const std::string &path) {
-    return ::GetFileAttributesW(osPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (detail::isWindowsDevicePath(path)) return false;
+    const DWORD attributes = ::GetFileAttributesW(osPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::optional<std::string> readRegularFile(const std::string &path) {
+    if (detail::isWindowsDevicePath(path)) return std::nullopt;
+    HandleOwner file(::CreateFileW(osPath(path).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.isValid() || !isRegularFile(file.get())) return std::nullopt;
+    return readToEnd(file.get());
+}
+
+std::optional<std::string> absolutePath(const std::string &path) {
+    if (path.empty()) return std::nullopt;
+    const std::wstring full = fullPathOf(osPath(path));
+    if (full.empty()) return std::nullopt;
+    return narrowedForFileApis(full);
 }
 
 // GetCurrentDirectoryA fails beyond MAX_PATH, so the wide form is asked for and
@@ -248,14 +407,9 @@ std::string currentDriveRoot() {
 int currentDriveNumber() { return ::_getdrive(); }
 
 std::unique_ptr<std::istream> openForReading(const std::string &path) {
-    const std::filesystem::path wide(osPath(path));
-    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return nullptr;
-    // A wide path, so the stream opens names in any code page and beyond the classic limit.
-    auto stream = std::make_unique<std::ifstream>(wide, std::ios::in | std::ios::binary);
-    if (!stream->is_open()) return nullptr;
-    return stream;
+    std::optional<std::string> bytes = readRegularFile(path);
+    if (!bytes) return nullptr;
+    return std::make_unique<std::istringstream>(std::move(*bytes), std::ios::in | std::ios::binary);
 }
 
 std::optional<std::string> fileIdentity(const std::string &path) {
@@ -272,16 +426,18 @@ std::optional<std::string> fileIdentity(const std::string &path) {
 }
 
 bool replaceFileWithText(const std::string &path, const std::string &text) {
-    TemporaryFile temporary(path);
-    if (!temporary.isOpen()) return false;
-    if (!writeAll(temporary.handle(), withPlatformLineEnds(text))) return false;
-    if (!::FlushFileBuffers(temporary.handle())) return false;
-    if (!temporary.close()) return false;
-    if (!::MoveFileExW(temporary.path().c_str(), osPath(path).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return false;
-    temporary.commit();
-    return true;
+    if (detail::isWindowsDevicePath(path)) return writeInPlace(path, text);
+    return replaceRegularFile(path, text, [](bool) { return true; }).has_value();
+}
+
+std::optional<ContentStamp> replaceFileIfUnchanged(const std::string &path, const std::string &text,
+                                                   const ContentStamp &expected) {
+    if (detail::isWindowsDevicePath(path)) return std::nullopt;
+    return replaceRegularFile(path, text, [&](bool exists) {
+        if (!exists) return false;
+        const std::optional<std::string> current = readRegularFile(path);
+        return current && stampOf(*current) == expected;
+    });
 }
 
 }  // namespace locmap50::platform
