@@ -85,16 +85,23 @@ public:
     // string: each path followed by a backquote. addEntry returns 1 when the
     // prefix is already present (nothing changes) and 2 when no map file is
     // loaded (the merged tables take the entry all the same); the others 0.
-    // A prefix or list holding a line break (CR or LF) could not be saved as
-    // one line, so addEntry and changeEntry refuse it with 1 and change nothing.
+    // addEntry and changeEntry refuse with 1, changing nothing, a prefix or a
+    // hard path that would not read back from a saved file as what it is: one
+    // holding "#", CR or LF, a prefix that is no valid soft prefix, or a path
+    // that would read as an include line, a soft prefix line or a parse error.
     int addEntry(std::string softPrefix, std::string hardNames);
     int changeEntry(std::string softPrefix, std::string hardNames);
     int deleteEntry(std::string softPrefix);
-    // Writes every loaded map file back to its own path, main file first;
-    // stops with 1 at the first file that cannot be written.
+    // Writes every loaded map file back to the place it was read from, main
+    // file first; stops with 1 at the first file that cannot be written.
+    // Returns 1 at once, writing nothing, when a file's load failed (see
+    // VnLocMapFile::save for that and for the rules of concurrent saves).
     int save(bool toStdout);
     // Writes the merged map as one new version-2 map file. 1 when the file
-    // cannot be written (an existing file is then left as it was).
+    // cannot be written (an existing file is then left as it was), or when an
+    // entry would not read back from it as it is (a value taken from the
+    // environment may hold a "#"). A device or pipe target is written in
+    // place, a directory refused.
     int exportLocMap(std::string fileName, bool toStdout);
 
     // A copy holds its own copies of every table and map file object; it never

@@ -59,9 +59,7 @@ public:
     //   last saved), compared by length and content hash; when another
     //   process changed it since, the save returns 1 and leaves its version
     //   in place. A save also removes the temporary files that crashed saves
-    //   of the file left beside it;
-    // - a record holding a line that would not read back as what it means
-    //   (see changeEntry) is not written.
+    //   of the file left beside it.
     // A record without a version or force (a comment-only file, or one never
     // read) is written with the header "ZOR_LOCATION_MAP_2" so that it loads.
     int save(bool toStdout);

@@ -117,9 +117,12 @@ LOCMAP50_API void FreeHardPathList(char *list);
  * values until the next load; SaveLocationMap writes the edits. Returns:
  *   0  done;
  *   1  softName null or empty, operation not 0, 1 or 2, hardNames null for
- *      0 or 1, a line break (CR or LF) in softName or hardNames for 0 or 1,
- *      or (add) a prefix that is already present: nothing is changed;
- *      also when memory ran out part-way;
+ *      0 or 1, or (add) a prefix that is already present: nothing is
+ *      changed; also when memory ran out part-way. For 0 and 1 also when
+ *      softName or a hard path would not read back from a saved file as
+ *      what it is: a "#", CR or LF in it, softName no valid soft prefix, or
+ *      a path that would read as an INCLUDE line, a soft prefix line or a
+ *      parse error (an empty path is allowed);
  *   2  no map, or (add) no map file loaded (the merged map takes the entry).
  */
 LOCMAP50_API int ChangeEntry(const char *softName, const char *hardNames, int operation);
@@ -127,19 +130,28 @@ LOCMAP50_API int ChangeEntry(const char *softName, const char *hardNames, int op
 /*
  * Writes the merged map as one new map file at target (a soft or hard path,
  * translated as GetHardName does with a map), or to standard output when
- * toStdout is nonzero (target must still translate). Returns:
+ * toStdout is nonzero (target must still translate). A regular file is
+ * replaced atomically; a character device or a pipe (on Windows a reserved
+ * device name such as NUL or COM1) is written in place, and a pipe with no
+ * reader fails at once. Returns:
  *   0  written;
- *   1  target null, empty or untranslatable, or the file cannot be written;
+ *   1  target null, empty or untranslatable, a directory, the file cannot be
+ *      written, or an entry would not read back from it as it is;
  *   2  no map.
  */
 LOCMAP50_API int Export(const char *target, int toStdout);
 
 /*
- * Writes every loaded map file back to its own path (or to standard output),
- * main file first. Returns:
+ * Writes every loaded map file back to the path it was read from, whatever
+ * the current directory is now (or to standard output), main file first.
+ * Files whose load failed are never written. Concurrent saves of one file
+ * are serialised by a lock file beside it ("<file>.save-lock", released by
+ * the OS if its holder dies), and a file that another process changed after
+ * this one read it is left as the other process wrote it. Returns:
  *   0  all written (or no file loaded);
- *   1  a file could not be written: it is left as it was, later files are
- *      not tried;
+ *   1  a file's load failed (nothing is written), a file changed since it
+ *      was read, or a file could not be written: it is left as it was, later
+ *      files are not tried;
  *   2  no map.
  */
 LOCMAP50_API int SaveLocationMap(int toStdout);

@@ -1,4 +1,6 @@
 // Editing of the merged location map and its files, saving every file, and export as one file.
+#include <algorithm>
+
 #include "locmap/PathRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/Format.h"
@@ -66,6 +68,12 @@ int VnLocMap::deleteEntry(std::string softPrefix) {
 }
 
 int VnLocMap::save(bool toStdout) {
+    // A file that did not load whole is never written; then none is, so the
+    // files never end up half from this save and half from before.
+    const bool allLoaded = std::none_of(m_mapFiles.begin(), m_mapFiles.end(), [](const VnLocMapFile &file) {
+        return file.m_loadState.failed;
+    });
+    if (!toStdout && !allLoaded) return 1;
     for (VnLocMapFile &file : m_mapFiles)
         if (file.save(toStdout) != 0) return 1;
     return 0;

@@ -18,19 +18,6 @@ namespace platform = locmap50::platform;
 // read) still needs a header that reads back.
 const char kVersionOfUnversionedFiles[] = "2";
 
-// Whether every entry would read back from the written file as it stands.
-bool recordReadsBack(const VnLocMapFile &file) {
-    for (const std::string &entry : file.m_entryOrder) {
-        if (entry == kIncludeMarker) continue;
-        const auto hardPaths = file.m_entryHardPaths.find(entry);
-        if (!mapfile::entryReadsBack(entry, hardPaths != file.m_entryHardPaths.end()
-                                                ? hardPaths->second
-                                                : std::list<std::string>()))
-            return false;
-    }
-    return true;
-}
-
 // The whole file text: header, then each entry in file order followed by an
 // empty line. The n-th include marker stands for the n-th include line; a
 // marker with no line left writes only its empty line.
@@ -55,7 +42,6 @@ std::string recordText(const VnLocMapFile &file) {
 }  // namespace
 
 int VnLocMapFile::save(bool toStdout) {
-    if (!recordReadsBack(*this)) return 1;
     const std::string text = recordText(*this);
     // The text is complete before anything is written, so a failed write can
     // only leave the old file in place, never half of the new one.

@@ -1,0 +1,104 @@
+// Special files for tests, made only inside a test's own scratch directory: device nodes, FIFOs, a small stack, a low handle limit.
+#ifndef LOCMAP50_TESTS_SCRATCHNODES_H
+#define LOCMAP50_TESTS_SCRATCHNODES_H
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include <pthread.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/types.h>
+#include <unistd.h>
+#endif
+
+namespace testsupport {
+
+#ifndef _WIN32
+inline bool runningAsRoot() { return ::geteuid() == 0; }
+
+// A character device node of the given numbers at path, which must lie in a
+// scratch directory; false (and nothing made) when the process may not.
+inline bool makeCharacterDevice(const std::filesystem::path &path, unsigned major, unsigned minor) {
+    if (!runningAsRoot()) return false;
+    return ::mknod(path.c_str(), S_IFCHR | 0666, makedev(major, minor)) == 0;
+}
+// The kernel's "null" and "zero" devices, as fresh nodes in a scratch directory.
+inline bool makeNullDevice(const std::filesystem::path &path) { return makeCharacterDevice(path, 1, 3); }
+inline bool makeZeroDevice(const std::filesystem::path &path) { return makeCharacterDevice(path, 1, 5); }
+
+inline bool makeFifo(const std::filesystem::path &path) { return ::mkfifo(path.c_str(), 0644) == 0; }
+
+inline bool isCharacterDevice(const std::filesystem::path &path) {
+    struct stat status;
+    return ::lstat(path.c_str(), &status) == 0 && S_ISCHR(status.st_mode);
+}
+inline bool isFifo(const std::filesystem::path &path) {
+    struct stat status;
+    return ::lstat(path.c_str(), &status) == 0 && S_ISFIFO(status.st_mode);
+}
+
+// Lowers the soft limit of open files for the scope.
+class ScopedHandleLimit {
+public:
+    explicit ScopedHandleLimit(rlim_t limit) {
+        m_active = ::getrlimit(RLIMIT_NOFILE, &m_old) == 0;
+        struct rlimit lowered = m_old;
+        lowered.rlim_cur = limit;
+        m_active = m_active && ::setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+    }
+    ~ScopedHandleLimit() {
+        if (m_active) ::setrlimit(RLIMIT_NOFILE, &m_old);
+    }
+    ScopedHandleLimit(const ScopedHandleLimit &) = delete;
+    ScopedHandleLimit &operator=(const ScopedHandleLimit &) = delete;
+    bool active() const { return m_active; }
+
+private:
+    struct rlimit m_old {};
+    bool m_active = false;
+};
+#endif
+
+// Runs work on a new thread whose stack is 1 MiB, the Windows default for a
+// thread, and waits for it. False when no such thread could be started.
+inline bool runOnSmallStack(const std::function<void()> &work) {
+    constexpr std::size_t kStackSize = 1024 * 1024;
+#ifdef _WIN32
+    auto entry = [](LPVOID argument) -> DWORD {
+        (*static_cast<const std::function<void()> *>(argument))();
+        return 0;
+    };
+    HANDLE thread = ::CreateThread(nullptr, kStackSize, entry, const_cast<std::function<void()> *>(&work),
+                                   STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (thread == nullptr) return false;
+    ::WaitForSingleObject(thread, INFINITE);
+    ::CloseHandle(thread);
+    return true;
+#else
+    pthread_attr_t attributes;
+    if (::pthread_attr_init(&attributes) != 0) return false;
+    ::pthread_attr_setstacksize(&attributes, kStackSize);
+    auto entry = [](void *argument) -> void * {
+        (*static_cast<const std::function<void()> *>(argument))();
+        return nullptr;
+    };
+    pthread_t thread;
+    const bool started = ::pthread_create(&thread, &attributes, entry, const_cast<std::function<void()> *>(&work)) == 0;
+    ::pthread_attr_destroy(&attributes);
+    if (started) ::pthread_join(thread, nullptr);
+    return started;
+#endif
+}
+
+}  // namespace testsupport
+
+#endif  // LOCMAP50_TESTS_SCRATCHNODES_H
