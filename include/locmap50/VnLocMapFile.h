@@ -27,6 +27,9 @@ public:
     VnLocMapFile();
     VnLocMapFile(const VnLocMapFile &other);
     VnLocMapFile &operator=(const VnLocMapFile &other);
+    // Moving hands the lists over instead of copying them.
+    VnLocMapFile(VnLocMapFile &&other) noexcept;
+    VnLocMapFile &operator=(VnLocMapFile &&other) noexcept;
     ~VnLocMapFile();
 
     // Reads m_fileName into the location map (created if need be), including
