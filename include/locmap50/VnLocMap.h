@@ -9,6 +9,11 @@
 
 #include "locmap50/VnLocMapFile.h"
 #include "locmap50/export.h"
+#include "locmap50/result_codes.h"
+
+namespace locmap50::mapfile {
+struct LoadProblemCounter;
+}
 
 /*
  * A table of environment variable names to non-empty values, taken from the
@@ -36,9 +41,36 @@ public:
  * map files and the environment define, with its hard paths.
  *
  * There is at most one singleton, made by createMap and released only by
- * DestroyMap. Results are integer codes: 0 success; 1 not found, not
- * translated or bad input; 2 nothing to work on. Only running out of memory
- * escapes as an exception. Use from one thread at a time.
+ * DestroyMap. Results are the codes of result_codes.h: LOCMAP50_OK;
+ * LOCMAP50_FAILED (not found, not translated or bad input); LOCMAP50_NO_MAP
+ * (nothing to work on). Only running out of memory escapes as an exception.
+ * Use from one thread at a time.
+ *
+ * Loading in one call:
+ *
+ *     VnLocMap *map = VnLocMap::createMap();
+ *     if (map != nullptr && map->load("C:\\site\\zor_location_map", 1) != LOCMAP50_NO_MAP) {
+ *         std::string hardName;
+ *         if (map->getHardName("$TOOLS\\bin\\cc.exe", hardName) == LOCMAP50_OK) use(hardName);
+ *         if (map->loadErrorCount() > 0) report(map->m_errorText);
+ *     }
+ *     VnLocMap::createMap()->DestroyMap();  // when done with it
+ *
+ * The public tables are there to be read. Change the map only through its
+ * operations (load, addEntry, changeEntry, deleteEntry, fetchEnvVariables,
+ * uninitialize), which keep the tables, the map file records and the lookup
+ * indexes in step; a table changed by hand may give wrong answers.
+ *
+ * getHardName answers from m_primaryHardPaths, the first hard path of each
+ * prefix as loaded: edits do not change it until the next load. getSoftName,
+ * save and exportLocMap read m_softToHardMap, which edits change at once.
+ * getAbsoluteHardName remembers its first answer for each relative name
+ * (m_resolvedNameCache), and getHardName gives that answer too from then on.
+ *
+ * Strings are 8-bit text (on Windows in the process's code page); where case
+ * is ignored only ASCII letters fold. Hard paths are Windows paths on every
+ * system: on Linux results keep their backslashes, and a POSIX absolute path
+ * ("/usr/local") is not a hard path.
  */
 class LOCMAP50_API VnLocMap {
 public:
@@ -49,59 +81,102 @@ public:
     // Runs uninitialize, then destroys this object.
     void DestroyMap();
 
-    // Chooses the map file. isMapFile nonzero: path is the file itself.
-    // Zero: ZOR_LOCATION_MAP, then path + "/zor_location_map", then
-    // HOME + "/zor/zor_location_map", then each WDIR directory. Returns 0 when
-    // a file was chosen (m_mapFileName, with backslashes), 1 when none was.
+    // Chooses the map file; reads nothing (load does both). isMapFile
+    // nonzero: path is the file itself. Zero: ZOR_LOCATION_MAP, then path +
+    // "/zor_location_map", then HOME + "/zor/zor_location_map", then each WDIR
+    // directory. Returns LOCMAP50_OK when a file was chosen (m_mapFileName,
+    // with backslashes), LOCMAP50_FAILED when none was (m_errorText says why
+    // for an unreadable explicit file or a bad ZOR_LOCATION_MAP).
     int initialize(const std::string &path, int isMapFile);
-    // Empties the tables and stops being the singleton. Returns 0.
+    // Empties the tables and stops being the singleton (the object itself
+    // lives on; DestroyMap also deletes it). Text returned by the C interface
+    // from this map is no longer valid. Returns LOCMAP50_OK.
     int uninitialize();
 
-    // Rebuilds s_envHardToSoftMap from every variable holding an absolute path.
+    // Loads a location map in one call: chooses the map file as initialize
+    // does, then reads it (loadMainMapFile). A map that was loaded before is
+    // emptied first. For example:
+    //
+    //     VnLocMap *map = VnLocMap::createMap();
+    //     if (map != nullptr && map->load("C:\\site\\zor_location_map", 1) != LOCMAP50_NO_MAP) {
+    //         std::string hardName;
+    //         map->getHardName("$TOOLS\\bin", hardName);
+    //     }
+    //
+    // Returns LOCMAP50_NO_MAP when no readable map file was found (m_errorText
+    // says why and the map stays empty), otherwise what loadMainMapFile returns.
+    // Only the singleton loads: on any other object both return LOCMAP50_FAILED.
+    int load(const std::string &path, int isMapFile);
+    // Reads the map file that initialize chose (m_mapFileName) with every file
+    // it includes, puts it first in m_mapFiles, and sets m_errorText to the
+    // success line when nothing was reported. Returns LOCMAP50_OK when the
+    // file was read to its end, LOCMAP50_FAILED when reading stopped early at
+    // a bad header or a hard path with no soft prefix (what came before stays
+    // loaded), LOCMAP50_NO_MAP when no map file was chosen.
+    int loadMainMapFile();
+    // How many errors and warnings the diagnostics of the last load hold.
+    int loadErrorCount() const;
+    int loadWarningCount() const;
+
+    // Rebuilds s_envHardToSoftMap from every variable holding an absolute path
+    // (except CADRIX_PROJECTS); a later variable with the same path wins.
     static void fetchEnvVariables();
     // 1 when an environment variable overrode softPrefix ("$NAME") while the
-    // map was read, else 0.
+    // map was read, else 0 (a truth value, not a result code).
     int isEnvOverridden(std::string softPrefix);
 
-    // Soft name to hard path. Returns 0 with hardName set, or 1 with hardName
-    // untouched when the name cannot be translated.
+    // Soft name to hard path: "$P\rest" gives P's first hard path as loaded
+    // (one trailing "\" dropped) followed by rest, or, for a prefix the map
+    // lacks, the environment variable P as it is now; "$P" alone gives the
+    // hard path as stored, or the snapshot's leading-name expansion of P. URLs
+    // and absolute paths pass through. Returns LOCMAP50_OK with hardName set,
+    // or LOCMAP50_FAILED with hardName untouched.
     int getHardName(std::string name, std::string &hardName);
     // As getHardName, and names relative to the current directory are made
-    // absolute (and remembered). Returns 1 only for untranslatable "$" names.
+    // absolute (and remembered for the life of the loaded map). Returns
+    // LOCMAP50_FAILED only for untranslatable "$" names, or when the current
+    // directory cannot be read.
     int getAbsoluteHardName(std::string name, std::string &hardName);
     // The one absolute-path rule: "X:\" or "\\" at the start means absolute.
     static bool isPathRelative(const std::string &path);
     // Joins a hard path and the rest of a name, dropping one trailing "\".
     static void mergePaths(std::string &hardPath, const std::string &rest);
 
-    // Hard path to soft name: map entries in definition order, then the
-    // environment. Returns 0 with softName set (or the input passed through),
-    // 1 when nothing matched or the path is relative.
+    // Hard path to soft name: every hard path of the map entries in
+    // definition order (the first entry holding the path wins, compared
+    // ignoring ASCII case at "\" boundaries), then s_envHardToSoftMap.
+    // Returns LOCMAP50_OK with softName set (or the input passed through),
+    // LOCMAP50_FAILED when nothing matched or the path is relative.
     int getSoftName(std::string path, std::string &softName);
-    // The same through s_envHardToSoftMap only. 1 for relative paths.
+    // The same through s_envHardToSoftMap only. LOCMAP50_FAILED for relative
+    // paths and when nothing matched.
     static int getSoftNameFromEnv(std::string path, std::string &softName);
 
     // Editing of the merged map and its files. hardNames is a hard path list
-    // string: each path followed by a backquote. addEntry returns 1 when the
-    // prefix is already present (nothing changes) and 2 when no map file is
-    // loaded (the merged tables take the entry all the same); the others 0.
-    // addEntry and changeEntry refuse with 1, changing nothing, a prefix or a
-    // hard path that would not read back from a saved file as what it is: one
-    // holding "#", CR or LF, a prefix that is no valid soft prefix, or a path
-    // that would read as an include line, a soft prefix line or a parse error.
+    // string: each path followed by a backquote. addEntry returns
+    // LOCMAP50_FAILED when the prefix is already present (nothing changes) and
+    // LOCMAP50_NO_MAP when no map file is loaded (the merged tables take the
+    // entry all the same); the others LOCMAP50_OK.
+    // addEntry and changeEntry refuse with LOCMAP50_FAILED, changing nothing,
+    // a prefix or a hard path that would not read back from a saved file as
+    // what it is: one holding "#", CR or LF, a prefix that is no valid soft
+    // prefix, or a path that would read as an include line, a soft prefix
+    // line or a parse error.
     int addEntry(std::string softPrefix, std::string hardNames);
     int changeEntry(std::string softPrefix, std::string hardNames);
     int deleteEntry(std::string softPrefix);
     // Writes every loaded map file back to the place it was read from, main
-    // file first; stops with 1 at the first file that cannot be written.
-    // Returns 1 at once, writing nothing, when a file's load failed (see
-    // VnLocMapFile::save for that and for the rules of concurrent saves).
+    // file first; stops with LOCMAP50_FAILED at the first file that cannot be
+    // written. Returns LOCMAP50_FAILED at once, writing nothing, when a file's
+    // load failed (see VnLocMapFile::save for that and for the rules of
+    // concurrent saves).
     int save(bool toStdout);
-    // Writes the merged map as one new version-2 map file. 1 when the file
-    // cannot be written (an existing file is then left as it was), or when an
-    // entry would not read back from it as it is (a value taken from the
-    // environment may hold a "#"). A device or pipe target is written in
-    // place, a directory refused.
+    // Writes the merged map as one new version-2 map file at fileName, a path
+    // the platform can open (no translation happens here). LOCMAP50_FAILED
+    // when the file cannot be written (an existing file is then left as it
+    // was), or when an entry would not read back from it as it is (a value
+    // taken from the environment may hold a "#"). A device or pipe target is
+    // written in place, a directory refused.
     int exportLocMap(std::string fileName, bool toStdout);
 
     // A copy holds its own copies of every table and map file object; it never
@@ -130,6 +205,7 @@ public:
 
 private:
     friend class VnLocMapFile;
+    friend struct locmap50::mapfile::LoadProblemCounter;
 
     VnLocMap();
     ~VnLocMap();
@@ -146,6 +222,11 @@ private:
     void removeFirstSoftPrefix(const std::string &softPrefix);
 
     std::unordered_map<std::string, std::size_t> m_softPrefixCount;
+    int m_loadErrorCount;
+    int m_loadWarningCount;
+
+    // Empties every table, the map files and the diagnostics.
+    void clearLoadedMap();
 
     static VnLocMap *_instance;
 };

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "locmap50/export.h"
+#include "locmap50/result_codes.h"
 
 class VnLocMap;
 
@@ -25,27 +26,35 @@ public:
     VnLocMapFile();
     VnLocMapFile(const VnLocMapFile &other);
     VnLocMapFile &operator=(const VnLocMapFile &other);
+    // Moving hands the lists over instead of copying them.
+    VnLocMapFile(VnLocMapFile &&other) noexcept;
+    VnLocMapFile &operator=(VnLocMapFile &&other) noexcept;
     ~VnLocMapFile();
 
-    // Reads m_fileName into the location map (created if need be), including
-    // nested INCLUDE files at the point of their line. Problems go to the map's
-    // message text. Returns 0 when the file was read to its end (or could not
-    // be opened), 1 when reading stopped at a bad header line or at a hard path
-    // line with no soft prefix. Only regular files are read, each whole and
-    // closed again before its lines are taken, and each at most once per
-    // load: includes nest to any depth on any stack and under any handle
-    // limit, and cycles and repeated includes end. An include line naming a
-    // file read before stays in the record but reads nothing.
+    // Reads m_fileName into the location map singleton (created if need be),
+    // including nested INCLUDE files at the point of their line; the included
+    // files' records are appended to the map's m_mapFiles. Problems go to the
+    // map's message text. Most callers want VnLocMap::load, which also chooses
+    // the file and puts this record first. Returns LOCMAP50_OK when the file
+    // was read to its end (or could not be opened), LOCMAP50_FAILED when
+    // reading stopped at a bad header line or at a hard path line with no soft
+    // prefix. Only regular files are read, each whole and closed again before
+    // its lines are taken, and each at most once per load: includes nest to
+    // any depth on any stack and under any handle limit, and cycles and
+    // repeated includes end. An include line naming a file read before stays
+    // in the record but reads nothing.
     int readMap();
 
     // Empties the entry order, the include lines and the hard path table; keeps
-    // the version, the force flag, the file name and the message texts. Returns 0.
+    // the version, the force flag, the file name and the message texts. Returns
+    // LOCMAP50_OK.
     int clearMap();
 
     // Writes the record in the map file layout, to standard output when
     // toStdout is true, otherwise to the file. The old file is replaced only
-    // once the new text is completely written. Returns 0 on success, 1 when
-    // nothing was written and the old file, if any, is left untouched:
+    // once the new text is completely written. Returns LOCMAP50_OK on
+    // success, LOCMAP50_FAILED when nothing was written and the old file, if
+    // any, is left untouched:
     // - a file whose load failed (not opened, not a map file, reading stopped
     //   early) is never written;
     // - a file that was read is written to the absolute path it was read
@@ -57,22 +66,23 @@ public:
     //   holder dies, so a crashed save never blocks later ones). Under that
     //   lock the file must still hold exactly the bytes this object read (or
     //   last saved), compared by length and content hash; when another
-    //   process changed it since, the save returns 1 and leaves its version
-    //   in place. A save also removes the temporary files that crashed saves
-    //   of the file left beside it.
+    //   process changed it since, the save fails and leaves its version in
+    //   place. A save also removes the temporary files that crashed saves of
+    //   the file left beside it.
     // A record without a version or force (a comment-only file, or one never
     // read) is written with the header "ZOR_LOCATION_MAP_2" so that it loads.
     int save(bool toStdout);
 
     // Replaces the hard paths of softPrefix by those of a backquote-terminated
-    // list string; nothing when the file lacks the prefix. Returns 0, or 1
-    // (nothing changed) when a path would not read back from a saved file as
-    // that same hard path: one holding "#", CR or LF, or one that would read
-    // as an include line, a soft prefix line or a parse error. Empty paths
-    // are kept; they read back as nothing.
+    // list string; nothing when the file lacks the prefix. Returns
+    // LOCMAP50_OK, or LOCMAP50_FAILED (nothing changed) when a path would not
+    // read back from a saved file as that same hard path: one holding "#", CR
+    // or LF, or one that would read as an include line, a soft prefix line or
+    // a parse error. Empty paths are kept; they read back as nothing.
     int changeEntry(std::string softPrefix, std::string hardPaths);
 
-    // Removes softPrefix (first occurrence) and its hard paths. Returns 0.
+    // Removes softPrefix (first occurrence) and its hard paths. Returns
+    // LOCMAP50_OK.
     int deleteEntry(std::string softPrefix);
 
     // Message texts of the reader; "%s" stands for one argument.

@@ -1,7 +1,7 @@
 // Editing of the merged location map and its files, saving every file, and export as one file.
 #include <algorithm>
 
-#include "locmap/PathRules.h"
+#include "paths/NameRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/Format.h"
 #include "platform/Platform.h"
@@ -37,34 +37,35 @@ bool mergedMapReadsBack(const std::list<std::string> &softPrefixOrder,
 int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
     // A second definition would be listed twice by save and export while its
     // paths were silently dropped, so a known prefix is refused instead.
-    if (m_softToHardMap.count(softPrefix) != 0 || holdsSoftPrefix(softPrefix)) return 1;
-    if (!fitsInAMapFile(softPrefix, hardNames)) return 1;
+    if (m_softToHardMap.count(softPrefix) != 0 || holdsSoftPrefix(softPrefix))
+        return LOCMAP50_FAILED;
+    if (!fitsInAMapFile(softPrefix, hardNames)) return LOCMAP50_FAILED;
     m_softToHardMap.emplace(softPrefix, locmap50::paths::splitHardPathList(hardNames));
     appendSoftPrefix(softPrefix);
-    if (m_mapFiles.empty()) return 2;
+    if (m_mapFiles.empty()) return LOCMAP50_NO_MAP;
 
     // New entries always go to the main file, after its own entries.
     VnLocMapFile &mainFile = m_mapFiles.front();
     if (mainFile.m_entryHardPaths.emplace(softPrefix, locmap50::paths::splitHardPathList(hardNames))
             .second)
         mainFile.m_entryOrder.push_back(softPrefix);
-    return 0;
+    return LOCMAP50_OK;
 }
 
 int VnLocMap::changeEntry(std::string softPrefix, std::string hardNames) {
-    if (!fitsInAMapFile(softPrefix, hardNames)) return 1;
+    if (!fitsInAMapFile(softPrefix, hardNames)) return LOCMAP50_FAILED;
     const auto entry = m_softToHardMap.find(softPrefix);
     if (entry != m_softToHardMap.end())
         entry->second = locmap50::paths::splitHardPathList(hardNames);
     for (VnLocMapFile &file : m_mapFiles) file.changeEntry(softPrefix, hardNames);
-    return 0;
+    return LOCMAP50_OK;
 }
 
 int VnLocMap::deleteEntry(std::string softPrefix) {
     removeFirstSoftPrefix(softPrefix);
     m_softToHardMap.erase(softPrefix);
     for (VnLocMapFile &file : m_mapFiles) file.deleteEntry(softPrefix);
-    return 0;
+    return LOCMAP50_OK;
 }
 
 int VnLocMap::save(bool toStdout) {
@@ -73,16 +74,16 @@ int VnLocMap::save(bool toStdout) {
     const bool allLoaded = std::none_of(m_mapFiles.begin(), m_mapFiles.end(), [](const VnLocMapFile &file) {
         return file.m_loadState.failed;
     });
-    if (!toStdout && !allLoaded) return 1;
+    if (!toStdout && !allLoaded) return LOCMAP50_FAILED;
     for (VnLocMapFile &file : m_mapFiles)
-        if (file.save(toStdout) != 0) return 1;
-    return 0;
+        if (file.save(toStdout) != LOCMAP50_OK) return LOCMAP50_FAILED;
+    return LOCMAP50_OK;
 }
 
 int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
     namespace platform = locmap50::platform;
-    if (!mergedMapReadsBack(m_softPrefixOrder, m_softToHardMap)) return 1;
-    std::string text = mapfile::headerText("2", false);
+    if (!mergedMapReadsBack(m_softPrefixOrder, m_softToHardMap)) return LOCMAP50_FAILED;
+    std::string text = mapfile::headerText("2", mapfile::ForceMode::Off);
     text += kExportComment;
     text += "\n\n";
     for (const std::string &softPrefix : m_softPrefixOrder) {
@@ -92,5 +93,5 @@ int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
     }
     const bool written = toStdout ? platform::writeStandardOutput(text)
                                   : platform::replaceFileWithText(fileName, text);
-    return written ? 0 : 1;
+    return written ? LOCMAP50_OK : LOCMAP50_FAILED;
 }

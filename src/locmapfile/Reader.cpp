@@ -32,7 +32,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "locmap/PathRules.h"
+#include "paths/PathRules.h"
+// Upward by design: the reader fills the location map's tables.
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/Diagnostics.h"
 #include "locmapfile/Format.h"
@@ -43,6 +44,8 @@ namespace {
 namespace mapfile = locmap50::mapfile;
 namespace paths = locmap50::paths;
 namespace platform = locmap50::platform;
+using locmap50::mapfile::reportWithArguments;
+using locmap50::mapfile::Severity;
 
 const int kMaxHardPathsPerEntry = 20;
 
@@ -132,7 +135,7 @@ private:
     bool acceptHeader(const std::string &line) {
         const mapfile::Header header = mapfile::parseHeader(line);
         if (!header.valid) {
-            reportWithArguments(m_file.m_msgBadVersion, {m_file.m_fileName});
+            reportWithArguments(Severity::Error, m_file.m_msgBadVersion, {m_file.m_fileName});
             return false;
         }
         m_file.m_version = header.version;
@@ -155,7 +158,7 @@ private:
         case mapfile::LineKind::ParseError:
             break;
         }
-        reportWithArguments(m_file.m_msgParseError, {m_file.m_fileName, lineNumberText()});
+        reportWithArguments(Severity::Error, m_file.m_msgParseError, {m_file.m_fileName, lineNumberText()});
         return true;
     }
 
@@ -163,7 +166,7 @@ private:
         startEntry();
         if (m_previous == Previous::SoftPrefix) settleWithoutHardPath();
         if (!mapfile::isValidSoftPrefix(line)) {
-            reportWithArguments(m_file.m_msgBadSoftPrefix,
+            reportWithArguments(Severity::Error, m_file.m_msgBadSoftPrefix,
                                 {line, lineNumberText(), m_file.m_fileName});
             m_previous = Previous::Rejected;
             return;
@@ -200,14 +203,14 @@ private:
             // An overridden entry's hard paths never reach the merged map, so
             // its messages stay those of the override alone.
             if (!m_limitWarned && !m_mergedHoldsEnvironmentValue)
-                reportWithArguments(m_file.m_msgTooManyHardPaths, {m_currentSoftPrefix});
+                reportWithArguments(Severity::Error, m_file.m_msgTooManyHardPaths, {m_currentSoftPrefix});
             m_limitWarned = true;
             m_previous = Previous::HardPath;
             return true;
         }
         if (m_previous == Previous::Rejected) return true;
         if (m_previous == Previous::None || m_previous == Previous::Include) {
-            reportWithArguments(m_file.m_msgNoSoftPrefix,
+            reportWithArguments(Severity::Error, m_file.m_msgNoSoftPrefix,
                                 {hardPath, lineNumberText(), m_file.m_fileName});
             return false;
         }
@@ -223,7 +226,7 @@ private:
     // The environment is asked once per entry, in onSoftPathState; what it
     // settled shows in the merged tables, which are insert-only.
     void takeFirstHardPath(const std::string &hardPath) {
-        m_file.onSoftPathState(m_currentSoftPrefix, m_map, false, hardPath);
+        m_file.onSoftPathState(m_currentSoftPrefix, m_map, /*noHardPath=*/false, hardPath);
         m_map->m_primaryHardPaths.emplace(m_currentSoftPrefix, hardPath);
         m_map->m_softToFileMap.emplace(m_currentSoftPrefix, m_file.m_fileName);
         // The prefix is new, so a merged list exists only when an overriding
@@ -238,7 +241,7 @@ private:
         m_previous = Previous::Include;
         const std::string includePath = mapfile::includePath(line);
         if (!platform::canRead(includePath)) {
-            reportWithArguments(m_file.m_msgBadInclude,
+            reportWithArguments(Severity::Error, m_file.m_msgBadInclude,
                                 {includePath, lineNumberText(), m_file.m_fileName});
             return;
         }
@@ -250,7 +253,7 @@ private:
         included->m_fileName = paths::toBackslashes(includePath);
         const std::string identity = identityOf(included->m_fileName);
         if (m_load.isBeingRead(identity)) {
-            reportWithArguments(m_file.m_msgIncludeCycle,
+            reportWithArguments(Severity::Error, m_file.m_msgIncludeCycle,
                                 {includePath, lineNumberText(), m_file.m_fileName});
             return;
         }
@@ -260,7 +263,7 @@ private:
         if (!text) {
             // Readable a moment ago, yet not read (out of handles, a read
             // error): kept, so that a save refuses to write over it.
-            reportWithArguments(m_file.m_msgBadInclude,
+            reportWithArguments(Severity::Error, m_file.m_msgBadInclude,
                                 {includePath, lineNumberText(), m_file.m_fileName});
             m_map->m_mapFiles.push_back(std::move(*included));
             return;
@@ -278,7 +281,7 @@ private:
     }
 
     void settleWithoutHardPath() {
-        m_file.onSoftPathState(m_currentSoftPrefix, m_map, true, std::string());
+        m_file.onSoftPathState(m_currentSoftPrefix, m_map, /*noHardPath=*/true, std::string());
     }
 
     std::string lineNumberText() const { return std::to_string(m_lineNumber); }
@@ -328,7 +331,7 @@ int VnLocMapFile::LoadRun::read(VnLocMapFile &root) {
 
     const std::string rootIdentity = identityOf(root.m_fileName);
     std::optional<std::string> rootText = fetch(root, rootIdentity);
-    if (!rootText) return 0;  // the callers test readability before
+    if (!rootText) return LOCMAP50_OK;  // the callers test readability before
     m_chain.push_back(rootIdentity);
     reads.push_back({nullptr, std::make_unique<FileRead>(*this, root, std::move(*rootText))});
 
@@ -348,7 +351,7 @@ int VnLocMapFile::LoadRun::read(VnLocMapFile &root) {
         m_chain.pop_back();
         std::unique_ptr<VnLocMapFile> finished = std::move(reads.back().included);
         reads.pop_back();
-        if (reads.empty()) return stoppedEarly ? 1 : 0;
+        if (reads.empty()) return stoppedEarly ? LOCMAP50_FAILED : LOCMAP50_OK;
         // A nested include is handed over before the file that includes it.
         m_map->m_mapFiles.push_back(std::move(*finished));
     }
@@ -356,7 +359,7 @@ int VnLocMapFile::LoadRun::read(VnLocMapFile &root) {
 
 int VnLocMapFile::readMap() {
     VnLocMap *map = VnLocMap::createMap();
-    if (map == nullptr) return 0;
+    if (map == nullptr) return LOCMAP50_OK;
     return LoadRun(map).read(*this);
 }
 
@@ -364,7 +367,7 @@ void VnLocMapFile::onSoftPathState(std::string softPrefix, VnLocMap *map, bool n
                                    std::string firstHardPath) {
     std::optional<std::string> value = m_force ? std::nullopt : environmentValueFor(softPrefix);
     if (value && holdsLineBreak(*value)) {
-        reportWithArguments(m_msgEnvLineBreak, {softPrefix});
+        reportWithArguments(Severity::Warning, m_msgEnvLineBreak, {softPrefix});
         value.reset();
     }
     if (!value) {
@@ -372,7 +375,7 @@ void VnLocMapFile::onSoftPathState(std::string softPrefix, VnLocMap *map, bool n
             // The prefix was the last one appended to both order lists.
             m_entryOrder.pop_back();
             map->dropLastSoftPrefix();
-            reportWithArguments(m_msgNoHardPath, {softPrefix});
+            reportWithArguments(Severity::Error, m_msgNoHardPath, {softPrefix});
         }
         return;
     }
@@ -383,7 +386,7 @@ void VnLocMapFile::onSoftPathState(std::string softPrefix, VnLocMap *map, bool n
     if (noHardPath) m_entryHardPaths.try_emplace(softPrefix);
     if (overrides) {
         map->m_envOverridden.push_back(softPrefix);
-        reportWithArguments(m_msgEnvOverride, {softPrefix});
+        reportWithArguments(Severity::Warning, m_msgEnvOverride, {softPrefix});
     }
     map->m_primaryHardPaths.emplace(softPrefix, hardPath);
     map->m_softToFileMap.emplace(softPrefix, m_fileName);

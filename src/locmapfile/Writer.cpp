@@ -3,7 +3,7 @@
 #include <list>
 #include <optional>
 
-#include "locmap/PathRules.h"
+#include "paths/NameRules.h"
 #include "locmap50/VnLocMapFile.h"
 #include "locmapfile/Format.h"
 #include "platform/Platform.h"
@@ -23,8 +23,8 @@ const char kVersionOfUnversionedFiles[] = "2";
 // marker with no line left writes only its empty line.
 std::string recordText(const VnLocMapFile &file) {
     const bool unversioned = file.m_version.empty() && !file.m_force;
-    std::string text =
-        mapfile::headerText(unversioned ? kVersionOfUnversionedFiles : file.m_version, file.m_force);
+    std::string text = mapfile::headerText(unversioned ? kVersionOfUnversionedFiles : file.m_version,
+                                           file.m_force ? mapfile::ForceMode::On : mapfile::ForceMode::Off);
     auto nextIncludeLine = file.m_includeLines.begin();
     for (const std::string &entry : file.m_entryOrder) {
         if (entry == kIncludeMarker) {
@@ -45,36 +45,38 @@ int VnLocMapFile::save(bool toStdout) {
     const std::string text = recordText(*this);
     // The text is complete before anything is written, so a failed write can
     // only leave the old file in place, never half of the new one.
-    if (toStdout) return platform::writeStandardOutput(text) ? 0 : 1;
-    if (!m_loadState.read) return platform::replaceFileWithText(m_fileName, text) ? 0 : 1;
+    if (toStdout) return platform::writeStandardOutput(text) ? LOCMAP50_OK : LOCMAP50_FAILED;
+    if (!m_loadState.read)
+        return platform::replaceFileWithText(m_fileName, text) ? LOCMAP50_OK : LOCMAP50_FAILED;
     // What was never read whole is never written over.
-    if (m_loadState.failed) return 1;
+    if (m_loadState.failed) return LOCMAP50_FAILED;
     platform::ContentStamp asRead;
     asRead.size = m_loadState.contentSize;
     asRead.hash = m_loadState.contentHash;
     const std::optional<platform::ContentStamp> written =
         platform::replaceFileIfUnchanged(m_loadState.absolutePath, text, asRead);
-    if (!written) return 1;
+    if (!written) return LOCMAP50_FAILED;
     // The next save compares against this version.
     m_loadState.contentSize = written->size;
     m_loadState.contentHash = written->hash;
-    return 0;
+    return LOCMAP50_OK;
 }
 
 int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
     std::list<std::string> newPaths = locmap50::paths::splitHardPathList(hardPaths);
-    if (!std::all_of(newPaths.begin(), newPaths.end(), mapfile::readsBackAsHardPath)) return 1;
+    if (!std::all_of(newPaths.begin(), newPaths.end(), mapfile::readsBackAsHardPath))
+        return LOCMAP50_FAILED;
     const auto entry = m_entryHardPaths.find(softPrefix);
     if (entry != m_entryHardPaths.end()) entry->second = std::move(newPaths);
-    return 0;
+    return LOCMAP50_OK;
 }
 
 int VnLocMapFile::deleteEntry(std::string softPrefix) {
     // Removing an include marker would shift every later include line onto
     // the wrong marker and lose the last one, so only soft prefixes go.
-    if (softPrefix == kIncludeMarker) return 0;
+    if (softPrefix == kIncludeMarker) return LOCMAP50_OK;
     const auto entry = std::find(m_entryOrder.begin(), m_entryOrder.end(), softPrefix);
     if (entry != m_entryOrder.end()) m_entryOrder.erase(entry);
     m_entryHardPaths.erase(softPrefix);
-    return 0;
+    return LOCMAP50_OK;
 }

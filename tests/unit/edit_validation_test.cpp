@@ -25,7 +25,7 @@ protected:
         ASSERT_EQ(VnLocMap::createMap()->save(false), LOCMAP50_OK);
         VnLocMap::createMap()->DestroyMap();
         VnLocMap &reloaded = load(m_mainPath);
-        EXPECT_EQ(reloaded.m_errorText, "");
+        EXPECT_EQ(reloaded.m_errorText, loadedSuccessfully(m_mainPath));
         EXPECT_EQ(reloaded.m_mapFiles.size(), 1u);
         EXPECT_EQ(reloaded.save(false), LOCMAP50_OK);
         EXPECT_EQ(readFile(m_victimPath), std::string(kVictim));

@@ -45,7 +45,7 @@ TEST_F(IncludeLimits, DeepChainReadsOnAOneMebibyteStack) {
     ScopedCurrentDir here(m_dir.path());
     ASSERT_TRUE(testsupport::runOnSmallStack([&] { load(mainPath); }));
     VnLocMap &map = *VnLocMap::createMap();
-    EXPECT_EQ(map.m_errorText, "");
+    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
     EXPECT_EQ(map.m_mapFiles.size(), static_cast<std::size_t>(depth));
     EXPECT_TRUE(holdsEveryLevel(map, depth));
 }
@@ -60,7 +60,7 @@ TEST_F(IncludeLimits, DeepChainReadsUnderASmallHandleLimitAndSavesWhole) {
         testsupport::ScopedHandleLimit fewHandles(64);
         ASSERT_TRUE(fewHandles.active());
         VnLocMap &map = load(mainPath);
-        EXPECT_EQ(map.m_errorText, "");
+        EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
         EXPECT_TRUE(holdsEveryLevel(map, depth));
         EXPECT_EQ(map.save(false), LOCMAP50_OK);
     }
@@ -83,7 +83,7 @@ TEST_F(IncludeLimits, EachFileIsReadOnceHoweverOftenItIsIncluded) {
     }
     ScopedCurrentDir here(m_dir.path());
     VnLocMap &map = load(m_dir.file("d0.map"));
-    EXPECT_EQ(map.m_errorText, "");
+    EXPECT_EQ(map.m_errorText, loadedSuccessfully(m_dir.file("d0.map")));
     EXPECT_EQ(map.m_mapFiles.size(), static_cast<std::size_t>(levels));
     EXPECT_TRUE(holdsEveryLevel(map, levels));
     // Both lines stay, so a save writes each file as it was.
@@ -129,11 +129,11 @@ TEST_F(IncludeLimits, ShadowedEntriesAreSavedWhereTheyStood) {
 TEST_F(IncludeLimits, CommentOnlyFileStillLoadsAfterASave) {
     const std::string mainPath = write("main.map", "# nothing yet\n\n# still nothing\n");
     VnLocMap &map = load(mainPath);
-    EXPECT_EQ(map.m_errorText, "");
+    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
     ASSERT_EQ(map.save(false), LOCMAP50_OK);
     VnLocMap::createMap()->DestroyMap();
     VnLocMap &reloaded = load(mainPath);
-    EXPECT_EQ(reloaded.m_errorText, "");
+    EXPECT_EQ(reloaded.m_errorText, loadedSuccessfully(mainPath));
     EXPECT_EQ(m_readResult, 0);
 }
 

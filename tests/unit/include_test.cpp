@@ -34,7 +34,7 @@ TEST_F(Include, NestedFilesAreReadAtTheirLineRelativeToTheCurrentDirectory) {
     ScopedCurrentDir inWork(m_dir.path() / "work");
 
     VnLocMap &map = load(mainPath);
-    EXPECT_EQ(map.m_errorText, "");
+    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
     EXPECT_EQ(mergedTables(map),
               "$LMT_A [C:\\a] C:\\a\n$LMT_B [C:\\b] C:\\b\n$LMT_C [C:\\c] C:\\c\n$LMT_D [D:\\d] D:\\d\n");
     // A nested include is handed over before the file that includes it.
@@ -54,7 +54,7 @@ TEST_F(Include, PathWithTabAndSpacesIsTrimmedAndKeptAsWritten) {
     ScopedCurrentDir here(m_dir.path());
 
     VnLocMap &map = load(mainPath);
-    EXPECT_EQ(map.m_errorText, "");
+    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
     EXPECT_EQ(map.m_mapFiles.back().m_fileName, "sub dir\\site map.txt");
     EXPECT_EQ(mainFile().m_includeLines, std::list<std::string>{"INCLUDE\t  sub dir/site map.txt"});
     EXPECT_EQ(mergedTables(map), "$LMT_S [C:\\s] C:\\s\n");
@@ -95,7 +95,7 @@ TEST_F(Include, FileIncludedTwiceSideBySideIsReadOnce) {
     ScopedCurrentDir here(m_dir.path());
 
     VnLocMap &map = load(mainPath);
-    EXPECT_EQ(map.m_errorText, "");
+    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
     EXPECT_EQ(fileNames(map), testsupport::backslashed(mainPath) + "\nd.map\nb.map\nc.map\n");
     // The second include adds nothing, but its line stays for the save.
     EXPECT_EQ(map.m_mapFiles.back().m_includeLines, std::list<std::string>{"INCLUDE d.map"});

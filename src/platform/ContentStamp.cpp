@@ -1,15 +1,7 @@
-// The platform services that are the same on every system: standard output, content stamps and the write-failure hook.
-#include <cstdio>
-
+// Content stamps: the fingerprint by which a save tells whether a file still holds what was read from it.
 #include "platform/Platform.h"
-#include "platform/PlatformShared.h"
 
 namespace locmap50::platform {
-
-bool writeStandardOutput(const std::string &text) {
-    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-    return std::fflush(stdout) == 0 && written;
-}
 
 bool operator==(const ContentStamp &left, const ContentStamp &right) {
     return left.size == right.size && left.hash == right.hash;
@@ -31,17 +23,4 @@ ContentStamp stampOf(const std::string &bytes) {
     return stamp;
 }
 
-namespace testing {
-
-void failWritesAfter(std::size_t bytes) {
-    detail::s_failWrites = true;
-    detail::s_bytesBeforeFailure = bytes;
-}
-
-void stopFailingWrites() {
-    detail::s_failWrites = false;
-    detail::s_bytesBeforeFailure = 0;
-}
-
-}  // namespace testing
 }  // namespace locmap50::platform
