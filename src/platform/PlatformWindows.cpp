@@ -13,9 +13,9 @@
 #include <sstream>
 #include <vector>
 
+#include "paths/DeviceNames.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
-#include "platform/DeviceNames.h"
 #include "platform/EnvironmentTable.h"
 #include "platform/ExtendedLengthPath.h"
 #include "platform/WriteFailureSimulation.h"
@@ -252,7 +252,7 @@ public:
     explicit SaveLock(const std::string &target) {
         const std::wstring path = osPath(target + ".save-lock");
         for (int attempt = 0; attempt < kAttempts; ++attempt) {
-            m_file.adopt(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+            m_file.reset(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
                                        nullptr));
             if (m_file.isValid()) return;
@@ -365,13 +365,13 @@ int putEnvironmentEntry(const std::string &entry) {
 // A file that exists and is no directory or device; whether its content may
 // be read shows only when it is opened.
 bool canRead(const std::string &path) {
-    if (detail::isWindowsDevicePath(path)) return false;
+    if (paths::isWindowsDevicePath(path)) return false;
     const DWORD attributes = ::GetFileAttributesW(osPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::optional<std::string> readRegularFile(const std::string &path) {
-    if (detail::isWindowsDevicePath(path)) return std::nullopt;
+    if (paths::isWindowsDevicePath(path)) return std::nullopt;
     HandleOwner file(::CreateFileW(osPath(path).c_str(), GENERIC_READ,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -426,13 +426,13 @@ std::optional<std::string> fileIdentity(const std::string &path) {
 }
 
 bool replaceFileWithText(const std::string &path, const std::string &text) {
-    if (detail::isWindowsDevicePath(path)) return writeInPlace(path, text);
+    if (paths::isWindowsDevicePath(path)) return writeInPlace(path, text);
     return replaceRegularFile(path, text, [](bool) { return true; }).has_value();
 }
 
 std::optional<ContentStamp> replaceFileIfUnchanged(const std::string &path, const std::string &text,
                                                    const ContentStamp &expected) {
-    if (detail::isWindowsDevicePath(path)) return std::nullopt;
+    if (paths::isWindowsDevicePath(path)) return std::nullopt;
     return replaceRegularFile(path, text, [&](bool exists) {
         if (!exists) return false;
         const std::optional<std::string> current = readRegularFile(path);

@@ -9,7 +9,7 @@
 
 #include "MapFileTestSupport.h"
 #include "locmap50/result_codes.h"
-#include "platform/DeviceNames.h"
+#include "paths/DeviceNames.h"
 #include "support/ScratchNodes.h"
 
 #ifndef _WIN32
@@ -167,8 +167,8 @@ TEST_F(SaveTargets, SaveKeepsTheOwnerOfAnotherUsersFile) {
 }
 #endif
 
-TEST(WindowsDeviceNames, AreTellFromFilesOnEveryLeg) {
-    using locmap50::platform::detail::isWindowsDevicePath;
+TEST(WindowsDeviceNames, AreToldApartFromFilesOnEveryLeg) {
+    using locmap50::paths::isWindowsDevicePath;
     for (const char *device : {"NUL", "nul", "C:\\maps\\nul.map", "con", "CON:", "aux.txt", "PRN",
                                "COM1", "lpt9.log", "CONIN$", "conout$", "\\\\.\\pipe\\x",
                                "\\\\.\\COM10", "//./PhysicalDrive0", "dir/Com3 .txt"})

@@ -1,14 +1,12 @@
 // Which Windows path names stand for devices rather than files, kept free of OS calls so every leg tests the rule.
-#ifndef LOCMAP50_PLATFORM_DEVICENAMES_H
-#define LOCMAP50_PLATFORM_DEVICENAMES_H
+#ifndef LOCMAP50_PATHS_DEVICENAMES_H
+#define LOCMAP50_PATHS_DEVICENAMES_H
 
 #include <string>
 
-namespace locmap50::platform::detail {
+#include "paths/AsciiText.h"
 
-inline char upperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
+namespace locmap50::paths {
 
 // Windows opens the device whatever directory or extension goes with these
 // names ("C:\maps\nul.map" is NUL), so a save must never treat them as files.
@@ -16,7 +14,7 @@ inline bool isReservedDeviceBaseName(const std::string &name) {
     std::string base;
     for (char c : name) {
         if (c == '.' || c == ':') break;
-        base += upperAscii(c);
+        base += toUpperAscii(c);
     }
     while (!base.empty() && base.back() == ' ') base.pop_back();
     static const char *const kPlainNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
@@ -30,13 +28,14 @@ inline bool isReservedDeviceBaseName(const std::string &name) {
 // A path naming a Windows device: "\\.\" paths and the reserved names above
 // as the last component, in either separator form.
 inline bool isWindowsDevicePath(const std::string &path) {
-    if (path.size() >= 4 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/') &&
-        path[2] == '.' && (path[3] == '\\' || path[3] == '/'))
+    const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
+    if (path.size() >= 4 && isSeparator(path[0]) && isSeparator(path[1]) && path[2] == '.' &&
+        isSeparator(path[3]))
         return true;
     const std::size_t separator = path.find_last_of("\\/");
     return isReservedDeviceBaseName(separator == std::string::npos ? path : path.substr(separator + 1));
 }
 
-}  // namespace locmap50::platform::detail
+}  // namespace locmap50::paths
 
-#endif  // LOCMAP50_PLATFORM_DEVICENAMES_H
+#endif  // LOCMAP50_PATHS_DEVICENAMES_H
