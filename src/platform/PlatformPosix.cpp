@@ -338,7 +338,12 @@ enum class TargetKind { Missing, Regular, Stream, Refused };
 
 TargetKind kindOfTarget(const std::string &osPath) {
     struct stat status;
-    if (::stat(osPath.c_str(), &status) != 0) return errno == ENOENT ? TargetKind::Missing : TargetKind::Refused;
+    if (::stat(osPath.c_str(), &status) != 0) {
+        // A link to nothing (such as /dev/stdout with its descriptor closed)
+        // is no place for a new file: the rename would replace the link.
+        const bool missing = errno == ENOENT && ::lstat(osPath.c_str(), &status) != 0 && errno == ENOENT;
+        return missing ? TargetKind::Missing : TargetKind::Refused;
+    }
     if (S_ISREG(status.st_mode)) return TargetKind::Regular;
     // Block devices hold file systems: a map is never written over one.
     if (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode)) return TargetKind::Stream;

@@ -147,6 +147,17 @@ TEST_F(SaveTargets, ExportToAPipeWithoutReaderFailsAtOnce) {
     EXPECT_TRUE(testsupport::isFifo(pipe));
 }
 
+// As /dev/stdout is while standard output is closed: replacing the link
+// would take the name from every later program.
+TEST_F(SaveTargets, ExportToALinkToNothingFailsAndKeepsTheLink) {
+    fs::create_symlink(m_dir.path() / "closed" / "1", m_dir.path() / "stdout");
+    VnLocMap *map = VnLocMap::createMap();
+    map->addEntry("$LMT_A", "C:\\a`");
+    EXPECT_EQ(map->exportLocMap(m_dir.file("stdout"), false), LOCMAP50_FAILED);
+    EXPECT_TRUE(fs::is_symlink(m_dir.path() / "stdout"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.path()), fs::directory_iterator()), 1);
+}
+
 TEST_F(SaveTargets, SaveKeepsTheOwnerOfAnotherUsersFile) {
     if (!testsupport::runningAsRoot()) GTEST_SKIP() << "changing a file's owner needs root";
     const std::string mainPath = write("main.map", "ZOR_LOCATION_MAP_2\n$LMT_A\nC:\\a\n");
