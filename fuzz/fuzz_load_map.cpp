@@ -74,9 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     map->load("main.map", 1);
 
     translateSomeLines(map, text);
-    // Saved copies go to one scratch file: an included file may be any readable file.
+    // Saved copies go to one scratch file: an included file may be any
+    // readable file, so the copies forget where they were read from.
     for (VnLocMapFile file : map->m_mapFiles) {
         file.m_fileName = "saved.map";
+        file.m_loadState = VnLocMapFile::LoadState();
         file.save(false);
     }
     map->exportLocMap("exported.map", false);
