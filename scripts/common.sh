@@ -2,10 +2,10 @@
 #
 # Environment knobs (all optional):
 #   LOCMAP50_BUILD_DIR      Linux Debug build directory (default: build); the
-#                           sanitizer, benchmark and fuzz builds use it plus a suffix
+#                           sanitizer, valgrind, benchmark and fuzz builds use it plus a suffix
 #   LOCMAP50_WIN_BUILD_DIR  Windows build directory (default: build-windows)
 #   LOCMAP50_JOBS           parallel compile and test jobs (default: 2)
-#   LOCMAP50_FUZZ_SECONDS   how long each fuzz target runs (default: 30)
+#   LOCMAP50_FUZZ_SECONDS   how long each fuzz target runs after replaying its seeds (default: 60)
 #   LOCMAP50_WINE_LINGER    seconds the Wine server stays up with no program running (default: 120)
 
 LOCMAP50_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -12,6 +12,7 @@ sanitize_dir=$LOCMAP50_BUILD_DIR-sanitize
 # Absolute: a fuzz target changes its current directory.
 bench_dir=$(realpath -m "$LOCMAP50_BUILD_DIR-bench")
 fuzz_dir=$(realpath -m "$LOCMAP50_BUILD_DIR-fuzz")
+valgrind_dir=$LOCMAP50_BUILD_DIR-valgrind
 
 build_debug() {
     configure_and_build "$debug_dir" -DCMAKE_BUILD_TYPE=Debug -DLOCMAP50_BUILD_TESTS=ON -DLOCMAP50_SANITIZE=OFF
@@ -20,13 +21,16 @@ build_sanitized() {
     configure_and_build "$sanitize_dir" -DCMAKE_BUILD_TYPE=Debug -DLOCMAP50_BUILD_TESTS=ON -DLOCMAP50_SANITIZE=ON
 }
 
-# The benchmarks run once, briefly, and the fuzz target for a short while:
-# here the point is that they build and run clean.
+# The benchmarks run once, briefly, and each fuzz target replays its seeds
+# and fuzzes for a minute: here the point is that they build and run clean.
 run_benchmarks_briefly() {
     LOCMAP50_BENCH_BUILD_DIR=$bench_dir bash scripts/bench.sh --benchmark_min_time=0.01
 }
-run_fuzzer_briefly() {
-    LOCMAP50_FUZZ_BUILD_DIR=$fuzz_dir bash scripts/fuzz-smoke.sh "${LOCMAP50_FUZZ_SECONDS:-30}"
+run_fuzzers_briefly() {
+    LOCMAP50_FUZZ_BUILD_DIR=$fuzz_dir bash scripts/fuzz-smoke.sh "${LOCMAP50_FUZZ_SECONDS:-60}"
+}
+run_valgrind() {
+    LOCMAP50_VALGRIND_BUILD_DIR=$valgrind_dir bash scripts/valgrind.sh
 }
 
 step "Linux Debug build" build_debug && step "Linux Debug tests" run_ctest "$debug_dir"
@@ -34,7 +38,8 @@ step "Linux sanitizer build" build_sanitized && step "Linux sanitizer tests" run
 if [ -f bench/CMakeLists.txt ]; then
     step "Linux benchmarks" run_benchmarks_briefly
 fi
+step "Linux Release tests under valgrind" run_valgrind
 if [ -f fuzz/CMakeLists.txt ]; then
-    step "Linux fuzz target" run_fuzzer_briefly
+    step "Linux fuzz targets" run_fuzzers_briefly
 fi
 finish "Linux leg"
