@@ -252,7 +252,7 @@ public:
     explicit SaveLock(const std::string &target) {
         const std::wstring path = osPath(target + ".save-lock");
         for (int attempt = 0; attempt < kAttempts; ++attempt) {
-            m_file.reset(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+            m_file.reset(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
                                        nullptr));
             if (m_file.isValid()) return;

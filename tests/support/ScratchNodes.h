@@ -73,11 +73,13 @@ private:
 inline bool runOnSmallStack(const std::function<void()> &work) {
     constexpr std::size_t kStackSize = 1024 * 1024;
 #ifdef _WIN32
-    auto entry = [](LPVOID argument) -> DWORD {
-        (*static_cast<const std::function<void()> *>(argument))();
-        return 0;
+    struct Entry {
+        static DWORD WINAPI run(LPVOID argument) {
+            (*static_cast<const std::function<void()> *>(argument))();
+            return 0;
+        }
     };
-    HANDLE thread = ::CreateThread(nullptr, kStackSize, entry, const_cast<std::function<void()> *>(&work),
+    HANDLE thread = ::CreateThread(nullptr, kStackSize, &Entry::run, const_cast<std::function<void()> *>(&work),
                                    STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (thread == nullptr) return false;
     ::WaitForSingleObject(thread, INFINITE);
