@@ -121,6 +121,8 @@ public:
 private:
     // One readMap run over a file and everything it includes.
     class LoadRun;
+    // The reading of one of those files' lines.
+    class ReadRun;
 
     // Settles one soft prefix against the force rule and the environment.
     void onSoftPathState(std::string softPrefix, VnLocMap *map, bool noHardPath,

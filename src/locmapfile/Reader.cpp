@@ -86,19 +86,19 @@ public:
     // read; its load state then says the load failed.
     std::optional<std::string> fetch(VnLocMapFile &file, const std::string &identity);
 
-private:
-    class FileRead;
+    VnLocMap *map() const { return m_map; }
 
+private:
     VnLocMap *m_map;
     std::unordered_set<std::string> m_read;  // identities of every file read in this load
     std::vector<std::string> m_chain;        // identities of the files being read, outermost first
 };
 
 // The reading of one file's lines: the line state and the handling of each kind of line.
-class VnLocMapFile::LoadRun::FileRead {
+class VnLocMapFile::ReadRun {
 public:
-    FileRead(LoadRun &load, VnLocMapFile &file, std::string text)
-        : m_load(load), m_file(file), m_map(load.m_map), m_text(std::move(text)) {}
+    ReadRun(VnLocMapFile &file, LoadRun &load, std::string text)
+        : m_file(file), m_map(load.map()), m_load(load), m_text(std::move(text)) {}
 
     enum class Outcome { Finished, StoppedEarly, Include };
 
@@ -286,9 +286,9 @@ private:
 
     std::string lineNumberText() const { return std::to_string(m_lineNumber); }
 
-    LoadRun &m_load;
     VnLocMapFile &m_file;
     VnLocMap *m_map;
+    LoadRun &m_load;
     std::string m_text;  // the whole file
     std::size_t m_position = 0;
     std::unique_ptr<VnLocMapFile> m_include;
@@ -325,7 +325,7 @@ std::optional<std::string> VnLocMapFile::LoadRun::fetch(VnLocMapFile &file,
 int VnLocMapFile::LoadRun::read(VnLocMapFile &root) {
     struct OpenRead {
         std::unique_ptr<VnLocMapFile> included;  // null for the root, which the caller owns
-        std::unique_ptr<FileRead> lines;
+        std::unique_ptr<ReadRun> lines;
     };
     std::vector<OpenRead> reads;  // the files being read, outermost first
 
@@ -333,19 +333,19 @@ int VnLocMapFile::LoadRun::read(VnLocMapFile &root) {
     std::optional<std::string> rootText = fetch(root, rootIdentity);
     if (!rootText) return LOCMAP50_OK;  // the callers test readability before
     m_chain.push_back(rootIdentity);
-    reads.push_back({nullptr, std::make_unique<FileRead>(*this, root, std::move(*rootText))});
+    reads.push_back({nullptr, std::make_unique<ReadRun>(root, *this, std::move(*rootText))});
 
     for (;;) {
-        FileRead &current = *reads.back().lines;
-        const FileRead::Outcome outcome = current.readOn();
-        if (outcome == FileRead::Outcome::Include) {
+        ReadRun &current = *reads.back().lines;
+        const ReadRun::Outcome outcome = current.readOn();
+        if (outcome == ReadRun::Outcome::Include) {
             OpenRead next{current.takeInclude(), nullptr};
-            next.lines = std::make_unique<FileRead>(*this, *next.included, current.takeIncludeText());
+            next.lines = std::make_unique<ReadRun>(*next.included, *this, current.takeIncludeText());
             m_chain.push_back(current.includeIdentity());
             reads.push_back(std::move(next));
             continue;
         }
-        const bool stoppedEarly = outcome == FileRead::Outcome::StoppedEarly;
+        const bool stoppedEarly = outcome == ReadRun::Outcome::StoppedEarly;
         // Lines after an early stop were never read, so a save would lose them.
         current.file().m_loadState.failed = stoppedEarly;
         m_chain.pop_back();
