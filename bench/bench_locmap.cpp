@@ -50,11 +50,7 @@ private:
 // Loads path as the main map file, as InitLocationMap does.
 VnLocMap *loadMap(const std::string &path) {
     VnLocMap *map = VnLocMap::createMap();
-    map->initialize(path, 1);
-    VnLocMapFile mainFile;
-    mainFile.m_fileName = map->m_mapFileName;
-    mainFile.readMap();
-    map->m_mapFiles.push_front(mainFile);
+    map->load(path, 1);
     return map;
 }
 

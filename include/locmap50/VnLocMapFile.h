@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "locmap50/export.h"
+#include "locmap50/result_codes.h"
 
 class VnLocMap;
 

@@ -1,6 +1,6 @@
 // The exported C functions that tell how the last load went and list the map's soft prefixes.
 #include "capi/CApiSupport.h"
-#include "locmap/PathRules.h"
+#include "paths/NameRules.h"
 #include "locmap50/locmap50.h"
 
 using locmap50::capi::existingMap;

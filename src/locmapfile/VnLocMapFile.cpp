@@ -42,5 +42,5 @@ int VnLocMapFile::clearMap() {
     m_entryOrder.clear();
     m_includeLines.clear();
     m_entryHardPaths.clear();
-    return 0;
+    return LOCMAP50_OK;
 }
