@@ -18,6 +18,16 @@ using namespace locmap_tool;
 
 namespace {
 
+const char kCommandFooter[] =
+    "Every command works on the map chosen by --map FILE ('-': standard input)\n"
+    "or --project DIR, given before or after the command; --strict makes load\n"
+    "errors fail it. See 'locmap --help'.";
+
+const char kSaveFooter[] =
+    "Saving writes every loaded map file back to its own path, main file first,\n"
+    "in the standard layout (comments and rejected lines are not kept). It is\n"
+    "refused while the map has load errors, and for a map read from standard input.";
+
 const char kExitStatusText[] =
     "Exit status: 0 success; 1 something failed or did not translate (or, with\n"
     "--strict, the map has load errors); 2 usage error or no map.\n"
@@ -378,29 +388,27 @@ int main(int argc, char **argv) {
         ->type_name("FORMAT");
     list->callback([&] { command = [&](const LoadedMap &map) { return commandList(map, settings.format); }; });
 
-    const char *saveNote = "; then save every loaded map file\n(refused while the map has load errors)";
-    auto *add = app.add_subcommand("add", std::string("Add a new soft prefix with its hard paths") + saveNote);
+    auto *add = app.add_subcommand("add", "Add a soft prefix with its hard paths, then save the map");
     add->add_option("PREFIX", settings.softPrefix, "The new soft prefix, such as $TOOLS")->required();
     add->add_option("PATH", settings.names, "Its hard paths, in order")->required();
     add->callback([&] {
         command = [&](const LoadedMap &map) { return commandEdit(map, Edit::Add, settings.softPrefix, settings.names); };
     });
 
-    auto *set = app.add_subcommand("set", std::string("Replace the hard paths of a soft prefix") + saveNote);
+    auto *set = app.add_subcommand("set", "Replace the hard paths of a soft prefix, then save the map");
     set->add_option("PREFIX", settings.softPrefix, "A soft prefix of the map")->required();
     set->add_option("PATH", settings.names, "Its new hard paths, in order")->required();
     set->callback([&] {
         command = [&](const LoadedMap &map) { return commandEdit(map, Edit::Set, settings.softPrefix, settings.names); };
     });
 
-    auto *remove = app.add_subcommand("remove", std::string("Remove a soft prefix") + saveNote);
+    auto *remove = app.add_subcommand("remove", "Remove a soft prefix, then save the map");
     remove->add_option("PREFIX", settings.softPrefix, "A soft prefix of the map")->required();
     remove->callback([&] {
         command = [&](const LoadedMap &map) { return commandEdit(map, Edit::Remove, settings.softPrefix, {}); };
     });
 
-    auto *save = app.add_subcommand("save", "Rewrite every loaded map file in the standard layout\n"
-                                            "(refused while the map has load errors)");
+    auto *save = app.add_subcommand("save", "Rewrite every loaded map file in the standard layout");
     save->callback([&] { command = [&](const LoadedMap &map) { return commandSave(map); }; });
 
     auto *exportCommand = app.add_subcommand("export", "Write the merged map as one new map file");
@@ -414,11 +422,12 @@ int main(int argc, char **argv) {
         needsMap = false;
         command = [&](const LoadedMap &) {
             if (helpTopic.empty()) {
-                std::fputs(app.help().c_str(), stdout);
+                std::fputs(app.get_formatter()->make_help(&app, "locmap", CLI::AppFormatMode::Normal).c_str(), stdout);
                 return kExitOk;
             }
             try {
-                std::fputs(app.get_subcommand(helpTopic)->help().c_str(), stdout);
+                CLI::App *topic = app.get_subcommand(helpTopic);
+                std::fputs(topic->get_formatter()->make_help(topic, "locmap " + helpTopic, CLI::AppFormatMode::Normal).c_str(), stdout);
                 return kExitOk;
             } catch (const CLI::OptionNotFound &) {
                 reportProblem("help: unknown command '" + helpTopic + "'");
@@ -426,6 +435,10 @@ int main(int argc, char **argv) {
             }
         };
     });
+
+    for (CLI::App *subcommand : app.get_subcommands({})) subcommand->footer(kCommandFooter);
+    for (CLI::App *edit : {add, set, remove, save})
+        edit->footer(std::string(kSaveFooter) + "\n\n" + kCommandFooter);
 
     try {
         app.parse(argc, argv);
@@ -438,8 +451,10 @@ int main(int argc, char **argv) {
     } catch (const CLI::ParseError &error) {
         const std::vector<CLI::App *> chosen = app.get_subcommands();
         const std::string where = chosen.empty() ? "locmap" : "locmap " + chosen.front()->get_name();
-        if (chosen.empty() && dynamic_cast<const CLI::ExtrasError *>(&error) != nullptr && app.remaining_size() > 0)
+        if (chosen.empty() && app.remaining_size() > 0)
             reportProblem("unknown command '" + app.remaining().front() + "'");
+        else if (chosen.empty())
+            reportProblem("no command given");
         else
             reportProblem(error.what());
         std::fprintf(stderr, "Run '%s --help' for help.\n", where.c_str());
