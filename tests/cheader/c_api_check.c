@@ -50,6 +50,13 @@ int main(void) {
     CHECK(Export("C:\\x.map", 0) == 2);
     CHECK(SaveLocationMap(0) == 2);
     CHECK(IsEnvOverridden("$P") == 0);
+    CHECK(ReturnAllSoftPrefixes() == NULL);
+    {
+        int outcome = -1, errors = -1, warnings = -1;
+        CHECK(GetLoadStatus(&outcome, &errors, &warnings) == LOCMAP50_NO_MAP);
+        CHECK(outcome == LOCMAP50_LOAD_CLEAN && errors == 0 && warnings == 0);
+        CHECK(GetLoadStatus(NULL, NULL, NULL) == LOCMAP50_NO_MAP);
+    }
 
     printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
