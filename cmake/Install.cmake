@@ -15,6 +15,11 @@ install(DIRECTORY include/locmap50 DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
 install(FILES ${LOCMAP50_GENERATED_INCLUDE_DIR}/locmap50/version.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/locmap50)
 if(TARGET locmap)
+  # The installed tool finds the library installed beside it, wherever the prefix is.
+  if(NOT WIN32)
+    file(RELATIVE_PATH toolToLibrary "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${CMAKE_INSTALL_LIBDIR}")
+    set_target_properties(locmap PROPERTIES INSTALL_RPATH "$ORIGIN/${toolToLibrary}")
+  endif()
   install(TARGETS locmap RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
@@ -31,5 +36,6 @@ install(FILES ${PROJECT_BINARY_DIR}/locmap50Config.cmake ${PROJECT_BINARY_DIR}/l
 
 # The .pc file finds its prefix from its own place, so an installed tree can be moved.
 file(RELATIVE_PATH LOCMAP50_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+string(REGEX REPLACE "/$" "" LOCMAP50_PC_TO_PREFIX "${LOCMAP50_PC_TO_PREFIX}")
 configure_file(cmake/locmap50.pc.in ${PROJECT_BINARY_DIR}/locmap50.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/locmap50.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
