@@ -36,6 +36,8 @@ VnLocMapFile::VnLocMapFile()
 // valid whatever happens to its source.
 VnLocMapFile::VnLocMapFile(const VnLocMapFile &other) = default;
 VnLocMapFile &VnLocMapFile::operator=(const VnLocMapFile &other) = default;
+VnLocMapFile::VnLocMapFile(VnLocMapFile &&other) noexcept = default;
+VnLocMapFile &VnLocMapFile::operator=(VnLocMapFile &&other) noexcept = default;
 VnLocMapFile::~VnLocMapFile() = default;
 
 int VnLocMapFile::clearMap() {
