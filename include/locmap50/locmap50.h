@@ -193,8 +193,9 @@ LOCMAP50_API char *ReturnAllHardPath(const char *softName);
 /*
  * Every soft prefix of the map ("$NAME"), in the order of first definition
  * (the order GetSoftName tries them), each followed by a backquote, in a new
- * string the caller releases with FreeHardPathList. An empty map gives an
- * empty string. Null when there is no map or memory runs out.
+ * string the caller owns and releases with FreeHardPathList (never with
+ * free). Reflects edits at once. An empty map gives an empty string. Null
+ * when there is no map or memory runs out.
  */
 LOCMAP50_API char *ReturnAllSoftPrefixes(void);
 
