@@ -1,7 +1,8 @@
 # Tests of the locmap tool: each runs it as a subprocess on a scratch copy of the examples (see RunLocmap.cmake) and compares exit code and output.
 #
 # locmap_test(NAME EXIT code [ERRORS] [LINUX_ONLY] [CHECK_FILE file] [STDIN file]
-#             [STDOUT file] [ENV NAME=VALUE...] [SETUP argument...] ARGS argument...)
+#             [STDOUT file] [ENV NAME=VALUE...] [COPY from to...] [SETUP argument...]
+#             ARGS argument...)
 # compares standard output (or CHECK_FILE) with testdata/expected/NAME.txt and,
 # with ERRORS, standard error with testdata/expected/NAME.err. Each test runs
 # from the scratch copy's root, because relative INCLUDE lines resolve against
@@ -14,7 +15,7 @@ set(LOCMAP_CLEAN_ENVIRONMENT
   PROJECT_SOURCES= PROJECT_BUILD= PROJECT_SIMLIBS= NEW_TOOLS= ZOR_LOCATION_MAP= WDIR=)
 
 function(locmap_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 test "ERRORS;LINUX_ONLY" "EXIT;CHECK_FILE;STDIN;STDOUT" "ENV;SETUP;ARGS")
+  cmake_parse_arguments(PARSE_ARGV 1 test "ERRORS;LINUX_ONLY" "EXIT;CHECK_FILE;STDIN;STDOUT" "ENV;COPY;SETUP;ARGS")
   if(test_LINUX_ONLY AND WIN32)
     return()
   endif()
@@ -35,6 +36,7 @@ function(locmap_test name)
       "-DSTDIN_FILE=${test_STDIN}"
       "-DSTDOUT_FILE=${test_STDOUT}"
       "-DENVIRONMENT=${LOCMAP_CLEAN_ENVIRONMENT};${test_ENV}"
+      "-DCOPY=${test_COPY}"
       "-DSETUP_ARGUMENTS=${test_SETUP}"
       "-DARGUMENTS=${test_ARGS}"
       -P ${CMAKE_CURRENT_SOURCE_DIR}/RunLocmap.cmake)
@@ -114,6 +116,13 @@ locmap_test(edit_stdin_refused EXIT 1 ERRORS STDIN examples/site/zor_location_ma
 
 # Save and export.
 locmap_test(save EXIT 0 CHECK_FILE examples/site/zor_location_map ARGS ${SITE} save)
+# The included file's name is too long for the temporary file written beside
+# it, so its save fails: the message names it, and the main file saved first
+# keeps its new layout.
+string(REPEAT "x" 236 longName)
+locmap_test(save_failure_named EXIT 1 ERRORS LINUX_ONLY CHECK_FILE tools/testdata/long_include.map
+  COPY examples/site/shared.map tools/testdata/long_name_${longName}.map
+  ARGS --map tools/testdata/long_include.map add "$NEW_TOOLS" "E:\\new")
 locmap_test(save_refused EXIT 1 CHECK_FILE tools/testdata/broken.map ARGS --map tools/testdata/broken.map save)
 locmap_test(export_stdout EXIT 0 ARGS ${SITE} export -)
 locmap_test(export_file EXIT 0 CHECK_FILE exported.map ARGS ${SITE} export exported.map)

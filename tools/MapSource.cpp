@@ -78,14 +78,10 @@ std::string copyStandardInput() {
     return path;
 }
 
-const char *environmentValue(const char *name) {
-    return std::getenv(name);
-}
-
 // Tells where discovery looked and why nothing was taken, in its own order.
 void explainFailedDiscovery(const std::string &directory) {
     reportProblem("no map found for project directory " + directory);
-    if (const char *variable = environmentValue("ZOR_LOCATION_MAP")) {
+    if (const char *variable = std::getenv("ZOR_LOCATION_MAP")) {
         const std::string reason = *variable == '\0' ? "it is empty" : unreadableReason(variable);
         reportProblem("  ZOR_LOCATION_MAP is set to '" + std::string(variable) + "', which cannot be read (" +
                       (reason.empty() ? "not a readable file" : reason) +
@@ -95,7 +91,7 @@ void explainFailedDiscovery(const std::string &directory) {
     reportProblem("  ZOR_LOCATION_MAP is not set");
     const std::string inDirectory = directory + kMapFileName;
     reportProblem("  " + inDirectory + ": " + unreadableReason(inDirectory));
-    const char *home = environmentValue("HOME");
+    const char *home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') {
         reportProblem(std::string("  HOME is ") + (home == nullptr ? "not set" : "empty") +
                       ", so no home directory was searched");
@@ -103,12 +99,12 @@ void explainFailedDiscovery(const std::string &directory) {
         const std::string inHome = std::string(home) + "/zor" + kMapFileName;
         reportProblem("  " + inHome + ": " + unreadableReason(inHome));
     }
-    const char *workDirectories = environmentValue("WDIR");
+    const char *workDirectories = std::getenv("WDIR");
     if (workDirectories == nullptr) {
         reportProblem("  WDIR is not set, so no working directory was searched");
         return;
     }
-    std::string rest = workDirectories;
+    const std::string rest = workDirectories;
     bool searched = false;
     for (std::size_t start = 0; start <= rest.size();) {
         const std::size_t end = std::min(rest.find(';', start), rest.size());

@@ -6,13 +6,19 @@
 # instead of standard output; may be empty), STDIN_FILE (scratch-relative file
 # fed to standard input; may be empty), STDOUT_FILE (where standard output
 # goes instead of being captured, such as /dev/full; may be empty),
-# ENVIRONMENT (NAME=VALUE list; NAME= unsets), SETUP_ARGUMENTS (a run that
+# ENVIRONMENT (NAME=VALUE list; NAME= unsets), COPY (scratch-relative source
+# and target pairs, copied before the run; may be empty), SETUP_ARGUMENTS (a run that
 # must succeed first; may be empty), ARGUMENTS (list).
 
 file(REMOVE_RECURSE "${SCRATCH_DIR}")
 foreach(dir examples tools/testdata)
   file(COPY "${SOURCE_DIR}/${dir}/" DESTINATION "${SCRATCH_DIR}/${dir}")
 endforeach()
+
+while(COPY)
+  list(POP_FRONT COPY from to)
+  file(COPY_FILE "${SCRATCH_DIR}/${from}" "${SCRATCH_DIR}/${to}")
+endwhile()
 
 foreach(assignment IN LISTS ENVIRONMENT)
   string(REGEX MATCH "^([^=]+)=(.*)$" matched "${assignment}")

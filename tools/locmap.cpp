@@ -188,34 +188,18 @@ bool maySave(const LoadedMap &map, const char *refusal) {
     return true;
 }
 
-// The first loaded file that cannot be opened for writing, with the reason.
-bool findUnwritableFile(std::string &file, std::string &reason) {
-    for (const std::string &candidate : loadedMapFiles()) {
-        errno = 0;
-        std::FILE *stream = std::fopen(nativePath(candidate).c_str(), "r+b");
-        if (stream == nullptr) {
-            file = candidate;
-            reason = systemReason(errno);
-            return true;
-        }
-        std::fclose(stream);
-    }
-    return false;
-}
-
+// Saves every loaded file, main file first, as SaveLocationMap does, but one
+// file at a time, so that a failure can name the file and the system's reason.
 int saveAll() {
-    errno = 0;
-    if (SaveLocationMap(0) == LOCMAP50_OK) return kExitOk;
-    const int saveError = errno;
-    std::string file, reason;
-    if (findUnwritableFile(file, reason)) {
-        reportProblem("cannot save " + file + (reason.empty() ? "" : ": " + reason));
-    } else {
-        reason = systemReason(saveError);
-        reportProblem("cannot save the map files of " + std::string(CurrentMapName()) +
-                      (reason.empty() ? "" : ": " + reason));
+    for (VnLocMapFile &file : VnLocMap::createMap()->m_mapFiles) {
+        errno = 0;
+        if (file.save(false) == LOCMAP50_OK) continue;
+        const std::string reason = systemReason(errno);
+        reportProblem("cannot save " + file.m_fileName + (reason.empty() ? "" : ": " + reason) +
+                      "; it is left as it was, and the files after it were not saved");
+        return kExitFailed;
     }
-    return kExitFailed;
+    return kExitOk;
 }
 
 int commandSave(const LoadedMap &map) {
