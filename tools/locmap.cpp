@@ -42,6 +42,7 @@ struct Settings {
     std::string softPrefix;
     std::string target;
     std::string format = "text";
+    std::string helpTopic;
 };
 
 // The map and how it loaded, for the command to work on.
@@ -314,124 +315,140 @@ void addMapOptions(CLI::App &app, Settings &settings) {
                  "Fail when the map has load errors; for check, also when it has warnings");
 }
 
-}  // namespace
+// What the command line chose to run, and how it uses the map.
+enum class MapUse { Query, Check, None };
 
-int main(int argc, char **argv) {
-    CLI::App app("locmap: check, query and edit location map files.", "locmap");
-    app.allow_windows_style_options(false);
-    app.fallthrough();
-    app.require_subcommand(1);
-    app.set_version_flag("--version", "locmap " LOCMAP50_VERSION_STRING " (locmap50 library)");
-    app.footer(kExitStatusText);
-
+struct Invocation {
     Settings settings;
-    addMapOptions(app, settings);
     Command command;
-    bool isCheck = false;
-    bool needsMap = true;
+    MapUse mapUse = MapUse::Query;
+};
 
-    auto *check = app.add_subcommand("check", "Load the map, print its diagnostics, then lint warnings");
-    check->callback([&] {
-        isCheck = true;
-        command = [&](const LoadedMap &map) { return commandCheck(map, settings.strict); };
+// A subcommand that, when given, makes command the one to run.
+CLI::App *addCommand(CLI::App &app, Invocation &invocation, const char *name, const std::string &description,
+                     Command command, MapUse mapUse = MapUse::Query) {
+    CLI::App *subcommand = app.add_subcommand(name, description);
+    subcommand->footer(kCommandFooter);
+    subcommand->callback([&invocation, command, mapUse] {
+        invocation.command = command;
+        invocation.mapUse = mapUse;
     });
+    return subcommand;
+}
 
-    auto *hard = app.add_subcommand("hard", "Print the hard path of each soft name");
-    hard->add_option("NAME", settings.names, "Soft names such as $TOOLS\\bin\\cc.exe")->required();
-    hard->callback([&] {
-        command = [&](const LoadedMap &) { return translateAll("hard", GetHardNameEx, hardNameFailure, settings.names); };
-    });
+void addQueryCommands(CLI::App &app, Invocation &invocation) {
+    Settings &settings = invocation.settings;
+    addCommand(app, invocation, "check", "Load the map, print its diagnostics, then lint warnings",
+               [&](const LoadedMap &map) { return commandCheck(map, settings.strict); }, MapUse::Check);
 
-    auto *absolute = app.add_subcommand("abs", "Print the absolute hard path of each name (relative names\n"
-                                               "resolve against the current directory)");
-    absolute->add_option("NAME", settings.names, "Soft, relative or absolute names")->required();
-    absolute->callback([&] {
-        command = [&](const LoadedMap &) {
-            return translateAll("abs", GetAbsoluteHardNameEx, hardNameFailure, settings.names);
-        };
-    });
+    addCommand(app, invocation, "hard", "Print the hard path of each soft name", [&](const LoadedMap &) {
+        return translateAll("hard", GetHardNameEx, hardNameFailure, settings.names);
+    })->add_option("NAME", settings.names, "Soft names such as $TOOLS\\bin\\cc.exe")->required();
 
-    auto *soft = app.add_subcommand("soft", "Print the soft name of each hard path");
-    soft->add_option("PATH", settings.names, "Absolute paths such as C:\\tools\\bin\\cc.exe")->required();
-    soft->callback([&] {
-        command = [&](const LoadedMap &) { return translateAll("soft", GetSoftNameEx, softNameFailure, settings.names); };
-    });
+    addCommand(app, invocation, "abs",
+               "Print the absolute hard path of each name (relative names\n"
+               "resolve against the current directory)",
+               [&](const LoadedMap &) {
+                   return translateAll("abs", GetAbsoluteHardNameEx, hardNameFailure, settings.names);
+               })
+        ->add_option("NAME", settings.names, "Soft, relative or absolute names")
+        ->required();
 
-    auto *paths = app.add_subcommand("paths", "Print every hard path of a soft prefix, one per line");
-    paths->add_option("PREFIX", settings.softPrefix, "A soft prefix such as $TOOLS")->required();
-    paths->callback([&] { command = [&](const LoadedMap &) { return commandPaths(settings.softPrefix); }; });
+    addCommand(app, invocation, "soft", "Print the soft name of each hard path", [&](const LoadedMap &) {
+        return translateAll("soft", GetSoftNameEx, softNameFailure, settings.names);
+    })->add_option("PATH", settings.names, "Absolute paths such as C:\\tools\\bin\\cc.exe")->required();
 
-    auto *which = app.add_subcommand("which", "Print the map file that defined each soft prefix");
-    which->add_option("PREFIX", settings.names, "Soft prefixes such as $TOOLS")->required();
-    which->callback([&] { command = [&](const LoadedMap &map) { return commandWhich(map, settings.names); }; });
+    addCommand(app, invocation, "paths", "Print every hard path of a soft prefix, one per line",
+               [&](const LoadedMap &) { return commandPaths(settings.softPrefix); })
+        ->add_option("PREFIX", settings.softPrefix, "A soft prefix such as $TOOLS")
+        ->required();
 
-    auto *list = app.add_subcommand("list", "List every soft prefix in map order with its defining file\n"
-                                            "and hard paths");
-    list->add_option("--format", settings.format, "text (the default), or map: the merged map as map file text")
+    addCommand(app, invocation, "which", "Print the map file that defined each soft prefix",
+               [&](const LoadedMap &map) { return commandWhich(map, settings.names); })
+        ->add_option("PREFIX", settings.names, "Soft prefixes such as $TOOLS")
+        ->required();
+
+    addCommand(app, invocation, "list",
+               "List every soft prefix in map order with its defining file\nand hard paths",
+               [&](const LoadedMap &map) { return commandList(map, settings.format); })
+        ->add_option("--format", settings.format, "text (the default), or map: the merged map as map file text")
         ->check(CLI::IsMember({"text", "map"}))
         ->type_name("FORMAT");
-    list->callback([&] { command = [&](const LoadedMap &map) { return commandList(map, settings.format); }; });
+}
 
-    auto *add = app.add_subcommand("add", "Add a soft prefix with its hard paths, then save the map");
+void addEditCommands(CLI::App &app, Invocation &invocation) {
+    Settings &settings = invocation.settings;
+    const std::string saveFooter = std::string(kSaveFooter) + "\n\n" + kCommandFooter;
+
+    CLI::App *add = addCommand(app, invocation, "add", "Add a soft prefix with its hard paths, then save the map",
+                               [&](const LoadedMap &map) {
+                                   return commandEdit(map, Edit::Add, settings.softPrefix, settings.names);
+                               });
     add->add_option("PREFIX", settings.softPrefix, "The new soft prefix, such as $TOOLS")->required();
     add->add_option("PATH", settings.names, "Its hard paths, in order")->required();
-    add->callback([&] {
-        command = [&](const LoadedMap &map) { return commandEdit(map, Edit::Add, settings.softPrefix, settings.names); };
-    });
 
-    auto *set = app.add_subcommand("set", "Replace the hard paths of a soft prefix, then save the map");
+    CLI::App *set = addCommand(app, invocation, "set", "Replace the hard paths of a soft prefix, then save the map",
+                               [&](const LoadedMap &map) {
+                                   return commandEdit(map, Edit::Set, settings.softPrefix, settings.names);
+                               });
     set->add_option("PREFIX", settings.softPrefix, "A soft prefix of the map")->required();
     set->add_option("PATH", settings.names, "Its new hard paths, in order")->required();
-    set->callback([&] {
-        command = [&](const LoadedMap &map) { return commandEdit(map, Edit::Set, settings.softPrefix, settings.names); };
-    });
 
-    auto *remove = app.add_subcommand("remove", "Remove a soft prefix, then save the map");
+    CLI::App *remove = addCommand(app, invocation, "remove", "Remove a soft prefix, then save the map",
+                                  [&](const LoadedMap &map) {
+                                      return commandEdit(map, Edit::Remove, settings.softPrefix, {});
+                                  });
     remove->add_option("PREFIX", settings.softPrefix, "A soft prefix of the map")->required();
-    remove->callback([&] {
-        command = [&](const LoadedMap &map) { return commandEdit(map, Edit::Remove, settings.softPrefix, {}); };
-    });
 
-    auto *save = app.add_subcommand("save", "Rewrite every loaded map file in the standard layout");
-    save->callback([&] { command = [&](const LoadedMap &map) { return commandSave(map); }; });
+    CLI::App *save = addCommand(app, invocation, "save", "Rewrite every loaded map file in the standard layout",
+                                [](const LoadedMap &map) { return commandSave(map); });
 
-    auto *exportCommand = app.add_subcommand("export", "Write the merged map as one new map file");
-    exportCommand->add_option("FILE", settings.target, "The file to write ('-': standard output)")->required();
-    exportCommand->callback([&] { command = [&](const LoadedMap &) { return exportTo(settings.target); }; });
+    for (CLI::App *edit : {add, set, remove, save}) edit->footer(saveFooter);
 
-    std::string helpTopic;
-    auto *help = app.add_subcommand("help", "Show the help of locmap or of one command");
-    help->add_option("COMMAND", helpTopic, "The command to explain");
-    help->callback([&] {
-        needsMap = false;
-        command = [&](const LoadedMap &) {
-            if (helpTopic.empty()) {
-                std::fputs(app.get_formatter()->make_help(&app, "locmap", CLI::AppFormatMode::Normal).c_str(), stdout);
-                return kExitOk;
-            }
-            try {
-                CLI::App *topic = app.get_subcommand(helpTopic);
-                std::fputs(topic->get_formatter()->make_help(topic, "locmap " + helpTopic, CLI::AppFormatMode::Normal).c_str(), stdout);
-                return kExitOk;
-            } catch (const CLI::OptionNotFound &) {
-                reportProblem("help: unknown command '" + helpTopic + "'");
-                return kExitUsage;
-            }
-        };
-    });
+    addCommand(app, invocation, "export", "Write the merged map as one new map file",
+               [&](const LoadedMap &) { return exportTo(settings.target); })
+        ->add_option("FILE", settings.target, "The file to write ('-': standard output)")
+        ->required();
+}
 
-    for (CLI::App *subcommand : app.get_subcommands({})) subcommand->footer(kCommandFooter);
-    for (CLI::App *edit : {add, set, remove, save})
-        edit->footer(std::string(kSaveFooter) + "\n\n" + kCommandFooter);
+// "help [COMMAND]": the help of the tool or of one command, on standard output.
+void addHelpCommand(CLI::App &app, Invocation &invocation) {
+    addCommand(app, invocation, "help", "Show the help of locmap or of one command",
+               [&app, &invocation](const LoadedMap &) {
+                   const std::string &topic = invocation.settings.helpTopic;
+                   if (topic.empty()) {
+                       std::fputs(app.get_formatter()->make_help(&app, "locmap", CLI::AppFormatMode::Normal).c_str(),
+                                  stdout);
+                       return kExitOk;
+                   }
+                   try {
+                       CLI::App *command = app.get_subcommand(topic);
+                       std::fputs(command->get_formatter()
+                                      ->make_help(command, "locmap " + topic, CLI::AppFormatMode::Normal)
+                                      .c_str(),
+                                  stdout);
+                       return kExitOk;
+                   } catch (const CLI::OptionNotFound &) {
+                       reportProblem("help: unknown command '" + topic + "'");
+                       return kExitUsage;
+                   }
+               },
+               MapUse::None)
+        ->add_option("COMMAND", invocation.settings.helpTopic, "The command to explain");
+}
 
+// Parses the command line; false when the run ends here (help, version or a
+// usage error), with exitCode set.
+bool parseCommandLine(CLI::App &app, int argc, char **argv, int &exitCode) {
     try {
         app.parse(argc, argv);
+        return true;
     } catch (const CLI::CallForHelp &error) {
-        return finishOutput(app.exit(error));
+        exitCode = app.exit(error);
     } catch (const CLI::CallForAllHelp &error) {
-        return finishOutput(app.exit(error));
+        exitCode = app.exit(error);
     } catch (const CLI::CallForVersion &error) {
-        return finishOutput(app.exit(error));
+        exitCode = app.exit(error);
     } catch (const CLI::ParseError &error) {
         const std::vector<CLI::App *> chosen = app.get_subcommands();
         const std::string where = chosen.empty() ? "locmap" : "locmap " + chosen.front()->get_name();
@@ -442,9 +459,29 @@ int main(int argc, char **argv) {
         else
             reportProblem(error.what());
         std::fprintf(stderr, "Run '%s --help' for help.\n", where.c_str());
-        return kExitUsage;
+        exitCode = kExitUsage;
     }
+    return false;
+}
 
-    if (!needsMap) return finishOutput(command(LoadedMap()));
-    return finishOutput(runWithMap(settings, isCheck, command));
+}  // namespace
+
+int main(int argc, char **argv) {
+    CLI::App app("locmap: check, query and edit location map files.", "locmap");
+    app.allow_windows_style_options(false);
+    app.fallthrough();
+    app.require_subcommand(1);
+    app.set_version_flag("--version", "locmap " LOCMAP50_VERSION_STRING " (locmap50 library)");
+    app.footer(kExitStatusText);
+
+    Invocation invocation;
+    addMapOptions(app, invocation.settings);
+    addQueryCommands(app, invocation);
+    addEditCommands(app, invocation);
+    addHelpCommand(app, invocation);
+
+    int usageExit = kExitOk;
+    if (!parseCommandLine(app, argc, argv, usageExit)) return finishOutput(usageExit);
+    if (invocation.mapUse == MapUse::None) return finishOutput(invocation.command(LoadedMap()));
+    return finishOutput(runWithMap(invocation.settings, invocation.mapUse == MapUse::Check, invocation.command));
 }
