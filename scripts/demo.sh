@@ -54,7 +54,8 @@ cp -r examples/site "$work/examples/"
 )
 
 show locmap --project examples/project list
-show locmap --map examples/broken/zor_location_map check
+say "A map with every mistake the reader reports (TOOLS set for the override warning):"
+show env 'TOOLS=D:\other tools' locmap --map examples/broken/zor_location_map check
 
 say "The same map through the C interface (examples/translate_names.c):"
 "$dir/examples/translate_names" examples/site/zor_location_map
