@@ -12,7 +12,7 @@
 # and discovery must not find a map of the machine's own.
 set(LOCMAP_CLEAN_ENVIRONMENT
   TOOLS= LIBS= DOCS= SHARED_MODELS= VENDOR_IP= COMPILERS= MODELS= VERILOG= NO_PATHS= MANY=
-  PROJECT_SOURCES= PROJECT_BUILD= PROJECT_SIMLIBS= NEW_TOOLS= ZOR_LOCATION_MAP= WDIR=)
+  PROJECT_SOURCES= PROJECT_BUILD= PROJECT_SIMLIBS= NEW_TOOLS= ROOT= UNC= SRV= SUB= CURRENT_PROJECT_PATH= ZOR_LOCATION_MAP= WDIR=)
 
 function(locmap_test name)
   cmake_parse_arguments(PARSE_ARGV 1 test "ERRORS;LINUX_ONLY" "EXIT;CHECK_FILE;STDIN;STDOUT" "ENV;COPY;SETUP;ARGS")
@@ -68,6 +68,7 @@ locmap_test(check_errors EXIT 1 ARGS --map tools/testdata/broken.map check)
 locmap_test(check_broken_example EXIT 1 ENV "TOOLS=D:\\elsewhere" ARGS ${BROKEN} check)
 locmap_test(check_nested EXIT 0 ARGS ${NESTED} check)
 locmap_test(check_nested_strict EXIT 1 ARGS ${NESTED} --strict check)
+locmap_test(check_covering_roots EXIT 0 ARGS --map tools/testdata/covering_roots.map check)
 locmap_test(check_override EXIT 0 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} check)
 locmap_test(check_override_strict EXIT 1 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} check --strict)
 
