@@ -1,7 +1,7 @@
 // Tests of the translation functions with no map: the environment fallbacks.
 #include <cctype>
 
-#include "CApiTestFixture.h"
+#include "support/CApiTest.h"
 
 using testsupport::backslashed;
 using testsupport::onWindows;

@@ -1,9 +1,9 @@
 // Tests of the translation, listing, editing, saving and export functions with a map, and of their no-map results.
-#include "CApiTestFixture.h"
+#include "support/CApiTest.h"
 
 using testsupport::backslashed;
+using testsupport::printedBy;
 using testsupport::readFile;
-using testsupport::withUnixLineEnds;
 
 namespace {
 
@@ -107,19 +107,15 @@ TEST_F(WithMapTest, ChangeEntryChangesAddsAndDeletes) {
 
 TEST_F(WithMapTest, ExportWritesTheMergedMap) {
     ASSERT_EQ(Export("$LMOUT\\export.map", 0), 0);
-    const std::optional<std::string> written = readFile(m_dir.file("export.map"));
-    ASSERT_TRUE(written);
-    EXPECT_EQ(withUnixLineEnds(*written),
+    EXPECT_EQ(testsupport::writtenText(m_dir.file("export.map")),
               "ZOR_LOCATION_MAP_2\n\n#This file is generated as a result of EXPORT command from the tool.\n\n"
               "$P\nC:\\lm\\p\n\n$M\nC:\\m1\nC:\\m2\n\n");
 }
 
 TEST_F(WithMapTest, ExportToStandardOutputStillNeedsATranslatableTarget) {
-    testing::internal::CaptureStdout();
-    const int result = Export("$LMOUT\\stdout.map", 1);
-    const std::string output = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(withUnixLineEnds(output).rfind("ZOR_LOCATION_MAP_2\n", 0), 0u);
+    const auto printed = printedBy([] { return Export("$LMOUT\\stdout.map", 1); });
+    EXPECT_EQ(printed.result, 0);
+    EXPECT_EQ(printed.output.rfind("ZOR_LOCATION_MAP_2\n", 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(m_dir.file("stdout.map")));
 
     testsupport::ScopedCurrentDir here(m_dir.path());
@@ -147,9 +143,9 @@ TEST_F(WithMapTest, ExportTakesATargetLongerThanThePathLimit) {
     const std::string target = "$LMLONG\\" + name;
     ASSERT_GT(deep.string().size() + name.size(), 260u);
 
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(Export(target.c_str(), 1), 0);
-    EXPECT_FALSE(testing::internal::GetCapturedStdout().empty());
+    const auto printed = printedBy([&] { return Export(target.c_str(), 1); });
+    EXPECT_EQ(printed.result, 0);
+    EXPECT_FALSE(printed.output.empty());
     // Windows' ANSI file functions stop at 260 characters, so only POSIX can
     // also create the file itself.
     if (!testsupport::onWindows()) {
@@ -164,9 +160,9 @@ TEST_F(WithMapTest, SaveLocationMapWritesBackOrFails) {
     ASSERT_TRUE(saved);
     EXPECT_NE(saved->find("C:\\m2"), std::string::npos);
 
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(SaveLocationMap(1), 0);
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("$M"), std::string::npos);
+    const auto printed = printedBy([] { return SaveLocationMap(1); });
+    EXPECT_EQ(printed.result, 0);
+    EXPECT_NE(printed.output.find("$M"), std::string::npos);
 
     std::filesystem::remove(m_mapPath);
     std::filesystem::create_directory(m_mapPath);  // a directory cannot be replaced by a file

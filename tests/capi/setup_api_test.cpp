@@ -1,5 +1,5 @@
 // Tests of InitLocationMap, keeping and replacing maps, and the query functions.
-#include "CApiTestFixture.h"
+#include "support/CApiTest.h"
 
 using testsupport::backslashed;
 using testsupport::getEnv;

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "MapFileTestSupport.h"
+#include "support/MapTest.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -15,12 +15,13 @@ namespace {
 using testsupport::backslashed;
 using testsupport::ScopedEnv;
 
-// Each test starts with none of the steering variables set, and HOME unset.
-class Discovery : public maptest::MapFileTest {
+// Each test starts with none of the variables that steer the search set.
+class Discovery : public testsupport::MapFileTest {
 protected:
+    void SetUp() override { testsupport::unsetMapSearchVariables(m_env); }
+
     // Creates dir (inside the temporary directory) holding a map file; returns dir's path.
     std::string directoryWithMap(const std::string &dir) {
-        std::filesystem::create_directories(m_dir.path() / dir);
         write(dir + "/zor_location_map", "ZOR_LOCATION_MAP_2\n");
         return m_dir.file(dir);
     }
@@ -29,9 +30,7 @@ protected:
 
     VnLocMap &map() { return *VnLocMap::createMap(); }
 
-    ScopedEnv m_zorLocationMap{"ZOR_LOCATION_MAP", std::nullopt};
-    ScopedEnv m_home{"HOME", std::nullopt};
-    ScopedEnv m_wdir{"WDIR", std::nullopt};
+    testsupport::ScopedEnvironment m_env;
 };
 
 TEST_F(Discovery, ExplicitFileIsTakenWithBackslashesWhateverTheVariableSays) {
@@ -48,7 +47,7 @@ TEST_F(Discovery, UnreadableExplicitFileIsReportedUnderItsOwnName) {
     const std::string missing = m_dir.file("none/x.map");
     EXPECT_EQ(map().initialize(missing, 1), 1);
     EXPECT_EQ(map().m_mapFileName, "");
-    EXPECT_EQ(map().m_errorText, maptest::golden("diagnostics/no_read_access.txt", placeholders(missing)));
+    EXPECT_EQ(map().m_errorText, testsupport::golden("diagnostics/no_read_access.txt", placeholders(missing)));
 }
 
 TEST_F(Discovery, VariableNamingNoFileEndsTheSearch) {
@@ -60,14 +59,14 @@ TEST_F(Discovery, VariableNamingNoFileEndsTheSearch) {
     EXPECT_EQ(map().initialize(project, 0), 1);
     EXPECT_EQ(map().m_mapFileName, "");
     // The heading names the variable's value as it was given.
-    EXPECT_EQ(map().m_errorText, maptest::golden("diagnostics/bad_env_path.txt", {{"@ENV@", missing}}));
+    EXPECT_EQ(map().m_errorText, testsupport::golden("diagnostics/bad_env_path.txt", {{"@ENV@", missing}}));
 }
 
 TEST_F(Discovery, VariableSetToTheEmptyTextIsABadPath) {
     if (testsupport::onWindows()) GTEST_SKIP() << "Windows cannot hold an empty variable";
     ScopedEnv variable("ZOR_LOCATION_MAP", "");
     EXPECT_EQ(map().initialize(directoryWithMap("project"), 0), 1);
-    EXPECT_EQ(map().m_errorText, maptest::golden("diagnostics/bad_env_path.txt", {{"@ENV@", ""}}));
+    EXPECT_EQ(map().m_errorText, testsupport::golden("diagnostics/bad_env_path.txt", {{"@ENV@", ""}}));
 }
 
 TEST_F(Discovery, VariableNamingAFileIsTakenAndTheMapStaysGlobal) {

@@ -7,17 +7,16 @@
 #include <string>
 
 #include "locmap50/VnLocMap.h"
+#include "support/Golden.h"
+#include "support/MapTest.h"
 #include "support/TestSupport.h"
 
 namespace {
 
+using testsupport::golden;
 using testsupport::readFile;
-using testsupport::withUnixLineEnds;
+using testsupport::writtenText;
 using Paths = std::list<std::string>;
-
-std::string golden(const std::string &name) {
-    return readFile(std::string(LOCMAP50_GOLDEN_DIR) + "/" + name).value_or("<no golden " + name + ">");
-}
 
 VnLocMapFile fileRecord(const std::string &fileName, const std::string &prefix, const Paths &paths) {
     VnLocMapFile file;
@@ -28,12 +27,8 @@ VnLocMapFile fileRecord(const std::string &fileName, const std::string &prefix, 
     return file;
 }
 
-class EditingTest : public ::testing::Test {
+class EditingTest : public testsupport::MapFileTest {
 protected:
-    void TearDown() override {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
-    }
-
     // A map of two files, main then included, with the merged tables to match.
     VnLocMap *mapOfTwoFiles() {
         VnLocMap *map = VnLocMap::createMap();
@@ -47,10 +42,8 @@ protected:
     std::string exported(VnLocMap *map) {
         const std::string target = m_dir.file("export.map");
         EXPECT_EQ(map->exportLocMap(target, false), 0);
-        return withUnixLineEnds(readFile(target).value_or("<not written>"));
+        return writtenText(target);
     }
-
-    testsupport::TempDir m_dir;
 };
 
 TEST_F(EditingTest, AddEntryWithoutMapFileEntersTheMergedTables) {
@@ -143,21 +136,17 @@ TEST_F(EditingTest, ExportOfAnEmptyMapWritesTheFourHeaderLines) {
 TEST_F(EditingTest, ExportToStandardOutputTouchesNoFile) {
     VnLocMap *map = VnLocMap::createMap();
     const std::string target = m_dir.file("export.map");
-    ::testing::internal::CaptureStdout();
-    const int result = map->exportLocMap(target, true);
-    const std::string written = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(withUnixLineEnds(written), golden("export/empty.txt"));
+    const auto printed = testsupport::printedBy([&] { return map->exportLocMap(target, true); });
+    EXPECT_EQ(printed.result, 0);
+    EXPECT_EQ(printed.output, golden("export/empty.txt"));
     EXPECT_FALSE(readFile(target).has_value());
 }
 
 TEST_F(EditingTest, SaveToStandardOutputWritesEveryFileMainFirst) {
     VnLocMap *map = mapOfTwoFiles();
-    ::testing::internal::CaptureStdout();
-    const int result = map->save(true);
-    const std::string written = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(withUnixLineEnds(written), "ZOR_LOCATION_MAP_2\n\n$MAIN\nC:\\main\n\n"
+    const auto printed = testsupport::printedBy([&] { return map->save(true); });
+    EXPECT_EQ(printed.result, 0);
+    EXPECT_EQ(printed.output, "ZOR_LOCATION_MAP_2\n\n$MAIN\nC:\\main\n\n"
                                          "ZOR_LOCATION_MAP_2\n\n$INC\nD:\\inc\n\n");
     EXPECT_TRUE(std::filesystem::is_empty(m_dir.path()));
 }
@@ -169,20 +158,12 @@ class RoundTripTest : public EditingTest {
 protected:
     void SetUp() override {
         for (const char *name : {"main.map", "site.map", "env.map"})
-            std::filesystem::copy_file(std::string(LOCMAP50_TEST_DATA_DIR) + "/roundtrip/" + name,
-                                       m_dir.path() / name);
+            std::filesystem::copy_file(testsupport::dataFile(std::string("roundtrip/") + name), m_dir.path() / name);
     }
 
-    VnLocMap *load(const std::string &name) {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
-        VnLocMap *map = VnLocMap::createMap();
-        map->load(m_dir.file(name), 1);
-        return map;
-    }
+    VnLocMap *loadCopy(const std::string &name) { return &load(m_dir.file(name)); }
 
-    std::string fileText(const std::string &name) {
-        return withUnixLineEnds(readFile(m_dir.file(name)).value_or("<not written>"));
-    }
+    std::string fileText(const std::string &name) { return writtenText(m_dir.file(name)); }
 
     testsupport::ScopedCurrentDir m_currentDir{m_dir.path()};
     testsupport::ScopedEnv m_noTools{"LM50_TOOLS", std::nullopt};
@@ -191,7 +172,7 @@ protected:
 };
 
 TEST_F(RoundTripTest, SaveOfAnUneditedMapWritesEachFileInTheLayout) {
-    VnLocMap *map = load("main.map");
+    VnLocMap *map = loadCopy("main.map");
     ASSERT_EQ(map->m_mapFiles.size(), 2u);
     EXPECT_EQ(map->save(false), 0);
     EXPECT_EQ(fileText("main.map"), golden("save/roundtrip_main.txt"));
@@ -200,7 +181,7 @@ TEST_F(RoundTripTest, SaveOfAnUneditedMapWritesEachFileInTheLayout) {
 }
 
 TEST_F(RoundTripTest, SavingTwiceWritesIdenticalFiles) {
-    VnLocMap *map = load("main.map");
+    VnLocMap *map = loadCopy("main.map");
     map->changeEntry("$LM50_SITE", "E:\\changed`");
     ASSERT_EQ(map->save(false), 0);
     const auto mainText = readFile(m_dir.file("main.map"));
@@ -211,14 +192,14 @@ TEST_F(RoundTripTest, SavingTwiceWritesIdenticalFiles) {
 }
 
 TEST_F(RoundTripTest, EditedMapReadsBackAsEdited) {
-    VnLocMap *map = load("main.map");
+    VnLocMap *map = loadCopy("main.map");
     map->changeEntry("$LM50_TOOLS", "X:\\new\\tools`");
     map->changeEntry("$LM50_SITE", "E:\\site`E:\\site\\second`");
     map->deleteEntry("$LM50_PROJ");
     ASSERT_EQ(map->addEntry("$LM50_ADDED", "Y:\\added`"), 0);
     ASSERT_EQ(map->save(false), 0);
 
-    map = load("main.map");
+    map = loadCopy("main.map");
     const std::map<std::string, Paths> expected = {
         {"$LM50_TOOLS", {"X:\\new\\tools"}},
         {"$LM50_SITE", {"E:\\site", "E:\\site\\second"}},
@@ -234,7 +215,7 @@ TEST_F(RoundTripTest, EnvironmentNeverRewritesAMapFile) {
     testsupport::ScopedEnv overriding("LM50_OVERRIDDEN", "F:\\from\\env");
     testsupport::ScopedEnv supplying("LM50_ENV_ONLY", "G:\\env\\only");
     testsupport::ScopedEnv plain("LM50_PLAIN", std::nullopt);
-    VnLocMap *map = load("env.map");
+    VnLocMap *map = loadCopy("env.map");
     const auto mergedBefore = map->m_softToHardMap;
     const VnLocMapFile recordBefore = map->m_mapFiles.front();
 
@@ -242,7 +223,7 @@ TEST_F(RoundTripTest, EnvironmentNeverRewritesAMapFile) {
     EXPECT_EQ(fileText("env.map"), golden("save/env_override.txt"));
     EXPECT_EQ(exported(map), golden("export/env_override.txt"));
 
-    map = load("env.map");
+    map = loadCopy("env.map");
     EXPECT_EQ(map->m_softToHardMap, mergedBefore);
     EXPECT_EQ(map->m_mapFiles.front().m_entryHardPaths, recordBefore.m_entryHardPaths);
     EXPECT_EQ(map->m_mapFiles.front().m_entryOrder, recordBefore.m_entryOrder);

@@ -7,13 +7,15 @@
 #include <utility>
 
 #include "locmap50/VnLocMap.h"
+#include "support/MapTest.h"
 
 namespace {
 
-const char kUntouched[] = "<untouched>";
-using Result = std::pair<int, std::string>;
+using testsupport::kUntouched;
+using testsupport::outcomeOf;
+using Result = testsupport::Outcome;
 
-class HardToSoft : public ::testing::Test {
+class HardToSoft : public testsupport::MapTest {
 protected:
     void SetUp() override {
         m_savedEnvTable = VnLocMap::s_envHardToSoftMap;
@@ -22,7 +24,7 @@ protected:
         ASSERT_NE(m_map, nullptr);
     }
     void TearDown() override {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
+        testsupport::MapTest::TearDown();
         VnLocMap::s_envHardToSoftMap = m_savedEnvTable;
     }
 
@@ -36,14 +38,10 @@ protected:
     }
 
     Result soft(const std::string &path) {
-        std::string result = kUntouched;
-        const int code = m_map->getSoftName(path, result);
-        return {code, result};
+        return outcomeOf([&](std::string &result) { return m_map->getSoftName(path, result); });
     }
     static Result softFromEnv(const std::string &path) {
-        std::string result = kUntouched;
-        const int code = VnLocMap::getSoftNameFromEnv(path, result);
-        return {code, result};
+        return outcomeOf([&](std::string &result) { return VnLocMap::getSoftNameFromEnv(path, result); });
     }
 
     VnLocMap *m_map = nullptr;

@@ -1,17 +1,14 @@
 // The location map singleton: creation, destruction, uninitialize and copying.
 #include <gtest/gtest.h>
 
-#include "support/TestSupport.h"
 #include "locmap50/VnLocMap.h"
+#include "support/MapTest.h"
+#include "support/TestSupport.h"
 
 namespace {
 
-class Lifecycle : public ::testing::Test {
+class Lifecycle : public testsupport::MapTest {
 protected:
-    void TearDown() override {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
-    }
-
     // A map with something in every table that uninitialize treats.
     static void fill(VnLocMap &map) {
         map.m_resolvedNameCache["a"] = "C:\\w\\a";

@@ -4,13 +4,14 @@
 #include <optional>
 #include <string>
 
-#include "MapFileTestSupport.h"
+#include "support/MapTest.h"
 
 namespace {
 
-using maptest::golden;
-using maptest::mergedTables;
-using maptest::recordOf;
+using testsupport::golden;
+using testsupport::mainFile;
+using testsupport::mergedTables;
+using testsupport::recordOf;
 using testsupport::ScopedEnv;
 
 struct FixtureCase {
@@ -45,19 +46,19 @@ const FixtureCase kFixtureCases[] = {
     {"bad_include_then_hard_path", true, 1, "2", "$LMT_A [C:\\a] C:\\a\n"},
 };
 
-class ReaderFixtures : public maptest::MapFileTest,
+class ReaderFixtures : public testsupport::MapFileTest,
                        public ::testing::WithParamInterface<FixtureCase> {};
 
 TEST_P(ReaderFixtures, TablesAndMessagesMatchTheGolden) {
     const FixtureCase &c = GetParam();
-    const std::string path = maptest::fixture(std::string(c.name) + ".map");
+    const std::string path = testsupport::dataFile("reader/" + std::string(c.name) + ".map");
     VnLocMap &map = load(path);
     EXPECT_EQ(m_readResult, c.result);
     EXPECT_EQ(mainFile().m_version, c.version);
     EXPECT_EQ(mergedTables(map), c.tables);
     const std::string expected =
         c.hasMessages ? golden("diagnostics/" + std::string(c.name) + ".txt", placeholders(path))
-                      : loadedSuccessfully(path);
+                      : testsupport::successLine(path);
     EXPECT_EQ(map.m_errorText, expected);
     // The file's record and the map agree on which prefixes this file defined.
     std::string defined;
@@ -73,10 +74,10 @@ TEST_P(ReaderFixtures, TablesAndMessagesMatchTheGolden) {
 INSTANTIATE_TEST_SUITE_P(Edges, ReaderFixtures, ::testing::ValuesIn(kFixtureCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-class Reader : public maptest::MapFileTest {};
+class Reader : public testsupport::MapFileTest {};
 
 TEST_F(Reader, ForceHeaderRecordsForceAndAnEmptyVersion) {
-    load(maptest::fixture("force_header.map"));
+    load(testsupport::dataFile("reader/force_header.map"));
     EXPECT_TRUE(mainFile().m_force);
 }
 
@@ -126,7 +127,7 @@ const OverrideCase kOverrideCases[] = {
      false},
 };
 
-class ReaderOverride : public maptest::MapFileTest,
+class ReaderOverride : public testsupport::MapFileTest,
                        public ::testing::WithParamInterface<OverrideCase> {};
 
 TEST_P(ReaderOverride, FollowsTheOverrideTable) {
@@ -138,7 +139,7 @@ TEST_P(ReaderOverride, FollowsTheOverrideTable) {
     EXPECT_EQ(mergedTables(map), c.tables);
     EXPECT_EQ(recordOf(mainFile()), c.record);
     EXPECT_EQ(map.m_errorText, c.golden ? golden(std::string("diagnostics/") + c.golden, placeholders(path))
-                                      : loadedSuccessfully(path));
+                                      : testsupport::successLine(path));
     EXPECT_EQ(map.isEnvOverridden("$LMT_TOOLS"), c.overridden ? 1 : 0);
     if (!map.m_softPrefixOrder.empty())
         EXPECT_EQ(map.m_softToFileMap["$LMT_TOOLS"], testsupport::backslashed(path));

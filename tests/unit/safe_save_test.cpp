@@ -8,20 +8,15 @@
 #include "locmap50/VnLocMap.h"
 #include "platform/Platform.h"
 #include "platform/WriteFailureSimulation.h"
+#include "support/MapTest.h"
 #include "support/TestSupport.h"
 
 namespace {
 
+using testsupport::namesIn;
 using testsupport::readFile;
 
 const char kOldText[] = "ZOR_LOCATION_MAP_2\r\n\r\n$OLD\r\nC:\\old\r\n\r\n";
-
-std::vector<std::string> namesIn(const std::filesystem::path &dir) {
-    std::vector<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
 
 VnLocMapFile recordWithManyEntries(const std::string &fileName) {
     VnLocMapFile file;
@@ -35,11 +30,11 @@ VnLocMapFile recordWithManyEntries(const std::string &fileName) {
     return file;
 }
 
-class SafeSaveTest : public ::testing::Test {
+class SafeSaveTest : public testsupport::MapFileTest {
 protected:
     void TearDown() override {
         locmap50::platform::testing::stopFailingWrites();
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
+        testsupport::MapFileTest::TearDown();
     }
 
     // A map whose export is long enough to fail half-way.
@@ -51,9 +46,7 @@ protected:
     }
 
     std::string existingTarget() {
-        const std::string target = m_dir.file("target.map");
-        testsupport::writeFile(target, kOldText);
-        return target;
+        return write("target.map", kOldText);
     }
 
     void expectOnlyTheOldTarget(const std::string &target) {
@@ -62,8 +55,6 @@ protected:
     }
 
     std::string missingDirectoryTarget() const { return m_dir.file("missing/target.map"); }
-
-    testsupport::TempDir m_dir;
 };
 
 TEST_F(SafeSaveTest, FileSaveFailingHalfWayKeepsTheOldFile) {

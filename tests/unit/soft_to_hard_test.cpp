@@ -7,18 +7,20 @@
 #include <string>
 #include <utility>
 
-#include "support/TestSupport.h"
 #include "locmap50/VnLocMap.h"
+#include "support/MapTest.h"
+#include "support/TestSupport.h"
 
+using testsupport::kUntouched;
+using testsupport::outcomeOf;
+using Result = testsupport::Outcome;
 using testsupport::ScopedCurrentDir;
 using testsupport::ScopedEnv;
 using testsupport::TempDir;
 
 namespace {
 
-const char kUntouched[] = "<untouched>";
-
-class SoftToHard : public ::testing::Test {
+class SoftToHard : public testsupport::MapTest {
 protected:
     void SetUp() override {
         m_map = VnLocMap::createMap();
@@ -27,19 +29,12 @@ protected:
         m_map->m_primaryHardPaths["$LMQ"] = "$Q\\r";
         m_map->m_primaryHardPaths["$LMREL"] = "rel";
     }
-    void TearDown() override {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
-    }
 
-    std::pair<int, std::string> hard(const std::string &name) {
-        std::string result = kUntouched;
-        const int code = m_map->getHardName(name, result);
-        return {code, result};
+    Result hard(const std::string &name) {
+        return outcomeOf([&](std::string &result) { return m_map->getHardName(name, result); });
     }
-    std::pair<int, std::string> absolute(const std::string &name) {
-        std::string result = kUntouched;
-        const int code = m_map->getAbsoluteHardName(name, result);
-        return {code, result};
+    Result absolute(const std::string &name) {
+        return outcomeOf([&](std::string &result) { return m_map->getAbsoluteHardName(name, result); });
     }
 
     // Nothing of these names may leak in from the environment the tests run in.
@@ -47,8 +42,6 @@ protected:
     ScopedEnv m_noEnvQ{"LMENVQ", std::nullopt};
     VnLocMap *m_map = nullptr;
 };
-
-using Result = std::pair<int, std::string>;
 
 std::string currentDirectory() {
     return testsupport::backslashed(std::filesystem::current_path().string());

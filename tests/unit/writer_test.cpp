@@ -6,16 +6,13 @@
 #include <string>
 
 #include "locmap50/VnLocMapFile.h"
+#include "support/Golden.h"
 #include "support/TestSupport.h"
 
 namespace {
 
+using testsupport::golden;
 using testsupport::readFile;
-using testsupport::withUnixLineEnds;
-
-std::string golden(const std::string &name) {
-    return readFile(std::string(LOCMAP50_GOLDEN_DIR) + "/" + name).value_or("<no golden " + name + ">");
-}
 
 // The record the reader makes of "ZOR_LOCATION_MAP_1", "$A", "C:/x",
 // "# note", "INCLUDE  B.map", "$B", "D:\y", "D:\z".
@@ -47,7 +44,7 @@ protected:
     std::string savedText(VnLocMapFile &file) {
         file.m_fileName = m_dir.file("saved.map");
         EXPECT_EQ(file.save(false), 0);
-        return withUnixLineEnds(readFile(file.m_fileName).value_or("<not written>"));
+        return testsupport::writtenText(file.m_fileName);
     }
 
     testsupport::TempDir m_dir;
@@ -77,11 +74,9 @@ TEST_F(WriterTest, SaveToStandardOutputTouchesNoFile) {
     VnLocMapFile file;
     fillVersion1WithInclude(file);
     file.m_fileName = m_dir.file("untouched.map");
-    ::testing::internal::CaptureStdout();
-    const int result = file.save(true);
-    const std::string written = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(withUnixLineEnds(written), golden("save/version1_with_include.txt"));
+    const auto printed = testsupport::printedBy([&] { return file.save(true); });
+    EXPECT_EQ(printed.result, 0);
+    EXPECT_EQ(printed.output, golden("save/version1_with_include.txt"));
     EXPECT_FALSE(readFile(file.m_fileName).has_value());
 }
 
