@@ -7,6 +7,7 @@
 #include <string>
 
 #include "locmap50/VnLocMap.h"
+#include "locmap50/result_codes.h"
 #include "support/Golden.h"
 #include "support/MapTest.h"
 #include "support/TestSupport.h"
@@ -41,14 +42,14 @@ protected:
 
     std::string exported(VnLocMap *map) {
         const std::string target = m_dir.file("export.map");
-        EXPECT_EQ(map->exportLocMap(target, false), 0);
+        EXPECT_EQ(map->exportLocMap(target, false), LOCMAP50_OK);
         return writtenText(target);
     }
 };
 
 TEST_F(EditingTest, AddEntryWithoutMapFileEntersTheMergedTables) {
     VnLocMap *map = VnLocMap::createMap();
-    EXPECT_EQ(map->addEntry("$NEW", "C:/a`D:\\b`"), 2);
+    EXPECT_EQ(map->addEntry("$NEW", "C:/a`D:\\b`"), LOCMAP50_NO_MAP);
     EXPECT_EQ(map->m_softToHardMap["$NEW"], (Paths{"C:/a", "D:\\b"}));
     EXPECT_EQ(map->m_softPrefixOrder, Paths{"$NEW"});
 }
@@ -58,7 +59,7 @@ TEST_F(EditingTest, AddEntryOfAKnownPrefixChangesNothing) {
     const auto mergedBefore = map->m_softToHardMap;
     const auto orderBefore = map->m_softPrefixOrder;
     for (const char *known : {"$MAIN", "$INC"}) {
-        EXPECT_EQ(map->addEntry(known, "X:\\other`"), 1) << known;
+        EXPECT_EQ(map->addEntry(known, "X:\\other`"), LOCMAP50_FAILED) << known;
         EXPECT_EQ(map->m_softToHardMap, mergedBefore);
         EXPECT_EQ(map->m_softPrefixOrder, orderBefore);
         EXPECT_EQ(map->m_mapFiles.front().m_entryOrder, Paths{"$MAIN"});
@@ -67,7 +68,7 @@ TEST_F(EditingTest, AddEntryOfAKnownPrefixChangesNothing) {
 
 TEST_F(EditingTest, AddEntryGoesLastIntoTheMainFile) {
     VnLocMap *map = mapOfTwoFiles();
-    EXPECT_EQ(map->addEntry("$NEW", "X:/new`"), 0);
+    EXPECT_EQ(map->addEntry("$NEW", "X:/new`"), LOCMAP50_OK);
     const VnLocMapFile &mainFile = map->m_mapFiles.front();
     EXPECT_EQ(mainFile.m_entryOrder, (Paths{"$MAIN", "$NEW"}));
     EXPECT_EQ(mainFile.m_entryHardPaths.at("$NEW"), Paths{"X:/new"});
@@ -77,7 +78,7 @@ TEST_F(EditingTest, AddEntryGoesLastIntoTheMainFile) {
 
 TEST_F(EditingTest, ChangeEntryReachesTheMergedTablesAndTheFileHoldingIt) {
     VnLocMap *map = mapOfTwoFiles();
-    EXPECT_EQ(map->changeEntry("$INC", "E:\\p`F:/q`G"), 0);
+    EXPECT_EQ(map->changeEntry("$INC", "E:\\p`F:/q`G"), LOCMAP50_OK);
     EXPECT_EQ(map->m_softToHardMap["$INC"], (Paths{"E:\\p", "F:/q"}));
     EXPECT_EQ(map->m_mapFiles.back().m_entryHardPaths.at("$INC"), (Paths{"E:\\p", "F:/q"}));
     EXPECT_EQ(map->m_mapFiles.front().m_entryHardPaths.count("$INC"), 0u);
@@ -87,7 +88,7 @@ TEST_F(EditingTest, ChangeEntryReachesTheMergedTablesAndTheFileHoldingIt) {
 TEST_F(EditingTest, ChangeEntryOfAnAbsentPrefixAddsNothing) {
     VnLocMap *map = mapOfTwoFiles();
     const auto mergedBefore = map->m_softToHardMap;
-    EXPECT_EQ(map->changeEntry("$ABSENT", "X:\\x`"), 0);
+    EXPECT_EQ(map->changeEntry("$ABSENT", "X:\\x`"), LOCMAP50_OK);
     EXPECT_EQ(map->m_softToHardMap, mergedBefore);
 }
 
@@ -97,10 +98,10 @@ TEST_F(EditingTest, EditsThatWouldSplitASavedLineAreRefused) {
     const auto mainBefore = map->m_mapFiles.front().m_entryHardPaths;
     for (const char *lineBreak : {"\n", "\r"}) {
         const std::string injected = std::string("C:\\a") + lineBreak + "INCLUDE C:\\evil.map`";
-        EXPECT_EQ(map->changeEntry("$MAIN", injected), 1);
-        EXPECT_EQ(map->addEntry("$NEW", injected), 1);
-        EXPECT_EQ(map->addEntry(std::string("$NEW") + lineBreak + "$X", "C:\\a`"), 1);
-        EXPECT_EQ(map->m_mapFiles.front().changeEntry("$MAIN", injected), 1);
+        EXPECT_EQ(map->changeEntry("$MAIN", injected), LOCMAP50_FAILED);
+        EXPECT_EQ(map->addEntry("$NEW", injected), LOCMAP50_FAILED);
+        EXPECT_EQ(map->addEntry(std::string("$NEW") + lineBreak + "$X", "C:\\a`"), LOCMAP50_FAILED);
+        EXPECT_EQ(map->m_mapFiles.front().changeEntry("$MAIN", injected), LOCMAP50_FAILED);
     }
     EXPECT_EQ(map->m_softToHardMap, mergedBefore);
     EXPECT_EQ(map->m_mapFiles.front().m_entryHardPaths, mainBefore);
@@ -110,7 +111,7 @@ TEST_F(EditingTest, EditsThatWouldSplitASavedLineAreRefused) {
 TEST_F(EditingTest, DeleteEntryRemovesThePrefixEverywhere) {
     VnLocMap *map = mapOfTwoFiles();
     for (int call = 0; call < 2; ++call) {
-        EXPECT_EQ(map->deleteEntry("$INC"), 0);
+        EXPECT_EQ(map->deleteEntry("$INC"), LOCMAP50_OK);
         EXPECT_EQ(map->m_softToHardMap.count("$INC"), 0u);
         EXPECT_EQ(map->m_softPrefixOrder, Paths{"$MAIN"});
         EXPECT_TRUE(map->m_mapFiles.back().m_entryOrder.empty());
@@ -137,7 +138,7 @@ TEST_F(EditingTest, ExportToStandardOutputTouchesNoFile) {
     VnLocMap *map = VnLocMap::createMap();
     const std::string target = m_dir.file("export.map");
     const auto printed = testsupport::printedBy([&] { return map->exportLocMap(target, true); });
-    EXPECT_EQ(printed.result, 0);
+    EXPECT_EQ(printed.result, LOCMAP50_OK);
     EXPECT_EQ(printed.output, golden("export/empty.txt"));
     EXPECT_FALSE(readFile(target).has_value());
 }
@@ -145,7 +146,7 @@ TEST_F(EditingTest, ExportToStandardOutputTouchesNoFile) {
 TEST_F(EditingTest, SaveToStandardOutputWritesEveryFileMainFirst) {
     VnLocMap *map = mapOfTwoFiles();
     const auto printed = testsupport::printedBy([&] { return map->save(true); });
-    EXPECT_EQ(printed.result, 0);
+    EXPECT_EQ(printed.result, LOCMAP50_OK);
     EXPECT_EQ(printed.output, "ZOR_LOCATION_MAP_2\n\n$MAIN\nC:\\main\n\n"
                                          "ZOR_LOCATION_MAP_2\n\n$INC\nD:\\inc\n\n");
     EXPECT_TRUE(std::filesystem::is_empty(m_dir.path()));
@@ -174,7 +175,7 @@ protected:
 TEST_F(RoundTripTest, SaveOfAnUneditedMapWritesEachFileInTheLayout) {
     VnLocMap *map = loadCopy("main.map");
     ASSERT_EQ(map->m_mapFiles.size(), 2u);
-    EXPECT_EQ(map->save(false), 0);
+    EXPECT_EQ(map->save(false), LOCMAP50_OK);
     EXPECT_EQ(fileText("main.map"), golden("save/roundtrip_main.txt"));
     EXPECT_EQ(fileText("site.map"), golden("save/roundtrip_site.txt"));
     EXPECT_EQ(exported(map), golden("export/roundtrip.txt"));
@@ -183,10 +184,10 @@ TEST_F(RoundTripTest, SaveOfAnUneditedMapWritesEachFileInTheLayout) {
 TEST_F(RoundTripTest, SavingTwiceWritesIdenticalFiles) {
     VnLocMap *map = loadCopy("main.map");
     map->changeEntry("$LM50_SITE", "E:\\changed`");
-    ASSERT_EQ(map->save(false), 0);
+    ASSERT_EQ(map->save(false), LOCMAP50_OK);
     const auto mainText = readFile(m_dir.file("main.map"));
     const auto siteText = readFile(m_dir.file("site.map"));
-    ASSERT_EQ(map->save(false), 0);
+    ASSERT_EQ(map->save(false), LOCMAP50_OK);
     EXPECT_EQ(readFile(m_dir.file("main.map")), mainText);
     EXPECT_EQ(readFile(m_dir.file("site.map")), siteText);
 }
@@ -196,8 +197,8 @@ TEST_F(RoundTripTest, EditedMapReadsBackAsEdited) {
     map->changeEntry("$LM50_TOOLS", "X:\\new\\tools`");
     map->changeEntry("$LM50_SITE", "E:\\site`E:\\site\\second`");
     map->deleteEntry("$LM50_PROJ");
-    ASSERT_EQ(map->addEntry("$LM50_ADDED", "Y:\\added`"), 0);
-    ASSERT_EQ(map->save(false), 0);
+    ASSERT_EQ(map->addEntry("$LM50_ADDED", "Y:\\added`"), LOCMAP50_OK);
+    ASSERT_EQ(map->save(false), LOCMAP50_OK);
 
     map = loadCopy("main.map");
     const std::map<std::string, Paths> expected = {
@@ -219,7 +220,7 @@ TEST_F(RoundTripTest, EnvironmentNeverRewritesAMapFile) {
     const auto mergedBefore = map->m_softToHardMap;
     const VnLocMapFile recordBefore = map->m_mapFiles.front();
 
-    ASSERT_EQ(map->save(false), 0);
+    ASSERT_EQ(map->save(false), LOCMAP50_OK);
     EXPECT_EQ(fileText("env.map"), golden("save/env_override.txt"));
     EXPECT_EQ(exported(map), golden("export/env_override.txt"));
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "locmap50/VnLocMap.h"
+#include "locmap50/result_codes.h"
 #include "support/MapTest.h"
 #include "support/TestSupport.h"
 
@@ -62,7 +63,7 @@ TEST_F(Lifecycle, SnapshotIsNotRefreshedAfterCreation) {
 TEST_F(Lifecycle, UninitializeEmptiesTablesAndKeepsTheListedMembers) {
     VnLocMap *old = VnLocMap::createMap();
     fill(*old);
-    EXPECT_EQ(old->uninitialize(), 0);
+    EXPECT_EQ(old->uninitialize(), LOCMAP50_OK);
 
     EXPECT_FALSE(VnLocMap::exists());
     EXPECT_TRUE(old->m_resolvedNameCache.empty());

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "locmap50/result_codes.h"
 #include "support/MapTest.h"
 
 namespace {
@@ -17,7 +18,7 @@ using testsupport::ScopedEnv;
 struct FixtureCase {
     const char *name;     // tests/data/reader/<name>.map, tests/golden/diagnostics/<name>.txt
     bool hasMessages;
-    int result;           // of readMap
+    int result;           // of the load
     const char *version;
     const char *tables;   // mergedTables() after loading
 };
@@ -25,25 +26,25 @@ struct FixtureCase {
 void PrintTo(const FixtureCase &fixture, std::ostream *out) { *out << fixture.name; }
 
 const FixtureCase kFixtureCases[] = {
-    {"comments_only", false, 0, "", ""},
-    {"header_trailing_comment", false, 0, "2", "$LMT_A [C:\\a] C:\\a\n"},
-    {"bad_header_indented_comment", true, 1, "", ""},
-    {"indented_comment_after_header", true, 0, "1", "$LMT_A [C:\\a] C:\\a\n"},
-    {"crlf_line_ends", false, 0, "2", "$LMT_A [C:\\a] C:\\a\n$LMT_B [D:\\b with blank] D:\\b with blank\n"},
-    {"hard_path_after_header", true, 1, "2", ""},
-    {"soft_prefix_without_hard_path", true, 0, "2", "$LMT_B [C:\\b] C:\\b\n$LMT_A [C:\\a] C:\\a\n"},
-    {"bad_soft_prefix", true, 0, "2", "$LMT_A [C:\\a] C:\\a\n"},
-    {"duplicate_soft_prefix", false, 0, "2", "$LMT_A [C:\\first] C:\\first\n$LMT_B [C:\\b] C:\\b\n"},
-    {"parse_error_inside_entry", true, 0, "2", "$LMT_A [C:\\one] C:\\one, C:\\two, C:\\one\n"},
-    {"too_many_hard_paths", true, 0, "2",
+    {"comments_only", false, LOCMAP50_OK, "", ""},
+    {"header_trailing_comment", false, LOCMAP50_OK, "2", "$LMT_A [C:\\a] C:\\a\n"},
+    {"bad_header_indented_comment", true, LOCMAP50_FAILED, "", ""},
+    {"indented_comment_after_header", true, LOCMAP50_OK, "1", "$LMT_A [C:\\a] C:\\a\n"},
+    {"crlf_line_ends", false, LOCMAP50_OK, "2", "$LMT_A [C:\\a] C:\\a\n$LMT_B [D:\\b with blank] D:\\b with blank\n"},
+    {"hard_path_after_header", true, LOCMAP50_FAILED, "2", ""},
+    {"soft_prefix_without_hard_path", true, LOCMAP50_OK, "2", "$LMT_B [C:\\b] C:\\b\n$LMT_A [C:\\a] C:\\a\n"},
+    {"bad_soft_prefix", true, LOCMAP50_OK, "2", "$LMT_A [C:\\a] C:\\a\n"},
+    {"duplicate_soft_prefix", false, LOCMAP50_OK, "2", "$LMT_A [C:\\first] C:\\first\n$LMT_B [C:\\b] C:\\b\n"},
+    {"parse_error_inside_entry", true, LOCMAP50_OK, "2", "$LMT_A [C:\\one] C:\\one, C:\\two, C:\\one\n"},
+    {"too_many_hard_paths", true, LOCMAP50_OK, "2",
      "$LMT_A [C:\\a1] C:\\a1, C:\\a2, C:\\a3, C:\\a4, C:\\a5, C:\\a6, C:\\a7, C:\\a8, C:\\a9, C:\\a10, "
      "C:\\a11, C:\\a12, C:\\a13, C:\\a14, C:\\a15, C:\\a16, C:\\a17, C:\\a18, C:\\a19, C:\\a20\n"
      "$LMT_B [D:\\b1] D:\\b1, D:\\b2, D:\\b3, D:\\b4, D:\\b5, D:\\b6, D:\\b7, D:\\b8, D:\\b9, D:\\b10, "
      "D:\\b11, D:\\b12, D:\\b13, D:\\b14, D:\\b15, D:\\b16, D:\\b17, D:\\b18, D:\\b19, D:\\b20\n"},
-    {"drive_slash_and_unc", true, 0, "2",
+    {"drive_slash_and_unc", true, LOCMAP50_OK, "2",
      "$LMT_A [C:\\tools\\bin] C:\\tools\\bin, \\\\server\\share\\x, D:\\with blanks\\in it\n"},
-    {"force_header", true, 0, "", "$LMT_A [C:\\a] C:\\a\n"},
-    {"bad_include_then_hard_path", true, 1, "2", "$LMT_A [C:\\a] C:\\a\n"},
+    {"force_header", true, LOCMAP50_OK, "", "$LMT_A [C:\\a] C:\\a\n"},
+    {"bad_include_then_hard_path", true, LOCMAP50_FAILED, "2", "$LMT_A [C:\\a] C:\\a\n"},
 };
 
 class ReaderFixtures : public testsupport::MapFileTest,
@@ -86,7 +87,7 @@ TEST_F(Reader, PrefixFollowedByIncludeIsSettledFirstAndHardPathAfterIncludeStops
                                    "ZOR_LOCATION_MAP_2\n$LMT_A\nINCLUDE missing dir/x.map\nC:\\x\n"
                                    "$LMT_B\nC:\\b\n");
     VnLocMap &map = load(path);
-    EXPECT_EQ(m_readResult, 1);
+    EXPECT_EQ(m_readResult, LOCMAP50_FAILED);
     EXPECT_EQ(mergedTables(map), "");
     EXPECT_EQ(map.m_errorText, golden("diagnostics/unreadable_include.txt", placeholders(path)));
     EXPECT_TRUE(mainFile().m_includeLines.empty());
@@ -95,7 +96,7 @@ TEST_F(Reader, PrefixFollowedByIncludeIsSettledFirstAndHardPathAfterIncludeStops
 TEST_F(Reader, MissingFileReadsNothingAndSaysNothing) {
     VnLocMapFile file;
     file.m_fileName = testsupport::backslashed(m_dir.file("absent.map"));
-    EXPECT_EQ(file.readMap(), 0);
+    EXPECT_EQ(file.readMap(), LOCMAP50_OK);
     EXPECT_EQ(VnLocMap::createMap()->m_errorText, "");
     EXPECT_TRUE(VnLocMap::createMap()->m_softPrefixOrder.empty());
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "locmap50/result_codes.h"
 #include "support/MapTest.h"
 
 namespace {
@@ -31,13 +32,13 @@ TEST_F(Record, ClearMapKeepsNameVersionAndForce) {
     const VnLocMapFile copy = file;
     EXPECT_EQ(testsupport::recordOf(file), "$LMT_A: C:\\a\nINCLUDE\n");
 
-    EXPECT_EQ(file.clearMap(), 0);
+    EXPECT_EQ(file.clearMap(), LOCMAP50_OK);
     EXPECT_TRUE(file.m_entryOrder.empty() && file.m_includeLines.empty() &&
                 file.m_entryHardPaths.empty());
     EXPECT_EQ(file.m_fileName, testsupport::backslashed(path));
     EXPECT_TRUE(file.m_force);
     EXPECT_EQ(file.m_version, "");
-    EXPECT_EQ(file.clearMap(), 0);
+    EXPECT_EQ(file.clearMap(), LOCMAP50_OK);
     EXPECT_EQ(file.m_fileName, testsupport::backslashed(path));
 
     // The copy made before kept everything of its own.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "locmap50/VnLocMap.h"
+#include "locmap50/result_codes.h"
 #include "platform/Platform.h"
 #include "platform/WriteFailureSimulation.h"
 #include "support/MapTest.h"
@@ -61,13 +62,13 @@ TEST_F(SafeSaveTest, FileSaveFailingHalfWayKeepsTheOldFile) {
     const std::string target = existingTarget();
     VnLocMapFile file = recordWithManyEntries(target);
     locmap50::platform::testing::failWritesAfter(600);
-    EXPECT_EQ(file.save(false), 1);
+    EXPECT_EQ(file.save(false), LOCMAP50_FAILED);
     expectOnlyTheOldTarget(target);
 }
 
 TEST_F(SafeSaveTest, FileSaveIntoAMissingDirectoryFails) {
     VnLocMapFile file = recordWithManyEntries(missingDirectoryTarget());
-    EXPECT_EQ(file.save(false), 1);
+    EXPECT_EQ(file.save(false), LOCMAP50_FAILED);
     EXPECT_TRUE(namesIn(m_dir.path()).empty());
 }
 
@@ -75,12 +76,12 @@ TEST_F(SafeSaveTest, ExportFailingHalfWayKeepsTheOldFile) {
     const std::string target = existingTarget();
     VnLocMap *map = mapWithEntries();
     locmap50::platform::testing::failWritesAfter(600);
-    EXPECT_EQ(map->exportLocMap(target, false), 1);
+    EXPECT_EQ(map->exportLocMap(target, false), LOCMAP50_FAILED);
     expectOnlyTheOldTarget(target);
 }
 
 TEST_F(SafeSaveTest, ExportIntoAMissingDirectoryFails) {
-    EXPECT_EQ(mapWithEntries()->exportLocMap(missingDirectoryTarget(), false), 1);
+    EXPECT_EQ(mapWithEntries()->exportLocMap(missingDirectoryTarget(), false), LOCMAP50_FAILED);
     EXPECT_TRUE(namesIn(m_dir.path()).empty());
 }
 
@@ -91,13 +92,13 @@ TEST_F(SafeSaveTest, MapSaveStopsAtTheFirstFileThatFails) {
     map->m_mapFiles.push_back(recordWithManyEntries(missingDirectoryTarget()));
     map->m_mapFiles.push_back(recordWithManyEntries(last));
 
-    EXPECT_EQ(map->save(false), 1);
+    EXPECT_EQ(map->save(false), LOCMAP50_FAILED);
     EXPECT_TRUE(readFile(m_dir.file("first.map")).has_value());
     EXPECT_EQ(readFile(last), std::string(kOldText));
 }
 
 TEST_F(SafeSaveTest, MapSaveWithoutFilesSucceeds) {
-    EXPECT_EQ(VnLocMap::createMap()->save(false), 0);
+    EXPECT_EQ(VnLocMap::createMap()->save(false), LOCMAP50_OK);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "locmap50/VnLocMapFile.h"
+#include "locmap50/result_codes.h"
 #include "support/Golden.h"
 #include "support/TestSupport.h"
 
@@ -43,7 +44,7 @@ class WriterTest : public ::testing::Test {
 protected:
     std::string savedText(VnLocMapFile &file) {
         file.m_fileName = m_dir.file("saved.map");
-        EXPECT_EQ(file.save(false), 0);
+        EXPECT_EQ(file.save(false), LOCMAP50_OK);
         return testsupport::writtenText(file.m_fileName);
     }
 
@@ -75,7 +76,7 @@ TEST_F(WriterTest, SaveToStandardOutputTouchesNoFile) {
     fillVersion1WithInclude(file);
     file.m_fileName = m_dir.file("untouched.map");
     const auto printed = testsupport::printedBy([&] { return file.save(true); });
-    EXPECT_EQ(printed.result, 0);
+    EXPECT_EQ(printed.result, LOCMAP50_OK);
     EXPECT_EQ(printed.output, golden("save/version1_with_include.txt"));
     EXPECT_FALSE(readFile(file.m_fileName).has_value());
 }
@@ -97,7 +98,7 @@ TEST(WriterEditTest, ChangeEntrySplitsTheHardPathListString) {
         SCOPED_TRACE(split.hardPaths);
         VnLocMapFile file;
         fillVersion1WithInclude(file);
-        EXPECT_EQ(file.changeEntry("$B", split.hardPaths), 0);
+        EXPECT_EQ(file.changeEntry("$B", split.hardPaths), LOCMAP50_OK);
         EXPECT_EQ(file.m_entryHardPaths["$B"], split.expected);
         EXPECT_EQ(file.m_entryOrder, (std::list<std::string>{"$A", "INCLUDE", "$B"}));
     }
@@ -114,10 +115,10 @@ TEST_F(WriterTest, ChangedEntryIsSavedWhereItStood) {
 TEST_F(WriterTest, DeleteEntryRemovesThePrefixOnce) {
     VnLocMapFile file;
     fillVersion1WithInclude(file);
-    EXPECT_EQ(file.deleteEntry("$A"), 0);
+    EXPECT_EQ(file.deleteEntry("$A"), LOCMAP50_OK);
     const std::string afterFirst = savedText(file);
     EXPECT_EQ(afterFirst, "ZOR_LOCATION_MAP_1\n\nINCLUDE  B.map\n\n$B\nD:\\y\nD:\\z\n\n");
-    EXPECT_EQ(file.deleteEntry("$A"), 0);
+    EXPECT_EQ(file.deleteEntry("$A"), LOCMAP50_OK);
     EXPECT_EQ(savedText(file), afterFirst);
 }
 
@@ -125,7 +126,7 @@ TEST(WriterEditTest, DeleteEntryLeavesIncludeMarkersInPlace) {
     VnLocMapFile file;
     fillIncludesAtMarkers(file);
     const auto order = file.m_entryOrder;
-    EXPECT_EQ(file.deleteEntry("INCLUDE"), 0);
+    EXPECT_EQ(file.deleteEntry("INCLUDE"), LOCMAP50_OK);
     EXPECT_EQ(file.m_entryOrder, order);
 }
 
