@@ -163,7 +163,7 @@ private:
     // The environment is asked once per entry, in onSoftPathState; what it
     // settled shows in the merged tables, which are insert-only.
     void takeFirstHardPath(const std::string &hardPath) {
-        m_file.onSoftPathState(m_currentSoftPrefix, m_map, false, hardPath);
+        m_file.onSoftPathState(m_currentSoftPrefix, m_map, /*noHardPath=*/false, hardPath);
         m_map->m_primaryHardPaths.emplace(m_currentSoftPrefix, hardPath);
         m_map->m_softToFileMap.emplace(m_currentSoftPrefix, m_file.m_fileName);
         // The prefix is new, so a merged list exists only when an overriding
@@ -207,7 +207,7 @@ private:
     }
 
     void settleWithoutHardPath() {
-        m_file.onSoftPathState(m_currentSoftPrefix, m_map, true, std::string());
+        m_file.onSoftPathState(m_currentSoftPrefix, m_map, /*noHardPath=*/true, std::string());
     }
 
     std::string lineNumberText() const { return std::to_string(m_lineNumber); }
