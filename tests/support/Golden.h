@@ -1,4 +1,4 @@
-// The expected texts under tests/golden, with their placeholders filled in, and the input files under tests/data.
+// The expected texts under tests/golden, placeholders filled in, and the input files under tests/data.
 #ifndef LOCMAP50_TESTS_SUPPORT_GOLDEN_H
 #define LOCMAP50_TESTS_SUPPORT_GOLDEN_H
 

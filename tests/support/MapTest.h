@@ -1,4 +1,4 @@
-// The location map tests' fixtures and helpers: a fresh singleton for each test, loading a main map file, and the tables as text.
+// Map test fixtures and helpers: a fresh singleton per test, loading a main map file, the tables as text.
 #ifndef LOCMAP50_TESTS_SUPPORT_MAPTEST_H
 #define LOCMAP50_TESTS_SUPPORT_MAPTEST_H
 
