@@ -219,7 +219,7 @@ bool isValidSoftPrefix(const std::string &softPrefix) {
     return true;
 }
 
-enum class Edit { Set = 0, Add = 1, Remove = 2 };
+enum class Edit { Set = LOCMAP50_REPLACE_ENTRY, Add = LOCMAP50_ADD_ENTRY, Remove = LOCMAP50_DELETE_ENTRY };
 
 const char *editName(Edit edit) {
     switch (edit) {

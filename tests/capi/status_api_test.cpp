@@ -1,5 +1,5 @@
 // Tests of GetLoadStatus and ReturnAllSoftPrefixes: how the last load went, and the soft prefixes in map order.
-#include "CApiTestFixture.h"
+#include "support/CApiTest.h"
 
 namespace {
 
@@ -95,8 +95,8 @@ TEST_F(CApiTest, SoftPrefixesComeInOrderOfFirstDefinitionAcrossIncludes) {
 
 TEST_F(CApiTest, SoftPrefixListFollowsEdits) {
     loadMap("$A\nC:\\a\n$B\nC:\\b\n");
-    ASSERT_EQ(ChangeEntry("$C", "C:\\c`", 1), LOCMAP50_OK);
-    ASSERT_EQ(ChangeEntry("$A", nullptr, 2), LOCMAP50_OK);
+    ASSERT_EQ(ChangeEntry("$C", "C:\\c`", LOCMAP50_ADD_ENTRY), LOCMAP50_OK);
+    ASSERT_EQ(ChangeEntry("$A", nullptr, LOCMAP50_DELETE_ENTRY), LOCMAP50_OK);
     EXPECT_EQ(takeList(ReturnAllSoftPrefixes()), "$B`$C`");
 }
 
