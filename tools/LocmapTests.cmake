@@ -61,6 +61,7 @@ locmap_test(bad_format EXIT 2 ERRORS ARGS ${SITE} list --format=xml)
 locmap_test(map_and_project EXIT 2 ERRORS ARGS ${SITE} --project examples/project check)
 locmap_test(no_map_given EXIT 2 ERRORS ARGS check)
 locmap_test(no_map EXIT 2 ERRORS ARGS --map examples/site/no_such_map check)
+locmap_test(map_is_directory EXIT 2 ERRORS ARGS --map examples/site check)
 
 # check: the library's diagnostics as collected, then the lint warnings.
 locmap_test(check EXIT 0 ARGS ${SITE} check)

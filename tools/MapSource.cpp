@@ -133,6 +133,13 @@ std::unique_ptr<MapSource> MapSource::fromFile(const std::string &mapFile) {
         if (source->m_temporaryFile.empty()) return nullptr;
         path = source->m_temporaryFile;
     }
+    // The library takes any readable path, and a directory would then load as
+    // an empty map "loaded successfully".
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        reportProblem("cannot read map file " + mapFile + ": it is a directory");
+        return nullptr;
+    }
     if (InitLocationMap(path.c_str(), 1) == LOCMAP50_OK) return source;
     const std::string reason = unreadableReason(path);
     reportProblem("cannot read map file " + mapFile + ": " + (reason.empty() ? "not a readable file" : reason));
