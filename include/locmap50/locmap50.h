@@ -90,6 +90,26 @@ extern "C" {
  */
 LOCMAP50_API int InitLocationMap(const char *path, int isMapFile);
 
+/* How the last load went, as GetLoadStatus reports it. */
+/* No error and no warning. */
+#define LOCMAP50_LOAD_CLEAN 0
+/* Warnings only (such as an environment override); the map is complete. */
+#define LOCMAP50_LOAD_WARNINGS 1
+/* At least one error: lines, entries or files were left out. */
+#define LOCMAP50_LOAD_ERRORS 2
+
+/*
+ * How the last load of the map went, so that callers need not read the
+ * message text: *outcome gets LOCMAP50_LOAD_CLEAN, LOCMAP50_LOAD_WARNINGS or
+ * LOCMAP50_LOAD_ERRORS, *errorCount and *warningCount the number of error and
+ * warning messages in GetErrorString's text. Any of the pointers may be null.
+ * Returns:
+ *   LOCMAP50_OK      the three values are set;
+ *   LOCMAP50_NO_MAP  no map exists (also after a failed InitLocationMap):
+ *                    *outcome is LOCMAP50_LOAD_CLEAN and both counts 0.
+ */
+LOCMAP50_API int GetLoadStatus(int *outcome, int *errorCount, int *warningCount);
+
 /* 1 when the map exists, else 0. */
 LOCMAP50_API int IsLocMapPresent(void);
 
@@ -170,7 +190,17 @@ LOCMAP50_API int GetSoftNameEx(const char *hardName, char *softName, size_t size
  */
 LOCMAP50_API char *ReturnAllHardPath(const char *softName);
 
-/* Releases a string from ReturnAllHardPath; null is ignored. */
+/*
+ * Every soft prefix of the map ("$NAME"), in the order of first definition
+ * (the order GetSoftName tries them), each followed by a backquote, in a new
+ * string the caller owns and releases with FreeHardPathList (never with
+ * free). Reflects edits at once. An empty map gives an empty string. Null
+ * when there is no map or memory runs out.
+ */
+LOCMAP50_API char *ReturnAllSoftPrefixes(void);
+
+/* Releases a string from ReturnAllHardPath or ReturnAllSoftPrefixes; null is
+ * ignored. */
 LOCMAP50_API void FreeHardPathList(char *list);
 
 /*

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "CApiTestFixture.h"
+#include "support/CApiTest.h"
 #include "locmap50/result_codes.h"
 
 #ifndef _WIN32

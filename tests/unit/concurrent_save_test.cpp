@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "MapFileTestSupport.h"
+#include "support/MapTest.h"
 #include "locmap50/result_codes.h"
 
 #ifndef _WIN32
@@ -17,8 +17,10 @@
 
 namespace {
 
+using testsupport::mainFile;
+
 namespace fs = std::filesystem;
-using maptest::mergedTables;
+using testsupport::mergedTables;
 using testsupport::readFile;
 using testsupport::ScopedCurrentDir;
 
@@ -29,7 +31,7 @@ std::vector<std::string> namesIn(const fs::path &dir) {
     return names;
 }
 
-class ConcurrentSave : public maptest::MapFileTest {
+class ConcurrentSave : public testsupport::MapFileTest {
 protected:
     void SetUp() override { m_mainPath = write("main.map", "ZOR_LOCATION_MAP_2\n$LMT_A\nC:\\a\n"); }
     std::string m_mainPath;
@@ -141,7 +143,7 @@ TEST_F(ConcurrentSave, RacingProcessesLoseNoReportedUpdate) {
         savedInAll += WEXITSTATUS(status);
     }
     VnLocMap &final = load(m_mainPath);
-    EXPECT_EQ(final.m_errorText, loadedSuccessfully(m_mainPath));
+    EXPECT_EQ(final.m_errorText, testsupport::successLine(m_mainPath));
     EXPECT_GE(savedInAll, 1);
     EXPECT_EQ(final.m_softPrefixOrder.size(), static_cast<std::size_t>(1 + savedInAll));
     EXPECT_EQ(namesIn(m_dir.path()), std::vector<std::string>{"main.map"});

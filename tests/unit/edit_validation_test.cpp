@@ -3,17 +3,19 @@
 
 #include <string>
 
-#include "MapFileTestSupport.h"
+#include "support/MapTest.h"
 #include "locmap50/result_codes.h"
 
 namespace {
 
-using maptest::mergedTables;
+using testsupport::mainFile;
+
+using testsupport::mergedTables;
 using testsupport::readFile;
 using testsupport::ScopedCurrentDir;
 using testsupport::ScopedEnv;
 
-class EditValidation : public maptest::MapFileTest {
+class EditValidation : public testsupport::MapFileTest {
 protected:
     void SetUp() override {
         m_victimPath = write("victim.txt", kVictim);
@@ -25,7 +27,7 @@ protected:
         ASSERT_EQ(VnLocMap::createMap()->save(false), LOCMAP50_OK);
         VnLocMap::createMap()->DestroyMap();
         VnLocMap &reloaded = load(m_mainPath);
-        EXPECT_EQ(reloaded.m_errorText, loadedSuccessfully(m_mainPath));
+        EXPECT_EQ(reloaded.m_errorText, testsupport::successLine(m_mainPath));
         EXPECT_EQ(reloaded.m_mapFiles.size(), 1u);
         EXPECT_EQ(reloaded.save(false), LOCMAP50_OK);
         EXPECT_EQ(readFile(m_victimPath), std::string(kVictim));
@@ -60,14 +62,14 @@ TEST_F(EditValidation, LinesThatWouldReadBackAsSomethingElseAreRefused) {
     VnLocMap &map = load(m_mainPath);
     for (const RefusedEdit &edit : cases) {
         SCOPED_TRACE(std::string(edit.softPrefix) + " / " + edit.hardNames);
-        const std::string before = mergedTables(map) + maptest::recordOf(mainFile());
+        const std::string before = mergedTables(map) + testsupport::recordOf(mainFile());
         EXPECT_EQ(map.changeEntry(edit.softPrefix, edit.hardNames), LOCMAP50_FAILED);
         EXPECT_EQ(map.addEntry(edit.softPrefix, edit.hardNames), LOCMAP50_FAILED);
-        EXPECT_EQ(mergedTables(map) + maptest::recordOf(mainFile()), before);
+        EXPECT_EQ(mergedTables(map) + testsupport::recordOf(mainFile()), before);
     }
     // The file's own record refuses such paths too.
     EXPECT_EQ(mainFile().changeEntry("$LMT_A", "C:\\a`INCLUDE victim.txt`"), LOCMAP50_FAILED);
-    EXPECT_EQ(maptest::recordOf(mainFile()), "$LMT_A: C:\\a\n");
+    EXPECT_EQ(testsupport::recordOf(mainFile()), "$LMT_A: C:\\a\n");
     expectSavedMapReadsBackCleanly();
 }
 

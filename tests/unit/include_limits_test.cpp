@@ -4,19 +4,21 @@
 #include <filesystem>
 #include <string>
 
-#include "MapFileTestSupport.h"
+#include "support/MapTest.h"
 #include "locmap50/result_codes.h"
 #include "support/ScratchNodes.h"
 
 namespace {
 
+using testsupport::mainFile;
+
 namespace fs = std::filesystem;
-using maptest::mergedTables;
-using maptest::recordOf;
+using testsupport::mergedTables;
+using testsupport::recordOf;
 using testsupport::readFile;
 using testsupport::ScopedCurrentDir;
 
-class IncludeLimits : public maptest::MapFileTest {
+class IncludeLimits : public testsupport::MapFileTest {
 protected:
     // f0.map includes f1.map, ... up to f<depth-1>.map; each defines $LMT_<n>.
     // Written in the save layout, so a save writes the same bytes on POSIX.
@@ -45,7 +47,7 @@ TEST_F(IncludeLimits, DeepChainReadsOnAOneMebibyteStack) {
     ScopedCurrentDir here(m_dir.path());
     ASSERT_TRUE(testsupport::runOnSmallStack([&] { load(mainPath); }));
     VnLocMap &map = *VnLocMap::createMap();
-    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
+    EXPECT_EQ(map.m_errorText, testsupport::successLine(mainPath));
     EXPECT_EQ(map.m_mapFiles.size(), static_cast<std::size_t>(depth));
     EXPECT_TRUE(holdsEveryLevel(map, depth));
 }
@@ -60,7 +62,7 @@ TEST_F(IncludeLimits, DeepChainReadsUnderASmallHandleLimitAndSavesWhole) {
         testsupport::ScopedHandleLimit fewHandles(64);
         ASSERT_TRUE(fewHandles.active());
         VnLocMap &map = load(mainPath);
-        EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
+        EXPECT_EQ(map.m_errorText, testsupport::successLine(mainPath));
         EXPECT_TRUE(holdsEveryLevel(map, depth));
         EXPECT_EQ(map.save(false), LOCMAP50_OK);
     }
@@ -83,7 +85,7 @@ TEST_F(IncludeLimits, EachFileIsReadOnceHoweverOftenItIsIncluded) {
     }
     ScopedCurrentDir here(m_dir.path());
     VnLocMap &map = load(m_dir.file("d0.map"));
-    EXPECT_EQ(map.m_errorText, loadedSuccessfully(m_dir.file("d0.map")));
+    EXPECT_EQ(map.m_errorText, testsupport::successLine(m_dir.file("d0.map")));
     EXPECT_EQ(map.m_mapFiles.size(), static_cast<std::size_t>(levels));
     EXPECT_TRUE(holdsEveryLevel(map, levels));
     // Both lines stay, so a save writes each file as it was.
@@ -129,11 +131,11 @@ TEST_F(IncludeLimits, ShadowedEntriesAreSavedWhereTheyStood) {
 TEST_F(IncludeLimits, CommentOnlyFileStillLoadsAfterASave) {
     const std::string mainPath = write("main.map", "# nothing yet\n\n# still nothing\n");
     VnLocMap &map = load(mainPath);
-    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
+    EXPECT_EQ(map.m_errorText, testsupport::successLine(mainPath));
     ASSERT_EQ(map.save(false), LOCMAP50_OK);
     VnLocMap::createMap()->DestroyMap();
     VnLocMap &reloaded = load(mainPath);
-    EXPECT_EQ(reloaded.m_errorText, loadedSuccessfully(mainPath));
+    EXPECT_EQ(reloaded.m_errorText, testsupport::successLine(mainPath));
     EXPECT_EQ(m_readResult, 0);
 }
 

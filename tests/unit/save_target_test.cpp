@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "MapFileTestSupport.h"
+#include "support/MapTest.h"
 #include "locmap50/result_codes.h"
 #include "paths/DeviceNames.h"
 #include "support/ScratchNodes.h"
@@ -19,11 +19,13 @@
 
 namespace {
 
+using testsupport::mainFile;
+
 namespace fs = std::filesystem;
 using testsupport::readFile;
 using testsupport::ScopedCurrentDir;
 
-using SaveTargets = maptest::MapFileTest;
+using SaveTargets = testsupport::MapFileTest;
 
 // --- What is read ------------------------------------------------------------
 
@@ -71,7 +73,7 @@ TEST_F(SaveTargets, FifoIsNeitherReadNorWaitedFor) {
 
     VnLocMap &map = load(mainPath);
     EXPECT_NE(map.m_errorText.find("Bad include path  pipe"), std::string::npos) << map.m_errorText;
-    EXPECT_EQ(maptest::mergedTables(map), "$LMT_A [C:\\a] C:\\a\n");
+    EXPECT_EQ(testsupport::mergedTables(map), "$LMT_A [C:\\a] C:\\a\n");
     EXPECT_EQ(map.save(false), LOCMAP50_OK);
     EXPECT_TRUE(testsupport::isFifo(m_dir.path() / "pipe"));
 
