@@ -54,10 +54,15 @@ std::optional<std::string> environmentValueFor(const std::string &softPrefix) {
     return platform::getEnvironmentVariable(softPrefix.substr(1));
 }
 
-// A value with a line break would write lines of its own into saved and
-// exported files, so it stands for nothing.
-bool holdsLineBreak(const std::string &value) {
-    return !mapfile::fitsOnOneLine(value);
+// The variable's value, unless it holds a line break: such a value would
+// write lines of its own into saved and exported files, so it stands for
+// nothing and is reported with lineBreakMessage instead.
+std::optional<std::string> usableEnvironmentValueFor(const std::string &softPrefix,
+                                                     const std::string &lineBreakMessage) {
+    std::optional<std::string> value = environmentValueFor(softPrefix);
+    if (!value || mapfile::fitsOnOneLine(*value)) return value;
+    reportWithArguments(Severity::Warning, lineBreakMessage, {softPrefix});
+    return std::nullopt;
 }
 
 // A file's identity for cycle detection; its own name when it cannot be
@@ -158,7 +163,8 @@ private:
         case mapfile::LineKind::ParseError:
             break;
         }
-        reportWithArguments(Severity::Error, m_file.m_msgParseError, {m_file.m_fileName, lineNumberText()});
+        reportWithArguments(Severity::Error, m_file.m_msgParseError,
+                            {m_file.m_fileName, lineNumberText()});
         return true;
     }
 
@@ -365,11 +371,8 @@ int VnLocMapFile::readMap() {
 
 void VnLocMapFile::onSoftPathState(std::string softPrefix, VnLocMap *map, bool noHardPath,
                                    std::string firstHardPath) {
-    std::optional<std::string> value = m_force ? std::nullopt : environmentValueFor(softPrefix);
-    if (value && holdsLineBreak(*value)) {
-        reportWithArguments(Severity::Warning, m_msgEnvLineBreak, {softPrefix});
-        value.reset();
-    }
+    const std::optional<std::string> value =
+        m_force ? std::nullopt : usableEnvironmentValueFor(softPrefix, m_msgEnvLineBreak);
     if (!value) {
         if (noHardPath) {
             // The prefix was the last one appended to both order lists.

@@ -21,15 +21,9 @@ using testsupport::mainFile;
 
 namespace fs = std::filesystem;
 using testsupport::mergedTables;
+using testsupport::namesIn;
 using testsupport::readFile;
 using testsupport::ScopedCurrentDir;
-
-std::vector<std::string> namesIn(const fs::path &dir) {
-    std::vector<std::string> names;
-    for (const auto &entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class ConcurrentSave : public testsupport::MapFileTest {
 protected:

@@ -243,7 +243,7 @@ TEST_F(SaveTargets, FilesAreWrittenWhereTheyWereReadWhateverTheCurrentDirectory)
     ScopedCurrentDir inElsewhere(m_dir.path() / "elsewhere");
     EXPECT_EQ(VnLocMap::createMap()->save(false), LOCMAP50_OK);
     EXPECT_TRUE(fs::is_empty(m_dir.path() / "elsewhere"));
-    EXPECT_NE(readFile(m_dir.file("maps/main.map")).value_or("").find("C:\\changed\n"), std::string::npos);
+    EXPECT_NE(testsupport::writtenText(m_dir.file("maps/main.map")).find("C:\\changed\n"), std::string::npos);
     EXPECT_NE(readFile(m_dir.file("maps/site.map")).value_or("").find("C:\\changed_site"), std::string::npos);
 }
 
