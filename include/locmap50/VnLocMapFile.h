@@ -63,7 +63,8 @@ public:
     // - concurrent saves: replacements of one file take an exclusive OS lock
     //   on a lock file beside it ("<file>.save-lock", flock() on POSIX, an
     //   unshared delete-on-close open on Windows; the OS releases it when its
-    //   holder dies, so a crashed save never blocks later ones). Under that
+    //   holder dies, so a crashed save never blocks later ones; a save waits
+    //   about ten seconds for another one to finish, then fails). Under that
     //   lock the file must still hold exactly the bytes this object read (or
     //   last saved), compared by length and content hash; when another
     //   process changed it since, the save fails and leaves its version in
