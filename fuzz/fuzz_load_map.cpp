@@ -71,11 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     writeFile("shared.map", hasSplit ? text.substr(split + kSplitLine.size()) : std::string());
 
     VnLocMap *map = VnLocMap::createMap();
-    map->initialize("main.map", 1);
-    VnLocMapFile mainFile;
-    mainFile.m_fileName = map->m_mapFileName;
-    mainFile.readMap();
-    map->m_mapFiles.push_front(mainFile);
+    map->load("main.map", 1);
 
     translateSomeLines(map, text);
     // Saved copies go to one scratch file: an included file may be any readable file.

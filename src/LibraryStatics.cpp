@@ -13,5 +13,5 @@ VnLocMap *VnLocMap::_instance = nullptr;
 bool VnLocMap::showOnError = false;
 
 std::map<std::string, std::string> VnLocMap::s_envHardToSoftMap;
-std::vector<std::string> s_messageArgs;
+std::vector<std::string> locmap50::mapfile::s_messageArgs;
 VnEnvSnapshot locmap50::capi::g_processSnapshot;

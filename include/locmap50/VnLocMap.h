@@ -9,6 +9,11 @@
 
 #include "locmap50/VnLocMapFile.h"
 #include "locmap50/export.h"
+#include "locmap50/result_codes.h"
+
+namespace locmap50::mapfile {
+struct LoadProblemCounter;
+}
 
 /*
  * A table of environment variable names to non-empty values, taken from the
@@ -56,6 +61,31 @@ public:
     int initialize(const std::string &path, int isMapFile);
     // Empties the tables and stops being the singleton. Returns 0.
     int uninitialize();
+
+    // Loads a location map in one call: chooses the map file as initialize
+    // does, then reads it (loadMainMapFile). A map that was loaded before is
+    // emptied first. For example:
+    //
+    //     VnLocMap *map = VnLocMap::createMap();
+    //     if (map != nullptr && map->load("C:\\site\\zor_location_map", 1) != LOCMAP50_NO_MAP) {
+    //         std::string hardName;
+    //         map->getHardName("$TOOLS\\bin", hardName);
+    //     }
+    //
+    // Returns LOCMAP50_NO_MAP when no readable map file was found (m_errorText
+    // says why and the map stays empty), otherwise what loadMainMapFile returns.
+    // Only the singleton loads: on any other object both return LOCMAP50_FAILED.
+    int load(const std::string &path, int isMapFile);
+    // Reads the map file that initialize chose (m_mapFileName) with every file
+    // it includes, puts it first in m_mapFiles, and sets m_errorText to the
+    // success line when nothing was reported. Returns LOCMAP50_OK when the
+    // file was read to its end, LOCMAP50_FAILED when reading stopped early at
+    // a bad header or a hard path with no soft prefix (what came before stays
+    // loaded), LOCMAP50_NO_MAP when no map file was chosen.
+    int loadMainMapFile();
+    // How many errors and warnings the diagnostics of the last load hold.
+    int loadErrorCount() const;
+    int loadWarningCount() const;
 
     // Rebuilds s_envHardToSoftMap from every variable holding an absolute path.
     static void fetchEnvVariables();
@@ -123,6 +153,7 @@ public:
 
 private:
     friend class VnLocMapFile;
+    friend struct locmap50::mapfile::LoadProblemCounter;
 
     VnLocMap();
     ~VnLocMap();
@@ -139,6 +170,11 @@ private:
     void removeFirstSoftPrefix(const std::string &softPrefix);
 
     std::unordered_map<std::string, std::size_t> m_softPrefixCount;
+    int m_loadErrorCount;
+    int m_loadWarningCount;
+
+    // Empties every table, the map files and the diagnostics.
+    void clearLoadedMap();
 
     static VnLocMap *_instance;
 };

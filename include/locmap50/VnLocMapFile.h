@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "locmap50/export.h"
+#include "locmap50/result_codes.h"
 
 class VnLocMap;
 
@@ -26,6 +27,9 @@ public:
     VnLocMapFile();
     VnLocMapFile(const VnLocMapFile &other);
     VnLocMapFile &operator=(const VnLocMapFile &other);
+    // Moving hands the lists over instead of copying them.
+    VnLocMapFile(VnLocMapFile &&other) noexcept;
+    VnLocMapFile &operator=(VnLocMapFile &&other) noexcept;
     ~VnLocMapFile();
 
     // Reads m_fileName into the location map (created if need be), including

@@ -122,6 +122,9 @@ LOCMAP50_API void FreeHardPathList(char *list);
  *      also when memory ran out part-way;
  *   2  no map, or (add) no map file loaded (the merged map takes the entry).
  */
+#define LOCMAP50_REPLACE_ENTRY 0
+#define LOCMAP50_ADD_ENTRY 1
+#define LOCMAP50_DELETE_ENTRY 2
 LOCMAP50_API int ChangeEntry(const char *softName, const char *hardNames, int operation);
 
 /*

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "capi/CApiSupport.h"
-#include "locmap/PathRules.h"
+#include "paths/NameRules.h"
+#include "paths/PathRules.h"
 #include "locmap50/locmap50.h"
 #include "platform/Platform.h"
 
@@ -13,11 +14,7 @@ using locmap50::capi::guardedCall;
 
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kFailed = 1;
-constexpr int kFromEnvironment = 2;  // translated without a map
-constexpr int kNoMap = 2;
-constexpr int kBufferTooSmall = 3;
+namespace paths = locmap50::paths;
 
 // The plain translation functions trust the caller's buffer to be big enough.
 constexpr std::size_t kUnboundedSize = SIZE_MAX;
@@ -29,6 +26,10 @@ struct Translation {
     std::string text;
 };
 
+// Whether a soft-to-hard translation also makes relative names absolute
+// (GetAbsoluteHardName) or leaves them alone (GetHardName).
+enum class Resolution { AsGiven, Absolute };
+
 bool isEmpty(const char *text) {
     return text == nullptr || *text == '\0';
 }
@@ -37,73 +38,76 @@ bool isEmpty(const char *text) {
 // fallbacks join the rest differently: GetHardName with mergePaths,
 // GetAbsoluteHardName by plain concatenation (a trailing "\" of the expansion
 // then stays, doubling the separator).
-Translation expandFromSnapshot(const std::string &name, bool mergeWithRest) {
-    const std::size_t backslash = name.find('\\');
-    const std::string variable = name.substr(1, backslash == std::string::npos ? std::string::npos : backslash - 1);
-    std::string expansion = locmap50::capi::g_processSnapshot.expandLeadingName(variable);
-    if (expansion.empty()) return {kFailed, std::string()};
-    if (backslash != std::string::npos) {
-        const std::string rest = name.substr(backslash);
-        if (mergeWithRest)
-            VnLocMap::mergePaths(expansion, rest);
-        else
-            expansion += rest;
-    }
-    return {kFromEnvironment, expansion};
+Translation expandFromSnapshot(const std::string &name, Resolution resolution) {
+    const paths::SoftNameParts parts = paths::splitSoftName(name);
+    std::string expansion =
+        locmap50::capi::g_processSnapshot.expandLeadingName(parts.softPrefix.substr(1));
+    if (expansion.empty()) return {LOCMAP50_FAILED, std::string()};
+    if (parts.rest.empty()) return {LOCMAP50_FROM_ENVIRONMENT, expansion};
+    if (resolution == Resolution::AsGiven)
+        paths::mergePaths(expansion, parts.rest);
+    else
+        expansion += parts.rest;
+    return {LOCMAP50_FROM_ENVIRONMENT, expansion};
+}
+
+// "C:" for drive number 3; empty for 0 (no drive letter), which leaves "\x" as it is.
+std::string driveRootOfNumber(int drive) {
+    if (drive < 1 || drive > 26) return std::string();
+    return std::string(1, static_cast<char>('A' + drive - 1)) + ":";
 }
 
 // A name that is neither soft, nor a URL, nor absolute, resolved against the
-// current directory and drive; drive 0 (no drive letter) leaves "\x" as it is.
+// current directory and drive.
 Translation resolveFromCurrentDirectory(const std::string &name) {
     const std::optional<std::string> currentDirectory = locmap50::platform::currentDirectory();
-    if (!currentDirectory) return {kFailed, std::string()};
-    const int drive = locmap50::platform::currentDriveNumber();
-    const std::string driveRoot =
-        drive >= 1 && drive <= 26 ? std::string(1, static_cast<char>('A' + drive - 1)) + ":" : std::string();
-    return {kFromEnvironment,
-            locmap50::paths::resolveAgainstCurrentDirectory(name, *currentDirectory, driveRoot)};
+    if (!currentDirectory) return {LOCMAP50_FAILED, std::string()};
+    const std::string driveRoot = driveRootOfNumber(locmap50::platform::currentDriveNumber());
+    return {LOCMAP50_FROM_ENVIRONMENT,
+            paths::resolveAgainstCurrentDirectory(name, *currentDirectory, driveRoot)};
 }
 
-// The no-map translation of GetHardName (absolute false) and of
-// GetAbsoluteHardName (absolute true). Separators are converted before the
-// URL test, so a URL comes back with backslashes.
-Translation hardNameFromEnvironment(const char *softName, bool absolute) {
-    const std::string name = locmap50::paths::toBackslashes(softName);
-    if (name[0] == '$') return expandFromSnapshot(name, !absolute);
-    if (locmap50::paths::isUrl(name) || locmap50::paths::startsWithDriveOrDoubleBackslash(name))
-        return {kFromEnvironment, name};
-    if (absolute) return resolveFromCurrentDirectory(name);
-    return {kFromEnvironment, std::string()};
+// The no-map translation of GetHardName and GetAbsoluteHardName. Separators
+// are converted before the URL test, so a URL comes back with backslashes.
+Translation hardNameFromEnvironment(const char *softName, Resolution resolution) {
+    const std::string name = paths::toBackslashes(softName);
+    if (name[0] == '$') return expandFromSnapshot(name, resolution);
+    if (paths::isUrl(name) || paths::startsWithDriveOrDoubleBackslash(name))
+        return {LOCMAP50_FROM_ENVIRONMENT, name};
+    if (resolution == Resolution::Absolute) return resolveFromCurrentDirectory(name);
+    return {LOCMAP50_FROM_ENVIRONMENT, std::string()};
 }
 
-Translation hardNameOf(const char *softName, bool absolute) {
-    if (isEmpty(softName)) return {kFailed, std::string()};
+Translation hardNameOf(const char *softName, Resolution resolution) {
+    if (isEmpty(softName)) return {LOCMAP50_FAILED, std::string()};
     VnLocMap *map = existingMap();
-    if (map == nullptr) return hardNameFromEnvironment(softName, absolute);
+    if (map == nullptr) return hardNameFromEnvironment(softName, resolution);
     std::string hardName;
-    const int result = absolute ? map->getAbsoluteHardName(softName, hardName)
-                                : map->getHardName(softName, hardName);
-    if (result != kDone) hardName.clear();
+    const int result = resolution == Resolution::Absolute
+                           ? map->getAbsoluteHardName(softName, hardName)
+                           : map->getHardName(softName, hardName);
+    if (result != LOCMAP50_OK) hardName.clear();
     return {result, hardName};
 }
 
 // The no-map translation of GetSoftName. Unlike the hard-name fallbacks, the
 // URL test comes first, so a URL comes back exactly as given.
 Translation softNameFromEnvironment(const char *hardName) {
-    if (locmap50::paths::isUrl(hardName)) return {kFromEnvironment, hardName};
-    const std::string path = locmap50::paths::toBackslashes(hardName);
-    if (path == "\\\\" || (!path.empty() && path[0] == '$')) return {kFromEnvironment, path};
+    if (paths::isUrl(hardName)) return {LOCMAP50_FROM_ENVIRONMENT, hardName};
+    const std::string path = paths::toBackslashes(hardName);
+    if (paths::passesThroughAsSoftName(path)) return {LOCMAP50_FROM_ENVIRONMENT, path};
     std::string softName;
-    if (VnLocMap::getSoftNameFromEnv(path, softName) != kDone) return {kFailed, std::string()};
-    return {kFromEnvironment, softName};
+    if (VnLocMap::getSoftNameFromEnv(path, softName) != LOCMAP50_OK)
+        return {LOCMAP50_FAILED, std::string()};
+    return {LOCMAP50_FROM_ENVIRONMENT, softName};
 }
 
 Translation softNameOf(const char *hardName) {
-    if (hardName == nullptr) return {kFailed, std::string()};
+    if (hardName == nullptr) return {LOCMAP50_FAILED, std::string()};
     VnLocMap *map = existingMap();
     if (map == nullptr) return softNameFromEnvironment(hardName);
-    if (*hardName == '\0') return {kFailed, std::string()};
-    // Whatever the lookup left in its result goes to the caller, also on 1.
+    if (*hardName == '\0') return {LOCMAP50_FAILED, std::string()};
+    // Whatever the lookup left in its result goes to the caller, also on failure.
     std::string softName;
     const int result = map->getSoftName(hardName, softName);
     return {result, softName};
@@ -114,22 +118,23 @@ Translation softNameOf(const char *hardName) {
 // translation throws.
 template <typename Translate>
 int translateInto(char *buffer, std::size_t size, Translate &&translate) {
-    if (buffer == nullptr) return kFailed;
+    if (buffer == nullptr) return LOCMAP50_FAILED;
     if (size > 0) buffer[0] = '\0';
-    return guardedCall(kFailed, [&] {
+    return guardedCall(LOCMAP50_FAILED, [&] {
         const Translation translation = translate();
         if (translation.text.empty()) return translation.result;
-        return locmap50::capi::copyToBuffer(translation.text, buffer, size) ? translation.result
-                                                                            : kBufferTooSmall;
+        return locmap50::capi::copyToBuffer(translation.text, buffer, size)
+                   ? translation.result
+                   : LOCMAP50_BUFFER_TOO_SMALL;
     });
 }
 
 int hardNameInto(const char *softName, char *hardName, std::size_t size) {
-    return translateInto(hardName, size, [&] { return hardNameOf(softName, false); });
+    return translateInto(hardName, size, [&] { return hardNameOf(softName, Resolution::AsGiven); });
 }
 
 int absoluteHardNameInto(const char *softName, char *hardName, std::size_t size) {
-    return translateInto(hardName, size, [&] { return hardNameOf(softName, true); });
+    return translateInto(hardName, size, [&] { return hardNameOf(softName, Resolution::Absolute); });
 }
 
 int softNameInto(const char *hardName, char *softName, std::size_t size) {
@@ -141,7 +146,7 @@ char *newHardPathList(const char *softName) {
     if (map == nullptr || isEmpty(softName)) return nullptr;
     const auto entry = map->m_softToHardMap.find(softName);
     if (entry == map->m_softToHardMap.end()) return nullptr;
-    const std::string list = locmap50::paths::joinHardPathList(entry->second);
+    const std::string list = paths::joinHardPathList(entry->second);
     char *copy = new char[list.size() + 1];
     locmap50::capi::copyToBuffer(list, copy);
     return copy;
@@ -149,26 +154,26 @@ char *newHardPathList(const char *softName) {
 
 int changeEntry(const char *softName, const char *hardNames, int operation) {
     VnLocMap *map = existingMap();
-    if (map == nullptr) return kNoMap;
-    if (isEmpty(softName)) return kFailed;
+    if (map == nullptr) return LOCMAP50_NO_MAP;
+    if (isEmpty(softName)) return LOCMAP50_FAILED;
     switch (operation) {
-    case 0:
-        return hardNames != nullptr ? map->changeEntry(softName, hardNames) : kFailed;
-    case 1:
-        return hardNames != nullptr ? map->addEntry(softName, hardNames) : kFailed;
-    case 2:
+    case LOCMAP50_REPLACE_ENTRY:
+        return hardNames != nullptr ? map->changeEntry(softName, hardNames) : LOCMAP50_FAILED;
+    case LOCMAP50_ADD_ENTRY:
+        return hardNames != nullptr ? map->addEntry(softName, hardNames) : LOCMAP50_FAILED;
+    case LOCMAP50_DELETE_ENTRY:
         return map->deleteEntry(softName);
     default:
-        return kFailed;
+        return LOCMAP50_FAILED;
     }
 }
 
 int exportMap(const char *target, int toStdout) {
     VnLocMap *map = existingMap();
-    if (map == nullptr) return kNoMap;
-    if (isEmpty(target)) return kFailed;
-    const Translation file = hardNameOf(target, false);
-    if (file.result != kDone) return kFailed;
+    if (map == nullptr) return LOCMAP50_NO_MAP;
+    if (isEmpty(target)) return LOCMAP50_FAILED;
+    const Translation file = hardNameOf(target, Resolution::AsGiven);
+    if (file.result != LOCMAP50_OK) return LOCMAP50_FAILED;
     return map->exportLocMap(file.text, toStdout != 0);
 }
 
@@ -209,17 +214,17 @@ void FreeHardPathList(char *list) {
 }
 
 int ChangeEntry(const char *softName, const char *hardNames, int operation) {
-    return guardedCall(kFailed, [&] { return changeEntry(softName, hardNames, operation); });
+    return guardedCall(LOCMAP50_FAILED, [&] { return changeEntry(softName, hardNames, operation); });
 }
 
 int Export(const char *target, int toStdout) {
-    return guardedCall(kFailed, [&] { return exportMap(target, toStdout); });
+    return guardedCall(LOCMAP50_FAILED, [&] { return exportMap(target, toStdout); });
 }
 
 int SaveLocationMap(int toStdout) {
-    return guardedCall(kFailed, [&] {
+    return guardedCall(LOCMAP50_FAILED, [&] {
         VnLocMap *map = existingMap();
-        return map != nullptr ? map->save(toStdout != 0) : kNoMap;
+        return map != nullptr ? map->save(toStdout != 0) : LOCMAP50_NO_MAP;
     });
 }
 

@@ -12,43 +12,25 @@ using locmap50::capi::guardedCall;
 
 namespace {
 
-constexpr int kMapReady = 0;
-constexpr int kBadArgument = 1;
-constexpr int kNoMapFile = 2;
-
-// Reads the file initialize chose as the map's main file. Problems found
-// while reading reach m_errorText through the diagnostics, so the reader's
-// own result tells nothing more.
-void readMainMapFile(VnLocMap &map) {
-    if (map.m_mapFileName.empty()) return;
-    VnLocMapFile file;
-    file.m_fileName = map.m_mapFileName;
-    file.readMap();
-    map.m_mapFiles.push_front(std::move(file));
-    if (map.m_errorText.empty())
-        map.m_errorText = "Location map file " + map.m_mapFileName + " loaded successfully.\n";
-}
-
 // Creates, locates and reads a fresh map. A half-built map never survives:
 // without a map file, or when reading throws, it is destroyed again.
 int loadFreshMap(const std::string &path, int isMapFile) {
     VnLocMap *map = VnLocMap::createMap();
-    if (map == nullptr) return kNoMapFile;
+    if (map == nullptr) return LOCMAP50_NO_MAP;
     try {
-        if (map->initialize(path, isMapFile) != 0) {
+        if (map->load(path, isMapFile) == LOCMAP50_NO_MAP) {
             map->DestroyMap();
-            return kNoMapFile;
+            return LOCMAP50_NO_MAP;
         }
-        readMainMapFile(*map);
     } catch (...) {
         if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
         throw;
     }
-    return kMapReady;
+    return LOCMAP50_OK;
 }
 
 int initLocationMap(const char *path, int isMapFile) {
-    if (path == nullptr) return kBadArgument;
+    if (path == nullptr) return LOCMAP50_FAILED;
     if (isMapFile == 0)
         locmap50::platform::putEnvironmentEntry(std::string("CURRENT_PROJECT_PATH=") + path);
     VnLocMap::fetchEnvVariables();
@@ -57,7 +39,7 @@ int initLocationMap(const char *path, int isMapFile) {
     if (VnLocMap *current = existingMap()) {
         // A map found through ZOR_LOCATION_MAP, HOME or WDIR serves every
         // project, so another project directory does not replace it.
-        if (current->m_globalMapInUse && isMapFile == 0) return kMapReady;
+        if (current->m_globalMapInUse && isMapFile == 0) return LOCMAP50_OK;
         current->DestroyMap();
     }
     return loadFreshMap(path, isMapFile);
@@ -68,7 +50,7 @@ int initLocationMap(const char *path, int isMapFile) {
 extern "C" {
 
 int InitLocationMap(const char *path, int isMapFile) {
-    return guardedCall(kNoMapFile, [&] { return initLocationMap(path, isMapFile); });
+    return guardedCall(LOCMAP50_NO_MAP, [&] { return initLocationMap(path, isMapFile); });
 }
 
 int IsLocMapPresent(void) {

@@ -3,7 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "locmap/PathRules.h"
+#include "paths/NameRules.h"
+#include "paths/PathRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/Diagnostics.h"
 #include "platform/Platform.h"
@@ -12,6 +13,8 @@ namespace {
 
 namespace paths = locmap50::paths;
 namespace platform = locmap50::platform;
+using locmap50::mapfile::reportWithArguments;
+using locmap50::mapfile::Severity;
 
 const char kMapFileSuffix[] = "/zor_location_map";
 const char kHomeMapDirectory[] = "/zor";
@@ -46,11 +49,11 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
         m_mapFileName = paths::toBackslashes(path);
         if (platform::canRead(m_mapFileName)) {
             m_globalMapInUse = false;
-            return 0;
+            return LOCMAP50_OK;
         }
-        reportWithArguments(m_msgNoReadAccess, {m_mapFileName});
+        reportWithArguments(Severity::Error, m_msgNoReadAccess, {m_mapFileName});
         m_mapFileName.clear();
-        return 1;
+        return LOCMAP50_FAILED;
     }
 
     if (const std::optional<std::string> fromVariable =
@@ -58,9 +61,9 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
         // When set at all, the variable is the only candidate.
         m_mapFileName = *fromVariable;
         if (!platform::canRead(m_mapFileName)) {
-            reportWithArguments(m_msgBadEnvPath, {});
+            reportWithArguments(Severity::Error, m_msgBadEnvPath, {});
             m_mapFileName.clear();
-            return 1;
+            return LOCMAP50_FAILED;
         }
     } else if (platform::canRead(mapFileIn(path))) {
         m_mapFileName = mapFileIn(path);
@@ -73,9 +76,9 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
             checkInWDIR();
     }
 
-    if (m_mapFileName.empty()) return 1;
+    if (m_mapFileName.empty()) return LOCMAP50_FAILED;
     m_mapFileName = paths::toBackslashes(m_mapFileName);
-    return 0;
+    return LOCMAP50_OK;
 }
 
 void VnLocMap::checkInWDIR() {
@@ -101,19 +104,17 @@ void VnLocMap::fetchEnvVariables() {
     s_envHardToSoftMap.clear();
     const std::optional<std::vector<std::string>> table = platform::environmentTable();
     if (!table) return;
-    for (const std::string &entry : *table) {
-        const std::size_t equals = entry.find('=');
-        if (equals == std::string::npos || equals + 1 == entry.size()) continue;
-        const std::string name = entry.substr(0, equals);
-        const std::string value = entry.substr(equals + 1);
-        if (name == kProjectsVariable || !paths::isAbsolute(value)) continue;
+    for (const std::string &text : *table) {
+        std::optional<paths::EnvironmentEntry> entry = paths::splitEnvironmentEntry(text);
+        if (!entry || entry->name == kProjectsVariable || !paths::isAbsolute(entry->value))
+            continue;
         // A later variable holding the same path wins.
-        s_envHardToSoftMap[value] = name;
+        s_envHardToSoftMap[std::move(entry->value)] = std::move(entry->name);
     }
 }
 
 int VnLocMap::isEnvOverridden(std::string softPrefix) {
     const bool found = std::find(m_envOverridden.begin(), m_envOverridden.end(), softPrefix) !=
                        m_envOverridden.end();
-    return found ? 1 : 0;
+    return found ? 1 : 0;  // a truth value, not a result code
 }

@@ -1,5 +1,5 @@
 // Editing of the merged location map and its files, saving every file, and export as one file.
-#include "locmap/PathRules.h"
+#include "paths/NameRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/Format.h"
 #include "platform/Platform.h"
@@ -20,40 +20,41 @@ bool fitsInAMapFile(const std::string &softPrefix, const std::string &hardNames)
 int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
     // A second definition would be listed twice by save and export while its
     // paths were silently dropped, so a known prefix is refused instead.
-    if (m_softToHardMap.count(softPrefix) != 0 || holdsSoftPrefix(softPrefix)) return 1;
-    if (!fitsInAMapFile(softPrefix, hardNames)) return 1;
+    if (m_softToHardMap.count(softPrefix) != 0 || holdsSoftPrefix(softPrefix))
+        return LOCMAP50_FAILED;
+    if (!fitsInAMapFile(softPrefix, hardNames)) return LOCMAP50_FAILED;
     m_softToHardMap.emplace(softPrefix, locmap50::paths::splitHardPathList(hardNames));
     appendSoftPrefix(softPrefix);
-    if (m_mapFiles.empty()) return 2;
+    if (m_mapFiles.empty()) return LOCMAP50_NO_MAP;
 
     // New entries always go to the main file, after its own entries.
     VnLocMapFile &mainFile = m_mapFiles.front();
     if (mainFile.m_entryHardPaths.emplace(softPrefix, locmap50::paths::splitHardPathList(hardNames))
             .second)
         mainFile.m_entryOrder.push_back(softPrefix);
-    return 0;
+    return LOCMAP50_OK;
 }
 
 int VnLocMap::changeEntry(std::string softPrefix, std::string hardNames) {
-    if (!fitsInAMapFile(softPrefix, hardNames)) return 1;
+    if (!fitsInAMapFile(softPrefix, hardNames)) return LOCMAP50_FAILED;
     const auto entry = m_softToHardMap.find(softPrefix);
     if (entry != m_softToHardMap.end())
         entry->second = locmap50::paths::splitHardPathList(hardNames);
     for (VnLocMapFile &file : m_mapFiles) file.changeEntry(softPrefix, hardNames);
-    return 0;
+    return LOCMAP50_OK;
 }
 
 int VnLocMap::deleteEntry(std::string softPrefix) {
     removeFirstSoftPrefix(softPrefix);
     m_softToHardMap.erase(softPrefix);
     for (VnLocMapFile &file : m_mapFiles) file.deleteEntry(softPrefix);
-    return 0;
+    return LOCMAP50_OK;
 }
 
 int VnLocMap::save(bool toStdout) {
     for (VnLocMapFile &file : m_mapFiles)
-        if (file.save(toStdout) != 0) return 1;
-    return 0;
+        if (file.save(toStdout) != LOCMAP50_OK) return LOCMAP50_FAILED;
+    return LOCMAP50_OK;
 }
 
 int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
@@ -68,5 +69,5 @@ int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
     }
     const bool written = toStdout ? platform::writeStandardOutput(text)
                                   : platform::replaceFileWithText(fileName, text);
-    return written ? 0 : 1;
+    return written ? LOCMAP50_OK : LOCMAP50_FAILED;
 }

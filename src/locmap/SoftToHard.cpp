@@ -1,6 +1,7 @@
 // Soft-to-hard translation: getHardName, getAbsoluteHardName and the two static path rules.
-#include "locmap/PathRules.h"
 #include "locmap50/VnLocMap.h"
+#include "paths/NameRules.h"
+#include "paths/PathRules.h"
 #include "platform/Platform.h"
 
 namespace paths = locmap50::paths;
@@ -21,12 +22,12 @@ int hardNameOfSoftPrefixWithRest(const std::map<std::string, std::string> &prima
         // The live environment, not the snapshot: callers may set a variable
         // after the map was made and still expect "$VAR\x" to resolve.
         const auto value = platform::getEnvironmentVariable(softPrefix.substr(1));
-        if (!value) return 1;
+        if (!value) return LOCMAP50_FAILED;
         hardPath = *value;
     }
     paths::mergePaths(hardPath, rest);
     hardName = std::move(hardPath);
-    return 0;
+    return LOCMAP50_OK;
 }
 
 // "$P" alone: the primary hard path exactly as stored, else the snapshot's
@@ -37,12 +38,12 @@ int hardNameOfBareSoftName(const std::map<std::string, std::string> &primaryHard
     const auto primary = primaryHardPaths.find(softName);
     if (primary != primaryHardPaths.end()) {
         hardName = primary->second;
-        return 0;
+        return LOCMAP50_OK;
     }
     std::string expansion = environment.expandLeadingName(softName.substr(1));
-    if (expansion.empty()) return 1;
+    if (expansion.empty()) return LOCMAP50_FAILED;
     hardName = std::move(expansion);
-    return 0;
+    return LOCMAP50_OK;
 }
 
 }  // namespace
@@ -59,35 +60,33 @@ int VnLocMap::getHardName(std::string name, std::string &hardName) {
     // A URL keeps its slashes.
     if (paths::isUrl(name)) {
         hardName = std::move(name);
-        return 0;
+        return LOCMAP50_OK;
     }
     name = paths::toBackslashes(std::move(name));
 
     const auto remembered = m_resolvedNameCache.find(name);
     if (remembered != m_resolvedNameCache.end()) {
         hardName = remembered->second;
-        return 0;
+        return LOCMAP50_OK;
     }
     if (paths::isAbsolute(name)) {
         hardName = std::move(name);
-        return 0;
+        return LOCMAP50_OK;
     }
-    if (name.empty() || name[0] != '$') return 1;
+    if (name.empty() || name[0] != '$') return LOCMAP50_FAILED;
 
-    // The soft prefix ends at the first backslash; the rest keeps it.
-    const std::size_t backslash = name.find('\\');
-    if (backslash == std::string::npos)
+    const paths::SoftNameParts parts = paths::splitSoftName(name);
+    if (parts.rest.empty())
         return hardNameOfBareSoftName(m_primaryHardPaths, m_environment, name, hardName);
-    return hardNameOfSoftPrefixWithRest(m_primaryHardPaths, name.substr(0, backslash),
-                                        name.substr(backslash), hardName);
+    return hardNameOfSoftPrefixWithRest(m_primaryHardPaths, parts.softPrefix, parts.rest, hardName);
 }
 
 int VnLocMap::getAbsoluteHardName(std::string name, std::string &hardName) {
-    if (getHardName(name, hardName) == 0) return 0;
-    if (!name.empty() && name[0] == '$') return 1;
+    if (getHardName(name, hardName) == LOCMAP50_OK) return LOCMAP50_OK;
+    if (!name.empty() && name[0] == '$') return LOCMAP50_FAILED;
 
     const auto currentDirectory = platform::currentDirectory();
-    if (!currentDirectory) return 1;
+    if (!currentDirectory) return LOCMAP50_FAILED;
 
     // Remembered under the backslash form, which is what getHardName looks up.
     name = paths::toBackslashes(std::move(name));
@@ -95,5 +94,5 @@ int VnLocMap::getAbsoluteHardName(std::string name, std::string &hardName) {
         paths::resolveAgainstCurrentDirectory(name, *currentDirectory, platform::currentDriveRoot());
     m_resolvedNameCache.emplace(name, absolute);
     hardName = std::move(absolute);
-    return 0;
+    return LOCMAP50_OK;
 }

@@ -1,5 +1,6 @@
 // The environment snapshot: a table of the process environment at one moment.
 #include "locmap50/VnLocMap.h"
+#include "paths/NameRules.h"
 #include "platform/Platform.h"
 
 VnEnvSnapshot::VnEnvSnapshot() {
@@ -12,10 +13,11 @@ void VnEnvSnapshot::reload() {
     const auto table = locmap50::platform::environmentTable();
     if (!table) return;
     m_variables.clear();
-    for (const std::string &entry : *table) {
-        const std::size_t equals = entry.find('=');
-        if (equals == std::string::npos || equals + 1 == entry.size()) continue;
-        m_variables[entry.substr(0, equals)] = entry.substr(equals + 1);
+    for (const std::string &text : *table) {
+        std::optional<locmap50::paths::EnvironmentEntry> entry =
+            locmap50::paths::splitEnvironmentEntry(text);
+        if (entry && !entry->value.empty())
+            m_variables[std::move(entry->name)] = std::move(entry->value);
     }
 }
 

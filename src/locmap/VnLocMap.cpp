@@ -7,7 +7,9 @@ VnLocMap::VnLocMap()
     : m_msgBadEnvPath("Error: Environment varibale ZOR_LOCATION_MAP\n is pointing to a wrong path.\n\n"),
       m_msgNoReadAccess(
           "Error: Location map file %s does not\n have read read permission or does not exist.\n\n"),
-      m_globalMapInUse(true) {}
+      m_globalMapInUse(true),
+      m_loadErrorCount(0),
+      m_loadWarningCount(0) {}
 
 VnLocMap::~VnLocMap() = default;
 
@@ -40,8 +42,15 @@ int VnLocMap::uninitialize() {
     // Only the singleton lets go of the pointer: an old or copied object must
     // not orphan the singleton that is in use now.
     if (_instance == this) _instance = nullptr;
-    m_errorText.clear();
     m_globalMapInUse = true;
+    clearLoadedMap();
+    return LOCMAP50_OK;
+}
+
+void VnLocMap::clearLoadedMap() {
+    m_errorText.clear();
+    m_loadErrorCount = 0;
+    m_loadWarningCount = 0;
     for (VnLocMapFile &file : m_mapFiles) file.clearMap();
     m_softToHardMap.clear();
     m_mapFiles.clear();
@@ -49,7 +58,14 @@ int VnLocMap::uninitialize() {
     m_primaryHardPaths.clear();
     m_softPrefixOrder.clear();
     m_softPrefixCount.clear();
-    return 0;
+}
+
+int VnLocMap::loadErrorCount() const {
+    return m_loadErrorCount;
+}
+
+int VnLocMap::loadWarningCount() const {
+    return m_loadWarningCount;
 }
 
 bool VnLocMap::holdsSoftPrefix(const std::string &softPrefix) const {

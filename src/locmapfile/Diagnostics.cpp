@@ -3,7 +3,20 @@
 
 #include <utility>
 
+// Upward by design: the diagnostics append to the location map's message text.
 #include "locmap50/VnLocMap.h"
+
+namespace locmap50::mapfile {
+
+// The one place allowed to count the map's load problems.
+struct LoadProblemCounter {
+    static void count(VnLocMap &map, Severity severity) {
+        if (severity == Severity::Warning)
+            ++map.m_loadWarningCount;
+        else
+            ++map.m_loadErrorCount;
+    }
+};
 
 std::string formatMessage(const std::string &format, const std::vector<std::string> &arguments) {
     if (arguments.empty()) return format;
@@ -22,7 +35,8 @@ std::string formatMessage(const std::string &format, const std::vector<std::stri
     return result;
 }
 
-void reportLoadProblem(const std::string &format, const std::vector<std::string> &arguments) {
+void reportLoadProblem(Severity severity, const std::string &format,
+                       const std::vector<std::string> &arguments) {
     const std::string message = formatMessage(format, arguments);
     VnLocMap *map = VnLocMap::createMap();
     if (map == nullptr) return;
@@ -31,9 +45,13 @@ void reportLoadProblem(const std::string &format, const std::vector<std::string>
                            map->m_mapFileName + "\n\n";
     }
     map->m_errorText += message;
+    LoadProblemCounter::count(*map, severity);
 }
 
-void reportWithArguments(const std::string &format, std::vector<std::string> arguments) {
+void reportWithArguments(Severity severity, const std::string &format,
+                         std::vector<std::string> arguments) {
     s_messageArgs = std::move(arguments);
-    reportLoadProblem(format, s_messageArgs);
+    reportLoadProblem(severity, format, s_messageArgs);
 }
+
+}  // namespace locmap50::mapfile

@@ -3,24 +3,20 @@
 
 #include <algorithm>
 
-#include "locmap/PathRules.h"
+#include "paths/AsciiText.h"
+#include "paths/PathRules.h"
 
 namespace locmap50::mapfile {
 namespace {
+
+using paths::isAsciiDigit;
+using paths::isAsciiLetter;
 
 const char kMagic[] = "ZOR_LOCATION_MAP_";
 const char kIncludeKeyword[] = "INCLUDE";
 // The force form checks nothing of the header's first 18 characters, so that
 // "ZOR_LOCATION_MAP_ force" (what the writer produces) reads back.
 const std::size_t kHeaderMagicLength = 18;
-
-bool isAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 bool isBlankOrTab(char c) {
     return c == ' ' || c == '\t';

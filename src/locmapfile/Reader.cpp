@@ -25,7 +25,8 @@
 #include <string>
 #include <vector>
 
-#include "locmap/PathRules.h"
+#include "paths/PathRules.h"
+// Upward by design: the reader fills the location map's tables.
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/Diagnostics.h"
 #include "locmapfile/Format.h"
@@ -36,6 +37,8 @@ namespace {
 namespace mapfile = locmap50::mapfile;
 namespace paths = locmap50::paths;
 namespace platform = locmap50::platform;
+using locmap50::mapfile::reportWithArguments;
+using locmap50::mapfile::Severity;
 
 const int kMaxHardPathsPerEntry = 20;
 
@@ -64,13 +67,13 @@ public:
             ++m_lineNumber;
             if (!mapfile::normaliseLine(line)) continue;
             if (!m_headerSeen) {
-                if (!acceptHeader(line)) return 1;
+                if (!acceptHeader(line)) return LOCMAP50_FAILED;
                 continue;
             }
-            if (!readEntryLine(line)) return 1;
+            if (!readEntryLine(line)) return LOCMAP50_FAILED;
         }
         if (m_previous == Previous::SoftPrefix) settleWithoutHardPath();
-        return 0;
+        return LOCMAP50_OK;
     }
 
 private:
@@ -81,7 +84,7 @@ private:
     bool acceptHeader(const std::string &line) {
         const mapfile::Header header = mapfile::parseHeader(line);
         if (!header.valid) {
-            reportWithArguments(m_file.m_msgBadVersion, {m_file.m_fileName});
+            reportWithArguments(Severity::Error, m_file.m_msgBadVersion, {m_file.m_fileName});
             return false;
         }
         m_file.m_version = header.version;
@@ -104,7 +107,8 @@ private:
         case mapfile::LineKind::ParseError:
             break;
         }
-        reportWithArguments(m_file.m_msgParseError, {m_file.m_fileName, lineNumberText()});
+        reportWithArguments(Severity::Error, m_file.m_msgParseError,
+                            {m_file.m_fileName, lineNumberText()});
         return true;
     }
 
@@ -112,7 +116,7 @@ private:
         startEntry();
         if (m_previous == Previous::SoftPrefix) settleWithoutHardPath();
         if (!mapfile::isValidSoftPrefix(line)) {
-            reportWithArguments(m_file.m_msgBadSoftPrefix,
+            reportWithArguments(Severity::Error, m_file.m_msgBadSoftPrefix,
                                 {line, lineNumberText(), m_file.m_fileName});
             m_previous = Previous::Rejected;
             return;
@@ -135,14 +139,15 @@ private:
             // An overridden entry's hard paths never reach the merged map, so
             // its messages stay those of the override alone.
             if (!m_limitWarned && !m_mergedHoldsEnvironmentValue)
-                reportWithArguments(m_file.m_msgTooManyHardPaths, {m_currentSoftPrefix});
+                reportWithArguments(Severity::Error, m_file.m_msgTooManyHardPaths,
+                                    {m_currentSoftPrefix});
             m_limitWarned = true;
             m_previous = Previous::HardPath;
             return true;
         }
         if (m_previous == Previous::Rejected) return true;
         if (m_previous == Previous::None || m_previous == Previous::Include) {
-            reportWithArguments(m_file.m_msgNoSoftPrefix,
+            reportWithArguments(Severity::Error, m_file.m_msgNoSoftPrefix,
                                 {hardPath, lineNumberText(), m_file.m_fileName});
             return false;
         }
@@ -173,14 +178,14 @@ private:
         m_previous = Previous::Include;
         const std::string includePath = mapfile::includePath(line);
         if (!platform::canRead(includePath)) {
-            reportWithArguments(m_file.m_msgBadInclude,
+            reportWithArguments(Severity::Error, m_file.m_msgBadInclude,
                                 {includePath, lineNumberText(), m_file.m_fileName});
             return;
         }
         VnLocMapFile included;
         included.m_fileName = paths::toBackslashes(includePath);
         if (isBeingRead(included.m_fileName)) {
-            reportWithArguments(m_file.m_msgIncludeCycle,
+            reportWithArguments(Severity::Error, m_file.m_msgIncludeCycle,
                                 {includePath, lineNumberText(), m_file.m_fileName});
             return;
         }
@@ -227,9 +232,9 @@ int VnLocMapFile::readMap() {
 
 int VnLocMapFile::readWithinChain(std::vector<std::string> &includeChain) {
     VnLocMap *map = VnLocMap::createMap();
-    if (map == nullptr) return 0;
+    if (map == nullptr) return LOCMAP50_OK;
     const std::unique_ptr<std::istream> in = platform::openForReading(m_fileName);
-    if (!in) return 0;
+    if (!in) return LOCMAP50_OK;
     includeChain.push_back(identityOf(m_fileName));
     const int result = ReadRun(*this, map, includeChain).readLines(*in);
     includeChain.pop_back();
@@ -245,7 +250,7 @@ void VnLocMapFile::onSoftPathState(std::string softPrefix, VnLocMap *map, bool n
             // The prefix was the last one appended to both order lists.
             m_entryOrder.pop_back();
             map->dropLastSoftPrefix();
-            reportWithArguments(m_msgNoHardPath, {softPrefix});
+            reportWithArguments(Severity::Error, m_msgNoHardPath, {softPrefix});
         }
         return;
     }
@@ -256,7 +261,7 @@ void VnLocMapFile::onSoftPathState(std::string softPrefix, VnLocMap *map, bool n
     if (noHardPath) m_entryHardPaths.try_emplace(softPrefix);
     if (overrides) {
         map->m_envOverridden.push_back(softPrefix);
-        reportWithArguments(m_msgEnvOverride, {softPrefix});
+        reportWithArguments(Severity::Warning, m_msgEnvOverride, {softPrefix});
     }
     map->m_primaryHardPaths.emplace(softPrefix, hardPath);
     map->m_softToFileMap.emplace(softPrefix, m_fileName);

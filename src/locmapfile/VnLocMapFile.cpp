@@ -36,11 +36,13 @@ VnLocMapFile::VnLocMapFile()
 // valid whatever happens to its source.
 VnLocMapFile::VnLocMapFile(const VnLocMapFile &other) = default;
 VnLocMapFile &VnLocMapFile::operator=(const VnLocMapFile &other) = default;
+VnLocMapFile::VnLocMapFile(VnLocMapFile &&other) noexcept = default;
+VnLocMapFile &VnLocMapFile::operator=(VnLocMapFile &&other) noexcept = default;
 VnLocMapFile::~VnLocMapFile() = default;
 
 int VnLocMapFile::clearMap() {
     m_entryOrder.clear();
     m_includeLines.clear();
     m_entryHardPaths.clear();
-    return 0;
+    return LOCMAP50_OK;
 }

@@ -1,7 +1,7 @@
 // Writes a map file's own record back in the map file layout, and edits that record.
 #include <algorithm>
 
-#include "locmap/PathRules.h"
+#include "paths/NameRules.h"
 #include "locmap50/VnLocMapFile.h"
 #include "locmapfile/Format.h"
 #include "platform/Platform.h"
@@ -38,23 +38,23 @@ int VnLocMapFile::save(bool toStdout) {
     // only leave the old file in place, never half of the new one.
     const bool written = toStdout ? platform::writeStandardOutput(text)
                                   : platform::replaceFileWithText(m_fileName, text);
-    return written ? 0 : 1;
+    return written ? LOCMAP50_OK : LOCMAP50_FAILED;
 }
 
 int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
-    if (!locmap50::mapfile::fitsOnOneLine(hardPaths)) return 1;
+    if (!locmap50::mapfile::fitsOnOneLine(hardPaths)) return LOCMAP50_FAILED;
     const auto entry = m_entryHardPaths.find(softPrefix);
     if (entry != m_entryHardPaths.end())
         entry->second = locmap50::paths::splitHardPathList(hardPaths);
-    return 0;
+    return LOCMAP50_OK;
 }
 
 int VnLocMapFile::deleteEntry(std::string softPrefix) {
     // Removing an include marker would shift every later include line onto
     // the wrong marker and lose the last one, so only soft prefixes go.
-    if (softPrefix == kIncludeMarker) return 0;
+    if (softPrefix == kIncludeMarker) return LOCMAP50_OK;
     const auto entry = std::find(m_entryOrder.begin(), m_entryOrder.end(), softPrefix);
     if (entry != m_entryOrder.end()) m_entryOrder.erase(entry);
     m_entryHardPaths.erase(softPrefix);
-    return 0;
+    return LOCMAP50_OK;
 }

@@ -62,12 +62,4 @@ bool writeStandardOutput(const std::string &text);
 
 }  // namespace locmap50::platform
 
-// Test hook for the write path: after this many more bytes, writes made by
-// replaceFileWithText fail as a full disk would. Hidden from the shared
-// library's exports; only the tests, which link the objects directly, call it.
-namespace locmap50::platform::testing {
-void failWritesAfter(std::size_t bytes);
-void stopFailingWrites();
-}  // namespace locmap50::platform::testing
-
 #endif  // LOCMAP50_PLATFORM_PLATFORM_H

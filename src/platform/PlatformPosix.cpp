@@ -12,8 +12,11 @@
 #include <fstream>
 #include <vector>
 
-#include "locmap/PathRules.h"
-#include "platform/PlatformShared.h"
+#include "paths/AsciiText.h"
+#include "paths/NameRules.h"
+#include "paths/PathRules.h"
+#include "platform/EnvironmentTable.h"
+#include "platform/WriteFailureSimulation.h"
 
 extern char **environ;
 
@@ -27,13 +30,9 @@ std::string toOsPath(std::string path) {
     return path;
 }
 
-char foldAsciiCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool entryNameMatchesIgnoringCase(const char *entry, const std::string &name) {
     for (char wanted : name) {
-        if (*entry == '\0' || *entry == '=' || foldAsciiCase(*entry) != foldAsciiCase(wanted))
+        if (*entry == '\0' || *entry == '=' || !paths::sameIgnoringAsciiCase(*entry, wanted))
             return false;
         ++entry;
     }
@@ -133,11 +132,10 @@ std::optional<std::vector<std::string>> environmentTable() {
 }
 
 int putEnvironmentEntry(const std::string &entry) {
-    const std::size_t equals = detail::entryNameLength(entry);
-    if (equals == std::string::npos) return -1;
-    const std::string name = entry.substr(0, equals);
-    if (equals + 1 == entry.size()) return ::unsetenv(name.c_str()) == 0 ? 0 : -1;
-    return ::setenv(name.c_str(), entry.c_str() + equals + 1, 1) == 0 ? 0 : -1;
+    const std::optional<paths::EnvironmentEntry> parts = paths::splitEnvironmentEntry(entry);
+    if (!parts) return -1;
+    if (parts->value.empty()) return ::unsetenv(parts->name.c_str()) == 0 ? 0 : -1;
+    return ::setenv(parts->name.c_str(), parts->value.c_str(), 1) == 0 ? 0 : -1;
 }
 
 bool canRead(const std::string &path) {

@@ -13,7 +13,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/PlatformShared.h"
+#include "paths/NameRules.h"
+#include "paths/PathRules.h"
+#include "platform/EnvironmentTable.h"
+#include "platform/ExtendedLengthPath.h"
+#include "platform/WriteFailureSimulation.h"
 
 namespace locmap50::platform {
 namespace {
@@ -30,7 +34,11 @@ public:
 
     bool isValid() const { return m_handle != INVALID_HANDLE_VALUE; }
     HANDLE get() const { return m_handle; }
-    void adopt(HANDLE handle) { m_handle = handle; }
+    // Takes handle in place of the one held, which is closed.
+    void reset(HANDLE handle) {
+        if (isValid() && m_handle != handle) ::CloseHandle(m_handle);
+        m_handle = handle;
+    }
     bool close() {
         const HANDLE handle = m_handle;
         m_handle = INVALID_HANDLE_VALUE;
@@ -112,7 +120,7 @@ public:
         for (int attempt = 0; attempt < 100; ++attempt) {
             // Each name is converted on its own: the suffix may carry it past the classic limit.
             const std::wstring name = osPath(temporaryNameFor(target));
-            m_file.adopt(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            m_file.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
             if (m_file.isValid()) {
                 m_path = name;
@@ -172,12 +180,6 @@ bool writeAll(HANDLE handle, const std::string &text) {
     return true;
 }
 
-std::string toUpperAscii(std::string text) {
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 // Wide text in the code page that the A file functions use; nullopt when it cannot be converted.
 std::optional<std::string> narrowedForFileApis(const std::wstring &wide) {
     if (wide.empty()) return std::string();
@@ -192,8 +194,6 @@ std::optional<std::string> narrowedForFileApis(const std::wstring &wide) {
         return std::nullopt;
     return narrow;
 }
-
-bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // "\\server\share\dir" -> "\\server\share"; the whole text when it has no directory part.
 std::string uncRoot(const std::string &directory) {
@@ -217,7 +217,7 @@ std::optional<std::vector<std::string>> environmentTable() {
 }
 
 int putEnvironmentEntry(const std::string &entry) {
-    if (detail::entryNameLength(entry) == std::string::npos) return -1;
+    if (!paths::splitEnvironmentEntry(entry)) return -1;
     // _putenv copies the text, so nothing needs to stay alive here.
     return ::_putenv(entry.c_str()) == 0 ? 0 : -1;
 }
@@ -239,8 +239,8 @@ std::optional<std::string> currentDirectory() {
 std::string currentDriveRoot() {
     const std::optional<std::string> directory = currentDirectory();
     if (!directory) return std::string();
-    if (directory->size() >= 2 && isAsciiLetter((*directory)[0]) && (*directory)[1] == ':')
-        return toUpperAscii(directory->substr(0, 2));
+    if (paths::beginsWithDrive(*directory))
+        return paths::withUpperCaseDrive(directory->substr(0, 2));
     if (directory->compare(0, 2, "\\\\") == 0) return uncRoot(*directory);
     return std::string();
 }

@@ -116,6 +116,19 @@ foreach(function IN LISTS declaredFunctions)
   endif()
 endforeach()
 
+# The simulated full disk belongs to test builds only: not even a hidden
+# symbol of it may reach the shipped library.
+if(FORMAT STREQUAL "elf")
+  set(symbolTableArguments "${LIBRARY}")
+else()
+  set(symbolTableArguments -t "${LIBRARY}")
+endif()
+execute_process(COMMAND "${TOOL}" ${symbolTableArguments}
+  OUTPUT_VARIABLE allSymbols ERROR_QUIET RESULT_VARIABLE ignored)
+if(allSymbols MATCHES "failWritesAfter|stopFailingWrites|s_bytesBeforeFailure")
+  string(APPEND problems "  the write-failure test hook is compiled into the library\n")
+endif()
+
 list(LENGTH exports exportCount)
 list(LENGTH declaredFunctions functionCount)
 if(problems)

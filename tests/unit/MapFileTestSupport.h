@@ -77,15 +77,16 @@ protected:
         return path;
     }
 
-    // Loads path as the main map file: choose it, read it, and put it first.
+    // Loads path as the main map file, as every caller of the library does.
     VnLocMap &load(const std::string &path) {
         VnLocMap *map = VnLocMap::createMap();
-        map->initialize(path, 1);
-        VnLocMapFile file;
-        file.m_fileName = map->m_mapFileName;
-        m_readResult = file.readMap();
-        map->m_mapFiles.push_front(std::move(file));
+        m_readResult = map->load(path, 1);
         return *map;
+    }
+
+    // The message text of a load that reported nothing.
+    static std::string loadedSuccessfully(const std::string &mainPath) {
+        return "Location map file " + testsupport::backslashed(mainPath) + " loaded successfully.\n";
     }
 
     static VnLocMapFile &mainFile() { return VnLocMap::createMap()->m_mapFiles.front(); }

@@ -9,6 +9,12 @@
 
 namespace {
 
+using locmap50::mapfile::formatMessage;
+using locmap50::mapfile::reportLoadProblem;
+using locmap50::mapfile::reportWithArguments;
+using locmap50::mapfile::s_messageArgs;
+using locmap50::mapfile::Severity;
+
 struct FormatCase {
     std::string format;
     std::vector<std::string> arguments;
@@ -38,19 +44,21 @@ TEST_F(DiagnosticsReport, FirstMessageGetsTheHeadingNamingTheMainFile) {
     s_messageArgs.clear();
     s_messageArgs.push_back("C:\\maps\\main.map");
     s_messageArgs.push_back("7");
-    reportLoadProblem(file.m_msgParseError, s_messageArgs);
+    reportLoadProblem(Severity::Error, file.m_msgParseError, s_messageArgs);
     EXPECT_EQ(map->m_errorText, maptest::golden("diagnostics/parse_error_heading.txt"));
 
     // A second message follows without a second heading.
-    reportWithArguments(file.m_msgEnvOverride, {"$P"});
+    reportWithArguments(Severity::Warning, file.m_msgEnvOverride, {"$P"});
     EXPECT_EQ(map->m_errorText, maptest::golden("diagnostics/parse_error_heading.txt") +
                                     "Warning: Environment variable override for soft \nprefix  $P.\n\n");
     EXPECT_EQ(s_messageArgs, std::vector<std::string>{"$P"});
+    EXPECT_EQ(map->loadErrorCount(), 1);
+    EXPECT_EQ(map->loadWarningCount(), 1);
 }
 
 TEST_F(DiagnosticsReport, HeadingWithoutAMapFileNameAndAMessageWithoutArguments) {
     VnLocMap *map = VnLocMap::createMap();
-    reportWithArguments(map->m_msgBadEnvPath, {});
+    reportWithArguments(Severity::Error, map->m_msgBadEnvPath, {});
     EXPECT_EQ(map->m_errorText, maptest::golden("diagnostics/bad_env_path.txt", {{"@ENV@", ""}}));
     EXPECT_TRUE(s_messageArgs.empty());
 }

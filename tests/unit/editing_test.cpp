@@ -176,11 +176,7 @@ protected:
     VnLocMap *load(const std::string &name) {
         if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
         VnLocMap *map = VnLocMap::createMap();
-        map->initialize(m_dir.file(name), 1);
-        VnLocMapFile file;
-        file.m_fileName = map->m_mapFileName;
-        file.readMap();
-        map->m_mapFiles.push_front(std::move(file));
+        map->load(m_dir.file(name), 1);
         return map;
     }
 

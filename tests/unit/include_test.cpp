@@ -34,7 +34,7 @@ TEST_F(Include, NestedFilesAreReadAtTheirLineRelativeToTheCurrentDirectory) {
     ScopedCurrentDir inWork(m_dir.path() / "work");
 
     VnLocMap &map = load(mainPath);
-    EXPECT_EQ(map.m_errorText, "");
+    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
     EXPECT_EQ(mergedTables(map),
               "$LMT_A [C:\\a] C:\\a\n$LMT_B [C:\\b] C:\\b\n$LMT_C [C:\\c] C:\\c\n$LMT_D [D:\\d] D:\\d\n");
     // A nested include is handed over before the file that includes it.
@@ -53,7 +53,7 @@ TEST_F(Include, PathWithTabAndSpacesIsTrimmedAndKeptAsWritten) {
     ScopedCurrentDir here(m_dir.path());
 
     VnLocMap &map = load(mainPath);
-    EXPECT_EQ(map.m_errorText, "");
+    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
     EXPECT_EQ(map.m_mapFiles.back().m_fileName, "sub dir\\site map.txt");
     EXPECT_EQ(mainFile().m_includeLines, std::list<std::string>{"INCLUDE\t  sub dir/site map.txt"});
     EXPECT_EQ(mergedTables(map), "$LMT_S [C:\\s] C:\\s\n");
@@ -93,7 +93,7 @@ TEST_F(Include, FileIncludedTwiceSideBySideIsReadTwice) {
     ScopedCurrentDir here(m_dir.path());
 
     VnLocMap &map = load(mainPath);
-    EXPECT_EQ(map.m_errorText, "");
+    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
     EXPECT_EQ(fileNames(map), testsupport::backslashed(mainPath) + "\nd.map\nb.map\nd.map\nc.map\n");
     // The second reading finds $LMT_D defined before and ignores it.
     auto secondD = std::next(map.m_mapFiles.begin(), 3);

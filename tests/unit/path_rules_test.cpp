@@ -5,7 +5,8 @@
 #include <list>
 #include <string>
 
-#include "locmap/PathRules.h"
+#include "paths/NameRules.h"
+#include "paths/PathRules.h"
 
 namespace paths = locmap50::paths;
 

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/PlatformShared.h"
+#include "platform/ExtendedLengthPath.h"
+#include "platform/WriteFailureSimulation.h"
 #include "support/TestSupport.h"
 
 #ifndef _WIN32

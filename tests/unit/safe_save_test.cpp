@@ -7,6 +7,7 @@
 
 #include "locmap50/VnLocMap.h"
 #include "platform/Platform.h"
+#include "platform/WriteFailureSimulation.h"
 #include "support/TestSupport.h"
 
 namespace {

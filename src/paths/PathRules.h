@@ -1,8 +1,7 @@
 // Pure string rules on names and paths, each with exactly one home here.
-#ifndef LOCMAP50_LOCMAP_PATHRULES_H
-#define LOCMAP50_LOCMAP_PATHRULES_H
+#ifndef LOCMAP50_PATHS_PATHRULES_H
+#define LOCMAP50_PATHS_PATHRULES_H
 
-#include <list>
 #include <string>
 
 // These never touch the OS, so Windows path rules are tested on every host.
@@ -18,6 +17,12 @@ std::string toBackslashes(std::string name);
 // Absolute: a letter, ":" and "\" first, or "\\" first. Everything else,
 // including "/x", "C:x", "\x" and "$P", is relative.
 bool isAbsolute(const std::string &path);
+
+// A drive letter and ":" at the start ("C:", "c:x", "D:\\").
+bool beginsWithDrive(const std::string &name);
+
+// path with a leading drive letter in upper case; any other path unchanged.
+std::string withUpperCaseDrive(std::string path);
 
 // A drive letter and ":" not followed by "\" ("C:x", "D:"): relative to the
 // current directory of that drive.
@@ -41,13 +46,6 @@ std::string resolveAgainstCurrentDirectory(const std::string &name,
 // Drops one trailing "\" from hardPath (when it has one), then appends rest.
 void mergePaths(std::string &hardPath, const std::string &rest);
 
-// Splits a hard path list string: each path is the text before a backquote;
-// text after the last backquote is ignored; adjacent backquotes give "".
-std::list<std::string> splitHardPathList(const std::string &listString);
-
-// The inverse: each path followed by one backquote.
-std::string joinHardPathList(const std::list<std::string> &paths);
-
 // The component-boundary match: whether path lies under hardPath, compared
 // with ASCII letters folded to lower case. One trailing "\" of hardPath is
 // ignored; an empty hardPath (or a lone "\") never matches. On a match, tail
@@ -57,4 +55,4 @@ bool liesUnderHardPath(const std::string &hardPath, const std::string &path,
 
 }  // namespace locmap50::paths
 
-#endif  // LOCMAP50_LOCMAP_PATHRULES_H
+#endif  // LOCMAP50_PATHS_PATHRULES_H

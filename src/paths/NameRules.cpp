@@ -1,0 +1,42 @@
+// Soft names, environment entries and hard path list strings: splitting and joining.
+#include "paths/NameRules.h"
+
+namespace locmap50::paths {
+
+bool passesThroughAsSoftName(const std::string &name) {
+    return name == "\\\\" || (!name.empty() && name[0] == '$');
+}
+
+SoftNameParts splitSoftName(const std::string &name) {
+    const std::size_t backslash = name.find('\\');
+    if (backslash == std::string::npos) return {name, std::string()};
+    return {name.substr(0, backslash), name.substr(backslash)};
+}
+
+std::optional<EnvironmentEntry> splitEnvironmentEntry(const std::string &entry) {
+    const std::size_t equals = entry.find('=');
+    if (equals == std::string::npos || equals == 0) return std::nullopt;
+    return EnvironmentEntry{entry.substr(0, equals), entry.substr(equals + 1)};
+}
+
+std::list<std::string> splitHardPathList(const std::string &listString) {
+    std::list<std::string> paths;
+    std::size_t start = 0;
+    for (std::size_t tick = listString.find('`'); tick != std::string::npos;
+         tick = listString.find('`', start)) {
+        paths.push_back(listString.substr(start, tick - start));
+        start = tick + 1;
+    }
+    return paths;
+}
+
+std::string joinHardPathList(const std::list<std::string> &paths) {
+    std::string listString;
+    for (const std::string &path : paths) {
+        listString += path;
+        listString += '`';
+    }
+    return listString;
+}
+
+}  // namespace locmap50::paths

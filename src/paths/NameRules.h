@@ -1,0 +1,40 @@
+// Rules on soft names, environment entries and hard path list strings, each with one home here.
+#ifndef LOCMAP50_PATHS_NAMERULES_H
+#define LOCMAP50_PATHS_NAMERULES_H
+
+#include <list>
+#include <optional>
+#include <string>
+
+namespace locmap50::paths {
+
+// Names that hard-to-soft translation hands back as they are: the bare UNC
+// root "\\" and names that are already soft ("$..."). Expects backslashes.
+bool passesThroughAsSoftName(const std::string &name);
+
+// A soft name cut at its first backslash: "$P\a\b" gives "$P" and "\a\b"
+// (the rest keeps its backslash); "$P" alone gives an empty rest.
+struct SoftNameParts {
+    std::string softPrefix;
+    std::string rest;
+};
+SoftNameParts splitSoftName(const std::string &name);
+
+// One entry of the environment table, "NAME=value", split at its first "=".
+struct EnvironmentEntry {
+    std::string name;
+    std::string value;
+};
+// nullopt when there is no "=" or the name before it is empty.
+std::optional<EnvironmentEntry> splitEnvironmentEntry(const std::string &entry);
+
+// Splits a hard path list string: each path is the text before a backquote;
+// text after the last backquote is ignored; adjacent backquotes give "".
+std::list<std::string> splitHardPathList(const std::string &listString);
+
+// The inverse: each path followed by one backquote.
+std::string joinHardPathList(const std::list<std::string> &paths);
+
+}  // namespace locmap50::paths
+
+#endif  // LOCMAP50_PATHS_NAMERULES_H

@@ -1,0 +1,28 @@
+// The extended-length form of Windows paths, kept free of OS calls so every leg tests it.
+#ifndef LOCMAP50_PLATFORM_EXTENDEDLENGTHPATH_H
+#define LOCMAP50_PLATFORM_EXTENDEDLENGTHPATH_H
+
+#include <string>
+
+namespace locmap50::platform::detail {
+
+// "\\?\" lets the Windows W functions take paths beyond the classic length limit.
+inline bool hasExtendedLengthPrefix(const std::wstring &path) {
+    return path.compare(0, 4, L"\\\\?\\") == 0;
+}
+
+// A full path in its extended-length form: "\\?\C:\a" for drive paths,
+// "\\?\UNC\server\share\a" for UNC paths. Device paths ("\\.\") and paths
+// already in that form stay as they are.
+inline std::wstring extendedLengthForm(const std::wstring &fullPath) {
+    if (hasExtendedLengthPrefix(fullPath) || fullPath.compare(0, 4, L"\\\\.\\") == 0)
+        return fullPath;
+    if (fullPath.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + fullPath.substr(2);
+    if (fullPath.size() >= 3 && fullPath[1] == L':' && fullPath[2] == L'\\')
+        return L"\\\\?\\" + fullPath;
+    return fullPath;
+}
+
+}  // namespace locmap50::platform::detail
+
+#endif  // LOCMAP50_PLATFORM_EXTENDEDLENGTHPATH_H

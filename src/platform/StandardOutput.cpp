@@ -1,0 +1,13 @@
+// The platform service that is the same on every system: writing to standard output.
+#include <cstdio>
+
+#include "platform/Platform.h"
+
+namespace locmap50::platform {
+
+bool writeStandardOutput(const std::string &text) {
+    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    return std::fflush(stdout) == 0 && written;
+}
+
+}  // namespace locmap50::platform

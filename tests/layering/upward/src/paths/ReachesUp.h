@@ -1,0 +1,2 @@
+// A path rule that wrongly reaches up into the platform layer: the layering check must reject it.
+#include "platform/Platform.h"
