@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "paths/PathRules.h"
@@ -30,6 +31,7 @@
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/Diagnostics.h"
 #include "locmapfile/Format.h"
+#include "platform/EnvironmentIndex.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -42,10 +44,36 @@ using locmap50::mapfile::Severity;
 
 const int kMaxHardPathsPerEntry = 20;
 
-// The variable that may supply a soft prefix: its name without the "$".
-std::optional<std::string> environmentValueFor(const std::string &softPrefix) {
-    return platform::getEnvironmentVariable(softPrefix.substr(1));
-}
+// The environment as it stood when the outermost readMap began: read once
+// per load and indexed, so asking it for every prefix costs the same however
+// many variables there are.
+class LoadEnvironment {
+public:
+    LoadEnvironment() {
+        if (s_current == nullptr) {
+            m_owned = std::make_unique<platform::EnvironmentIndex>();
+            s_current = m_owned.get();
+        }
+    }
+    ~LoadEnvironment() {
+        if (m_owned) s_current = nullptr;
+    }
+    LoadEnvironment(const LoadEnvironment &) = delete;
+    LoadEnvironment &operator=(const LoadEnvironment &) = delete;
+
+    // The variable that may supply a soft prefix: its name without the "$".
+    static std::optional<std::string> valueFor(const std::string &softPrefix) {
+        const std::string_view name = std::string_view(softPrefix).substr(1);
+        if (s_current != nullptr) return s_current->value(name);
+        return platform::getEnvironmentVariable(std::string(name));
+    }
+
+private:
+    static const platform::EnvironmentIndex *s_current;
+    std::unique_ptr<platform::EnvironmentIndex> m_owned;
+};
+
+const platform::EnvironmentIndex *LoadEnvironment::s_current = nullptr;
 
 // A file's identity for cycle detection; its own name when it cannot be
 // resolved, so that at least the same spelling is always caught.
@@ -153,9 +181,9 @@ private:
         }
         if (m_previous == Previous::SoftPrefix) takeFirstHardPath(hardPath);
         ++m_hardPathCount;
-        m_file.m_entryHardPaths[m_currentSoftPrefix].push_back(hardPath);
+        m_fileHardPaths->push_back(hardPath);
         if (!m_mergedHoldsEnvironmentValue)
-            m_map->m_softToHardMap[m_currentSoftPrefix].push_back(hardPath);
+            m_mergedHardPaths = m_map->appendMergedHardPath(m_mergedHardPaths, m_currentSoftPrefix, hardPath);
         m_previous = Previous::HardPath;
         return true;
     }
@@ -164,12 +192,17 @@ private:
     // settled shows in the merged tables, which are insert-only.
     void takeFirstHardPath(const std::string &hardPath) {
         m_file.onSoftPathState(m_currentSoftPrefix, m_map, false, hardPath);
-        m_map->m_primaryHardPaths.emplace(m_currentSoftPrefix, hardPath);
+        m_map->enterPrimaryHardPath(m_currentSoftPrefix, hardPath);
         m_map->m_softToFileMap.emplace(m_currentSoftPrefix, m_file.m_fileName);
         // The prefix is new, so a merged list exists only when an overriding
         // value was entered; the file's own hard paths then go only into the
         // file's record.
-        m_mergedHoldsEnvironmentValue = m_map->m_softToHardMap.count(m_currentSoftPrefix) != 0;
+        // Each table is searched once per entry; later hard paths go to the
+        // lists found here.
+        m_mergedHardPaths = m_map->m_softToHardMap.lower_bound(m_currentSoftPrefix);
+        m_mergedHoldsEnvironmentValue =
+            m_mergedHardPaths != m_map->m_softToHardMap.end() && m_mergedHardPaths->first == m_currentSoftPrefix;
+        m_fileHardPaths = &m_file.m_entryHardPaths[m_currentSoftPrefix];
     }
 
     void readIncludeLine(const std::string &line) {
@@ -223,6 +256,8 @@ private:
     int m_hardPathCount = 0;
     bool m_limitWarned = false;
     bool m_mergedHoldsEnvironmentValue = false;
+    std::list<std::string> *m_fileHardPaths = nullptr;  // the current entry's, in the file's record
+    VnLocMap::MergedEntryPosition m_mergedHardPaths;     // the current entry's merged list, or where it goes
 };
 
 int VnLocMapFile::readMap() {
@@ -236,6 +271,7 @@ int VnLocMapFile::readWithinChain(std::vector<std::string> &includeChain) {
     const std::unique_ptr<std::istream> in = platform::openForReading(m_fileName);
     if (!in) return LOCMAP50_OK;
     includeChain.push_back(identityOf(m_fileName));
+    const LoadEnvironment environment;
     const int result = ReadRun(*this, map, includeChain).readLines(*in);
     includeChain.pop_back();
     return result;
@@ -244,7 +280,7 @@ int VnLocMapFile::readWithinChain(std::vector<std::string> &includeChain) {
 void VnLocMapFile::onSoftPathState(std::string softPrefix, VnLocMap *map, bool noHardPath,
                                    std::string firstHardPath) {
     const std::optional<std::string> value =
-        m_force ? std::nullopt : environmentValueFor(softPrefix);
+        m_force ? std::nullopt : LoadEnvironment::valueFor(softPrefix);
     if (!value) {
         if (noHardPath) {
             // The prefix was the last one appended to both order lists.
@@ -263,10 +299,10 @@ void VnLocMapFile::onSoftPathState(std::string softPrefix, VnLocMap *map, bool n
         map->m_envOverridden.push_back(softPrefix);
         reportWithArguments(Severity::Warning, m_msgEnvOverride, {softPrefix});
     }
-    map->m_primaryHardPaths.emplace(softPrefix, hardPath);
+    map->enterPrimaryHardPath(softPrefix, hardPath);
     map->m_softToFileMap.emplace(softPrefix, m_fileName);
     if (noHardPath || overrides)
-        map->m_softToHardMap.emplace(softPrefix, std::list<std::string>{hardPath});
+        map->enterMergedHardPaths(softPrefix, std::list<std::string>{hardPath});
 }
 
 void VnLocMapFile::removeLeadingTrailingSpace(std::string &text) {

@@ -1,0 +1,108 @@
+// An index of hard paths by their case-folded base, answering "which entry holds a path over this one" in a few probes.
+#ifndef LOCMAP50_LOCMAP_HARDPATHINDEX_H
+#define LOCMAP50_LOCMAP_HARDPATHINDEX_H
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "paths/AsciiText.h"
+#include "paths/PathRules.h"
+
+namespace locmap50::locmap {
+
+// A path P lies under a hard path H when P begins with H's base (H without one
+// trailing "\", letters folded) and the base ends on a component boundary of
+// P. So only P's own boundary prefixes can be bases over it: the index keys
+// each hard path by a hash of its folded base and probes P's boundary
+// prefixes, and only at lengths some base has. The lookup thus costs what
+// P's length costs, never what the number of entries costs.
+//
+// Holder is whatever owns hard paths (a map entry, an environment entry);
+// rank orders holders, the smallest winning. Hashes may collide, so every
+// candidate is confirmed by the caller against its real hard paths.
+template <typename Holder>
+class HardPathIndex {
+public:
+    void add(const std::string &hardPath, const Holder *holder, std::uint64_t rank) {
+        ++m_hardPathCount;
+        const std::size_t baseLength = paths::hardPathBaseLength(hardPath);
+        if (baseLength == 0) return;  // lies over nothing
+        if (m_basesOfLength.size() <= baseLength) m_basesOfLength.resize(baseLength + 1, 0);
+        ++m_basesOfLength[baseLength];
+        m_candidates.emplace(foldedHash(hardPath, baseLength), Candidate{holder, rank});
+    }
+
+    void remove(const std::string &hardPath, const Holder *holder) {
+        if (m_hardPathCount > 0) --m_hardPathCount;
+        const std::size_t baseLength = paths::hardPathBaseLength(hardPath);
+        if (baseLength == 0) return;
+        auto [candidate, end] = m_candidates.equal_range(foldedHash(hardPath, baseLength));
+        for (; candidate != end; ++candidate) {
+            if (candidate->second.holder != holder) continue;
+            m_candidates.erase(candidate);
+            --m_basesOfLength[baseLength];
+            return;
+        }
+    }
+
+    void clear() {
+        m_candidates.clear();
+        m_basesOfLength.clear();
+        m_hardPathCount = 0;
+    }
+
+    // Hard paths indexed, those that lie over nothing included.
+    std::size_t hardPathCount() const { return m_hardPathCount; }
+
+    // The smallest-ranked holder for which holdsPathOver(holder) confirms
+    // that one of its hard paths lies over path; null when none does.
+    template <typename HoldsPathOver>
+    const Holder *earliestHolder(const std::string &path, HoldsPathOver &&holdsPathOver) const {
+        const Holder *best = nullptr;
+        std::uint64_t bestRank = std::numeric_limits<std::uint64_t>::max();
+        std::uint64_t hash = kHashStart;
+        const std::size_t longest = std::min(path.size(), m_basesOfLength.empty() ? 0 : m_basesOfLength.size() - 1);
+        for (std::size_t length = 1; length <= longest; ++length) {
+            hash = hashStep(hash, path[length - 1]);
+            if (m_basesOfLength[length] == 0 || !paths::endsOnComponentBoundary(path, length)) continue;
+            auto [candidate, end] = m_candidates.equal_range(hash);
+            for (; candidate != end; ++candidate) {
+                const Candidate &c = candidate->second;
+                if (c.rank < bestRank && holdsPathOver(*c.holder)) {
+                    best = c.holder;
+                    bestRank = c.rank;
+                }
+            }
+        }
+        return best;
+    }
+
+private:
+    struct Candidate {
+        const Holder *holder;
+        std::uint64_t rank;
+    };
+
+    // FNV-1a over the folded characters, so that P's prefixes hash as it is walked.
+    static constexpr std::uint64_t kHashStart = 14695981039346656037ull;
+    static std::uint64_t hashStep(std::uint64_t hash, char c) {
+        return (hash ^ static_cast<unsigned char>(paths::toLowerAscii(c))) * 1099511628211ull;
+    }
+    static std::uint64_t foldedHash(const std::string &text, std::size_t length) {
+        std::uint64_t hash = kHashStart;
+        for (std::size_t i = 0; i < length; ++i) hash = hashStep(hash, text[i]);
+        return hash;
+    }
+
+    std::unordered_multimap<std::uint64_t, Candidate> m_candidates;
+    std::vector<std::uint32_t> m_basesOfLength;  // how many bases have each length
+    std::size_t m_hardPathCount = 0;
+};
+
+}  // namespace locmap50::locmap
+
+#endif  // LOCMAP50_LOCMAP_HARDPATHINDEX_H
