@@ -38,11 +38,7 @@ constexpr long kLarge = 100000;
 
 VnLocMap *loadMap(const std::string &path) {
     VnLocMap *map = VnLocMap::createMap();
-    map->initialize(path, 1);
-    VnLocMapFile mainFile;
-    mainFile.m_fileName = map->m_mapFileName;
-    mainFile.readMap();
-    map->m_mapFiles.push_front(std::move(mainFile));
+    map->load(path, 1);
     return map;
 }
 
