@@ -69,7 +69,7 @@ public:
         for (std::size_t length = 1; length <= longest; ++length) {
             hash = hashStep(hash, path[length - 1]);
             if (m_basesOfLength[length] == 0 || !paths::endsOnComponentBoundary(path, length)) continue;
-            auto [candidate, end] = m_candidates.equal_range(hash);
+            auto [candidate, end] = m_candidates.equal_range(finished(hash));
             for (; candidate != end; ++candidate) {
                 const Candidate &c = candidate->second;
                 if (c.rank < bestRank && holdsPathOver(*c.holder)) {
@@ -87,15 +87,22 @@ private:
         std::uint64_t rank;
     };
 
-    // FNV-1a over the folded characters, so that P's prefixes hash as it is walked.
-    static constexpr std::uint64_t kHashStart = 14695981039346656037ull;
+    // A rotate-and-xor over the folded characters, cheap enough to run along
+    // every character of a path, mixed well only where a probe needs it.
+    static constexpr std::uint64_t kHashStart = 0x9e3779b97f4a7c15ull;
     static std::uint64_t hashStep(std::uint64_t hash, char c) {
-        return (hash ^ static_cast<unsigned char>(paths::toLowerAscii(c))) * 1099511628211ull;
+        return ((hash << 7) | (hash >> 57)) ^ static_cast<unsigned char>(paths::toLowerAscii(c));
+    }
+    static std::uint64_t finished(std::uint64_t hash) {
+        hash ^= hash >> 33;
+        hash *= 0xff51afd7ed558ccdull;
+        hash ^= hash >> 33;
+        return hash;
     }
     static std::uint64_t foldedHash(const std::string &text, std::size_t length) {
         std::uint64_t hash = kHashStart;
         for (std::size_t i = 0; i < length; ++i) hash = hashStep(hash, text[i]);
-        return hash;
+        return finished(hash);
     }
 
     std::unordered_multimap<std::uint64_t, Candidate> m_candidates;

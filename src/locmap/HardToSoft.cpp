@@ -18,18 +18,10 @@ namespace {
 const char kCurrentProjectVariable[] = "CURRENT_PROJECT_PATH";
 const char kCurrentProjectPrefix[] = "$CURRENT_PROJECT_PATH";
 
-// The answer of the first-match search is the earliest entry holding a hard
-// path over the path, and within that entry its first such hard path: the
-// index finds the entry, this finds the hard path.
-void setSoftName(const std::string &softPrefix, const std::list<std::string> &hardPaths,
-                 const std::string &path, TranslatedName &result) {
-    const std::string_view head = softPrefix == kCurrentProjectPrefix ? std::string_view(".") : softPrefix;
-    for (const std::string &hardPath : hardPaths) {
-        const std::size_t tail = paths::tailPositionUnderHardPath(hardPath, path);
-        if (tail == std::string::npos) continue;
-        result.set(head, std::string_view(path).substr(tail));
-        return;
-    }
+// The index finds the earliest entry holding a hard path over the path, and
+// the tail under that entry's first such hard path: the first-match answer.
+std::string_view headFor(const std::string &softPrefix) {
+    return softPrefix == kCurrentProjectPrefix ? std::string_view(".") : std::string_view(softPrefix);
 }
 
 }  // namespace
@@ -48,8 +40,9 @@ int Translations::softName(VnLocMap &map, std::string &path, TranslatedName &res
     if (VnLocMap::isPathRelative(path)) return LOCMAP50_FAILED;
 
     // Definition order decides, not the longest match.
-    if (const MergedEntry *entry = map.indexes().earliestEntryOver(map, path)) {
-        setSoftName(entry->first, entry->second, path, result);
+    std::size_t tail = 0;
+    if (const MergedEntry *entry = map.indexes().earliestEntryOver(map, path, tail)) {
+        result.set(headFor(entry->first), std::string_view(path).substr(tail));
         return LOCMAP50_OK;
     }
     // Every hard path tried and failed leaves the path as the result.
@@ -59,12 +52,13 @@ int Translations::softName(VnLocMap &map, std::string &path, TranslatedName &res
 
 int Translations::softNameFromEnvironmentTable(const std::string &path, TranslatedName &result) {
     if (VnLocMap::isPathRelative(path)) return LOCMAP50_FAILED;
-    const EnvironmentEntry *entry = EnvironmentTableIndex::instance().earliestEntryOver(path);
+    std::size_t tailPosition = 0;
+    const EnvironmentEntry *entry = EnvironmentTableIndex::instance().earliestEntryOver(path, tailPosition);
     if (entry == nullptr) {
         if (!VnLocMap::s_envHardToSoftMap.empty()) result.set(path);
         return LOCMAP50_FAILED;
     }
-    const std::string_view tail = std::string_view(path).substr(paths::tailPositionUnderHardPath(entry->first, path));
+    const std::string_view tail = std::string_view(path).substr(tailPosition);
     if (entry->second == kCurrentProjectVariable)
         result.set(".", tail);
     else

@@ -7,9 +7,14 @@ namespace locmap50::locmap {
 
 namespace {
 
-bool holdsHardPathOver(const MergedEntry &entry, const std::string &path) {
-    for (const std::string &hardPath : entry.second)
-        if (paths::tailPositionUnderHardPath(hardPath, path) != std::string::npos) return true;
+// Whether entry holds a hard path over path; tailPosition then says where
+// path's tail starts under the first such hard path, which is the one the
+// first-match search would take.
+bool holdsHardPathOver(const MergedEntry &entry, const std::string &path, std::size_t &tailPosition) {
+    for (const std::string &hardPath : entry.second) {
+        tailPosition = paths::tailPositionUnderHardPath(hardPath, path);
+        if (tailPosition != std::string::npos) return true;
+    }
     return false;
 }
 
@@ -164,9 +169,15 @@ const std::string *LookupIndexes::primaryHardPath(VnLocMap &map, std::string_vie
     return primary == m_primaries.end() ? nullptr : primary->second;
 }
 
-const MergedEntry *LookupIndexes::earliestEntryOver(VnLocMap &map, const std::string &path) {
+const MergedEntry *LookupIndexes::earliestEntryOver(VnLocMap &map, const std::string &path,
+                                                    std::size_t &tailPosition) {
     syncWith(map);
-    return m_hardPaths.earliestHolder(path, [&](const MergedEntry &entry) { return holdsHardPathOver(entry, path); });
+    return m_hardPaths.earliestHolder(path, [&](const MergedEntry &entry) {
+        std::size_t tail = 0;
+        if (!holdsHardPathOver(entry, path, tail)) return false;
+        tailPosition = tail;
+        return true;
+    });
 }
 
 bool LookupIndexes::anyHardPathExamined(VnLocMap &map) {
@@ -189,10 +200,13 @@ void EnvironmentTableIndex::syncWith(const std::map<std::string, std::string> &t
     m_built = true;
 }
 
-const EnvironmentEntry *EnvironmentTableIndex::earliestEntryOver(const std::string &path) {
+const EnvironmentEntry *EnvironmentTableIndex::earliestEntryOver(const std::string &path, std::size_t &tailPosition) {
     syncWith(VnLocMap::s_envHardToSoftMap);
     return m_hardPaths.earliestHolder(path, [&](const EnvironmentEntry &entry) {
-        return paths::tailPositionUnderHardPath(entry.first, path) != std::string::npos;
+        const std::size_t tail = paths::tailPositionUnderHardPath(entry.first, path);
+        if (tail == std::string::npos) return false;
+        tailPosition = tail;
+        return true;
     });
 }
 

@@ -69,9 +69,10 @@ public:
     const std::string *primaryHardPath(VnLocMap &map, std::string_view softPrefix);
 
     // The entry defined first of those holding a hard path that path lies
-    // under; null when none. hardPathsExamined tells whether the first-match
-    // search would have tried any hard path at all.
-    const MergedEntry *earliestEntryOver(VnLocMap &map, const std::string &path);
+    // under, with where path's tail starts under the first such hard path of
+    // the entry; null when none. anyHardPathExamined tells whether the
+    // first-match search would have tried any hard path at all.
+    const MergedEntry *earliestEntryOver(VnLocMap &map, const std::string &path, std::size_t &tailPosition);
     bool anyHardPathExamined(VnLocMap &map);
 
 private:
@@ -97,8 +98,9 @@ class EnvironmentTableIndex {
 public:
     static EnvironmentTableIndex &instance();
     void tableRefilled() { m_built = false; }
-    // The entry with the smallest hard path that path lies under; null when none.
-    const EnvironmentEntry *earliestEntryOver(const std::string &path);
+    // The entry with the smallest hard path that path lies under, with where
+    // path's tail starts under it; null when none.
+    const EnvironmentEntry *earliestEntryOver(const std::string &path, std::size_t &tailPosition);
 
 private:
     void syncWith(const std::map<std::string, std::string> &table);

@@ -107,8 +107,10 @@ std::size_t tailPositionUnderHardPath(const std::string &hardPath, const std::st
     // Measured, not copied: the reverse lookup runs this on every candidate.
     const std::size_t baseLength = hardPathBaseLength(hardPath);
     if (baseLength == 0 || path.size() < baseLength) return std::string::npos;
-    for (std::size_t i = 0; i < baseLength; ++i)
-        if (!sameIgnoringAsciiCase(path[i], hardPath[i])) return std::string::npos;
+    // Paths mostly come in the case they were defined in: compare bytes first.
+    if (path.compare(0, baseLength, hardPath, 0, baseLength) != 0)
+        for (std::size_t i = 0; i < baseLength; ++i)
+            if (!sameIgnoringAsciiCase(path[i], hardPath[i])) return std::string::npos;
     if (!endsOnComponentBoundary(path, baseLength)) return std::string::npos;
     // A base ending in "\" (hard path "\\" or "X:\\") keeps that separator in the tail.
     return hardPath[baseLength - 1] == '\\' ? baseLength - 1 : baseLength;
