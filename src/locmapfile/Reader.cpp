@@ -24,6 +24,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "paths/PathRules.h"
@@ -122,13 +123,15 @@ private:
     }
 
     // Returns false when the line ends the reading of this file.
-    bool readEntryLine(const std::string &line) {
+    bool readEntryLine(std::string &line) {
         switch (mapfile::classifyLine(line)) {
         case mapfile::LineKind::SoftPrefix:
             readSoftPrefixLine(line);
             return true;
         case mapfile::LineKind::HardPath:
-            return readHardPathLine(paths::toBackslashes(line));
+            // Converted in place: a hard path is copied only into the tables.
+            line = paths::toBackslashes(std::move(line));
+            return readHardPathLine(line);
         case mapfile::LineKind::Include:
             readIncludeLine(line);
             return true;
