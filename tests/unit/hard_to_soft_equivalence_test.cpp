@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "MapSingletonTestSupport.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
 #include "support/TestSupport.h"
@@ -155,13 +156,11 @@ private:
 // meets supplied and overridden entries; and variables for the environment table.
 const char kVariableStem[] = "LMEQ_";
 
-class HardToSoftEquivalence : public ::testing::Test {
+class HardToSoftEquivalence : public maptest::MapSingletonTest {
 protected:
-    void SetUp() override { m_savedEnvTable = VnLocMap::s_envHardToSoftMap; }
     void TearDown() override {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
+        MapSingletonTest::TearDown();
         m_variables.clear();
-        VnLocMap::s_envHardToSoftMap = m_savedEnvTable;
     }
 
     void setVariable(const std::string &name, const std::string &value) {
@@ -245,7 +244,6 @@ protected:
 
     testsupport::TempDir m_dir;
     std::vector<std::unique_ptr<testsupport::ScopedEnv>> m_variables;
-    std::map<std::string, std::string> m_savedEnvTable;
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "MapSingletonTestSupport.h"
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/ListPositions.h"
 #include "platform/EnvironmentIndex.h"
@@ -87,49 +88,37 @@ TEST(MapFileRecordIndexTest, DeleteFindsEntriesAddedDirectlyAndKeepsIncludeMarke
     EXPECT_EQ(file.m_entryOrder, (std::list<std::string>{"INCLUDE", "$B"}));
 }
 
-class MapIndexTest : public ::testing::Test {
+class MapIndexTest : public maptest::MapSingletonTest {
 protected:
-    void SetUp() override {
-        m_savedEnvTable = VnLocMap::s_envHardToSoftMap;
-        VnLocMap::s_envHardToSoftMap.clear();
-        m_map = VnLocMap::createMap();
-        ASSERT_NE(m_map, nullptr);
-    }
-    void TearDown() override {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
-        VnLocMap::s_envHardToSoftMap = m_savedEnvTable;
-    }
+    static VnLocMap *map() { return VnLocMap::createMap(); }
     static std::string soft(VnLocMap &map, const std::string &path) {
         std::string result = "<untouched>";
         map.getSoftName(path, result);
         return result;
     }
-
-    VnLocMap *m_map = nullptr;
-    std::map<std::string, std::string> m_savedEnvTable;
 };
 
 // A copy answers from its own tables, whatever happens to the source.
 TEST_F(MapIndexTest, ACopyIndexesItsOwnTables) {
-    m_map->addEntry("$A", "C:\\a`");
-    m_map->addEntry("$B", "C:\\a\\b`");
-    ASSERT_EQ(soft(*m_map, "C:\\a\\b\\x"), "$A\\b\\x");
-    VnLocMap *copy = new VnLocMap(*m_map);
-    m_map->deleteEntry("$A");
-    EXPECT_EQ(soft(*m_map, "C:\\a\\b\\x"), "$B\\x");
+    map()->addEntry("$A", "C:\\a`");
+    map()->addEntry("$B", "C:\\a\\b`");
+    ASSERT_EQ(soft(*map(), "C:\\a\\b\\x"), "$A\\b\\x");
+    VnLocMap *copy = new VnLocMap(*map());
+    map()->deleteEntry("$A");
+    EXPECT_EQ(soft(*map(), "C:\\a\\b\\x"), "$B\\x");
     EXPECT_EQ(soft(*copy, "C:\\a\\b\\x"), "$A\\b\\x");
     copy->DestroyMap();
 }
 
 // Edits change the answers at once; primary hard paths stay as loaded.
 TEST_F(MapIndexTest, EditsAreSeenByTheNextLookup) {
-    m_map->addEntry("$A", "C:\\a`D:\\d`");
-    m_map->changeEntry("$A", "E:\\e`");
-    EXPECT_EQ(soft(*m_map, "C:\\a\\x"), "C:\\a\\x");
-    EXPECT_EQ(soft(*m_map, "e:\\E\\x"), "$A\\x");
-    m_map->m_primaryHardPaths["$P"] = "F:\\p\\";  // entered directly: noticed by its size
+    map()->addEntry("$A", "C:\\a`D:\\d`");
+    map()->changeEntry("$A", "E:\\e`");
+    EXPECT_EQ(soft(*map(), "C:\\a\\x"), "C:\\a\\x");
+    EXPECT_EQ(soft(*map(), "e:\\E\\x"), "$A\\x");
+    map()->m_primaryHardPaths["$P"] = "F:\\p\\";  // entered directly: noticed by its size
     std::string hardName;
-    EXPECT_EQ(m_map->getHardName("$P\\x", hardName), LOCMAP50_OK);
+    EXPECT_EQ(map()->getHardName("$P\\x", hardName), LOCMAP50_OK);
     EXPECT_EQ(hardName, "F:\\p\\x");
 }
 
