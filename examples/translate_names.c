@@ -30,6 +30,7 @@ static void show(Translation translate, const char *name)
 int main(int argc, char **argv)
 {
     const char *errors;
+    int outcome, errorCount, warningCount;
 
     if (argc != 2) {
         fprintf(stderr, "usage: %s MAPFILE\n", argv[0]);
@@ -45,6 +46,11 @@ int main(int argc, char **argv)
     /* Either the success line or every problem found while loading. */
     errors = GetErrorString();
     printf("%s\n", errors);
+    /* The counts come without reading the text; LOCMAP50_LOAD_ERRORS means
+     * lines or files were left out. */
+    GetLoadStatus(&outcome, &errorCount, &warningCount);
+    if (outcome != LOCMAP50_LOAD_CLEAN)
+        printf("%d errors, %d warnings\n\n", errorCount, warningCount);
 
     printf("Soft to hard:\n");
     show(GetHardNameEx, "$TOOLS\\bin\\cc.exe");

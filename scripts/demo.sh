@@ -1,23 +1,61 @@
 #!/usr/bin/env bash
-# Builds the library and shows it at work on the shipped example map: loading it, then translating names both ways.
+# Builds the library and the locmap tool and shows them at work on the shipped examples: check, both translations, an environment override, an edit on a copy, project discovery and a broken map.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 dir=$LOCMAP50_BUILD_DIR
-options=(-DCMAKE_BUILD_TYPE=Debug)
-# The demo needs no test framework: without GoogleTest the tests are left out
-# (only when the directory is new, so a test build stays a test build).
-if [ ! -f "$dir/CMakeCache.txt" ] && [ ! -f /usr/src/googletest/CMakeLists.txt ] &&
-   ! ls /usr/lib/*/cmake/GTest/GTestConfig.cmake >/dev/null 2>&1; then
-    options+=(-DLOCMAP50_BUILD_TESTS=OFF)
-fi
-configure_and_build "$dir" "${options[@]}"
+# Without GoogleTest the configure leaves the unit tests out by itself.
+configure_and_build "$dir" -DCMAKE_BUILD_TYPE=Debug
 
-# Run from the repository root: relative INCLUDE lines in the map resolve against it.
-map=examples/site/zor_location_map
-if [ -x "$dir/tools/locmap" ]; then
-    say "$dir/tools/locmap check $map"
-    "$dir/tools/locmap" check "$map"
+locmap=$(realpath "$dir/tools/locmap")
+if [ ! -x "$locmap" ]; then
+    echo "the locmap tool was not built: CLI11 is missing (bash scripts/install-deps.sh build)" >&2
+    exit 1
 fi
-say "$dir/examples/translate_names $map"
-"$dir/examples/translate_names" "$map"
+# Variables named after the example's prefixes would override its entries.
+unset TOOLS LIBS DOCS SHARED_MODELS VENDOR_IP SCRIPTS ZOR_LOCATION_MAP
+
+# show COMMAND...: prints the command line, then runs it (the word locmap
+# stands for the tool just built); a nonzero exit is shown, not fatal.
+show() {
+    say "$*"
+    local word command=() status=0
+    for word in "$@"; do
+        if [ "$word" = locmap ]; then command+=("$locmap"); else command+=("$word"); fi
+    done
+    "${command[@]}" || status=$?
+    [ "$status" = 0 ] || echo "(exit status $status)"
+}
+
+# Run from the repository root: relative INCLUDE lines in a map resolve against it.
+site=(--map examples/site/zor_location_map)
+show locmap "${site[@]}" check
+show locmap "${site[@]}" hard '$TOOLS\bin\cc.exe' '$LIBS/libc.a' '$SHARED_MODELS\ram.v'
+show locmap "${site[@]}" soft 'C:\tools\bin\cc.exe' '\\server\vendor\ip\core.v' 'd:\MIRROR\libs\libm.a'
+show locmap "${site[@]}" list
+
+say "An environment variable named after a soft prefix overrides the map (the file is not in force mode):"
+show env 'TOOLS=D:\other tools' locmap "${site[@]}" hard '$TOOLS\bin\cc.exe'
+show env 'TOOLS=D:\other tools' locmap "${site[@]}" check
+
+say "Edits are saved at once; this one works on a copy of the example:"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/examples"
+cp -r examples/site "$work/examples/"
+(
+    cd "$work"
+    show locmap "${site[@]}" add '$SCRIPTS' 'C:\tools\scripts'
+    show locmap "${site[@]}" paths '$SCRIPTS'
+    say "the saved copy of examples/site/zor_location_map:"
+    cat examples/site/zor_location_map
+    # The new entry lies inside $TOOLS, which hard-to-soft translation tries first.
+    show locmap "${site[@]}" check
+)
+
+show locmap --project examples/project list
+say "A map with every mistake the reader reports (TOOLS set for the override warning):"
+show env 'TOOLS=D:\other tools' locmap --map examples/broken/zor_location_map check
+
+say "The same map through the C interface (examples/translate_names.c):"
+"$dir/examples/translate_names" examples/site/zor_location_map

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the project needs: "build" for the library, tool and demo; "all" (the default) adds the test, benchmark, fuzz and 32-bit Windows tool chains.
+# Installs the Debian 12 packages the project needs: "build" for the library, tool and demo; "all" (the default) adds the test, install-test, benchmark, fuzz and 32-bit Windows tool chains.
 #
 # Installs only what is missing; uses sudo when not run as root.
 set -euo pipefail
 
-build_packages=(cmake ninja-build g++ make)
-test_packages=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
+build_packages=(cmake ninja-build g++ make libcli11-dev)
+test_packages=(googletest libgtest-dev pkg-config libbenchmark-dev clang libclang-rt-dev
                g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386)
 
 case "${1:-all}" in

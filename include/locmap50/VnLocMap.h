@@ -46,9 +46,36 @@ public:
  * map files and the environment define, with its hard paths.
  *
  * There is at most one singleton, made by createMap and released only by
- * DestroyMap. Results are integer codes: 0 success; 1 not found, not
- * translated or bad input; 2 nothing to work on. Only running out of memory
- * escapes as an exception. Use from one thread at a time.
+ * DestroyMap. Results are the codes of result_codes.h: LOCMAP50_OK;
+ * LOCMAP50_FAILED (not found, not translated or bad input); LOCMAP50_NO_MAP
+ * (nothing to work on). Only running out of memory escapes as an exception.
+ * Use from one thread at a time.
+ *
+ * Loading in one call:
+ *
+ *     VnLocMap *map = VnLocMap::createMap();
+ *     if (map != nullptr && map->load("C:\\site\\zor_location_map", 1) != LOCMAP50_NO_MAP) {
+ *         std::string hardName;
+ *         if (map->getHardName("$TOOLS\\bin\\cc.exe", hardName) == LOCMAP50_OK) use(hardName);
+ *         if (map->loadErrorCount() > 0) report(map->m_errorText);
+ *     }
+ *     VnLocMap::createMap()->DestroyMap();  // when done with it
+ *
+ * The public tables are there to be read. Change the map only through its
+ * operations (load, addEntry, changeEntry, deleteEntry, fetchEnvVariables,
+ * uninitialize), which keep the tables, the map file records and the lookup
+ * indexes in step; a table changed by hand may give wrong answers.
+ *
+ * getHardName answers from m_primaryHardPaths, the first hard path of each
+ * prefix as loaded: edits do not change it until the next load. getSoftName,
+ * save and exportLocMap read m_softToHardMap, which edits change at once.
+ * getAbsoluteHardName remembers its first answer for each relative name
+ * (m_resolvedNameCache), and getHardName gives that answer too from then on.
+ *
+ * Strings are 8-bit text (on Windows in the process's code page); where case
+ * is ignored only ASCII letters fold. Hard paths are Windows paths on every
+ * system: on Linux results keep their backslashes, and a POSIX absolute path
+ * ("/usr/local") is not a hard path.
  */
 class LOCMAP50_API VnLocMap {
 public:
@@ -59,12 +86,16 @@ public:
     // Runs uninitialize, then destroys this object.
     void DestroyMap();
 
-    // Chooses the map file. isMapFile nonzero: path is the file itself.
-    // Zero: ZOR_LOCATION_MAP, then path + "/zor_location_map", then
-    // HOME + "/zor/zor_location_map", then each WDIR directory. Returns 0 when
-    // a file was chosen (m_mapFileName, with backslashes), 1 when none was.
+    // Chooses the map file; reads nothing (load does both). isMapFile
+    // nonzero: path is the file itself. Zero: ZOR_LOCATION_MAP, then path +
+    // "/zor_location_map", then HOME + "/zor/zor_location_map", then each WDIR
+    // directory. Returns LOCMAP50_OK when a file was chosen (m_mapFileName,
+    // with backslashes), LOCMAP50_FAILED when none was (m_errorText says why
+    // for an unreadable explicit file or a bad ZOR_LOCATION_MAP).
     int initialize(const std::string &path, int isMapFile);
-    // Empties the tables and stops being the singleton. Returns 0.
+    // Empties the tables and stops being the singleton (the object itself
+    // lives on; DestroyMap also deletes it). Text returned by the C interface
+    // from this map is no longer valid. Returns LOCMAP50_OK.
     int uninitialize();
 
     // Loads a location map in one call: chooses the map file as initialize
@@ -92,44 +123,56 @@ public:
     int loadErrorCount() const;
     int loadWarningCount() const;
 
-    // Rebuilds s_envHardToSoftMap from every variable holding an absolute path.
+    // Rebuilds s_envHardToSoftMap from every variable holding an absolute path
+    // (except CADRIX_PROJECTS); a later variable with the same path wins.
     static void fetchEnvVariables();
     // 1 when an environment variable overrode softPrefix ("$NAME") while the
-    // map was read, else 0.
+    // map was read, else 0 (a truth value, not a result code).
     int isEnvOverridden(std::string softPrefix);
 
-    // Soft name to hard path. Returns 0 with hardName set, or 1 with hardName
-    // untouched when the name cannot be translated.
+    // Soft name to hard path: "$P\rest" gives P's first hard path as loaded
+    // (one trailing "\" dropped) followed by rest, or, for a prefix the map
+    // lacks, the environment variable P as it is now; "$P" alone gives the
+    // hard path as stored, or the snapshot's leading-name expansion of P. URLs
+    // and absolute paths pass through. Returns LOCMAP50_OK with hardName set,
+    // or LOCMAP50_FAILED with hardName untouched.
     int getHardName(std::string name, std::string &hardName);
     // As getHardName, and names relative to the current directory are made
-    // absolute (and remembered). Returns 1 only for untranslatable "$" names.
+    // absolute (and remembered for the life of the loaded map). Returns
+    // LOCMAP50_FAILED only for untranslatable "$" names, or when the current
+    // directory cannot be read.
     int getAbsoluteHardName(std::string name, std::string &hardName);
     // The one absolute-path rule: "X:\" or "\\" at the start means absolute.
     static bool isPathRelative(const std::string &path);
     // Joins a hard path and the rest of a name, dropping one trailing "\".
     static void mergePaths(std::string &hardPath, const std::string &rest);
 
-    // Hard path to soft name: map entries in definition order, then the
-    // environment. Returns 0 with softName set (or the input passed through),
-    // 1 when nothing matched or the path is relative.
+    // Hard path to soft name: every hard path of the map entries in
+    // definition order (the first entry holding the path wins, compared
+    // ignoring ASCII case at "\" boundaries), then s_envHardToSoftMap.
+    // Returns LOCMAP50_OK with softName set (or the input passed through),
+    // LOCMAP50_FAILED when nothing matched or the path is relative.
     int getSoftName(std::string path, std::string &softName);
-    // The same through s_envHardToSoftMap only. 1 for relative paths.
+    // The same through s_envHardToSoftMap only. LOCMAP50_FAILED for relative
+    // paths and when nothing matched.
     static int getSoftNameFromEnv(std::string path, std::string &softName);
 
     // Editing of the merged map and its files. hardNames is a hard path list
-    // string: each path followed by a backquote. addEntry returns 1 when the
-    // prefix is already present (nothing changes) and 2 when no map file is
-    // loaded (the merged tables take the entry all the same); the others 0.
+    // string: each path followed by a backquote. addEntry returns
+    // LOCMAP50_FAILED when the prefix is already present (nothing changes) and
+    // LOCMAP50_NO_MAP when no map file is loaded (the merged tables take the
+    // entry all the same); the others LOCMAP50_OK.
     // A prefix or list holding a line break (CR or LF) could not be saved as
     // one line, so addEntry and changeEntry refuse it with 1 and change nothing.
     int addEntry(std::string softPrefix, std::string hardNames);
     int changeEntry(std::string softPrefix, std::string hardNames);
     int deleteEntry(std::string softPrefix);
     // Writes every loaded map file back to its own path, main file first;
-    // stops with 1 at the first file that cannot be written.
+    // stops with LOCMAP50_FAILED at the first file that cannot be written.
     int save(bool toStdout);
-    // Writes the merged map as one new version-2 map file. 1 when the file
-    // cannot be written (an existing file is then left as it was).
+    // Writes the merged map as one new version-2 map file at fileName, a path
+    // the platform can open (no translation happens here). LOCMAP50_FAILED
+    // when the file cannot be written (an existing file is then left as it was).
     int exportLocMap(std::string fileName, bool toStdout);
 
     // A copy holds its own copies of every table and map file object; it never

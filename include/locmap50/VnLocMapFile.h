@@ -36,29 +36,36 @@ public:
     VnLocMapFile &operator=(VnLocMapFile &&other) noexcept;
     ~VnLocMapFile();
 
-    // Reads m_fileName into the location map (created if need be), including
-    // nested INCLUDE files at the point of their line. Problems go to the map's
-    // message text. Returns 0 when the file was read to its end (or could not
-    // be opened), 1 when reading stopped at a bad header line or at a hard path
-    // line with no soft prefix. Always terminates, also on include cycles.
+    // Reads m_fileName into the location map singleton (created if need be),
+    // including nested INCLUDE files at the point of their line; the included
+    // files' records are appended to the map's m_mapFiles. Problems go to the
+    // map's message text. Most callers want VnLocMap::load, which also chooses
+    // the file and puts this record first. Returns LOCMAP50_OK when the file
+    // was read to its end (or could not be opened), LOCMAP50_FAILED when
+    // reading stopped at a bad header line or at a hard path line with no soft
+    // prefix. Always terminates, also on include cycles.
     int readMap();
 
     // Empties the entry order, the include lines and the hard path table; keeps
-    // the version, the force flag, the file name and the message texts. Returns 0.
+    // the version, the force flag, the file name and the message texts. Returns
+    // LOCMAP50_OK.
     int clearMap();
 
     // Writes the record in the map file layout, to standard output when
     // toStdout is true, otherwise to m_fileName. The old file is replaced only
-    // once the new text is completely written. Returns 0 on success, 1 when the
-    // file cannot be written (the old file, if any, is left untouched).
+    // once the new text is completely written. Returns LOCMAP50_OK on success,
+    // LOCMAP50_FAILED when the file cannot be written (the old file, if any, is
+    // left untouched).
     int save(bool toStdout);
 
     // Replaces the hard paths of softPrefix by those of a backquote-terminated
-    // list string; nothing when the file lacks the prefix. Returns 0, or 1
-    // (nothing changed) when the list holds a line break.
+    // list string; nothing when the file lacks the prefix. Returns
+    // LOCMAP50_OK, or LOCMAP50_FAILED (nothing changed) when the list holds a
+    // line break.
     int changeEntry(std::string softPrefix, std::string hardPaths);
 
-    // Removes softPrefix (first occurrence) and its hard paths. Returns 0.
+    // Removes softPrefix (first occurrence) and its hard paths. Returns
+    // LOCMAP50_OK.
     int deleteEntry(std::string softPrefix);
 
     // Message texts of the reader; "%s" stands for one argument.

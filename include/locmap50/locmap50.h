@@ -15,10 +15,55 @@ extern "C" {
 /*
  * Every function works on the one process-wide location map and must be called
  * from one thread at a time. No function throws, crashes on a null pointer or
- * prints anything unless asked to write to standard output.
+ * prints anything unless asked to write to standard output. Results are the
+ * codes of result_codes.h: LOCMAP50_OK (0), LOCMAP50_FAILED (1),
+ * LOCMAP50_NO_MAP or LOCMAP50_FROM_ENVIRONMENT (2), LOCMAP50_BUFFER_TOO_SMALL
+ * (3); each function below says which it returns and when.
  *
- * Strings returned as const char * belong to the map: do not free or change
- * them; they stay valid until the next call that changes or replaces the map.
+ * Returned pointers. CurrentMapName, GetErrorString and CurrentEntryFileName
+ * return text that belongs to the map: do not free or change it. It stays
+ * valid until the map is destroyed or loaded again: an InitLocationMap call
+ * that replaces the map (one that keeps it changes nothing), or, through the
+ * classes, VnLocMap::DestroyMap, uninitialize or load. Edits and saves do not
+ * invalidate it. ReturnAllHardPath returns a copy the caller owns.
+ *
+ * When edits show. GetHardName and GetAbsoluteHardName answer from the hard
+ * paths the map was loaded with: ChangeEntry changes them only at the next
+ * load. GetSoftName, ReturnAllHardPath, SaveLocationMap and Export see every
+ * edit at once. GetAbsoluteHardName remembers its first answer for each name
+ * it made absolute, and both GetHardName and GetAbsoluteHardName give that
+ * answer for the name from then on, even after the current directory changed,
+ * until the map is loaded again.
+ *
+ * Without a map (InitLocationMap never succeeded) the three translation
+ * functions still answer, from the environment, and return
+ * LOCMAP50_FROM_ENVIRONMENT:
+ *   - GetHardName: "$NAME\rest" becomes the value of the shortest leading
+ *     part of NAME that is a variable with a non-empty value, followed by the
+ *     rest of NAME and then by rest, with one "\" between them (with A=C:\x,
+ *     "$AB\c" gives "C:\xB\c"); the variables are those of the last
+ *     InitLocationMap call, or of the moment the library was loaded. URLs and
+ *     names that start with a drive letter and ":", or with "\\", come back
+ *     with "/" turned into "\"; any other name gives an empty result.
+ *   - GetAbsoluteHardName: the same, except that rest is appended as it is
+ *     (a trailing "\" of the value then stays) and relative names are made
+ *     absolute against the current directory and drive.
+ *   - GetSoftName: a URL comes back as given; "\\" and "$..." names pass
+ *     through; a path under the value of an environment variable that holds
+ *     an absolute path becomes "$VARIABLE\rest" ("." for
+ *     CURRENT_PROJECT_PATH); otherwise LOCMAP50_FAILED.
+ *
+ * Text. Strings are 8-bit text: on Windows in the process's code page (the
+ * one the A file functions use); names are compared byte for byte, and where
+ * case is ignored (hard paths, environment names on Windows) only the ASCII
+ * letters fold. Hard paths are absolute Windows paths: a drive letter, ":"
+ * and "\", or "\\" and a server name; "/" in input is read as "\".
+ *
+ * On Linux and other POSIX systems the same rules hold: results keep their
+ * backslashes ("C:\tools\bin", "\\server\share"), and a POSIX absolute path
+ * such as "/usr/local" is not a hard path (it is relative by the rule above).
+ * Only when a file is opened is each "\" turned into "/", so "\\srv\maps\a"
+ * names the file /srv/maps/a there.
  *
  * The translation functions without "Ex" write into a caller buffer that
  * carries no size: it must hold the longest path the caller expects, plus its
@@ -32,23 +77,48 @@ extern "C" {
  * ZOR_LOCATION_MAP, the directory, HOME/zor and WDIR. A map that came from
  * ZOR_LOCATION_MAP, HOME or WDIR (or one made through the class interface and
  * never initialised) is kept by a later directory call; any other is replaced.
- * The message text then holds the load diagnostics, or the success line.
+ * Every call also re-reads the environment for the no-map fallbacks and for
+ * GetSoftName's environment table. The message text then holds the load
+ * diagnostics, or the success line.
  * Returns:
- *   0  the map is ready (loaded, or kept);
- *   1  path is null: nothing is done and an existing map is left as it was;
- *   2  no readable map file was found, or memory ran out: no map exists then,
- *      and GetErrorString returns null.
+ *   LOCMAP50_OK      the map is ready (loaded, or kept), also when the
+ *                    diagnostics report errors;
+ *   LOCMAP50_FAILED  path is null: nothing is done and an existing map is
+ *                    left as it was;
+ *   LOCMAP50_NO_MAP  no readable map file was found, or memory ran out: no
+ *                    map exists then, and GetErrorString returns null.
  */
 LOCMAP50_API int InitLocationMap(const char *path, int isMapFile);
+
+/* How the last load went, as GetLoadStatus reports it. */
+/* No error and no warning. */
+#define LOCMAP50_LOAD_CLEAN 0
+/* Warnings only (such as an environment override); the map is complete. */
+#define LOCMAP50_LOAD_WARNINGS 1
+/* At least one error: lines, entries or files were left out. */
+#define LOCMAP50_LOAD_ERRORS 2
+
+/*
+ * How the last load of the map went, so that callers need not read the
+ * message text: *outcome gets LOCMAP50_LOAD_CLEAN, LOCMAP50_LOAD_WARNINGS or
+ * LOCMAP50_LOAD_ERRORS, *errorCount and *warningCount the number of error and
+ * warning messages in GetErrorString's text. Any of the pointers may be null.
+ * Returns:
+ *   LOCMAP50_OK      the three values are set;
+ *   LOCMAP50_NO_MAP  no map exists (also after a failed InitLocationMap):
+ *                    *outcome is LOCMAP50_LOAD_CLEAN and both counts 0.
+ */
+LOCMAP50_API int GetLoadStatus(int *outcome, int *errorCount, int *warningCount);
 
 /* 1 when the map exists, else 0. */
 LOCMAP50_API int IsLocMapPresent(void);
 
-/* The map file in use, with backslashes (empty for a map never initialised);
- * null when no map exists. */
+/* The map file in use, with backslashes, as it was named (empty for a map
+ * never initialised); null when no map exists. */
 LOCMAP50_API const char *CurrentMapName(void);
 
-/* The load diagnostics, or the success line; null when no map exists. */
+/* The load diagnostics, or the success line; null when no map exists. The
+ * text is for people: its wording may change between versions. */
 LOCMAP50_API const char *GetErrorString(void);
 
 /* Removes ZOR_LOCATION_MAP from the process environment; the map is not
@@ -61,39 +131,52 @@ LOCMAP50_API const char *CurrentEntryFileName(const char *softName);
 
 /*
  * Soft name ("$NAME\rest", or a URL or absolute path, passed through) to hard
- * path, into hardName; the buffer is emptied first. Returns:
- *   0  translated through the map;
- *   1  softName null or empty, hardName null, the map cannot translate it, or
- *      (no map) a "$" name whose variable has no value;
- *   2  no map: translated from the environment as it was at load or at the
- *      last InitLocationMap, or left empty when no rule applies (a relative
- *      name that is not soft).
+ * path, into hardName; the buffer is emptied first. "$NAME\rest" takes the
+ * first hard path of $NAME (with one trailing "\" dropped) and appends rest;
+ * a prefix the map lacks is looked up as the environment variable NAME as it
+ * is now; "$NAME" alone gives the hard path exactly as stored. Returns:
+ *   LOCMAP50_OK      translated through the map;
+ *   LOCMAP50_FAILED  softName null or empty, hardName null, the map cannot
+ *                    translate it (a relative name that is not soft, or an
+ *                    unknown prefix), or (no map) a "$" name whose variable
+ *                    has no value;
+ *   LOCMAP50_FROM_ENVIRONMENT  no map: translated from the environment (see
+ *                    above), or left empty when no rule applies.
  */
 LOCMAP50_API int GetHardName(const char *softName, char *hardName);
 
 /*
  * As GetHardName, and names relative to the current directory (".", ".\x",
- * "x", "\x") are made absolute; with a map the result is remembered. Returns
- * as GetHardName; with no map, also 1 when the current directory cannot be
- * read.
+ * "x", "\x", "C:x") are made absolute; with a map the first answer for each
+ * name is remembered (see above). Returns as GetHardName; LOCMAP50_FAILED
+ * also when the current directory cannot be read.
  */
 LOCMAP50_API int GetAbsoluteHardName(const char *softName, char *hardName);
 
 /*
- * Hard path to soft name, into softName; the buffer is emptied first. Returns:
- *   0  with a map: translated, or passed through (URL, "$" name, "\\");
- *   1  hardName null, softName null, or (with a map) hardName empty or
- *      relative; nothing matched (with a map the converted path is then left
- *      in softName); no map and nothing in the environment matched;
- *   2  no map: translated from the environment variables holding absolute
- *      paths, or passed through.
+ * Hard path to soft name, into softName; the buffer is emptied first. The
+ * path is matched, ignoring ASCII case and at "\" boundaries, against every
+ * hard path of every entry in the order the entries were defined: the first
+ * entry holding it wins, not the longest match; then against the environment
+ * variables that held absolute paths at the last InitLocationMap. The result
+ * is "$NAME" and the rest of the path in its own case ("." stands for
+ * $CURRENT_PROJECT_PATH). Returns:
+ *   LOCMAP50_OK      with a map: translated, or passed through (URL, "$"
+ *                    name, "\\");
+ *   LOCMAP50_FAILED  hardName null, softName null, or (with a map) hardName
+ *                    empty or relative; nothing matched (with a map the path,
+ *                    "/" turned into "\", is then left in softName); no map
+ *                    and nothing in the environment matched;
+ *   LOCMAP50_FROM_ENVIRONMENT  no map: translated from the environment
+ *                    variables holding absolute paths, or passed through.
  */
 LOCMAP50_API int GetSoftName(const char *hardName, char *softName);
 
 /*
  * The same three with the size of the caller's buffer, in bytes. Results as
- * above, and 3 when the result and its NUL do not fit: an empty string is
- * then written (when size > 0; size 0 writes nothing).
+ * above, and LOCMAP50_BUFFER_TOO_SMALL when the result and its NUL do not
+ * fit: an empty string is then written (when size > 0; size 0 writes
+ * nothing). Call again with a larger buffer: the answer does not change.
  */
 LOCMAP50_API int GetHardNameEx(const char *softName, char *hardName, size_t size);
 LOCMAP50_API int GetAbsoluteHardNameEx(const char *softName, char *hardName, size_t size);
@@ -101,26 +184,42 @@ LOCMAP50_API int GetSoftNameEx(const char *hardName, char *softName, size_t size
 
 /*
  * Every hard path of softName ("$NAME", exact case), each followed by a
- * backquote, in a new string the caller releases with FreeHardPathList. Null
- * when there is no map, no such prefix, softName is null or empty, or memory
- * runs out.
+ * backquote, in a new string the caller owns and releases with
+ * FreeHardPathList (never with free). Reflects edits at once. Null when there
+ * is no map, no such prefix, softName is null or empty, or memory runs out.
  */
 LOCMAP50_API char *ReturnAllHardPath(const char *softName);
 
-/* Releases a string from ReturnAllHardPath; null is ignored. */
+/*
+ * Every soft prefix of the map ("$NAME"), in the order of first definition
+ * (the order GetSoftName tries them), each followed by a backquote, in a new
+ * string the caller owns and releases with FreeHardPathList (never with
+ * free). Reflects edits at once. An empty map gives an empty string. Null
+ * when there is no map or memory runs out.
+ */
+LOCMAP50_API char *ReturnAllSoftPrefixes(void);
+
+/* Releases a string from ReturnAllHardPath or ReturnAllSoftPrefixes; null is
+ * ignored. */
 LOCMAP50_API void FreeHardPathList(char *list);
 
 /*
- * Edits an entry. operation 0 replaces the hard paths of softName by
- * hardNames (each path followed by a backquote), 1 adds the entry, 2 deletes
- * it (hardNames may then be null). Soft-to-hard translation keeps the loaded
- * values until the next load; SaveLocationMap writes the edits. Returns:
- *   0  done;
- *   1  softName null or empty, operation not 0, 1 or 2, hardNames null for
- *      0 or 1, a line break (CR or LF) in softName or hardNames for 0 or 1,
- *      or (add) a prefix that is already present: nothing is changed;
- *      also when memory ran out part-way;
- *   2  no map, or (add) no map file loaded (the merged map takes the entry).
+ * Edits an entry. LOCMAP50_REPLACE_ENTRY replaces the hard paths of softName
+ * by hardNames (each path followed by a backquote) in the merged map and in
+ * every map file that defines it; LOCMAP50_ADD_ENTRY adds the entry to the
+ * merged map and to the main map file; LOCMAP50_DELETE_ENTRY deletes it
+ * everywhere (hardNames may then be null). Paths are stored as given.
+ * GetHardName keeps the loaded values until the next load; GetSoftName,
+ * ReturnAllHardPath, SaveLocationMap and Export see the edit at once.
+ * Returns:
+ *   LOCMAP50_OK      done;
+ *   LOCMAP50_FAILED  softName null or empty, an unknown operation, hardNames
+ *                    null for replace or add, a line break (CR or LF) in
+ *                    softName or hardNames for replace or add, or (add) a
+ *                    prefix that is already present: nothing is changed;
+ *                    also when memory ran out part-way;
+ *   LOCMAP50_NO_MAP  no map, or (add) no map file loaded (the merged map
+ *                    takes the entry).
  */
 #define LOCMAP50_REPLACE_ENTRY 0
 #define LOCMAP50_ADD_ENTRY 1
@@ -128,22 +227,32 @@ LOCMAP50_API void FreeHardPathList(char *list);
 LOCMAP50_API int ChangeEntry(const char *softName, const char *hardNames, int operation);
 
 /*
- * Writes the merged map as one new map file at target (a soft or hard path,
- * translated as GetHardName does with a map), or to standard output when
- * toStdout is nonzero (target must still translate). Returns:
- *   0  written;
- *   1  target null, empty or untranslatable, or the file cannot be written;
- *   2  no map.
+ * Writes the merged map (every entry in definition order, with the hard paths
+ * the map holds now, environment values included) as one new version-2 map
+ * file at target, or to standard output when toStdout is nonzero. target is
+ * translated as GetHardName does with a map, so it must be a soft name that
+ * translates, or an absolute hard path ("C:\maps\all.map",
+ * "\\server\maps\all.map"); a relative file name is accepted only once
+ * GetAbsoluteHardName has made it absolute (and so remembered it). target
+ * must translate even with toStdout. An existing file is replaced only once
+ * the new text is completely written. Returns:
+ *   LOCMAP50_OK      written;
+ *   LOCMAP50_FAILED  target null, empty or untranslatable, or the file cannot
+ *                    be written (an existing one is left as it was);
+ *   LOCMAP50_NO_MAP  no map.
  */
 LOCMAP50_API int Export(const char *target, int toStdout);
 
 /*
- * Writes every loaded map file back to its own path (or to standard output),
- * main file first. Returns:
- *   0  all written (or no file loaded);
- *   1  a file could not be written: it is left as it was, later files are
- *      not tried;
- *   2  no map.
+ * Writes every loaded map file back to its own path (or, with toStdout, all
+ * of them one after another to standard output), main file first, each in
+ * the library's layout with the entries the file itself defines (never the
+ * values of environment overrides). Each file is replaced only once its new
+ * text is completely written. Returns:
+ *   LOCMAP50_OK      all written (or no file loaded);
+ *   LOCMAP50_FAILED  a file could not be written: it is left as it was, later
+ *                    files are not tried;
+ *   LOCMAP50_NO_MAP  no map.
  */
 LOCMAP50_API int SaveLocationMap(int toStdout);
 

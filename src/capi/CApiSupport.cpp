@@ -25,4 +25,10 @@ bool copyToBuffer(const std::string &text, char *buffer, std::size_t size) {
     return true;
 }
 
+char *newCallerOwnedString(const std::string &text) {
+    char *copy = new char[text.size() + 1];
+    copyToBuffer(text, copy);
+    return copy;
+}
+
 }  // namespace locmap50::capi

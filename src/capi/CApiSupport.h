@@ -38,6 +38,10 @@ bool roomInBuffer(std::size_t length, char *buffer, std::size_t size);
 // Otherwise returns false, leaving an empty string when size > 0.
 bool copyToBuffer(const std::string &text, char *buffer, std::size_t size);
 
+// A new NUL-terminated copy of text, for the lists the caller releases with
+// FreeHardPathList (which uses delete[]).
+char *newCallerOwnedString(const std::string &text);
+
 }  // namespace locmap50::capi
 
 #endif  // LOCMAP50_CAPI_CAPISUPPORT_H

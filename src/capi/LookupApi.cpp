@@ -180,10 +180,7 @@ char *newHardPathList(const char *softName) {
     if (map == nullptr || isEmpty(softName)) return nullptr;
     const auto entry = map->m_softToHardMap.find(softName);
     if (entry == map->m_softToHardMap.end()) return nullptr;
-    const std::string list = paths::joinHardPathList(entry->second);
-    char *copy = new char[list.size() + 1];
-    locmap50::capi::copyToBuffer(list, copy);
-    return copy;
+    return locmap50::capi::newCallerOwnedString(paths::joinHardPathList(entry->second));
 }
 
 int changeEntry(const char *softName, const char *hardNames, int operation) {

@@ -55,7 +55,7 @@ int VnLocMap::save(bool toStdout) {
 
 int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
     namespace platform = locmap50::platform;
-    std::string text = mapfile::headerText("2", false);
+    std::string text = mapfile::headerText("2", mapfile::ForceMode::Off);
     text += kExportComment;
     text += "\n\n";
     for (const std::string &softPrefix : m_softPrefixOrder) {

@@ -111,8 +111,8 @@ std::string includePath(const std::string &line) {
     return path;
 }
 
-std::string headerText(const std::string &version, bool force) {
-    return kMagic + version + (force ? " force" : "") + "\n\n";
+std::string headerText(const std::string &version, ForceMode force) {
+    return kMagic + version + (force == ForceMode::On ? " force" : "") + "\n\n";
 }
 
 void appendEntryText(std::string &text, const std::string &softPrefix,

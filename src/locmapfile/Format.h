@@ -45,9 +45,12 @@ bool isValidSoftPrefix(const std::string &line);
 // For an Include line: the path after "INCLUDE", trimmed, as written.
 std::string includePath(const std::string &line);
 
+// Whether a file's header carries "force", which keeps the environment out.
+enum class ForceMode { Off, On };
+
 // The writers' opening: the header line ("ZOR_LOCATION_MAP_" + version, then
 // " force" for a force file) and one empty line, with "\n" line ends.
-std::string headerText(const std::string &version, bool force);
+std::string headerText(const std::string &version, ForceMode force);
 
 // Appends one entry as both writers lay it out: the soft prefix line, each
 // hard path on a line of its own (none when hardPaths is null), one empty line.

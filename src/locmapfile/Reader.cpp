@@ -194,14 +194,13 @@ private:
     // The environment is asked once per entry, in onSoftPathState; what it
     // settled shows in the merged tables, which are insert-only.
     void takeFirstHardPath(const std::string &hardPath) {
-        m_file.onSoftPathState(m_currentSoftPrefix, m_map, false, hardPath);
+        m_file.onSoftPathState(m_currentSoftPrefix, m_map, /*noHardPath=*/false, hardPath);
         m_map->enterPrimaryHardPath(m_currentSoftPrefix, hardPath);
         m_map->m_softToFileMap.emplace(m_currentSoftPrefix, m_file.m_fileName);
         // The prefix is new, so a merged list exists only when an overriding
         // value was entered; the file's own hard paths then go only into the
-        // file's record.
-        // Each table is searched once per entry; later hard paths go to the
-        // lists found here.
+        // file's record. Each table is searched once per entry; later hard
+        // paths go to the lists found here.
         m_mergedHardPaths = m_map->m_softToHardMap.lower_bound(m_currentSoftPrefix);
         m_mergedHoldsEnvironmentValue =
             m_mergedHardPaths != m_map->m_softToHardMap.end() && m_mergedHardPaths->first == m_currentSoftPrefix;
@@ -243,7 +242,7 @@ private:
     }
 
     void settleWithoutHardPath() {
-        m_file.onSoftPathState(m_currentSoftPrefix, m_map, true, std::string());
+        m_file.onSoftPathState(m_currentSoftPrefix, m_map, /*noHardPath=*/true, std::string());
     }
 
     std::string lineNumberText() const { return std::to_string(m_lineNumber); }

@@ -16,7 +16,8 @@ using locmap50::mapfile::kIncludeMarker;
 // empty line. The n-th include marker stands for the n-th include line; a
 // marker with no line left writes only its empty line.
 std::string recordText(const VnLocMapFile &file) {
-    std::string text = locmap50::mapfile::headerText(file.m_version, file.m_force);
+    std::string text = locmap50::mapfile::headerText(
+        file.m_version, file.m_force ? locmap50::mapfile::ForceMode::On : locmap50::mapfile::ForceMode::Off);
     auto nextIncludeLine = file.m_includeLines.begin();
     for (const std::string &entry : file.m_entryOrder) {
         if (entry == kIncludeMarker) {

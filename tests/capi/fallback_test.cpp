@@ -1,7 +1,7 @@
 // Tests of the translation functions with no map: the environment fallbacks.
 #include <cctype>
 
-#include "CApiTestFixture.h"
+#include "support/CApiTest.h"
 
 using testsupport::backslashed;
 using testsupport::onWindows;
@@ -30,42 +30,42 @@ protected:
 
 TEST_F(NoMapFallbackTest, GetHardNameExpandsMergesAndPassesThrough) {
     expectAll(GetHardName, {
-        {"$LMTEST_A\\x", {2, "C:\\a\\x"}},        // one trailing "\" dropped by mergePaths
-        {"$LMTEST_A/x/y", {2, "C:\\a\\x\\y"}},
-        {"$LMTEST_A", {2, "C:\\a\\"}},
-        {"$LMTEST_NONE\\x", {1, ""}},
-        {"$LMTEST_NONE", {1, ""}},
-        {"$", {1, ""}},
-        {"http://h/x", {2, "http:\\\\h\\x"}},  // slashes converted before the URL test
-        {"FTP:/x", {2, "FTP:\\x"}},
-        {"C:x", {2, "C:x"}},                   // letter and colon suffice here
-        {"c:/w/a", {2, "c:\\w\\a"}},
-        {"//srv/share", {2, "\\\\srv\\share"}},
-        {"\\x", {2, ""}},
-        {"rel\\f", {2, ""}},
-        {"1:x", {2, ""}},
-        {"", {1, ""}},
-        {nullptr, {1, ""}},
+        {"$LMTEST_A\\x", {LOCMAP50_FROM_ENVIRONMENT, "C:\\a\\x"}},  // one trailing "\" dropped by mergePaths
+        {"$LMTEST_A/x/y", {LOCMAP50_FROM_ENVIRONMENT, "C:\\a\\x\\y"}},
+        {"$LMTEST_A", {LOCMAP50_FROM_ENVIRONMENT, "C:\\a\\"}},
+        {"$LMTEST_NONE\\x", {LOCMAP50_FAILED, ""}},
+        {"$LMTEST_NONE", {LOCMAP50_FAILED, ""}},
+        {"$", {LOCMAP50_FAILED, ""}},
+        {"http://h/x", {LOCMAP50_FROM_ENVIRONMENT, "http:\\\\h\\x"}},  // slashes converted before the URL test
+        {"FTP:/x", {LOCMAP50_FROM_ENVIRONMENT, "FTP:\\x"}},
+        {"C:x", {LOCMAP50_FROM_ENVIRONMENT, "C:x"}},  // letter and colon suffice here
+        {"c:/w/a", {LOCMAP50_FROM_ENVIRONMENT, "c:\\w\\a"}},
+        {"//srv/share", {LOCMAP50_FROM_ENVIRONMENT, "\\\\srv\\share"}},
+        {"\\x", {LOCMAP50_FROM_ENVIRONMENT, ""}},
+        {"rel\\f", {LOCMAP50_FROM_ENVIRONMENT, ""}},
+        {"1:x", {LOCMAP50_FROM_ENVIRONMENT, ""}},
+        {"", {LOCMAP50_FAILED, ""}},
+        {nullptr, {LOCMAP50_FAILED, ""}},
     });
 }
 
 TEST_F(NoMapFallbackTest, SnapshotIsTheEnvironmentOfTheLastInit) {
     setEnv("LMTEST_LATE", "C:\\late");
-    EXPECT_EQ(translate(GetHardName, "$LMTEST_LATE"), (Translated{1, ""}));
+    EXPECT_EQ(translate(GetHardName, "$LMTEST_LATE"), (Translated{LOCMAP50_FAILED, ""}));
     refreshLibraryEnvironment();
-    EXPECT_EQ(translate(GetHardName, "$LMTEST_LATE"), (Translated{2, "C:\\late"}));
+    EXPECT_EQ(translate(GetHardName, "$LMTEST_LATE"), (Translated{LOCMAP50_FROM_ENVIRONMENT, "C:\\late"}));
 }
 
 TEST_F(NoMapFallbackTest, GetAbsoluteHardNameConcatenatesAndPassesThrough) {
     expectAll(GetAbsoluteHardName, {
-        {"$LMTEST_A\\x", {2, "C:\\a\\\\x"}},  // plain concatenation keeps both separators
-        {"$LMTEST_A", {2, "C:\\a\\"}},
-        {"$LMTEST_NONE\\x", {1, ""}},
-        {"http://h/x", {2, "http:\\\\h\\x"}},
-        {"C:x", {2, "C:x"}},
-        {"\\\\srv\\share", {2, "\\\\srv\\share"}},
-        {"", {1, ""}},
-        {nullptr, {1, ""}},
+        {"$LMTEST_A\\x", {LOCMAP50_FROM_ENVIRONMENT, "C:\\a\\\\x"}},  // plain concatenation keeps both separators
+        {"$LMTEST_A", {LOCMAP50_FROM_ENVIRONMENT, "C:\\a\\"}},
+        {"$LMTEST_NONE\\x", {LOCMAP50_FAILED, ""}},
+        {"http://h/x", {LOCMAP50_FROM_ENVIRONMENT, "http:\\\\h\\x"}},
+        {"C:x", {LOCMAP50_FROM_ENVIRONMENT, "C:x"}},
+        {"\\\\srv\\share", {LOCMAP50_FROM_ENVIRONMENT, "\\\\srv\\share"}},
+        {"", {LOCMAP50_FAILED, ""}},
+        {nullptr, {LOCMAP50_FAILED, ""}},
     });
 }
 
@@ -77,12 +77,12 @@ TEST_F(NoMapFallbackTest, GetAbsoluteHardNameResolvesAgainstTheCurrentDirectory)
     const std::string onDrive =
         onWindows() ? std::string(1, static_cast<char>(std::toupper(cwd[0]))) + ":\\x" : "\\x";
     expectAll(GetAbsoluteHardName, {
-        {".", {2, cwd}},
-        {".\\f", {2, cwd + "\\f"}},
-        {"./f", {2, cwd + "\\f"}},
-        {"a\\b", {2, cwd + "\\a\\b"}},
-        {"..\\a", {2, cwd + "\\..\\a"}},
-        {"\\x", {2, onDrive}},
+        {".", {LOCMAP50_FROM_ENVIRONMENT, cwd}},
+        {".\\f", {LOCMAP50_FROM_ENVIRONMENT, cwd + "\\f"}},
+        {"./f", {LOCMAP50_FROM_ENVIRONMENT, cwd + "\\f"}},
+        {"a\\b", {LOCMAP50_FROM_ENVIRONMENT, cwd + "\\a\\b"}},
+        {"..\\a", {LOCMAP50_FROM_ENVIRONMENT, cwd + "\\..\\a"}},
+        {"\\x", {LOCMAP50_FROM_ENVIRONMENT, onDrive}},
     });
 }
 
@@ -91,23 +91,23 @@ TEST_F(NoMapFallbackTest, GetAbsoluteHardNameAtARootDoublesTheSeparator) {
     const std::string cwd = backslashed(std::filesystem::current_path().string());
     ASSERT_EQ(cwd.back(), '\\');
     expectAll(GetAbsoluteHardName, {
-        {".", {2, cwd}},
-        {".\\a", {2, cwd + "\\a"}},
-        {"a", {2, cwd + "\\a"}},
+        {".", {LOCMAP50_FROM_ENVIRONMENT, cwd}},
+        {".\\a", {LOCMAP50_FROM_ENVIRONMENT, cwd + "\\a"}},
+        {"a", {LOCMAP50_FROM_ENVIRONMENT, cwd + "\\a"}},
     });
 }
 
 TEST_F(NoMapFallbackTest, GetSoftNameUsesTheEnvironmentPathTable) {
     expectAll(GetSoftName, {
-        {"Q:/lmtools/bin", {2, "$LMTEST_TOOLS\\bin"}},
-        {"q:\\LMTOOLS", {2, "$LMTEST_TOOLS"}},
-        {"Q:\\lmtoolsx", {1, ""}},
-        {"http://h/x", {2, "http://h/x"}},  // URL test before the slash conversion
-        {"$P/a", {2, "$P\\a"}},
-        {"//", {2, "\\\\"}},
-        {"rel", {1, ""}},
-        {"", {1, ""}},
-        {nullptr, {1, ""}},
+        {"Q:/lmtools/bin", {LOCMAP50_FROM_ENVIRONMENT, "$LMTEST_TOOLS\\bin"}},
+        {"q:\\LMTOOLS", {LOCMAP50_FROM_ENVIRONMENT, "$LMTEST_TOOLS"}},
+        {"Q:\\lmtoolsx", {LOCMAP50_FAILED, ""}},
+        {"http://h/x", {LOCMAP50_FROM_ENVIRONMENT, "http://h/x"}},  // URL test before the slash conversion
+        {"$P/a", {LOCMAP50_FROM_ENVIRONMENT, "$P\\a"}},
+        {"//", {LOCMAP50_FROM_ENVIRONMENT, "\\\\"}},
+        {"rel", {LOCMAP50_FAILED, ""}},
+        {"", {LOCMAP50_FAILED, ""}},
+        {nullptr, {LOCMAP50_FAILED, ""}},
     });
 }
 

@@ -1,5 +1,5 @@
 // Tests of InitLocationMap, keeping and replacing maps, and the query functions.
-#include "CApiTestFixture.h"
+#include "support/CApiTest.h"
 
 using testsupport::backslashed;
 using testsupport::getEnv;
@@ -18,12 +18,12 @@ protected:
 TEST_F(InitLocationMapTest, MapFromZorLocationMapIsKeptByALaterDirectoryCall) {
     const std::string global = writeMap("global.map", "$G\nC:\\g\n");
     setEnv("ZOR_LOCATION_MAP", global);
-    ASSERT_EQ(InitLocationMap(projectWithMap("first", "$A\nC:\\a\n").c_str(), 0), 0);
+    ASSERT_EQ(InitLocationMap(projectWithMap("first", "$A\nC:\\a\n").c_str(), 0), LOCMAP50_OK);
     EXPECT_EQ(text(CurrentMapName()), backslashed(global));
     const std::string loaded = GetErrorString();
 
     // C:\lmproj need not exist: the kept map is not searched for again.
-    EXPECT_EQ(InitLocationMap("C:\\lmproj", 0), 0);
+    EXPECT_EQ(InitLocationMap("C:\\lmproj", 0), LOCMAP50_OK);
     EXPECT_EQ(text(CurrentMapName()), backslashed(global));
     EXPECT_EQ(text(GetErrorString()), loaded);
     EXPECT_EQ(getEnv("CURRENT_PROJECT_PATH"), "C:\\lmproj");
@@ -33,9 +33,9 @@ TEST_F(InitLocationMapTest, MapFromZorLocationMapIsKeptByALaterDirectoryCall) {
 TEST_F(InitLocationMapTest, MapFromAProjectDirectoryIsReplacedByAnotherDirectory) {
     const std::string first = projectWithMap("first", "$A\nC:\\a\n");
     const std::string second = projectWithMap("second", "$B\nC:\\b\n");
-    ASSERT_EQ(InitLocationMap(first.c_str(), 0), 0);
+    ASSERT_EQ(InitLocationMap(first.c_str(), 0), LOCMAP50_OK);
     EXPECT_EQ(text(CurrentMapName()), backslashed(first + "/zor_location_map"));
-    ASSERT_EQ(InitLocationMap(second.c_str(), 0), 0);
+    ASSERT_EQ(InitLocationMap(second.c_str(), 0), LOCMAP50_OK);
     EXPECT_EQ(text(CurrentMapName()), backslashed(second + "/zor_location_map"));
     EXPECT_EQ(CurrentEntryFileName("$A"), nullptr);
     EXPECT_NE(CurrentEntryFileName("$B"), nullptr);
@@ -43,22 +43,22 @@ TEST_F(InitLocationMapTest, MapFromAProjectDirectoryIsReplacedByAnotherDirectory
 
 TEST_F(InitLocationMapTest, ExplicitFileAlwaysRebuilds) {
     setEnv("ZOR_LOCATION_MAP", writeMap("global.map", "$G\nC:\\g\n"));
-    ASSERT_EQ(InitLocationMap(m_dir.path().string().c_str(), 0), 0);
+    ASSERT_EQ(InitLocationMap(m_dir.path().string().c_str(), 0), LOCMAP50_OK);
 
     const std::string explicitMap = writeMap("explicit.map", "$E\nC:\\e\n");
-    ASSERT_EQ(InitLocationMap(explicitMap.c_str(), 1), 0);
+    ASSERT_EQ(InitLocationMap(explicitMap.c_str(), 1), LOCMAP50_OK);
     EXPECT_EQ(text(CurrentMapName()), backslashed(explicitMap));
     EXPECT_EQ(CurrentEntryFileName("$G"), nullptr);
 
     writeMap("explicit.map", "$F\nC:\\f\n");
-    ASSERT_EQ(InitLocationMap(explicitMap.c_str(), 1), 0);
+    ASSERT_EQ(InitLocationMap(explicitMap.c_str(), 1), LOCMAP50_OK);
     EXPECT_EQ(CurrentEntryFileName("$E"), nullptr);
     EXPECT_EQ(text(CurrentEntryFileName("$F")), backslashed(explicitMap));
 }
 
 TEST_F(InitLocationMapTest, MapMadeThroughTheClassInterfaceIsKept) {
     ASSERT_NE(VnLocMap::createMap(), nullptr);
-    EXPECT_EQ(InitLocationMap(projectWithMap("project", "$A\nC:\\a\n").c_str(), 0), 0);
+    EXPECT_EQ(InitLocationMap(projectWithMap("project", "$A\nC:\\a\n").c_str(), 0), LOCMAP50_OK);
     EXPECT_EQ(text(CurrentMapName()), "");
     EXPECT_EQ(text(GetErrorString()), "");
     EXPECT_EQ(CurrentEntryFileName("$A"), nullptr);
@@ -67,21 +67,21 @@ TEST_F(InitLocationMapTest, MapMadeThroughTheClassInterfaceIsKept) {
 TEST_F(InitLocationMapTest, BadZorLocationMapStopsTheSearchUntilUnset) {
     const std::string project = projectWithMap("project", "$A\nC:\\a\n");
     setEnv("ZOR_LOCATION_MAP", m_dir.file("nowhere.map"));
-    EXPECT_EQ(InitLocationMap(project.c_str(), 0), 2);
+    EXPECT_EQ(InitLocationMap(project.c_str(), 0), LOCMAP50_NO_MAP);
     EXPECT_EQ(IsLocMapPresent(), 0);
     EXPECT_EQ(GetErrorString(), nullptr);
     EXPECT_EQ(CurrentMapName(), nullptr);
 
-    EXPECT_EQ(UnsetLocMapEnvVariable(), 0);
+    EXPECT_EQ(UnsetLocMapEnvVariable(), LOCMAP50_OK);
     EXPECT_EQ(getEnv("ZOR_LOCATION_MAP"), std::nullopt);
-    EXPECT_EQ(InitLocationMap(project.c_str(), 0), 0);
+    EXPECT_EQ(InitLocationMap(project.c_str(), 0), LOCMAP50_OK);
     EXPECT_EQ(text(CurrentMapName()), backslashed(project + "/zor_location_map"));
 }
 
 TEST_F(InitLocationMapTest, SuccessLineNamesAForwardSlashFileInBackslashForm) {
     writeMap("site.map", "$P\nC:\\p\n");
     const std::string forward = (m_dir.path() / "site.map").generic_string();
-    ASSERT_EQ(InitLocationMap(forward.c_str(), 1), 0);
+    ASSERT_EQ(InitLocationMap(forward.c_str(), 1), LOCMAP50_OK);
     EXPECT_EQ(IsLocMapPresent(), 1);
     EXPECT_EQ(text(GetErrorString()), "Location map file " + backslashed(forward) + " loaded successfully.\n");
     EXPECT_EQ(text(CurrentMapName()), backslashed(forward));
@@ -97,20 +97,20 @@ TEST_F(InitLocationMapTest, MapWithErrorsLoadsWithItsDiagnostics) {
 
 TEST_F(InitLocationMapTest, FailedExplicitLoadDestroysTheOldMap) {
     loadMap("$P\nC:\\p\n");
-    EXPECT_EQ(InitLocationMap(m_dir.file("missing.map").c_str(), 1), 2);
+    EXPECT_EQ(InitLocationMap(m_dir.file("missing.map").c_str(), 1), LOCMAP50_NO_MAP);
     EXPECT_EQ(IsLocMapPresent(), 0);
     EXPECT_EQ(GetErrorString(), nullptr);
     EXPECT_EQ(CurrentMapName(), nullptr);
 }
 
 TEST_F(InitLocationMapTest, NullPathChangesNothing) {
-    EXPECT_EQ(InitLocationMap(nullptr, 0), 1);
+    EXPECT_EQ(InitLocationMap(nullptr, 0), LOCMAP50_FAILED);
     EXPECT_EQ(IsLocMapPresent(), 0);
     EXPECT_EQ(getEnv("CURRENT_PROJECT_PATH"), std::nullopt);
 
     const std::string path = loadMap("$P\nC:\\p\n");
-    EXPECT_EQ(InitLocationMap(nullptr, 0), 1);
-    EXPECT_EQ(InitLocationMap(nullptr, 1), 1);
+    EXPECT_EQ(InitLocationMap(nullptr, 0), LOCMAP50_FAILED);
+    EXPECT_EQ(InitLocationMap(nullptr, 1), LOCMAP50_FAILED);
     EXPECT_EQ(text(CurrentMapName()), backslashed(path));
     EXPECT_NE(CurrentEntryFileName("$P"), nullptr);
 }

@@ -19,37 +19,49 @@ static void check(int condition, const char *what) {
 
 #define CHECK(condition) check((condition), #condition)
 
+/* A translation answered from the environment with the expected text. */
+static int fromEnvironment(int result, const char *buffer, const char *expected) {
+    return result == LOCMAP50_FROM_ENVIRONMENT && strcmp(buffer, expected) == 0;
+}
+
 int main(void) {
     char buffer[64];
 
     /* A missing explicit file leaves no map; so does a null path. */
-    CHECK(InitLocationMap("locmap50-c-api-check-missing.map", 1) == 2);
-    CHECK(InitLocationMap(NULL, 0) == 1);
+    CHECK(InitLocationMap("locmap50-c-api-check-missing.map", 1) == LOCMAP50_NO_MAP);
+    CHECK(InitLocationMap(NULL, 0) == LOCMAP50_FAILED);
     CHECK(IsLocMapPresent() == 0);
     CHECK(CurrentMapName() == NULL);
     CHECK(GetErrorString() == NULL);
-    CHECK(UnsetLocMapEnvVariable() == 0);
+    CHECK(UnsetLocMapEnvVariable() == LOCMAP50_OK);
     CHECK(getenv("ZOR_LOCATION_MAP") == NULL);
     CHECK(CurrentEntryFileName("$P") == NULL);
 
-    /* Translations fall back to the environment and report 2. */
-    CHECK(GetHardName("C:/x", buffer) == 2 && strcmp(buffer, "C:\\x") == 0);
-    CHECK(GetAbsoluteHardName("\\\\srv\\x", buffer) == 2 && strcmp(buffer, "\\\\srv\\x") == 0);
-    CHECK(GetSoftName("http://h/x", buffer) == 2 && strcmp(buffer, "http://h/x") == 0);
-    CHECK(GetHardNameEx("C:/x", buffer, sizeof buffer) == 2 && strcmp(buffer, "C:\\x") == 0);
-    CHECK(GetHardNameEx("C:/x", buffer, 4) == 3 && buffer[0] == '\0');
-    CHECK(GetAbsoluteHardNameEx("C:/x", buffer, sizeof buffer) == 2 && strcmp(buffer, "C:\\x") == 0);
-    CHECK(GetSoftNameEx("$P/a", buffer, sizeof buffer) == 2 && strcmp(buffer, "$P\\a") == 0);
-    CHECK(GetHardName(NULL, buffer) == 1 && buffer[0] == '\0');
-    CHECK(GetSoftName("C:\\x", NULL) == 1);
+    /* Translations fall back to the environment and say so. */
+    CHECK(fromEnvironment(GetHardName("C:/x", buffer), buffer, "C:\\x"));
+    CHECK(fromEnvironment(GetAbsoluteHardName("\\\\srv\\x", buffer), buffer, "\\\\srv\\x"));
+    CHECK(fromEnvironment(GetSoftName("http://h/x", buffer), buffer, "http://h/x"));
+    CHECK(fromEnvironment(GetHardNameEx("C:/x", buffer, sizeof buffer), buffer, "C:\\x"));
+    CHECK(GetHardNameEx("C:/x", buffer, 4) == LOCMAP50_BUFFER_TOO_SMALL && buffer[0] == '\0');
+    CHECK(fromEnvironment(GetAbsoluteHardNameEx("C:/x", buffer, sizeof buffer), buffer, "C:\\x"));
+    CHECK(fromEnvironment(GetSoftNameEx("$P/a", buffer, sizeof buffer), buffer, "$P\\a"));
+    CHECK(GetHardName(NULL, buffer) == LOCMAP50_FAILED && buffer[0] == '\0');
+    CHECK(GetSoftName("C:\\x", NULL) == LOCMAP50_FAILED);
 
     /* Everything else needs a map. */
     CHECK(ReturnAllHardPath("$P") == NULL);
     FreeHardPathList(NULL);
-    CHECK(ChangeEntry("$P", "C:\\p`", 0) == 2);
-    CHECK(Export("C:\\x.map", 0) == 2);
-    CHECK(SaveLocationMap(0) == 2);
+    CHECK(ChangeEntry("$P", "C:\\p`", LOCMAP50_REPLACE_ENTRY) == LOCMAP50_NO_MAP);
+    CHECK(Export("C:\\x.map", 0) == LOCMAP50_NO_MAP);
+    CHECK(SaveLocationMap(0) == LOCMAP50_NO_MAP);
     CHECK(IsEnvOverridden("$P") == 0);
+    CHECK(ReturnAllSoftPrefixes() == NULL);
+    {
+        int outcome = -1, errors = -1, warnings = -1;
+        CHECK(GetLoadStatus(&outcome, &errors, &warnings) == LOCMAP50_NO_MAP);
+        CHECK(outcome == LOCMAP50_LOAD_CLEAN && errors == 0 && warnings == 0);
+        CHECK(GetLoadStatus(NULL, NULL, NULL) == LOCMAP50_NO_MAP);
+    }
 
     printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE;

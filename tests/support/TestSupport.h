@@ -1,16 +1,22 @@
-// Test fixtures: temporary directories, files, and scoped changes of the
-// environment and current directory that are undone when the scope ends.
+// Test fixtures: temporary directories, files, directory listings, captured standard output, and
+// scoped changes of the environment and current directory that are undone when the scope ends.
 #ifndef LOCMAP50_TESTS_TESTSUPPORT_H
 #define LOCMAP50_TESTS_TESTSUPPORT_H
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <direct.h>
@@ -63,6 +69,41 @@ private:
     std::optional<std::string> m_old;
 };
 
+// Any number of variables changed for the scope; at its end (or on restore)
+// they are put back newest first, so a variable changed twice ends as it began.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment() = default;
+    ~ScopedEnvironment() { restore(); }
+    ScopedEnvironment(const ScopedEnvironment &) = delete;
+    ScopedEnvironment &operator=(const ScopedEnvironment &) = delete;
+
+    void set(const std::string &name, std::optional<std::string> value) {
+        m_changes.push_back(std::make_unique<ScopedEnv>(name, std::move(value)));
+    }
+    void restore() {
+        while (!m_changes.empty()) m_changes.pop_back();
+    }
+
+private:
+    std::vector<std::unique_ptr<ScopedEnv>> m_changes;
+};
+
+// The variables that steer where the library looks for a map file.
+inline const char *const kMapSearchVariables[] = {"ZOR_LOCATION_MAP", "HOME", "WDIR",
+                                                  "CURRENT_PROJECT_PATH"};
+
+// Removes every map search variable for the scope of environment.
+inline void unsetMapSearchVariables(ScopedEnvironment &environment) {
+    for (const char *name : kMapSearchVariables) environment.set(name, std::nullopt);
+}
+
+// Writes text exactly as given (binary: no line-end translation).
+inline void writeFile(const std::string &path, const std::string &text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
 // A fresh directory, removed with its contents at the end of the scope.
 class TempDir {
 public:
@@ -86,6 +127,14 @@ public:
     const std::filesystem::path &path() const { return m_path; }
     // The path of name inside the directory, in the host's own spelling.
     std::string file(const std::string &name) const { return (m_path / name).string(); }
+    // Writes text (bytes as given) to name inside the directory, making the
+    // directories on the way; returns the file's path.
+    std::string write(const std::string &name, const std::string &text) const {
+        const std::string path = file(name);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        writeFile(path, text);
+        return path;
+    }
 
 private:
     std::filesystem::path m_path;
@@ -96,12 +145,6 @@ inline std::string backslashed(std::string path) {
     for (char &c : path)
         if (c == '/') c = '\\';
     return path;
-}
-
-// Writes text exactly as given (binary: no line-end translation).
-inline void writeFile(const std::string &path, const std::string &text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
 }
 
 // Reads a whole file as bytes; nullopt when it cannot be opened.
@@ -120,6 +163,34 @@ inline std::string withUnixLineEnds(std::string text) {
     for (std::size_t i = 0; i < text.size(); ++i)
         if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
     return out;
+}
+
+// A file the library wrote, with Unix line ends; a marker when there is none.
+inline std::string writtenText(const std::string &path) {
+    return withUnixLineEnds(readFile(path).value_or("<not written>"));
+}
+
+// The names of the entries of dir, sorted.
+inline std::vector<std::string> namesIn(const std::filesystem::path &dir) {
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// What a call returned and what it printed to standard output, with Unix line ends.
+template <typename Result>
+struct Printed {
+    Result result;
+    std::string output;
+};
+
+template <typename Call>
+auto printedBy(Call call) -> Printed<decltype(call())> {
+    ::testing::internal::CaptureStdout();
+    auto result = call();
+    return {result, withUnixLineEnds(::testing::internal::GetCapturedStdout())};
 }
 
 // Changes the current directory for the scope.

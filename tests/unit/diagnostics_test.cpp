@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "MapFileTestSupport.h"
+#include "support/MapTest.h"
 #include "locmapfile/Diagnostics.h"
 
 namespace {
@@ -35,7 +35,7 @@ TEST(DiagnosticsFormatMessage, EachPlaceholderBecomesABlankAndItsArgument) {
         EXPECT_EQ(formatMessage(c.format, c.arguments), c.expected) << c.format;
 }
 
-class DiagnosticsReport : public maptest::MapFileTest {};
+class DiagnosticsReport : public testsupport::MapTest {};
 
 TEST_F(DiagnosticsReport, FirstMessageGetsTheHeadingNamingTheMainFile) {
     VnLocMap *map = VnLocMap::createMap();
@@ -45,11 +45,11 @@ TEST_F(DiagnosticsReport, FirstMessageGetsTheHeadingNamingTheMainFile) {
     s_messageArgs.push_back("C:\\maps\\main.map");
     s_messageArgs.push_back("7");
     reportLoadProblem(Severity::Error, file.m_msgParseError, s_messageArgs);
-    EXPECT_EQ(map->m_errorText, maptest::golden("diagnostics/parse_error_heading.txt"));
+    EXPECT_EQ(map->m_errorText, testsupport::golden("diagnostics/parse_error_heading.txt"));
 
     // A second message follows without a second heading.
     reportWithArguments(Severity::Warning, file.m_msgEnvOverride, {"$P"});
-    EXPECT_EQ(map->m_errorText, maptest::golden("diagnostics/parse_error_heading.txt") +
+    EXPECT_EQ(map->m_errorText, testsupport::golden("diagnostics/parse_error_heading.txt") +
                                     "Warning: Environment variable override for soft \nprefix  $P.\n\n");
     EXPECT_EQ(s_messageArgs, std::vector<std::string>{"$P"});
     EXPECT_EQ(map->loadErrorCount(), 1);
@@ -59,7 +59,7 @@ TEST_F(DiagnosticsReport, FirstMessageGetsTheHeadingNamingTheMainFile) {
 TEST_F(DiagnosticsReport, HeadingWithoutAMapFileNameAndAMessageWithoutArguments) {
     VnLocMap *map = VnLocMap::createMap();
     reportWithArguments(Severity::Error, map->m_msgBadEnvPath, {});
-    EXPECT_EQ(map->m_errorText, maptest::golden("diagnostics/bad_env_path.txt", {{"@ENV@", ""}}));
+    EXPECT_EQ(map->m_errorText, testsupport::golden("diagnostics/bad_env_path.txt", {{"@ENV@", ""}}));
     EXPECT_TRUE(s_messageArgs.empty());
 }
 

@@ -7,7 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "MapFileTestSupport.h"
+#include "locmap50/result_codes.h"
+#include "support/MapTest.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -15,12 +16,13 @@ namespace {
 using testsupport::backslashed;
 using testsupport::ScopedEnv;
 
-// Each test starts with none of the steering variables set, and HOME unset.
-class Discovery : public maptest::MapFileTest {
+// Each test starts with none of the variables that steer the search set.
+class Discovery : public testsupport::MapFileTest {
 protected:
+    void SetUp() override { testsupport::unsetMapSearchVariables(m_env); }
+
     // Creates dir (inside the temporary directory) holding a map file; returns dir's path.
     std::string directoryWithMap(const std::string &dir) {
-        std::filesystem::create_directories(m_dir.path() / dir);
         write(dir + "/zor_location_map", "ZOR_LOCATION_MAP_2\n");
         return m_dir.file(dir);
     }
@@ -29,16 +31,14 @@ protected:
 
     VnLocMap &map() { return *VnLocMap::createMap(); }
 
-    ScopedEnv m_zorLocationMap{"ZOR_LOCATION_MAP", std::nullopt};
-    ScopedEnv m_home{"HOME", std::nullopt};
-    ScopedEnv m_wdir{"WDIR", std::nullopt};
+    testsupport::ScopedEnvironment m_env;
 };
 
 TEST_F(Discovery, ExplicitFileIsTakenWithBackslashesWhateverTheVariableSays) {
     ScopedEnv variable("ZOR_LOCATION_MAP", m_dir.file("missing.map"));
     std::string slashed = write("my.map", "ZOR_LOCATION_MAP_2\n");
     std::replace(slashed.begin(), slashed.end(), '\\', '/');
-    EXPECT_EQ(map().initialize(slashed, 1), 0);
+    EXPECT_EQ(map().initialize(slashed, 1), LOCMAP50_OK);
     EXPECT_EQ(map().m_mapFileName, backslashed(slashed));
     EXPECT_FALSE(map().m_globalMapInUse);
     EXPECT_EQ(map().m_errorText, "");
@@ -46,9 +46,9 @@ TEST_F(Discovery, ExplicitFileIsTakenWithBackslashesWhateverTheVariableSays) {
 
 TEST_F(Discovery, UnreadableExplicitFileIsReportedUnderItsOwnName) {
     const std::string missing = m_dir.file("none/x.map");
-    EXPECT_EQ(map().initialize(missing, 1), 1);
+    EXPECT_EQ(map().initialize(missing, 1), LOCMAP50_FAILED);
     EXPECT_EQ(map().m_mapFileName, "");
-    EXPECT_EQ(map().m_errorText, maptest::golden("diagnostics/no_read_access.txt", placeholders(missing)));
+    EXPECT_EQ(map().m_errorText, testsupport::golden("diagnostics/no_read_access.txt", placeholders(missing)));
 }
 
 TEST_F(Discovery, VariableNamingNoFileEndsTheSearch) {
@@ -57,23 +57,23 @@ TEST_F(Discovery, VariableNamingNoFileEndsTheSearch) {
     ScopedEnv wdir("WDIR", directoryWithMap("wdir"));
     const std::string missing = m_dir.file("missing.map");
     ScopedEnv variable("ZOR_LOCATION_MAP", missing);
-    EXPECT_EQ(map().initialize(project, 0), 1);
+    EXPECT_EQ(map().initialize(project, 0), LOCMAP50_FAILED);
     EXPECT_EQ(map().m_mapFileName, "");
     // The heading names the variable's value as it was given.
-    EXPECT_EQ(map().m_errorText, maptest::golden("diagnostics/bad_env_path.txt", {{"@ENV@", missing}}));
+    EXPECT_EQ(map().m_errorText, testsupport::golden("diagnostics/bad_env_path.txt", {{"@ENV@", missing}}));
 }
 
 TEST_F(Discovery, VariableSetToTheEmptyTextIsABadPath) {
     if (testsupport::onWindows()) GTEST_SKIP() << "Windows cannot hold an empty variable";
     ScopedEnv variable("ZOR_LOCATION_MAP", "");
-    EXPECT_EQ(map().initialize(directoryWithMap("project"), 0), 1);
-    EXPECT_EQ(map().m_errorText, maptest::golden("diagnostics/bad_env_path.txt", {{"@ENV@", ""}}));
+    EXPECT_EQ(map().initialize(directoryWithMap("project"), 0), LOCMAP50_FAILED);
+    EXPECT_EQ(map().m_errorText, testsupport::golden("diagnostics/bad_env_path.txt", {{"@ENV@", ""}}));
 }
 
 TEST_F(Discovery, VariableNamingAFileIsTakenAndTheMapStaysGlobal) {
     const std::string named = write("named.map", "ZOR_LOCATION_MAP_2\n");
     ScopedEnv variable("ZOR_LOCATION_MAP", named);
-    EXPECT_EQ(map().initialize(directoryWithMap("project"), 0), 0);
+    EXPECT_EQ(map().initialize(directoryWithMap("project"), 0), LOCMAP50_OK);
     EXPECT_EQ(map().m_mapFileName, backslashed(named));
     EXPECT_TRUE(map().m_globalMapInUse);
 }
@@ -82,7 +82,7 @@ TEST_F(Discovery, ProjectDirectoryComesBeforeHome) {
     const std::string project = directoryWithMap("project");
     ScopedEnv home("HOME", m_dir.file("home"));
     directoryWithMap("home/zor");
-    EXPECT_EQ(map().initialize(project, 0), 0);
+    EXPECT_EQ(map().initialize(project, 0), LOCMAP50_OK);
     EXPECT_EQ(map().m_mapFileName, mapFileIn(project));
     EXPECT_FALSE(map().m_globalMapInUse);
 }
@@ -92,7 +92,7 @@ TEST_F(Discovery, HomeComesBeforeWdirAndKeepsTheMapGlobal) {
     directoryWithMap("home/zor");
     ScopedEnv homeVariable("HOME", home);
     ScopedEnv wdir("WDIR", directoryWithMap("wdir"));
-    EXPECT_EQ(map().initialize(m_dir.file("project"), 0), 0);
+    EXPECT_EQ(map().initialize(m_dir.file("project"), 0), LOCMAP50_OK);
     EXPECT_EQ(map().m_mapFileName, mapFileIn(home + "/zor"));
     EXPECT_TRUE(map().m_globalMapInUse);
 }
@@ -101,7 +101,7 @@ TEST_F(Discovery, EmptyHomeIsSkippedForWdir) {
     ScopedEnv home("HOME", "");
     const std::string wdir = directoryWithMap("wdir");
     ScopedEnv wdirVariable("WDIR", wdir);
-    EXPECT_EQ(map().initialize(m_dir.file("project"), 0), 0);
+    EXPECT_EQ(map().initialize(m_dir.file("project"), 0), LOCMAP50_OK);
     EXPECT_EQ(map().m_mapFileName, mapFileIn(wdir));
 }
 
@@ -110,13 +110,13 @@ TEST_F(Discovery, WdirDirectoriesAreTriedInOrderBetweenSemicolons) {
     const std::string second = directoryWithMap("second");
     {
         ScopedEnv wdir("WDIR", ";;" + first + ";;" + second + ";");
-        EXPECT_EQ(map().initialize(m_dir.file("project"), 0), 0);
+        EXPECT_EQ(map().initialize(m_dir.file("project"), 0), LOCMAP50_OK);
         EXPECT_EQ(map().m_mapFileName, mapFileIn(second));
         map().DestroyMap();
     }
     directoryWithMap("first");
     ScopedEnv wdir("WDIR", first + ";" + second);
-    EXPECT_EQ(map().initialize(m_dir.file("project"), 0), 0);
+    EXPECT_EQ(map().initialize(m_dir.file("project"), 0), LOCMAP50_OK);
     EXPECT_EQ(map().m_mapFileName, mapFileIn(first));
     EXPECT_TRUE(map().m_globalMapInUse);
 }
@@ -124,7 +124,7 @@ TEST_F(Discovery, WdirDirectoriesAreTriedInOrderBetweenSemicolons) {
 TEST_F(Discovery, NothingFoundReturnsOneSilently) {
     ScopedEnv home("HOME", m_dir.file("home"));
     ScopedEnv wdir("WDIR", ";;;");
-    EXPECT_EQ(map().initialize(m_dir.file("project"), 0), 1);
+    EXPECT_EQ(map().initialize(m_dir.file("project"), 0), LOCMAP50_FAILED);
     EXPECT_EQ(map().m_mapFileName, "");
     EXPECT_EQ(map().m_errorText, "");
 }

@@ -7,17 +7,17 @@
 #include <string>
 
 #include "locmap50/VnLocMap.h"
+#include "locmap50/result_codes.h"
+#include "support/Golden.h"
+#include "support/MapTest.h"
 #include "support/TestSupport.h"
 
 namespace {
 
+using testsupport::golden;
 using testsupport::readFile;
-using testsupport::withUnixLineEnds;
+using testsupport::writtenText;
 using Paths = std::list<std::string>;
-
-std::string golden(const std::string &name) {
-    return readFile(std::string(LOCMAP50_GOLDEN_DIR) + "/" + name).value_or("<no golden " + name + ">");
-}
 
 VnLocMapFile fileRecord(const std::string &fileName, const std::string &prefix, const Paths &paths) {
     VnLocMapFile file;
@@ -28,12 +28,8 @@ VnLocMapFile fileRecord(const std::string &fileName, const std::string &prefix, 
     return file;
 }
 
-class EditingTest : public ::testing::Test {
+class EditingTest : public testsupport::MapFileTest {
 protected:
-    void TearDown() override {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
-    }
-
     // A map of two files, main then included, with the merged tables to match.
     VnLocMap *mapOfTwoFiles() {
         VnLocMap *map = VnLocMap::createMap();
@@ -46,16 +42,14 @@ protected:
 
     std::string exported(VnLocMap *map) {
         const std::string target = m_dir.file("export.map");
-        EXPECT_EQ(map->exportLocMap(target, false), 0);
-        return withUnixLineEnds(readFile(target).value_or("<not written>"));
+        EXPECT_EQ(map->exportLocMap(target, false), LOCMAP50_OK);
+        return writtenText(target);
     }
-
-    testsupport::TempDir m_dir;
 };
 
 TEST_F(EditingTest, AddEntryWithoutMapFileEntersTheMergedTables) {
     VnLocMap *map = VnLocMap::createMap();
-    EXPECT_EQ(map->addEntry("$NEW", "C:/a`D:\\b`"), 2);
+    EXPECT_EQ(map->addEntry("$NEW", "C:/a`D:\\b`"), LOCMAP50_NO_MAP);
     EXPECT_EQ(map->m_softToHardMap["$NEW"], (Paths{"C:/a", "D:\\b"}));
     EXPECT_EQ(map->m_softPrefixOrder, Paths{"$NEW"});
 }
@@ -65,7 +59,7 @@ TEST_F(EditingTest, AddEntryOfAKnownPrefixChangesNothing) {
     const auto mergedBefore = map->m_softToHardMap;
     const auto orderBefore = map->m_softPrefixOrder;
     for (const char *known : {"$MAIN", "$INC"}) {
-        EXPECT_EQ(map->addEntry(known, "X:\\other`"), 1) << known;
+        EXPECT_EQ(map->addEntry(known, "X:\\other`"), LOCMAP50_FAILED) << known;
         EXPECT_EQ(map->m_softToHardMap, mergedBefore);
         EXPECT_EQ(map->m_softPrefixOrder, orderBefore);
         EXPECT_EQ(map->m_mapFiles.front().m_entryOrder, Paths{"$MAIN"});
@@ -74,7 +68,7 @@ TEST_F(EditingTest, AddEntryOfAKnownPrefixChangesNothing) {
 
 TEST_F(EditingTest, AddEntryGoesLastIntoTheMainFile) {
     VnLocMap *map = mapOfTwoFiles();
-    EXPECT_EQ(map->addEntry("$NEW", "X:/new`"), 0);
+    EXPECT_EQ(map->addEntry("$NEW", "X:/new`"), LOCMAP50_OK);
     const VnLocMapFile &mainFile = map->m_mapFiles.front();
     EXPECT_EQ(mainFile.m_entryOrder, (Paths{"$MAIN", "$NEW"}));
     EXPECT_EQ(mainFile.m_entryHardPaths.at("$NEW"), Paths{"X:/new"});
@@ -84,7 +78,7 @@ TEST_F(EditingTest, AddEntryGoesLastIntoTheMainFile) {
 
 TEST_F(EditingTest, ChangeEntryReachesTheMergedTablesAndTheFileHoldingIt) {
     VnLocMap *map = mapOfTwoFiles();
-    EXPECT_EQ(map->changeEntry("$INC", "E:\\p`F:/q`G"), 0);
+    EXPECT_EQ(map->changeEntry("$INC", "E:\\p`F:/q`G"), LOCMAP50_OK);
     EXPECT_EQ(map->m_softToHardMap["$INC"], (Paths{"E:\\p", "F:/q"}));
     EXPECT_EQ(map->m_mapFiles.back().m_entryHardPaths.at("$INC"), (Paths{"E:\\p", "F:/q"}));
     EXPECT_EQ(map->m_mapFiles.front().m_entryHardPaths.count("$INC"), 0u);
@@ -94,7 +88,7 @@ TEST_F(EditingTest, ChangeEntryReachesTheMergedTablesAndTheFileHoldingIt) {
 TEST_F(EditingTest, ChangeEntryOfAnAbsentPrefixAddsNothing) {
     VnLocMap *map = mapOfTwoFiles();
     const auto mergedBefore = map->m_softToHardMap;
-    EXPECT_EQ(map->changeEntry("$ABSENT", "X:\\x`"), 0);
+    EXPECT_EQ(map->changeEntry("$ABSENT", "X:\\x`"), LOCMAP50_OK);
     EXPECT_EQ(map->m_softToHardMap, mergedBefore);
 }
 
@@ -104,10 +98,10 @@ TEST_F(EditingTest, EditsThatWouldSplitASavedLineAreRefused) {
     const auto mainBefore = map->m_mapFiles.front().m_entryHardPaths;
     for (const char *lineBreak : {"\n", "\r"}) {
         const std::string injected = std::string("C:\\a") + lineBreak + "INCLUDE C:\\evil.map`";
-        EXPECT_EQ(map->changeEntry("$MAIN", injected), 1);
-        EXPECT_EQ(map->addEntry("$NEW", injected), 1);
-        EXPECT_EQ(map->addEntry(std::string("$NEW") + lineBreak + "$X", "C:\\a`"), 1);
-        EXPECT_EQ(map->m_mapFiles.front().changeEntry("$MAIN", injected), 1);
+        EXPECT_EQ(map->changeEntry("$MAIN", injected), LOCMAP50_FAILED);
+        EXPECT_EQ(map->addEntry("$NEW", injected), LOCMAP50_FAILED);
+        EXPECT_EQ(map->addEntry(std::string("$NEW") + lineBreak + "$X", "C:\\a`"), LOCMAP50_FAILED);
+        EXPECT_EQ(map->m_mapFiles.front().changeEntry("$MAIN", injected), LOCMAP50_FAILED);
     }
     EXPECT_EQ(map->m_softToHardMap, mergedBefore);
     EXPECT_EQ(map->m_mapFiles.front().m_entryHardPaths, mainBefore);
@@ -117,7 +111,7 @@ TEST_F(EditingTest, EditsThatWouldSplitASavedLineAreRefused) {
 TEST_F(EditingTest, DeleteEntryRemovesThePrefixEverywhere) {
     VnLocMap *map = mapOfTwoFiles();
     for (int call = 0; call < 2; ++call) {
-        EXPECT_EQ(map->deleteEntry("$INC"), 0);
+        EXPECT_EQ(map->deleteEntry("$INC"), LOCMAP50_OK);
         EXPECT_EQ(map->m_softToHardMap.count("$INC"), 0u);
         EXPECT_EQ(map->m_softPrefixOrder, Paths{"$MAIN"});
         EXPECT_TRUE(map->m_mapFiles.back().m_entryOrder.empty());
@@ -143,21 +137,17 @@ TEST_F(EditingTest, ExportOfAnEmptyMapWritesTheFourHeaderLines) {
 TEST_F(EditingTest, ExportToStandardOutputTouchesNoFile) {
     VnLocMap *map = VnLocMap::createMap();
     const std::string target = m_dir.file("export.map");
-    ::testing::internal::CaptureStdout();
-    const int result = map->exportLocMap(target, true);
-    const std::string written = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(withUnixLineEnds(written), golden("export/empty.txt"));
+    const auto printed = testsupport::printedBy([&] { return map->exportLocMap(target, true); });
+    EXPECT_EQ(printed.result, LOCMAP50_OK);
+    EXPECT_EQ(printed.output, golden("export/empty.txt"));
     EXPECT_FALSE(readFile(target).has_value());
 }
 
 TEST_F(EditingTest, SaveToStandardOutputWritesEveryFileMainFirst) {
     VnLocMap *map = mapOfTwoFiles();
-    ::testing::internal::CaptureStdout();
-    const int result = map->save(true);
-    const std::string written = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(withUnixLineEnds(written), "ZOR_LOCATION_MAP_2\n\n$MAIN\nC:\\main\n\n"
+    const auto printed = testsupport::printedBy([&] { return map->save(true); });
+    EXPECT_EQ(printed.result, LOCMAP50_OK);
+    EXPECT_EQ(printed.output, "ZOR_LOCATION_MAP_2\n\n$MAIN\nC:\\main\n\n"
                                          "ZOR_LOCATION_MAP_2\n\n$INC\nD:\\inc\n\n");
     EXPECT_TRUE(std::filesystem::is_empty(m_dir.path()));
 }
@@ -169,20 +159,12 @@ class RoundTripTest : public EditingTest {
 protected:
     void SetUp() override {
         for (const char *name : {"main.map", "site.map", "env.map"})
-            std::filesystem::copy_file(std::string(LOCMAP50_TEST_DATA_DIR) + "/roundtrip/" + name,
-                                       m_dir.path() / name);
+            std::filesystem::copy_file(testsupport::dataFile(std::string("roundtrip/") + name), m_dir.path() / name);
     }
 
-    VnLocMap *load(const std::string &name) {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
-        VnLocMap *map = VnLocMap::createMap();
-        map->load(m_dir.file(name), 1);
-        return map;
-    }
+    VnLocMap *loadCopy(const std::string &name) { return &load(m_dir.file(name)); }
 
-    std::string fileText(const std::string &name) {
-        return withUnixLineEnds(readFile(m_dir.file(name)).value_or("<not written>"));
-    }
+    std::string fileText(const std::string &name) { return writtenText(m_dir.file(name)); }
 
     testsupport::ScopedCurrentDir m_currentDir{m_dir.path()};
     testsupport::ScopedEnv m_noTools{"LM50_TOOLS", std::nullopt};
@@ -191,34 +173,34 @@ protected:
 };
 
 TEST_F(RoundTripTest, SaveOfAnUneditedMapWritesEachFileInTheLayout) {
-    VnLocMap *map = load("main.map");
+    VnLocMap *map = loadCopy("main.map");
     ASSERT_EQ(map->m_mapFiles.size(), 2u);
-    EXPECT_EQ(map->save(false), 0);
+    EXPECT_EQ(map->save(false), LOCMAP50_OK);
     EXPECT_EQ(fileText("main.map"), golden("save/roundtrip_main.txt"));
     EXPECT_EQ(fileText("site.map"), golden("save/roundtrip_site.txt"));
     EXPECT_EQ(exported(map), golden("export/roundtrip.txt"));
 }
 
 TEST_F(RoundTripTest, SavingTwiceWritesIdenticalFiles) {
-    VnLocMap *map = load("main.map");
+    VnLocMap *map = loadCopy("main.map");
     map->changeEntry("$LM50_SITE", "E:\\changed`");
-    ASSERT_EQ(map->save(false), 0);
+    ASSERT_EQ(map->save(false), LOCMAP50_OK);
     const auto mainText = readFile(m_dir.file("main.map"));
     const auto siteText = readFile(m_dir.file("site.map"));
-    ASSERT_EQ(map->save(false), 0);
+    ASSERT_EQ(map->save(false), LOCMAP50_OK);
     EXPECT_EQ(readFile(m_dir.file("main.map")), mainText);
     EXPECT_EQ(readFile(m_dir.file("site.map")), siteText);
 }
 
 TEST_F(RoundTripTest, EditedMapReadsBackAsEdited) {
-    VnLocMap *map = load("main.map");
+    VnLocMap *map = loadCopy("main.map");
     map->changeEntry("$LM50_TOOLS", "X:\\new\\tools`");
     map->changeEntry("$LM50_SITE", "E:\\site`E:\\site\\second`");
     map->deleteEntry("$LM50_PROJ");
-    ASSERT_EQ(map->addEntry("$LM50_ADDED", "Y:\\added`"), 0);
-    ASSERT_EQ(map->save(false), 0);
+    ASSERT_EQ(map->addEntry("$LM50_ADDED", "Y:\\added`"), LOCMAP50_OK);
+    ASSERT_EQ(map->save(false), LOCMAP50_OK);
 
-    map = load("main.map");
+    map = loadCopy("main.map");
     const std::map<std::string, Paths> expected = {
         {"$LM50_TOOLS", {"X:\\new\\tools"}},
         {"$LM50_SITE", {"E:\\site", "E:\\site\\second"}},
@@ -234,15 +216,15 @@ TEST_F(RoundTripTest, EnvironmentNeverRewritesAMapFile) {
     testsupport::ScopedEnv overriding("LM50_OVERRIDDEN", "F:\\from\\env");
     testsupport::ScopedEnv supplying("LM50_ENV_ONLY", "G:\\env\\only");
     testsupport::ScopedEnv plain("LM50_PLAIN", std::nullopt);
-    VnLocMap *map = load("env.map");
+    VnLocMap *map = loadCopy("env.map");
     const auto mergedBefore = map->m_softToHardMap;
     const VnLocMapFile recordBefore = map->m_mapFiles.front();
 
-    ASSERT_EQ(map->save(false), 0);
+    ASSERT_EQ(map->save(false), LOCMAP50_OK);
     EXPECT_EQ(fileText("env.map"), golden("save/env_override.txt"));
     EXPECT_EQ(exported(map), golden("export/env_override.txt"));
 
-    map = load("env.map");
+    map = loadCopy("env.map");
     EXPECT_EQ(map->m_softToHardMap, mergedBefore);
     EXPECT_EQ(map->m_mapFiles.front().m_entryHardPaths, recordBefore.m_entryHardPaths);
     EXPECT_EQ(map->m_mapFiles.front().m_entryOrder, recordBefore.m_entryOrder);

@@ -101,9 +101,9 @@ TEST(FormatParseHeader, MagicsAndTheForceForm) {
 }
 
 TEST(FormatHeaderText, WritesAHeaderThatReadsBack) {
-    EXPECT_EQ(headerText("2", false), "ZOR_LOCATION_MAP_2\n\n");
-    EXPECT_EQ(headerText("1", false), "ZOR_LOCATION_MAP_1\n\n");
-    EXPECT_EQ(headerText("", true), "ZOR_LOCATION_MAP_ force\n\n");
+    EXPECT_EQ(headerText("2", ForceMode::Off), "ZOR_LOCATION_MAP_2\n\n");
+    EXPECT_EQ(headerText("1", ForceMode::Off), "ZOR_LOCATION_MAP_1\n\n");
+    EXPECT_EQ(headerText("", ForceMode::On), "ZOR_LOCATION_MAP_ force\n\n");
     const Header header = parseHeader("ZOR_LOCATION_MAP_ force");
     EXPECT_TRUE(header.valid && header.force && header.version.empty());
 }

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "MapSingletonTestSupport.h"
+#include "support/EnvTableTest.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
 #include "support/TestSupport.h"
@@ -156,10 +156,10 @@ private:
 // meets supplied and overridden entries; and variables for the environment table.
 const char kVariableStem[] = "LMEQ_";
 
-class HardToSoftEquivalence : public maptest::MapSingletonTest {
+class HardToSoftEquivalence : public testsupport::EnvTableTest {
 protected:
     void TearDown() override {
-        MapSingletonTest::TearDown();
+        EnvTableTest::TearDown();
         m_variables.clear();
     }
 

@@ -7,13 +7,16 @@
 #include <utility>
 
 #include "locmap50/VnLocMap.h"
+#include "locmap50/result_codes.h"
+#include "support/MapTest.h"
 
 namespace {
 
-const char kUntouched[] = "<untouched>";
-using Result = std::pair<int, std::string>;
+using testsupport::kUntouched;
+using testsupport::outcomeOf;
+using Result = testsupport::Outcome;
 
-class HardToSoft : public ::testing::Test {
+class HardToSoft : public testsupport::MapTest {
 protected:
     void SetUp() override {
         m_savedEnvTable = VnLocMap::s_envHardToSoftMap;
@@ -22,7 +25,7 @@ protected:
         ASSERT_NE(m_map, nullptr);
     }
     void TearDown() override {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
+        testsupport::MapTest::TearDown();
         VnLocMap::s_envHardToSoftMap = m_savedEnvTable;
     }
 
@@ -36,14 +39,10 @@ protected:
     }
 
     Result soft(const std::string &path) {
-        std::string result = kUntouched;
-        const int code = m_map->getSoftName(path, result);
-        return {code, result};
+        return outcomeOf([&](std::string &result) { return m_map->getSoftName(path, result); });
     }
     static Result softFromEnv(const std::string &path) {
-        std::string result = kUntouched;
-        const int code = VnLocMap::getSoftNameFromEnv(path, result);
-        return {code, result};
+        return outcomeOf([&](std::string &result) { return VnLocMap::getSoftNameFromEnv(path, result); });
     }
 
     VnLocMap *m_map = nullptr;
@@ -55,13 +54,13 @@ protected:
 TEST_F(HardToSoft, FirstDefinedPrefixWinsOverALongerMatch) {
     define("$A", {"C:\\proj"});
     define("$B", {"C:\\proj\\lib"});
-    EXPECT_EQ(soft("c:\\PROJ\\lib\\x.v"), Result(0, "$A\\lib\\x.v"));
+    EXPECT_EQ(soft("c:\\PROJ\\lib\\x.v"), Result(LOCMAP50_OK, "$A\\lib\\x.v"));
 }
 
 TEST_F(HardToSoft, LaterDefinitionLosesEvenWhenMoreSpecific) {
     define("$B", {"C:\\proj\\lib"});
     define("$A", {"C:\\proj"});
-    EXPECT_EQ(soft("c:\\PROJ\\lib\\x.v"), Result(0, "$B\\x.v"));
+    EXPECT_EQ(soft("c:\\PROJ\\lib\\x.v"), Result(LOCMAP50_OK, "$B\\x.v"));
 }
 
 TEST_F(HardToSoft, MatchesOnlyOnComponentBoundaries) {
@@ -73,14 +72,14 @@ TEST_F(HardToSoft, MatchesOnlyOnComponentBoundaries) {
         int code;
         const char *soft;
     } cases[] = {
-        {"C:\\proj", 0, "$A"},
-        {"C:\\proj\\", 0, "$A\\"},
-        {"C:/proj/lib", 0, "$A\\lib"},
-        {"C:\\project\\x", 1, "C:\\project\\x"},  // every failed try leaves the path
-        {"E:/x", 1, "E:\\x"},
-        {"D:\\t", 0, "$T"},  // a stored trailing backslash changes nothing
-        {"d:\\T\\u", 0, "$T\\u"},
-        {"y:\\b\\c", 0, "$M\\c"},  // the second hard path of a prefix
+        {"C:\\proj", LOCMAP50_OK, "$A"},
+        {"C:\\proj\\", LOCMAP50_OK, "$A\\"},
+        {"C:/proj/lib", LOCMAP50_OK, "$A\\lib"},
+        {"C:\\project\\x", LOCMAP50_FAILED, "C:\\project\\x"},  // every failed try leaves the path
+        {"E:/x", LOCMAP50_FAILED, "E:\\x"},
+        {"D:\\t", LOCMAP50_OK, "$T"},  // a stored trailing backslash changes nothing
+        {"d:\\T\\u", LOCMAP50_OK, "$T\\u"},
+        {"y:\\b\\c", LOCMAP50_OK, "$M\\c"},  // the second hard path of a prefix
     };
     for (const auto &c : cases) EXPECT_EQ(soft(c.path), Result(c.code, c.soft)) << c.path;
 }
@@ -88,9 +87,9 @@ TEST_F(HardToSoft, MatchesOnlyOnComponentBoundaries) {
 TEST_F(HardToSoft, CurrentProjectIsWrittenAsDot) {
     define("$CURRENT_PROJECT_PATH", {"C:\\w\\p1"});
     environmentHolds("E:\\cp", "CURRENT_PROJECT_PATH");
-    EXPECT_EQ(soft("C:\\w\\p1\\src\\a.v"), Result(0, ".\\src\\a.v"));
-    EXPECT_EQ(soft("C:\\w\\p1"), Result(0, "."));
-    EXPECT_EQ(soft("E:\\cp\\a"), Result(0, ".\\a"));
+    EXPECT_EQ(soft("C:\\w\\p1\\src\\a.v"), Result(LOCMAP50_OK, ".\\src\\a.v"));
+    EXPECT_EQ(soft("C:\\w\\p1"), Result(LOCMAP50_OK, "."));
+    EXPECT_EQ(soft("E:\\cp\\a"), Result(LOCMAP50_OK, ".\\a"));
 }
 
 TEST_F(HardToSoft, EnvironmentTableComesAfterTheMapInByteOrder) {
@@ -108,7 +107,7 @@ TEST_F(HardToSoft, EnvironmentTableComesAfterTheMapInByteOrder) {
         {"D:\\r\\s\\x", "$R\\s\\x"},  // the outer path sorts first
         {"f:\\q\\x", "$UPPER\\x"},    // upper case sorts before lower case
     };
-    for (const auto &c : cases) EXPECT_EQ(soft(c.path), Result(0, c.soft)) << c.path;
+    for (const auto &c : cases) EXPECT_EQ(soft(c.path), Result(LOCMAP50_OK, c.soft)) << c.path;
 }
 
 TEST_F(HardToSoft, PassThroughs) {
@@ -122,32 +121,32 @@ TEST_F(HardToSoft, PassThroughs) {
         {"//", "\\\\"},
         {"\\\\", "\\\\"},
     };
-    for (const auto &c : cases) EXPECT_EQ(soft(c.path), Result(0, c.soft)) << c.path;
+    for (const auto &c : cases) EXPECT_EQ(soft(c.path), Result(LOCMAP50_OK, c.soft)) << c.path;
 }
 
 TEST_F(HardToSoft, RelativePathsAreRefusedUntouched) {
     define("$A", {"C:\\proj"});
     environmentHolds("C:\\proj", "PROJ");
     for (const char *path : {"a\\b", "\\x", "C:x", "", "."}) {
-        EXPECT_EQ(soft(path), Result(1, kUntouched)) << path;
-        EXPECT_EQ(softFromEnv(path), Result(1, kUntouched)) << path;
+        EXPECT_EQ(soft(path), Result(LOCMAP50_FAILED, kUntouched)) << path;
+        EXPECT_EQ(softFromEnv(path), Result(LOCMAP50_FAILED, kUntouched)) << path;
     }
 }
 
 TEST_F(HardToSoft, NoCandidateLeavesTheResultUntouched) {
-    EXPECT_EQ(soft("E:/x"), Result(1, kUntouched));
+    EXPECT_EQ(soft("E:/x"), Result(LOCMAP50_FAILED, kUntouched));
 }
 
 TEST_F(HardToSoft, EmptyOrLoneBackslashHardPathsNeverMatch) {
     define("$E", {"", "\\"});
     environmentHolds("", "EMPTY");
     environmentHolds("\\", "SLASH");
-    EXPECT_EQ(soft("\\\\srv\\x"), Result(1, "\\\\srv\\x"));
+    EXPECT_EQ(soft("\\\\srv\\x"), Result(LOCMAP50_FAILED, "\\\\srv\\x"));
 }
 
 TEST_F(HardToSoft, FromEnvNeitherConvertsSlashesNorSeesTheMap) {
     define("$M", {"D:\\tools"});
     environmentHolds("D:\\tools", "TOOLS");
-    EXPECT_EQ(softFromEnv("D:/tools/bin"), Result(1, kUntouched));  // "D:/" is relative
-    EXPECT_EQ(softFromEnv("D:\\tools\\bin"), Result(0, "$TOOLS\\bin"));
+    EXPECT_EQ(softFromEnv("D:/tools/bin"), Result(LOCMAP50_FAILED, kUntouched));  // "D:/" is relative
+    EXPECT_EQ(softFromEnv("D:\\tools\\bin"), Result(LOCMAP50_OK, "$TOOLS\\bin"));
 }

@@ -4,16 +4,17 @@
 #include <filesystem>
 #include <string>
 
-#include "MapFileTestSupport.h"
+#include "support/MapTest.h"
 
 namespace {
 
-using maptest::golden;
-using maptest::mergedTables;
-using maptest::recordOf;
+using testsupport::golden;
+using testsupport::mainFile;
+using testsupport::mergedTables;
+using testsupport::recordOf;
 using testsupport::ScopedCurrentDir;
 
-class Include : public maptest::MapFileTest {
+class Include : public testsupport::MapFileTest {
 protected:
     std::string fileNames(const VnLocMap &map) const {
         std::string names;
@@ -34,7 +35,7 @@ TEST_F(Include, NestedFilesAreReadAtTheirLineRelativeToTheCurrentDirectory) {
     ScopedCurrentDir inWork(m_dir.path() / "work");
 
     VnLocMap &map = load(mainPath);
-    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
+    EXPECT_EQ(map.m_errorText, testsupport::successLine(mainPath));
     EXPECT_EQ(mergedTables(map),
               "$LMT_A [C:\\a] C:\\a\n$LMT_B [C:\\b] C:\\b\n$LMT_C [C:\\c] C:\\c\n$LMT_D [D:\\d] D:\\d\n");
     // A nested include is handed over before the file that includes it.
@@ -53,7 +54,7 @@ TEST_F(Include, PathWithTabAndSpacesIsTrimmedAndKeptAsWritten) {
     ScopedCurrentDir here(m_dir.path());
 
     VnLocMap &map = load(mainPath);
-    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
+    EXPECT_EQ(map.m_errorText, testsupport::successLine(mainPath));
     EXPECT_EQ(map.m_mapFiles.back().m_fileName, "sub dir\\site map.txt");
     EXPECT_EQ(mainFile().m_includeLines, std::list<std::string>{"INCLUDE\t  sub dir/site map.txt"});
     EXPECT_EQ(mergedTables(map), "$LMT_S [C:\\s] C:\\s\n");
@@ -93,7 +94,7 @@ TEST_F(Include, FileIncludedTwiceSideBySideIsReadTwice) {
     ScopedCurrentDir here(m_dir.path());
 
     VnLocMap &map = load(mainPath);
-    EXPECT_EQ(map.m_errorText, loadedSuccessfully(mainPath));
+    EXPECT_EQ(map.m_errorText, testsupport::successLine(mainPath));
     EXPECT_EQ(fileNames(map), testsupport::backslashed(mainPath) + "\nd.map\nb.map\nd.map\nc.map\n");
     // The second reading finds $LMT_D defined before and ignores it.
     auto secondD = std::next(map.m_mapFiles.begin(), 3);

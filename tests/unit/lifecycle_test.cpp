@@ -1,17 +1,15 @@
 // The location map singleton: creation, destruction, uninitialize and copying.
 #include <gtest/gtest.h>
 
-#include "support/TestSupport.h"
 #include "locmap50/VnLocMap.h"
+#include "locmap50/result_codes.h"
+#include "support/MapTest.h"
+#include "support/TestSupport.h"
 
 namespace {
 
-class Lifecycle : public ::testing::Test {
+class Lifecycle : public testsupport::MapTest {
 protected:
-    void TearDown() override {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
-    }
-
     // A map with something in every table that uninitialize treats.
     static void fill(VnLocMap &map) {
         map.m_resolvedNameCache["a"] = "C:\\w\\a";
@@ -65,7 +63,7 @@ TEST_F(Lifecycle, SnapshotIsNotRefreshedAfterCreation) {
 TEST_F(Lifecycle, UninitializeEmptiesTablesAndKeepsTheListedMembers) {
     VnLocMap *old = VnLocMap::createMap();
     fill(*old);
-    EXPECT_EQ(old->uninitialize(), 0);
+    EXPECT_EQ(old->uninitialize(), LOCMAP50_OK);
 
     EXPECT_FALSE(VnLocMap::exists());
     EXPECT_TRUE(old->m_resolvedNameCache.empty());

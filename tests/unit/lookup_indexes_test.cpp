@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "MapSingletonTestSupport.h"
+#include "support/EnvTableTest.h"
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/ListPositions.h"
 #include "platform/EnvironmentIndex.h"
@@ -88,7 +88,7 @@ TEST(MapFileRecordIndexTest, DeleteFindsEntriesAddedDirectlyAndKeepsIncludeMarke
     EXPECT_EQ(file.m_entryOrder, (std::list<std::string>{"INCLUDE", "$B"}));
 }
 
-class MapIndexTest : public maptest::MapSingletonTest {
+class MapIndexTest : public testsupport::EnvTableTest {
 protected:
     static VnLocMap *map() { return VnLocMap::createMap(); }
     static std::string soft(VnLocMap &map, const std::string &path) {

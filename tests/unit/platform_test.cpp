@@ -18,16 +18,10 @@
 namespace platform = locmap50::platform;
 namespace fs = std::filesystem;
 using testsupport::backslashed;
+using testsupport::namesIn;
 using testsupport::onWindows;
 
 namespace {
-
-std::vector<std::string> namesIn(const fs::path &dir) {
-    std::vector<std::string> names;
-    for (const auto &entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::string platformText(const std::string &unixText) {
     if (!onWindows()) return unixText;
@@ -130,9 +124,8 @@ TEST_F(PlatformEnvironment, PutSetsAndEmptyValueRemoves) {
 class PlatformFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directory(m_dir.path() / "dir");
-        testsupport::writeFile(m_dir.file("dir/a.map"), "line 1\r\nline 2\n");
-        testsupport::writeFile(m_dir.file("dir/b.map"), "other\n");
+        m_dir.write("dir/a.map", "line 1\r\nline 2\n");
+        m_dir.write("dir/b.map", "other\n");
     }
     testsupport::TempDir m_dir;
 };
@@ -298,8 +291,7 @@ TEST(PlatformExtendedLengthForm, PrefixesDriveAndUncPathsOnly) {
 }
 
 TEST(PlatformStandardOutput, WritesText) {
-    ::testing::internal::CaptureStdout();
-    const bool written = platform::writeStandardOutput("one\ntwo\n");
-    EXPECT_EQ(testsupport::withUnixLineEnds(::testing::internal::GetCapturedStdout()), "one\ntwo\n");
-    EXPECT_TRUE(written);
+    const auto printed = testsupport::printedBy([] { return platform::writeStandardOutput("one\ntwo\n"); });
+    EXPECT_EQ(printed.output, "one\ntwo\n");
+    EXPECT_TRUE(printed.result);
 }

@@ -4,19 +4,21 @@
 #include <optional>
 #include <string>
 
-#include "MapFileTestSupport.h"
+#include "locmap50/result_codes.h"
+#include "support/MapTest.h"
 
 namespace {
 
-using maptest::golden;
-using maptest::mergedTables;
-using maptest::recordOf;
+using testsupport::golden;
+using testsupport::mainFile;
+using testsupport::mergedTables;
+using testsupport::recordOf;
 using testsupport::ScopedEnv;
 
 struct FixtureCase {
     const char *name;     // tests/data/reader/<name>.map, tests/golden/diagnostics/<name>.txt
     bool hasMessages;
-    int result;           // of readMap
+    int result;           // of the load
     const char *version;
     const char *tables;   // mergedTables() after loading
 };
@@ -24,40 +26,40 @@ struct FixtureCase {
 void PrintTo(const FixtureCase &fixture, std::ostream *out) { *out << fixture.name; }
 
 const FixtureCase kFixtureCases[] = {
-    {"comments_only", false, 0, "", ""},
-    {"header_trailing_comment", false, 0, "2", "$LMT_A [C:\\a] C:\\a\n"},
-    {"bad_header_indented_comment", true, 1, "", ""},
-    {"indented_comment_after_header", true, 0, "1", "$LMT_A [C:\\a] C:\\a\n"},
-    {"crlf_line_ends", false, 0, "2", "$LMT_A [C:\\a] C:\\a\n$LMT_B [D:\\b with blank] D:\\b with blank\n"},
-    {"hard_path_after_header", true, 1, "2", ""},
-    {"soft_prefix_without_hard_path", true, 0, "2", "$LMT_B [C:\\b] C:\\b\n$LMT_A [C:\\a] C:\\a\n"},
-    {"bad_soft_prefix", true, 0, "2", "$LMT_A [C:\\a] C:\\a\n"},
-    {"duplicate_soft_prefix", false, 0, "2", "$LMT_A [C:\\first] C:\\first\n$LMT_B [C:\\b] C:\\b\n"},
-    {"parse_error_inside_entry", true, 0, "2", "$LMT_A [C:\\one] C:\\one, C:\\two, C:\\one\n"},
-    {"too_many_hard_paths", true, 0, "2",
+    {"comments_only", false, LOCMAP50_OK, "", ""},
+    {"header_trailing_comment", false, LOCMAP50_OK, "2", "$LMT_A [C:\\a] C:\\a\n"},
+    {"bad_header_indented_comment", true, LOCMAP50_FAILED, "", ""},
+    {"indented_comment_after_header", true, LOCMAP50_OK, "1", "$LMT_A [C:\\a] C:\\a\n"},
+    {"crlf_line_ends", false, LOCMAP50_OK, "2", "$LMT_A [C:\\a] C:\\a\n$LMT_B [D:\\b with blank] D:\\b with blank\n"},
+    {"hard_path_after_header", true, LOCMAP50_FAILED, "2", ""},
+    {"soft_prefix_without_hard_path", true, LOCMAP50_OK, "2", "$LMT_B [C:\\b] C:\\b\n$LMT_A [C:\\a] C:\\a\n"},
+    {"bad_soft_prefix", true, LOCMAP50_OK, "2", "$LMT_A [C:\\a] C:\\a\n"},
+    {"duplicate_soft_prefix", false, LOCMAP50_OK, "2", "$LMT_A [C:\\first] C:\\first\n$LMT_B [C:\\b] C:\\b\n"},
+    {"parse_error_inside_entry", true, LOCMAP50_OK, "2", "$LMT_A [C:\\one] C:\\one, C:\\two, C:\\one\n"},
+    {"too_many_hard_paths", true, LOCMAP50_OK, "2",
      "$LMT_A [C:\\a1] C:\\a1, C:\\a2, C:\\a3, C:\\a4, C:\\a5, C:\\a6, C:\\a7, C:\\a8, C:\\a9, C:\\a10, "
      "C:\\a11, C:\\a12, C:\\a13, C:\\a14, C:\\a15, C:\\a16, C:\\a17, C:\\a18, C:\\a19, C:\\a20\n"
      "$LMT_B [D:\\b1] D:\\b1, D:\\b2, D:\\b3, D:\\b4, D:\\b5, D:\\b6, D:\\b7, D:\\b8, D:\\b9, D:\\b10, "
      "D:\\b11, D:\\b12, D:\\b13, D:\\b14, D:\\b15, D:\\b16, D:\\b17, D:\\b18, D:\\b19, D:\\b20\n"},
-    {"drive_slash_and_unc", true, 0, "2",
+    {"drive_slash_and_unc", true, LOCMAP50_OK, "2",
      "$LMT_A [C:\\tools\\bin] C:\\tools\\bin, \\\\server\\share\\x, D:\\with blanks\\in it\n"},
-    {"force_header", true, 0, "", "$LMT_A [C:\\a] C:\\a\n"},
-    {"bad_include_then_hard_path", true, 1, "2", "$LMT_A [C:\\a] C:\\a\n"},
+    {"force_header", true, LOCMAP50_OK, "", "$LMT_A [C:\\a] C:\\a\n"},
+    {"bad_include_then_hard_path", true, LOCMAP50_FAILED, "2", "$LMT_A [C:\\a] C:\\a\n"},
 };
 
-class ReaderFixtures : public maptest::MapFileTest,
+class ReaderFixtures : public testsupport::MapFileTest,
                        public ::testing::WithParamInterface<FixtureCase> {};
 
 TEST_P(ReaderFixtures, TablesAndMessagesMatchTheGolden) {
     const FixtureCase &c = GetParam();
-    const std::string path = maptest::fixture(std::string(c.name) + ".map");
+    const std::string path = testsupport::dataFile("reader/" + std::string(c.name) + ".map");
     VnLocMap &map = load(path);
     EXPECT_EQ(m_readResult, c.result);
     EXPECT_EQ(mainFile().m_version, c.version);
     EXPECT_EQ(mergedTables(map), c.tables);
     const std::string expected =
         c.hasMessages ? golden("diagnostics/" + std::string(c.name) + ".txt", placeholders(path))
-                      : loadedSuccessfully(path);
+                      : testsupport::successLine(path);
     EXPECT_EQ(map.m_errorText, expected);
     // The file's record and the map agree on which prefixes this file defined.
     std::string defined;
@@ -73,10 +75,10 @@ TEST_P(ReaderFixtures, TablesAndMessagesMatchTheGolden) {
 INSTANTIATE_TEST_SUITE_P(Edges, ReaderFixtures, ::testing::ValuesIn(kFixtureCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-class Reader : public maptest::MapFileTest {};
+class Reader : public testsupport::MapFileTest {};
 
 TEST_F(Reader, ForceHeaderRecordsForceAndAnEmptyVersion) {
-    load(maptest::fixture("force_header.map"));
+    load(testsupport::dataFile("reader/force_header.map"));
     EXPECT_TRUE(mainFile().m_force);
 }
 
@@ -85,7 +87,7 @@ TEST_F(Reader, PrefixFollowedByIncludeIsSettledFirstAndHardPathAfterIncludeStops
                                    "ZOR_LOCATION_MAP_2\n$LMT_A\nINCLUDE missing dir/x.map\nC:\\x\n"
                                    "$LMT_B\nC:\\b\n");
     VnLocMap &map = load(path);
-    EXPECT_EQ(m_readResult, 1);
+    EXPECT_EQ(m_readResult, LOCMAP50_FAILED);
     EXPECT_EQ(mergedTables(map), "");
     EXPECT_EQ(map.m_errorText, golden("diagnostics/unreadable_include.txt", placeholders(path)));
     EXPECT_TRUE(mainFile().m_includeLines.empty());
@@ -94,7 +96,7 @@ TEST_F(Reader, PrefixFollowedByIncludeIsSettledFirstAndHardPathAfterIncludeStops
 TEST_F(Reader, MissingFileReadsNothingAndSaysNothing) {
     VnLocMapFile file;
     file.m_fileName = testsupport::backslashed(m_dir.file("absent.map"));
-    EXPECT_EQ(file.readMap(), 0);
+    EXPECT_EQ(file.readMap(), LOCMAP50_OK);
     EXPECT_EQ(VnLocMap::createMap()->m_errorText, "");
     EXPECT_TRUE(VnLocMap::createMap()->m_softPrefixOrder.empty());
 }
@@ -126,7 +128,7 @@ const OverrideCase kOverrideCases[] = {
      false},
 };
 
-class ReaderOverride : public maptest::MapFileTest,
+class ReaderOverride : public testsupport::MapFileTest,
                        public ::testing::WithParamInterface<OverrideCase> {};
 
 TEST_P(ReaderOverride, FollowsTheOverrideTable) {
@@ -138,7 +140,7 @@ TEST_P(ReaderOverride, FollowsTheOverrideTable) {
     EXPECT_EQ(mergedTables(map), c.tables);
     EXPECT_EQ(recordOf(mainFile()), c.record);
     EXPECT_EQ(map.m_errorText, c.golden ? golden(std::string("diagnostics/") + c.golden, placeholders(path))
-                                      : loadedSuccessfully(path));
+                                      : testsupport::successLine(path));
     EXPECT_EQ(map.isEnvOverridden("$LMT_TOOLS"), c.overridden ? 1 : 0);
     if (!map.m_softPrefixOrder.empty())
         EXPECT_EQ(map.m_softToFileMap["$LMT_TOOLS"], testsupport::backslashed(path));

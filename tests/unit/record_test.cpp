@@ -3,11 +3,12 @@
 
 #include <string>
 
-#include "MapFileTestSupport.h"
+#include "locmap50/result_codes.h"
+#include "support/MapTest.h"
 
 namespace {
 
-class Record : public maptest::MapFileTest {};
+class Record : public testsupport::MapFileTest {};
 
 TEST_F(Record, NewObjectIsEmptyAndHoldsTheMessageTexts) {
     const VnLocMapFile file;
@@ -19,7 +20,7 @@ TEST_F(Record, NewObjectIsEmptyAndHoldsTheMessageTexts) {
     EXPECT_EQ(file.m_msgBadVersion + file.m_msgParseError + file.m_msgNoHardPath +
                   file.m_msgEnvOverride + file.m_msgBadSoftPrefix + file.m_msgBadInclude +
                   file.m_msgNoSoftPrefix + file.m_msgTooManyHardPaths + file.m_msgIncludeCycle,
-              maptest::golden("diagnostics/message_texts.txt"));
+              testsupport::golden("diagnostics/message_texts.txt"));
 }
 
 TEST_F(Record, ClearMapKeepsNameVersionAndForce) {
@@ -27,21 +28,21 @@ TEST_F(Record, ClearMapKeepsNameVersionAndForce) {
     const std::string path =
         write("main.map", "ZOR_LOCATION_MAP_2 force\n$LMT_A\nC:\\a\nINCLUDE " + m_dir.file("inc.map") + "\n");
     load(path);
-    VnLocMapFile &file = mainFile();
+    VnLocMapFile &file = testsupport::mainFile();
     const VnLocMapFile copy = file;
-    EXPECT_EQ(maptest::recordOf(file), "$LMT_A: C:\\a\nINCLUDE\n");
+    EXPECT_EQ(testsupport::recordOf(file), "$LMT_A: C:\\a\nINCLUDE\n");
 
-    EXPECT_EQ(file.clearMap(), 0);
+    EXPECT_EQ(file.clearMap(), LOCMAP50_OK);
     EXPECT_TRUE(file.m_entryOrder.empty() && file.m_includeLines.empty() &&
                 file.m_entryHardPaths.empty());
     EXPECT_EQ(file.m_fileName, testsupport::backslashed(path));
     EXPECT_TRUE(file.m_force);
     EXPECT_EQ(file.m_version, "");
-    EXPECT_EQ(file.clearMap(), 0);
+    EXPECT_EQ(file.clearMap(), LOCMAP50_OK);
     EXPECT_EQ(file.m_fileName, testsupport::backslashed(path));
 
     // The copy made before kept everything of its own.
-    EXPECT_EQ(maptest::recordOf(copy), "$LMT_A: C:\\a\nINCLUDE\n");
+    EXPECT_EQ(testsupport::recordOf(copy), "$LMT_A: C:\\a\nINCLUDE\n");
     EXPECT_EQ(copy.m_includeLines.front(), "INCLUDE " + m_dir.file("inc.map"));
     EXPECT_EQ(copy.m_msgIncludeCycle, file.m_msgIncludeCycle);
 }
@@ -56,7 +57,7 @@ TEST_F(Record, AssignmentCopiesEveryMemberAndSelfAssignmentChangesNothing) {
     VnLocMapFile target;
     target.m_force = true;
     target = source;
-    EXPECT_EQ(maptest::recordOf(target), "$B: D:\\b, D:\\b\nINCLUDE\n$A: C:\\a\n");
+    EXPECT_EQ(testsupport::recordOf(target), "$B: D:\\b, D:\\b\nINCLUDE\n$A: C:\\a\n");
     EXPECT_EQ(target.m_includeLines, source.m_includeLines);
     EXPECT_FALSE(target.m_force);
     EXPECT_EQ(target.m_version, "1");
@@ -64,7 +65,7 @@ TEST_F(Record, AssignmentCopiesEveryMemberAndSelfAssignmentChangesNothing) {
 
     VnLocMapFile &alias = target;
     target = alias;
-    EXPECT_EQ(maptest::recordOf(target), "$B: D:\\b, D:\\b\nINCLUDE\n$A: C:\\a\n");
+    EXPECT_EQ(testsupport::recordOf(target), "$B: D:\\b, D:\\b\nINCLUDE\n$A: C:\\a\n");
 }
 
 }  // namespace

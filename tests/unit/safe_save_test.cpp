@@ -6,22 +6,18 @@
 #include <vector>
 
 #include "locmap50/VnLocMap.h"
+#include "locmap50/result_codes.h"
 #include "platform/Platform.h"
 #include "platform/WriteFailureSimulation.h"
+#include "support/MapTest.h"
 #include "support/TestSupport.h"
 
 namespace {
 
+using testsupport::namesIn;
 using testsupport::readFile;
 
 const char kOldText[] = "ZOR_LOCATION_MAP_2\r\n\r\n$OLD\r\nC:\\old\r\n\r\n";
-
-std::vector<std::string> namesIn(const std::filesystem::path &dir) {
-    std::vector<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
 
 VnLocMapFile recordWithManyEntries(const std::string &fileName) {
     VnLocMapFile file;
@@ -35,11 +31,11 @@ VnLocMapFile recordWithManyEntries(const std::string &fileName) {
     return file;
 }
 
-class SafeSaveTest : public ::testing::Test {
+class SafeSaveTest : public testsupport::MapFileTest {
 protected:
     void TearDown() override {
         locmap50::platform::testing::stopFailingWrites();
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
+        testsupport::MapFileTest::TearDown();
     }
 
     // A map whose export is long enough to fail half-way.
@@ -51,9 +47,7 @@ protected:
     }
 
     std::string existingTarget() {
-        const std::string target = m_dir.file("target.map");
-        testsupport::writeFile(target, kOldText);
-        return target;
+        return write("target.map", kOldText);
     }
 
     void expectOnlyTheOldTarget(const std::string &target) {
@@ -62,21 +56,19 @@ protected:
     }
 
     std::string missingDirectoryTarget() const { return m_dir.file("missing/target.map"); }
-
-    testsupport::TempDir m_dir;
 };
 
 TEST_F(SafeSaveTest, FileSaveFailingHalfWayKeepsTheOldFile) {
     const std::string target = existingTarget();
     VnLocMapFile file = recordWithManyEntries(target);
     locmap50::platform::testing::failWritesAfter(600);
-    EXPECT_EQ(file.save(false), 1);
+    EXPECT_EQ(file.save(false), LOCMAP50_FAILED);
     expectOnlyTheOldTarget(target);
 }
 
 TEST_F(SafeSaveTest, FileSaveIntoAMissingDirectoryFails) {
     VnLocMapFile file = recordWithManyEntries(missingDirectoryTarget());
-    EXPECT_EQ(file.save(false), 1);
+    EXPECT_EQ(file.save(false), LOCMAP50_FAILED);
     EXPECT_TRUE(namesIn(m_dir.path()).empty());
 }
 
@@ -84,12 +76,12 @@ TEST_F(SafeSaveTest, ExportFailingHalfWayKeepsTheOldFile) {
     const std::string target = existingTarget();
     VnLocMap *map = mapWithEntries();
     locmap50::platform::testing::failWritesAfter(600);
-    EXPECT_EQ(map->exportLocMap(target, false), 1);
+    EXPECT_EQ(map->exportLocMap(target, false), LOCMAP50_FAILED);
     expectOnlyTheOldTarget(target);
 }
 
 TEST_F(SafeSaveTest, ExportIntoAMissingDirectoryFails) {
-    EXPECT_EQ(mapWithEntries()->exportLocMap(missingDirectoryTarget(), false), 1);
+    EXPECT_EQ(mapWithEntries()->exportLocMap(missingDirectoryTarget(), false), LOCMAP50_FAILED);
     EXPECT_TRUE(namesIn(m_dir.path()).empty());
 }
 
@@ -100,13 +92,13 @@ TEST_F(SafeSaveTest, MapSaveStopsAtTheFirstFileThatFails) {
     map->m_mapFiles.push_back(recordWithManyEntries(missingDirectoryTarget()));
     map->m_mapFiles.push_back(recordWithManyEntries(last));
 
-    EXPECT_EQ(map->save(false), 1);
+    EXPECT_EQ(map->save(false), LOCMAP50_FAILED);
     EXPECT_TRUE(readFile(m_dir.file("first.map")).has_value());
     EXPECT_EQ(readFile(last), std::string(kOldText));
 }
 
 TEST_F(SafeSaveTest, MapSaveWithoutFilesSucceeds) {
-    EXPECT_EQ(VnLocMap::createMap()->save(false), 0);
+    EXPECT_EQ(VnLocMap::createMap()->save(false), LOCMAP50_OK);
 }
 
 }  // namespace

@@ -7,18 +7,21 @@
 #include <string>
 #include <utility>
 
-#include "support/TestSupport.h"
 #include "locmap50/VnLocMap.h"
+#include "locmap50/result_codes.h"
+#include "support/MapTest.h"
+#include "support/TestSupport.h"
 
+using testsupport::kUntouched;
+using testsupport::outcomeOf;
+using Result = testsupport::Outcome;
 using testsupport::ScopedCurrentDir;
 using testsupport::ScopedEnv;
 using testsupport::TempDir;
 
 namespace {
 
-const char kUntouched[] = "<untouched>";
-
-class SoftToHard : public ::testing::Test {
+class SoftToHard : public testsupport::MapTest {
 protected:
     void SetUp() override {
         m_map = VnLocMap::createMap();
@@ -27,19 +30,12 @@ protected:
         m_map->m_primaryHardPaths["$LMQ"] = "$Q\\r";
         m_map->m_primaryHardPaths["$LMREL"] = "rel";
     }
-    void TearDown() override {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
-    }
 
-    std::pair<int, std::string> hard(const std::string &name) {
-        std::string result = kUntouched;
-        const int code = m_map->getHardName(name, result);
-        return {code, result};
+    Result hard(const std::string &name) {
+        return outcomeOf([&](std::string &result) { return m_map->getHardName(name, result); });
     }
-    std::pair<int, std::string> absolute(const std::string &name) {
-        std::string result = kUntouched;
-        const int code = m_map->getAbsoluteHardName(name, result);
-        return {code, result};
+    Result absolute(const std::string &name) {
+        return outcomeOf([&](std::string &result) { return m_map->getAbsoluteHardName(name, result); });
     }
 
     // Nothing of these names may leak in from the environment the tests run in.
@@ -47,8 +43,6 @@ protected:
     ScopedEnv m_noEnvQ{"LMENVQ", std::nullopt};
     VnLocMap *m_map = nullptr;
 };
-
-using Result = std::pair<int, std::string>;
 
 std::string currentDirectory() {
     return testsupport::backslashed(std::filesystem::current_path().string());
@@ -62,49 +56,49 @@ TEST_F(SoftToHard, GetHardNameRules) {
         int code;
         const char *hard;
     } cases[] = {
-        {"HTTP://host/a", 0, "HTTP://host/a"},  // URLs keep their slashes
-        {"ftp:", 0, "ftp:"},
-        {"http", 1, kUntouched},
-        {"https://host", 1, kUntouched},
-        {"C:/work/a", 0, "C:\\work\\a"},
-        {"\\\\server\\share\\x", 0, "\\\\server\\share\\x"},
-        {"\\x", 1, kUntouched},
-        {"C:x", 1, kUntouched},
-        {"a\\b", 1, kUntouched},
-        {"", 1, kUntouched},
-        {"$LMP\\sub\\f.v", 0, "D:\\p\\sub\\f.v"},
-        {"$LMP/sub", 0, "D:\\p\\sub"},
-        {"$LMP", 0, "D:\\p\\"},  // stored form, trailing backslash included
-        {"$LMP.v", 1, kUntouched},  // the table holds whole prefixes
-        {"$lmp\\sub", 1, kUntouched},  // case matters in the table
-        {"$LMQ", 0, "$Q\\r"},  // never translated twice
-        {"$LMQ\\s", 0, "$Q\\r\\s"},
-        {"$", 1, kUntouched},
-        {"$\\x", 1, kUntouched},
+        {"HTTP://host/a", LOCMAP50_OK, "HTTP://host/a"},  // URLs keep their slashes
+        {"ftp:", LOCMAP50_OK, "ftp:"},
+        {"http", LOCMAP50_FAILED, kUntouched},
+        {"https://host", LOCMAP50_FAILED, kUntouched},
+        {"C:/work/a", LOCMAP50_OK, "C:\\work\\a"},
+        {"\\\\server\\share\\x", LOCMAP50_OK, "\\\\server\\share\\x"},
+        {"\\x", LOCMAP50_FAILED, kUntouched},
+        {"C:x", LOCMAP50_FAILED, kUntouched},
+        {"a\\b", LOCMAP50_FAILED, kUntouched},
+        {"", LOCMAP50_FAILED, kUntouched},
+        {"$LMP\\sub\\f.v", LOCMAP50_OK, "D:\\p\\sub\\f.v"},
+        {"$LMP/sub", LOCMAP50_OK, "D:\\p\\sub"},
+        {"$LMP", LOCMAP50_OK, "D:\\p\\"},  // stored form, trailing backslash included
+        {"$LMP.v", LOCMAP50_FAILED, kUntouched},  // the table holds whole prefixes
+        {"$lmp\\sub", LOCMAP50_FAILED, kUntouched},  // case matters in the table
+        {"$LMQ", LOCMAP50_OK, "$Q\\r"},  // never translated twice
+        {"$LMQ\\s", LOCMAP50_OK, "$Q\\r\\s"},
+        {"$", LOCMAP50_FAILED, kUntouched},
+        {"$\\x", LOCMAP50_FAILED, kUntouched},
     };
     for (const auto &c : cases) EXPECT_EQ(hard(c.name), Result(c.code, c.hard)) << c.name;
 }
 
 TEST_F(SoftToHard, PrefixWithRestFallsBackToTheLiveEnvironmentIgnoringCase) {
     ScopedEnv later("LMENVQ", "E:/q");  // set after the map was made
-    EXPECT_EQ(hard("$LMENVQ\\a"), Result(0, "E:/q\\a"));  // the value is not converted
-    EXPECT_EQ(hard("$lmenvq\\a"), Result(0, "E:/q\\a"));
+    EXPECT_EQ(hard("$LMENVQ\\a"), Result(LOCMAP50_OK, "E:/q\\a"));  // the value is not converted
+    EXPECT_EQ(hard("$lmenvq\\a"), Result(LOCMAP50_OK, "E:/q\\a"));
     // Without a backslash only the snapshot counts, and it predates the variable.
-    EXPECT_EQ(hard("$LMENVQ"), Result(1, kUntouched));
+    EXPECT_EQ(hard("$LMENVQ"), Result(LOCMAP50_FAILED, kUntouched));
 }
 
 TEST_F(SoftToHard, BareSoftNameExpandsTheShortestSnapshotVariable) {
     m_map->m_environment.m_variables = {{"A", "x"}, {"AB", "y"}};
-    EXPECT_EQ(hard("$AB"), Result(0, "xB"));
+    EXPECT_EQ(hard("$AB"), Result(LOCMAP50_OK, "xB"));
     m_map->m_environment.m_variables = {{"AB", "y"}};
-    EXPECT_EQ(hard("$ABC"), Result(0, "yC"));
-    EXPECT_EQ(hard("$B"), Result(1, kUntouched));
+    EXPECT_EQ(hard("$ABC"), Result(LOCMAP50_OK, "yC"));
+    EXPECT_EQ(hard("$B"), Result(LOCMAP50_FAILED, kUntouched));
 }
 
 TEST_F(SoftToHard, TablesAnswerBeforeTheCurrentDirectory) {
-    EXPECT_EQ(absolute("$LMP\\x"), Result(0, "D:\\p\\x"));
-    EXPECT_EQ(absolute("$LMREL"), Result(0, "rel"));  // even a relative stored path
-    EXPECT_EQ(absolute("$LMUNBOUND"), Result(1, kUntouched));
+    EXPECT_EQ(absolute("$LMP\\x"), Result(LOCMAP50_OK, "D:\\p\\x"));
+    EXPECT_EQ(absolute("$LMREL"), Result(LOCMAP50_OK, "rel"));  // even a relative stored path
+    EXPECT_EQ(absolute("$LMUNBOUND"), Result(LOCMAP50_FAILED, kUntouched));
     EXPECT_TRUE(m_map->m_resolvedNameCache.empty());
 }
 
@@ -129,9 +123,9 @@ TEST_F(SoftToHard, RelativeNamesResolveAgainstTheCurrentDirectory) {
         {"\\x", rootedX},
         {std::string(1, otherDrive) + ":x", std::string(1, otherDrive) + ":\\x"},
     };
-    for (const auto &c : cases) EXPECT_EQ(absolute(c.name), Result(0, c.absolute)) << c.name;
+    for (const auto &c : cases) EXPECT_EQ(absolute(c.name), Result(LOCMAP50_OK, c.absolute)) << c.name;
     if (testsupport::onWindows())
-        EXPECT_EQ(absolute(cwd.substr(0, 2) + "y"), Result(0, cwd + "\\y"));
+        EXPECT_EQ(absolute(cwd.substr(0, 2) + "y"), Result(LOCMAP50_OK, cwd + "\\y"));
 }
 
 TEST_F(SoftToHard, FirstResolutionIsRememberedThroughBothOperations) {
@@ -140,18 +134,18 @@ TEST_F(SoftToHard, FirstResolutionIsRememberedThroughBothOperations) {
     {
         ScopedCurrentDir inFirst(first.path());
         firstCwd = currentDirectory();
-        EXPECT_EQ(absolute("a\\b"), Result(0, firstCwd + "\\a\\b"));
-        EXPECT_EQ(absolute("s/t"), Result(0, firstCwd + "\\s\\t"));
+        EXPECT_EQ(absolute("a\\b"), Result(LOCMAP50_OK, firstCwd + "\\a\\b"));
+        EXPECT_EQ(absolute("s/t"), Result(LOCMAP50_OK, firstCwd + "\\s\\t"));
     }
     ScopedCurrentDir inSecond(second.path());
-    EXPECT_EQ(absolute("a\\b"), Result(0, firstCwd + "\\a\\b"));
-    EXPECT_EQ(hard("a\\b"), Result(0, firstCwd + "\\a\\b"));
-    EXPECT_EQ(hard("a/b"), Result(0, firstCwd + "\\a\\b"));
-    EXPECT_EQ(hard("s\\t"), Result(0, firstCwd + "\\s\\t"));  // kept under the backslash form
+    EXPECT_EQ(absolute("a\\b"), Result(LOCMAP50_OK, firstCwd + "\\a\\b"));
+    EXPECT_EQ(hard("a\\b"), Result(LOCMAP50_OK, firstCwd + "\\a\\b"));
+    EXPECT_EQ(hard("a/b"), Result(LOCMAP50_OK, firstCwd + "\\a\\b"));
+    EXPECT_EQ(hard("s\\t"), Result(LOCMAP50_OK, firstCwd + "\\s\\t"));  // kept under the backslash form
     EXPECT_EQ(m_map->m_resolvedNameCache.count("s/t"), 0u);
 
     m_map->uninitialize();
-    EXPECT_EQ(hard("a\\b"), Result(1, kUntouched));
+    EXPECT_EQ(hard("a\\b"), Result(LOCMAP50_FAILED, kUntouched));
     m_map->DestroyMap();  // no longer the singleton, so TearDown would miss it
 }
 
@@ -162,6 +156,6 @@ TEST_F(SoftToHard, UnobtainableCurrentDirectoryLeavesTheResultUntouched) {
     std::filesystem::create_directory(doomed);
     ScopedCurrentDir inDoomed(doomed);
     std::filesystem::remove(doomed);
-    EXPECT_EQ(absolute("a"), Result(1, kUntouched));
+    EXPECT_EQ(absolute("a"), Result(LOCMAP50_FAILED, kUntouched));
     EXPECT_TRUE(m_map->m_resolvedNameCache.empty());
 }

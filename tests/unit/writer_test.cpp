@@ -6,16 +6,14 @@
 #include <string>
 
 #include "locmap50/VnLocMapFile.h"
+#include "locmap50/result_codes.h"
+#include "support/Golden.h"
 #include "support/TestSupport.h"
 
 namespace {
 
+using testsupport::golden;
 using testsupport::readFile;
-using testsupport::withUnixLineEnds;
-
-std::string golden(const std::string &name) {
-    return readFile(std::string(LOCMAP50_GOLDEN_DIR) + "/" + name).value_or("<no golden " + name + ">");
-}
 
 // The record the reader makes of "ZOR_LOCATION_MAP_1", "$A", "C:/x",
 // "# note", "INCLUDE  B.map", "$B", "D:\y", "D:\z".
@@ -46,8 +44,8 @@ class WriterTest : public ::testing::Test {
 protected:
     std::string savedText(VnLocMapFile &file) {
         file.m_fileName = m_dir.file("saved.map");
-        EXPECT_EQ(file.save(false), 0);
-        return withUnixLineEnds(readFile(file.m_fileName).value_or("<not written>"));
+        EXPECT_EQ(file.save(false), LOCMAP50_OK);
+        return testsupport::writtenText(file.m_fileName);
     }
 
     testsupport::TempDir m_dir;
@@ -77,11 +75,9 @@ TEST_F(WriterTest, SaveToStandardOutputTouchesNoFile) {
     VnLocMapFile file;
     fillVersion1WithInclude(file);
     file.m_fileName = m_dir.file("untouched.map");
-    ::testing::internal::CaptureStdout();
-    const int result = file.save(true);
-    const std::string written = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(withUnixLineEnds(written), golden("save/version1_with_include.txt"));
+    const auto printed = testsupport::printedBy([&] { return file.save(true); });
+    EXPECT_EQ(printed.result, LOCMAP50_OK);
+    EXPECT_EQ(printed.output, golden("save/version1_with_include.txt"));
     EXPECT_FALSE(readFile(file.m_fileName).has_value());
 }
 
@@ -102,7 +98,7 @@ TEST(WriterEditTest, ChangeEntrySplitsTheHardPathListString) {
         SCOPED_TRACE(split.hardPaths);
         VnLocMapFile file;
         fillVersion1WithInclude(file);
-        EXPECT_EQ(file.changeEntry("$B", split.hardPaths), 0);
+        EXPECT_EQ(file.changeEntry("$B", split.hardPaths), LOCMAP50_OK);
         EXPECT_EQ(file.m_entryHardPaths["$B"], split.expected);
         EXPECT_EQ(file.m_entryOrder, (std::list<std::string>{"$A", "INCLUDE", "$B"}));
     }
@@ -119,10 +115,10 @@ TEST_F(WriterTest, ChangedEntryIsSavedWhereItStood) {
 TEST_F(WriterTest, DeleteEntryRemovesThePrefixOnce) {
     VnLocMapFile file;
     fillVersion1WithInclude(file);
-    EXPECT_EQ(file.deleteEntry("$A"), 0);
+    EXPECT_EQ(file.deleteEntry("$A"), LOCMAP50_OK);
     const std::string afterFirst = savedText(file);
     EXPECT_EQ(afterFirst, "ZOR_LOCATION_MAP_1\n\nINCLUDE  B.map\n\n$B\nD:\\y\nD:\\z\n\n");
-    EXPECT_EQ(file.deleteEntry("$A"), 0);
+    EXPECT_EQ(file.deleteEntry("$A"), LOCMAP50_OK);
     EXPECT_EQ(savedText(file), afterFirst);
 }
 
@@ -130,7 +126,7 @@ TEST(WriterEditTest, DeleteEntryLeavesIncludeMarkersInPlace) {
     VnLocMapFile file;
     fillIncludesAtMarkers(file);
     const auto order = file.m_entryOrder;
-    EXPECT_EQ(file.deleteEntry("INCLUDE"), 0);
+    EXPECT_EQ(file.deleteEntry("INCLUDE"), LOCMAP50_OK);
     EXPECT_EQ(file.m_entryOrder, order);
 }
 

@@ -1,71 +1,59 @@
 // The fixture of the C interface tests: no map, a controlled environment, everything restored afterwards.
-#ifndef LOCMAP50_TESTS_CAPI_CAPITESTFIXTURE_H
-#define LOCMAP50_TESTS_CAPI_CAPITESTFIXTURE_H
+#ifndef LOCMAP50_TESTS_SUPPORT_CAPITEST_H
+#define LOCMAP50_TESTS_SUPPORT_CAPITEST_H
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <filesystem>
-#include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
+#include "support/MapTest.h"
 #include "support/TestSupport.h"
 
 // Each test starts with no map and without the variables that steer the map
 // search. TearDown destroys the map, restores the environment and then lets
 // the library take a fresh copy of it, so no later test sees this one's.
-class CApiTest : public ::testing::Test {
+class CApiTest : public testsupport::MapTest {
 protected:
     void SetUp() override {
-        destroyMap();
-        for (const char *name : {"ZOR_LOCATION_MAP", "HOME", "WDIR", "CURRENT_PROJECT_PATH"})
-            setEnv(name, std::nullopt);
+        testsupport::destroyMap();
+        testsupport::unsetMapSearchVariables(m_env);
     }
 
     void TearDown() override {
-        destroyMap();
-        while (!m_env.empty()) m_env.pop_back();  // newest first
+        testsupport::MapTest::TearDown();
+        m_env.restore();
         refreshLibraryEnvironment();
-    }
-
-    static void destroyMap() {
-        if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
     }
 
     // A failing explicit load refreshes the no-map fallbacks' snapshot and the
     // environment path table, and leaves no map.
     void refreshLibraryEnvironment() const {
-        ASSERT_EQ(InitLocationMap(m_dir.file("missing.map").c_str(), 1), 2);
+        ASSERT_EQ(InitLocationMap(m_dir.file("missing.map").c_str(), 1), LOCMAP50_NO_MAP);
     }
 
-    void setEnv(const std::string &name, std::optional<std::string> value) {
-        m_env.push_back(std::make_unique<testsupport::ScopedEnv>(name, std::move(value)));
-    }
+    void setEnv(const std::string &name, std::optional<std::string> value) { m_env.set(name, std::move(value)); }
 
     // Writes a version-2 map file with the given entry lines; returns its path.
     std::string writeMap(const std::string &name, const std::string &entries) const {
-        const std::string path = m_dir.file(name);
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        testsupport::writeFile(path, "ZOR_LOCATION_MAP_2\n" + entries);
-        return path;
+        return m_dir.write(name, "ZOR_LOCATION_MAP_2\n" + entries);
     }
 
     // Loads an explicit map file with the given entry lines.
     std::string loadMap(const std::string &entries) {
         const std::string path = writeMap("main.map", entries);
-        EXPECT_EQ(InitLocationMap(path.c_str(), 1), 0);
+        EXPECT_EQ(InitLocationMap(path.c_str(), 1), LOCMAP50_OK);
         return path;
     }
 
     testsupport::TempDir m_dir;
 
 private:
-    std::vector<std::unique_ptr<testsupport::ScopedEnv>> m_env;
+    testsupport::ScopedEnvironment m_env;
 };
 
 // A translation function's result code and what it left in the buffer.
@@ -97,4 +85,4 @@ inline std::optional<std::string> text(const char *value) {
     return std::string(value);
 }
 
-#endif  // LOCMAP50_TESTS_CAPI_CAPITESTFIXTURE_H
+#endif  // LOCMAP50_TESTS_SUPPORT_CAPITEST_H

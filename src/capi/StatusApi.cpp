@@ -1,0 +1,51 @@
+// The exported C functions that tell how the last load went and list the map's soft prefixes.
+#include "capi/CApiSupport.h"
+#include "paths/NameRules.h"
+#include "locmap50/locmap50.h"
+
+using locmap50::capi::existingMap;
+using locmap50::capi::guardedCall;
+
+namespace {
+
+// Writes value through out when the caller asked for it.
+void store(int *out, int value) {
+    if (out != nullptr) *out = value;
+}
+
+int loadOutcome(int errorCount, int warningCount) {
+    if (errorCount > 0) return LOCMAP50_LOAD_ERRORS;
+    return warningCount > 0 ? LOCMAP50_LOAD_WARNINGS : LOCMAP50_LOAD_CLEAN;
+}
+
+int loadStatus(int *outcome, int *errorCount, int *warningCount) {
+    const VnLocMap *map = existingMap();
+    if (map == nullptr) {
+        store(outcome, LOCMAP50_LOAD_CLEAN);
+        store(errorCount, 0);
+        store(warningCount, 0);
+        return LOCMAP50_NO_MAP;
+    }
+    const int errors = map->loadErrorCount();
+    const int warnings = map->loadWarningCount();
+    store(outcome, loadOutcome(errors, warnings));
+    store(errorCount, errors);
+    store(warningCount, warnings);
+    return LOCMAP50_OK;
+}
+
+char *newSoftPrefixList() {
+    const VnLocMap *map = existingMap();
+    if (map == nullptr) return nullptr;
+    return locmap50::capi::newCallerOwnedString(locmap50::paths::joinHardPathList(map->m_softPrefixOrder));
+}
+
+}  // namespace
+
+int GetLoadStatus(int *outcome, int *errorCount, int *warningCount) {
+    return guardedCall(LOCMAP50_FAILED, [&] { return loadStatus(outcome, errorCount, warningCount); });
+}
+
+char *ReturnAllSoftPrefixes(void) {
+    return guardedCall<char *>(nullptr, [] { return newSoftPrefixList(); });
+}

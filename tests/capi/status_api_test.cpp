@@ -1,0 +1,109 @@
+// Tests of GetLoadStatus and ReturnAllSoftPrefixes: how the last load went, and the soft prefixes in map order.
+#include "support/CApiTest.h"
+
+namespace {
+
+// What GetLoadStatus reports, compared as one value.
+struct LoadStatus {
+    int result;
+    int outcome;
+    int errors;
+    int warnings;
+};
+
+bool operator==(const LoadStatus &a, const LoadStatus &b) {
+    return a.result == b.result && a.outcome == b.outcome && a.errors == b.errors && a.warnings == b.warnings;
+}
+
+std::ostream &operator<<(std::ostream &out, const LoadStatus &s) {
+    return out << "{result " << s.result << ", outcome " << s.outcome << ", errors " << s.errors
+               << ", warnings " << s.warnings << "}";
+}
+
+// Starts the out-values at a value no answer has, so an unset one shows.
+LoadStatus loadStatus() {
+    LoadStatus status{-1, -1, -1, -1};
+    status.result = GetLoadStatus(&status.outcome, &status.errors, &status.warnings);
+    return status;
+}
+
+// The text of a list string, which is released here; "(null)" for null.
+std::string takeList(char *list) {
+    const std::string text = list != nullptr ? list : "(null)";
+    FreeHardPathList(list);
+    return text;
+}
+
+struct LoadCase {
+    const char *name;
+    const char *entries;
+    const char *overridingVariable;  // set to "D:\other" before the load; may be null
+    LoadStatus expected;
+};
+
+// CTest lists the cases by name instead of by their bytes.
+void PrintTo(const LoadCase &loadCase, std::ostream *out) {
+    *out << loadCase.name;
+}
+
+class LoadStatusTest : public CApiTest, public ::testing::WithParamInterface<LoadCase> {};
+
+TEST_P(LoadStatusTest, CountsTheDiagnosticsOfTheLastLoad) {
+    if (GetParam().overridingVariable != nullptr) setEnv(GetParam().overridingVariable, "D:\\other");
+    loadMap(GetParam().entries);
+    EXPECT_EQ(loadStatus(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loads, LoadStatusTest,
+    ::testing::Values(
+        LoadCase{"Clean", "$A\nC:\\a\n", nullptr, {LOCMAP50_OK, LOCMAP50_LOAD_CLEAN, 0, 0}},
+        LoadCase{"OverrideIsAWarning", "$LMSTATUS_A\nC:\\a\n", "LMSTATUS_A",
+                 {LOCMAP50_OK, LOCMAP50_LOAD_WARNINGS, 0, 1}},
+        LoadCase{"ParseErrors", "$A\nC:\\a\nnot an entry\nnor this\n", nullptr,
+                 {LOCMAP50_OK, LOCMAP50_LOAD_ERRORS, 2, 0}},
+        LoadCase{"ErrorsWinOverWarnings", "$LMSTATUS_B\nC:\\b\n$1BAD\n", "LMSTATUS_B",
+                 {LOCMAP50_OK, LOCMAP50_LOAD_ERRORS, 1, 1}}),
+    [](const ::testing::TestParamInfo<LoadCase> &info) { return std::string(info.param.name); });
+
+TEST_F(CApiTest, LoadStatusWithoutAMapIsNoMapAndZero) {
+    EXPECT_EQ(loadStatus(), (LoadStatus{LOCMAP50_NO_MAP, LOCMAP50_LOAD_CLEAN, 0, 0}));
+    EXPECT_EQ(InitLocationMap(m_dir.file("missing.map").c_str(), 1), LOCMAP50_NO_MAP);
+    EXPECT_EQ(loadStatus(), (LoadStatus{LOCMAP50_NO_MAP, LOCMAP50_LOAD_CLEAN, 0, 0}));
+}
+
+TEST_F(CApiTest, LoadStatusTakesNullOutPointers) {
+    loadMap("bad line\n");
+    EXPECT_EQ(GetLoadStatus(nullptr, nullptr, nullptr), LOCMAP50_OK);
+    int errors = 0;
+    EXPECT_EQ(GetLoadStatus(nullptr, &errors, nullptr), LOCMAP50_OK);
+    EXPECT_EQ(errors, 1);
+}
+
+TEST_F(CApiTest, LoadStatusDescribesTheLatestLoadOnly) {
+    loadMap("bad line\n");
+    ASSERT_EQ(loadStatus().outcome, LOCMAP50_LOAD_ERRORS);
+    loadMap("$A\nC:\\a\n");
+    EXPECT_EQ(loadStatus(), (LoadStatus{LOCMAP50_OK, LOCMAP50_LOAD_CLEAN, 0, 0}));
+}
+
+TEST_F(CApiTest, SoftPrefixesComeInOrderOfFirstDefinitionAcrossIncludes) {
+    const std::string included = writeMap("included.map", "$INNER\nC:\\inner\n$FIRST\nC:\\ignored\n");
+    loadMap("$FIRST\nC:\\first\nINCLUDE " + included + "\n$LAST\nC:\\last\n");
+    EXPECT_EQ(takeList(ReturnAllSoftPrefixes()), "$FIRST`$INNER`$LAST`");
+}
+
+TEST_F(CApiTest, SoftPrefixListFollowsEdits) {
+    loadMap("$A\nC:\\a\n$B\nC:\\b\n");
+    ASSERT_EQ(ChangeEntry("$C", "C:\\c`", LOCMAP50_ADD_ENTRY), LOCMAP50_OK);
+    ASSERT_EQ(ChangeEntry("$A", nullptr, LOCMAP50_DELETE_ENTRY), LOCMAP50_OK);
+    EXPECT_EQ(takeList(ReturnAllSoftPrefixes()), "$B`$C`");
+}
+
+TEST_F(CApiTest, SoftPrefixListIsEmptyForAnEmptyMapAndNullWithoutOne) {
+    EXPECT_EQ(takeList(ReturnAllSoftPrefixes()), "(null)");
+    loadMap("");
+    EXPECT_EQ(takeList(ReturnAllSoftPrefixes()), "");
+}
+
+}  // namespace

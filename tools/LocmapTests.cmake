@@ -1,0 +1,140 @@
+# Tests of the locmap tool: each runs it as a subprocess on a scratch copy of the examples (see RunLocmap.cmake) and compares exit code and output.
+#
+# locmap_test(NAME EXIT code [ERRORS] [LINUX_ONLY] [SMOKE] [CHECK_FILE file] [STDIN file]
+#             [STDOUT file] [ENV NAME=VALUE...] [COPY from to...] [SETUP argument...]
+#             ARGS argument...)
+# compares standard output (or CHECK_FILE) with testdata/expected/NAME.txt and,
+# with ERRORS, standard error with testdata/expected/NAME.err. Each test runs
+# from the scratch copy's root, because relative INCLUDE lines resolve against
+# the current directory. SMOKE adds the label "smoke": "ctest -L smoke" is the
+# quick check that the tool translates both ways and checks a broken map, and
+# on the Windows leg that locmap.exe does so under Wine.
+
+# Variables named after the examples' prefixes would override their entries,
+# and discovery must not find a map of the machine's own.
+set(LOCMAP_CLEAN_ENVIRONMENT
+  TOOLS= LIBS= DOCS= SHARED_MODELS= VENDOR_IP= COMPILERS= MODELS= VERILOG= NO_PATHS= MANY=
+  PROJECT_SOURCES= PROJECT_BUILD= PROJECT_SIMLIBS= NEW_TOOLS= ROOT= UNC= SRV= SUB= CURRENT_PROJECT_PATH= ZOR_LOCATION_MAP= WDIR=)
+
+function(locmap_test name)
+  cmake_parse_arguments(PARSE_ARGV 1 test "ERRORS;LINUX_ONLY;SMOKE" "EXIT;CHECK_FILE;STDIN;STDOUT" "ENV;COPY;SETUP;ARGS")
+  if(test_LINUX_ONLY AND WIN32)
+    return()
+  endif()
+  set(expectedErrors "")
+  if(test_ERRORS)
+    set(expectedErrors ${CMAKE_CURRENT_SOURCE_DIR}/testdata/expected/${name}.err)
+  endif()
+  add_test(NAME locmap_${name}
+    COMMAND ${CMAKE_COMMAND}
+      "-DLOCMAP=$<TARGET_FILE:locmap>"
+      "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
+      "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
+      "-DSCRATCH_DIR=${CMAKE_CURRENT_BINARY_DIR}/scratch/${name}"
+      "-DEXPECTED_EXIT=${test_EXIT}"
+      "-DEXPECTED_TEXT=${CMAKE_CURRENT_SOURCE_DIR}/testdata/expected/${name}.txt"
+      "-DEXPECTED_ERRORS=${expectedErrors}"
+      "-DCHECK_FILE=${test_CHECK_FILE}"
+      "-DSTDIN_FILE=${test_STDIN}"
+      "-DSTDOUT_FILE=${test_STDOUT}"
+      "-DENVIRONMENT=${LOCMAP_CLEAN_ENVIRONMENT};${test_ENV}"
+      "-DCOPY=${test_COPY}"
+      "-DSETUP_ARGUMENTS=${test_SETUP}"
+      "-DARGUMENTS=${test_ARGS}"
+      -P ${CMAKE_CURRENT_SOURCE_DIR}/RunLocmap.cmake)
+  set(labels tools)
+  if(test_SMOKE)
+    list(APPEND labels smoke)
+  endif()
+  set_tests_properties(locmap_${name} PROPERTIES LABELS "${labels}")
+endfunction()
+
+set(SITE --map examples/site/zor_location_map)
+set(BROKEN --map examples/broken/zor_location_map)
+set(NESTED --map tools/testdata/nested.map)
+
+# The command line: help, version and a specific message for every usage error.
+locmap_test(help EXIT 0 ARGS --help)
+locmap_test(version EXIT 0 ARGS --version)
+locmap_test(help_command EXIT 0 ARGS help paths)
+locmap_test(subcommand_help EXIT 0 ARGS check --help)
+locmap_test(help_unknown EXIT 2 ERRORS ARGS help bogus)
+locmap_test(no_command EXIT 2 ERRORS ARGS)
+locmap_test(unknown_command EXIT 2 ERRORS ARGS bogus)
+locmap_test(unknown_option EXIT 2 ERRORS ARGS ${SITE} check --bogus)
+locmap_test(missing_operand EXIT 2 ERRORS ARGS ${SITE} paths)
+locmap_test(bad_format EXIT 2 ERRORS ARGS ${SITE} list --format=xml)
+locmap_test(map_and_project EXIT 2 ERRORS ARGS ${SITE} --project examples/project check)
+locmap_test(no_map_given EXIT 2 ERRORS ARGS check)
+locmap_test(no_map EXIT 2 ERRORS ARGS --map examples/site/no_such_map check)
+locmap_test(map_is_directory EXIT 2 ERRORS ARGS --map examples/site check)
+
+# check: the library's diagnostics as collected, then the lint warnings.
+locmap_test(check EXIT 0 ARGS ${SITE} check)
+locmap_test(check_errors EXIT 1 ARGS --map tools/testdata/broken.map check)
+locmap_test(check_broken_example EXIT 1 SMOKE ENV "TOOLS=D:\\elsewhere" ARGS ${BROKEN} check)
+locmap_test(check_nested EXIT 0 ARGS ${NESTED} check)
+locmap_test(check_nested_strict EXIT 1 ARGS ${NESTED} --strict check)
+locmap_test(check_covering_roots EXIT 0 ARGS --map tools/testdata/covering_roots.map check)
+locmap_test(check_override EXIT 0 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} check)
+locmap_test(check_override_strict EXIT 1 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} check --strict)
+
+# Queries; drive-letter and UNC hard paths both ways (also the Windows smoke test).
+# The long name outgrows the first buffer, so the tool must retry with a larger one.
+string(REPEAT "directory_name\\" 30 longTail)
+locmap_test(hard EXIT 1 ERRORS SMOKE ARGS ${SITE} hard
+  "$TOOLS\\bin\\cc.exe" "$LIBS/libc.a" "$NO_SUCH_PREFIX\\a.v" "$SHARED_MODELS" "$TOOLS\\${longTail}x.v")
+locmap_test(abs EXIT 0 ARGS ${SITE} abs "$TOOLS\\bin" "$DOCS\\index.html")
+locmap_test(soft EXIT 1 ERRORS SMOKE ARGS ${SITE} soft
+  "C:\\tools\\bin\\cc.exe" "\\\\server\\models\\verilog\\ram.v" "D:/mirror/libs" "E:\\elsewhere")
+locmap_test(paths EXIT 0 ARGS ${SITE} paths "$LIBS")
+locmap_test(paths_unknown EXIT 1 ERRORS ARGS ${SITE} paths "TOOLS")
+locmap_test(which EXIT 1 ERRORS ARGS ${SITE} which "$TOOLS" "$VENDOR_IP" "$NO_SUCH_PREFIX")
+locmap_test(list EXIT 0 ARGS ${SITE} list)
+locmap_test(list_map EXIT 0 ARGS ${SITE} list --format=map)
+locmap_test(stdin EXIT 0 STDIN examples/site/zor_location_map ARGS --map - hard "$VENDOR_IP\\x")
+locmap_test(stdin_check EXIT 1 STDIN tools/testdata/broken.map ARGS --map - check)
+locmap_test(project EXIT 0 ARGS --project examples/project list)
+locmap_test(project_env EXIT 0 ENV "ZOR_LOCATION_MAP=examples/site/zor_location_map"
+  ARGS --project examples/project which "$TOOLS")
+locmap_test(project_not_found EXIT 2 ERRORS LINUX_ONLY
+  ENV HOME=/nonexistent/home "WDIR=;/nonexistent/a;/nonexistent/b;"
+  ARGS --project examples/nowhere check)
+locmap_test(project_bad_env EXIT 2 ERRORS LINUX_ONLY ENV ZOR_LOCATION_MAP=examples/missing.map
+  ARGS --project examples/project check)
+
+# Load errors go to standard error before the results; --strict makes them fail.
+locmap_test(errors_before_results EXIT 0 ERRORS ARGS --map tools/testdata/broken.map hard "$TOOLS\\x")
+locmap_test(errors_strict EXIT 1 ERRORS ARGS --map tools/testdata/broken.map --strict hard "$TOOLS\\x")
+
+# Edits are saved at once, survive a reload, and are refused while the map has errors.
+locmap_test(add_reloaded EXIT 0 SETUP ${SITE} add "$NEW_TOOLS" "E:\\new\\tools" "\\\\server\\new"
+  ARGS ${SITE} paths "$NEW_TOOLS")
+locmap_test(add_saved EXIT 0 CHECK_FILE examples/site/zor_location_map
+  ARGS ${SITE} add "$NEW_TOOLS" "E:\\new\\tools")
+locmap_test(set_included EXIT 0 CHECK_FILE examples/site/shared.map
+  ARGS ${SITE} set "$VENDOR_IP" "\\\\server\\ip2")
+locmap_test(remove_reloaded EXIT 0 SETUP ${SITE} remove "$LIBS" ARGS ${SITE} list)
+locmap_test(add_existing EXIT 1 ERRORS ARGS ${SITE} add "$TOOLS" "E:\\x")
+locmap_test(add_bad_prefix EXIT 1 ERRORS ARGS ${SITE} add "$1X" "E:\\x")
+locmap_test(set_unknown EXIT 1 ERRORS ARGS ${SITE} set "$NO_SUCH_PREFIX" "E:\\x")
+locmap_test(edit_refused EXIT 1 CHECK_FILE tools/testdata/broken.map
+  ARGS --map tools/testdata/broken.map add "$NEW_TOOLS" "E:\\x")
+locmap_test(edit_stdin_refused EXIT 1 ERRORS STDIN examples/site/zor_location_map
+  ARGS --map - remove "$TOOLS")
+
+# Save and export.
+locmap_test(save EXIT 0 CHECK_FILE examples/site/zor_location_map ARGS ${SITE} save)
+# The included file's name is too long for the temporary file written beside
+# it, so its save fails: the message names it, and the main file saved first
+# keeps its new layout.
+string(REPEAT "x" 236 longName)
+locmap_test(save_failure_named EXIT 1 ERRORS LINUX_ONLY CHECK_FILE tools/testdata/long_include.map
+  COPY examples/site/shared.map tools/testdata/long_name_${longName}.map
+  ARGS --map tools/testdata/long_include.map add "$NEW_TOOLS" "E:\\new")
+locmap_test(save_refused EXIT 1 CHECK_FILE tools/testdata/broken.map ARGS --map tools/testdata/broken.map save)
+locmap_test(export_stdout EXIT 0 ARGS ${SITE} export -)
+locmap_test(export_file EXIT 0 CHECK_FILE exported.map ARGS ${SITE} export exported.map)
+
+# A result that cannot reach standard output is a failure.
+locmap_test(stdout_full EXIT 1 ERRORS LINUX_ONLY STDOUT /dev/full ARGS ${SITE} list)

@@ -1,0 +1,171 @@
+// Choosing and loading the map for one locmap run: a named file, standard input, or discovery from a project directory.
+#include "MapSource.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <vector>
+
+#include "ToolSupport.h"
+#include "locmap50/locmap50.h"
+
+namespace locmap_tool {
+
+namespace {
+
+const char kStandardInputName[] = "(standard input)";
+const char kMapFileName[] = "/zor_location_map";
+
+// The library's spelling of a path it was given: slashes become backslashes.
+std::string libraryPath(std::string path) {
+    for (char &c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+void replaceAll(std::string &text, const std::string &from, const std::string &to) {
+    if (from.empty()) return;
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+// Why path cannot be opened for reading, or "" when it can.
+std::string unreadableReason(const std::string &path) {
+    errno = 0;
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (file != nullptr) {
+        std::fclose(file);
+        return std::string();
+    }
+    const std::string reason = systemReason(errno);
+    return reason.empty() ? "cannot be opened" : reason;
+}
+
+// Copies standard input to a new file in the temporary directory; "" when
+// that fails (the reason is reported).
+std::string copyStandardInput() {
+    std::error_code error;
+    const std::filesystem::path directory = std::filesystem::temp_directory_path(error);
+    if (error) {
+        reportProblem("cannot read the map from standard input: no temporary directory: " + error.message());
+        return std::string();
+    }
+    std::random_device random;
+    const std::string path =
+        (directory / ("locmap-stdin-" + std::to_string(random()) + ".map")).string();
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        reportProblem("cannot read the map from standard input: cannot create " + path + ": " +
+                      systemReason(errno));
+        return std::string();
+    }
+    std::vector<char> buffer(65536);
+    std::size_t count;
+    bool written = true;
+    while ((count = std::fread(buffer.data(), 1, buffer.size(), stdin)) > 0)
+        written = written && std::fwrite(buffer.data(), 1, count, file) == count;
+    const bool readFailed = std::ferror(stdin) != 0;
+    written = std::fclose(file) == 0 && written;
+    if (readFailed || !written) {
+        reportProblem(std::string("cannot read the map from standard input: ") +
+                      (readFailed ? "reading standard input failed" : "cannot write " + path));
+        std::remove(path.c_str());
+        return std::string();
+    }
+    return path;
+}
+
+// Tells where discovery looked and why nothing was taken, in its own order.
+void explainFailedDiscovery(const std::string &directory) {
+    reportProblem("no map found for project directory " + directory);
+    if (const char *variable = std::getenv("ZOR_LOCATION_MAP")) {
+        const std::string reason = *variable == '\0' ? "it is empty" : unreadableReason(variable);
+        reportProblem("  ZOR_LOCATION_MAP is set to '" + std::string(variable) + "', which cannot be read (" +
+                      (reason.empty() ? "not a readable file" : reason) +
+                      "); while it is set, no other place is searched");
+        return;
+    }
+    reportProblem("  ZOR_LOCATION_MAP is not set");
+    const std::string inDirectory = directory + kMapFileName;
+    reportProblem("  " + inDirectory + ": " + unreadableReason(inDirectory));
+    const char *home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') {
+        reportProblem(std::string("  HOME is ") + (home == nullptr ? "not set" : "empty") +
+                      ", so no home directory was searched");
+    } else {
+        const std::string inHome = std::string(home) + "/zor" + kMapFileName;
+        reportProblem("  " + inHome + ": " + unreadableReason(inHome));
+    }
+    const char *workDirectories = std::getenv("WDIR");
+    if (workDirectories == nullptr) {
+        reportProblem("  WDIR is not set, so no working directory was searched");
+        return;
+    }
+    const std::string rest = workDirectories;
+    bool searched = false;
+    for (std::size_t start = 0; start <= rest.size();) {
+        const std::size_t end = std::min(rest.find(';', start), rest.size());
+        const std::string element = rest.substr(start, end - start);
+        if (!element.empty()) {
+            const std::string candidate = element + kMapFileName;
+            reportProblem("  " + candidate + " (from WDIR): " + unreadableReason(candidate));
+            searched = true;
+        }
+        start = end + 1;
+    }
+    if (!searched) reportProblem("  WDIR names no directory");
+}
+
+}  // namespace
+
+MapSource::~MapSource() {
+    if (!m_temporaryFile.empty()) std::remove(m_temporaryFile.c_str());
+}
+
+std::unique_ptr<MapSource> MapSource::fromFile(const std::string &mapFile) {
+    std::unique_ptr<MapSource> source(new MapSource);
+    std::string path = mapFile;
+    if (mapFile == "-") {
+        source->m_temporaryFile = copyStandardInput();
+        if (source->m_temporaryFile.empty()) return nullptr;
+        path = source->m_temporaryFile;
+    }
+    // The library takes any readable path, and a directory would then load as
+    // an empty map "loaded successfully".
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        reportProblem("cannot read map file " + mapFile + ": it is a directory");
+        return nullptr;
+    }
+    if (InitLocationMap(path.c_str(), 1) == LOCMAP50_OK) return source;
+    const std::string reason = unreadableReason(path);
+    reportProblem("cannot read map file " + mapFile + ": " + (reason.empty() ? "not a readable file" : reason));
+    return nullptr;
+}
+
+std::unique_ptr<MapSource> MapSource::fromProject(const std::string &directory) {
+    if (InitLocationMap(directory.c_str(), 0) == LOCMAP50_OK) return std::unique_ptr<MapSource>(new MapSource);
+    explainFailedDiscovery(directory);
+    return nullptr;
+}
+
+std::string MapSource::diagnostics() const {
+    const char *text = GetErrorString();
+    return presentable(text != nullptr ? text : "");
+}
+
+std::string MapSource::presentable(std::string text) const {
+    if (isFromStandardInput()) replaceAll(text, libraryPath(m_temporaryFile), kStandardInputName);
+    return text;
+}
+
+std::string MapSource::mainFileName() const {
+    if (isFromStandardInput()) return kStandardInputName;
+    const char *name = CurrentMapName();
+    return name != nullptr ? name : "";
+}
+
+}  // namespace locmap_tool

@@ -1,0 +1,43 @@
+// Choosing and loading the map for one locmap run: a named file, standard input, or discovery from a project directory.
+#ifndef LOCMAP_TOOLS_MAPSOURCE_H
+#define LOCMAP_TOOLS_MAPSOURCE_H
+
+#include <memory>
+#include <string>
+
+namespace locmap_tool {
+
+// The map the command works on, loaded into the process's location map.
+class MapSource {
+public:
+    ~MapSource();
+    MapSource(const MapSource &) = delete;
+    MapSource &operator=(const MapSource &) = delete;
+
+    // Loads mapFile ("-": standard input, copied to a temporary file first).
+    // Null, with the reason on standard error, when it cannot be read.
+    static std::unique_ptr<MapSource> fromFile(const std::string &mapFile);
+    // Finds the map as any tool of the project would (ZOR_LOCATION_MAP, the
+    // directory, HOME/zor, WDIR). Null when none is found, with every place
+    // looked at and why it was passed over on standard error.
+    static std::unique_ptr<MapSource> fromProject(const std::string &directory);
+
+    // The load diagnostics as the library collected them.
+    std::string diagnostics() const;
+    // text with the name of standard input's temporary copy, as the library
+    // writes it, replaced by "(standard input)".
+    std::string presentable(std::string text) const;
+    // The map came from standard input and has no file of its own to save to.
+    bool isFromStandardInput() const { return !m_temporaryFile.empty(); }
+    // The main map file, as the library names it.
+    std::string mainFileName() const;
+
+private:
+    MapSource() = default;
+
+    std::string m_temporaryFile;  // native path of standard input's copy, if any
+};
+
+}  // namespace locmap_tool
+
+#endif  // LOCMAP_TOOLS_MAPSOURCE_H

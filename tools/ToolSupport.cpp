@@ -1,0 +1,77 @@
+// Helpers every locmap command shares: messages, C API lists and translations.
+#include "ToolSupport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "locmap50/locmap50.h"
+
+namespace locmap_tool {
+
+void reportProblem(const std::string &message) {
+    std::fprintf(stderr, "locmap: %s\n", message.c_str());
+}
+
+std::string systemReason(int errorNumber) {
+    return errorNumber != 0 ? std::strerror(errorNumber) : std::string();
+}
+
+std::vector<std::string> takeBackquoteList(char *list) {
+    std::vector<std::string> items;
+    if (list == nullptr) return items;
+    std::string item;
+    for (const char *c = list; *c != '\0'; ++c) {
+        if (*c == '`') {
+            items.push_back(item);
+            item.clear();
+        } else {
+            item += *c;
+        }
+    }
+    FreeHardPathList(list);
+    return items;
+}
+
+std::string joinBackquoteList(const std::vector<std::string> &items) {
+    std::string list;
+    for (const std::string &item : items) list += item + '`';
+    return list;
+}
+
+std::vector<std::string> softPrefixes() {
+    return takeBackquoteList(ReturnAllSoftPrefixes());
+}
+
+std::vector<std::string> hardPathsOf(const std::string &softPrefix) {
+    return takeBackquoteList(ReturnAllHardPath(softPrefix.c_str()));
+}
+
+bool hasSoftPrefix(const std::string &softPrefix) {
+    char *list = ReturnAllHardPath(softPrefix.c_str());
+    FreeHardPathList(list);
+    return list != nullptr;
+}
+
+int translate(SizedTranslation function, const std::string &name, std::string &result) {
+    std::vector<char> buffer(260);
+    int status = function(name.c_str(), buffer.data(), buffer.size());
+    while (status == LOCMAP50_BUFFER_TOO_SMALL) {
+        buffer.resize(buffer.size() * 2);
+        status = function(name.c_str(), buffer.data(), buffer.size());
+    }
+    result = buffer.data();
+    return status;
+}
+
+std::string nativePath(const std::string &libraryPath) {
+#ifdef _WIN32
+    return libraryPath;
+#else
+    std::string path = libraryPath;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+#endif
+}
+
+}  // namespace locmap_tool

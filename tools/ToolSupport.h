@@ -1,0 +1,42 @@
+// Helpers every locmap command shares: exit codes, messages on standard error, C API lists and translations.
+#ifndef LOCMAP_TOOLS_TOOLSUPPORT_H
+#define LOCMAP_TOOLS_TOOLSUPPORT_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace locmap_tool {
+
+// Exit codes: success; something failed or did not translate; usage error or no map.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// Writes "locmap: " and message and a line end to standard error.
+void reportProblem(const std::string &message);
+
+// The system's reason for the last failed call, or "" when errno holds none.
+std::string systemReason(int errorNumber);
+
+// A list string of the C interface (each item followed by a backquote),
+// released with FreeHardPathList; an empty vector for null.
+std::vector<std::string> takeBackquoteList(char *list);
+std::string joinBackquoteList(const std::vector<std::string> &items);
+
+// Soft prefixes in map order, and the hard paths of one prefix.
+std::vector<std::string> softPrefixes();
+std::vector<std::string> hardPathsOf(const std::string &softPrefix);
+bool hasSoftPrefix(const std::string &softPrefix);
+
+// The sized C translation functions, with the buffer grown until the result fits.
+using SizedTranslation = int (*)(const char *, char *, std::size_t);
+int translate(SizedTranslation function, const std::string &name, std::string &result);
+
+// A file name as the library reports it (backslashes) in the form this
+// platform's file functions open.
+std::string nativePath(const std::string &libraryPath);
+
+}  // namespace locmap_tool
+
+#endif  // LOCMAP_TOOLS_TOOLSUPPORT_H
