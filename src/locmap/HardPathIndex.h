@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <limits>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "locmap/FlatHashTable.h"
 #include "paths/AsciiText.h"
 #include "paths/PathRules.h"
 
@@ -33,20 +33,16 @@ public:
         if (baseLength == 0) return;  // lies over nothing
         if (m_basesOfLength.size() <= baseLength) m_basesOfLength.resize(baseLength + 1, 0);
         ++m_basesOfLength[baseLength];
-        m_candidates.emplace(foldedHash(hardPath, baseLength), Candidate{holder, rank});
+        m_candidates.insert(foldedHash(hardPath, baseLength), Candidate{holder, rank});
     }
 
     void remove(const std::string &hardPath, const Holder *holder) {
         if (m_hardPathCount > 0) --m_hardPathCount;
         const std::size_t baseLength = paths::hardPathBaseLength(hardPath);
         if (baseLength == 0) return;
-        auto [candidate, end] = m_candidates.equal_range(foldedHash(hardPath, baseLength));
-        for (; candidate != end; ++candidate) {
-            if (candidate->second.holder != holder) continue;
-            m_candidates.erase(candidate);
+        if (m_candidates.erase(foldedHash(hardPath, baseLength),
+                               [&](const Candidate &candidate) { return candidate.holder == holder; }))
             --m_basesOfLength[baseLength];
-            return;
-        }
     }
 
     void clear() {
@@ -69,22 +65,20 @@ public:
         for (std::size_t length = 1; length <= longest; ++length) {
             hash = hashStep(hash, path[length - 1]);
             if (m_basesOfLength[length] == 0 || !paths::endsOnComponentBoundary(path, length)) continue;
-            auto [candidate, end] = m_candidates.equal_range(finished(hash));
-            for (; candidate != end; ++candidate) {
-                const Candidate &c = candidate->second;
+            m_candidates.forEach(finished(hash), [&](const Candidate &c) {
                 if (c.rank < bestRank && holdsPathOver(*c.holder)) {
                     best = c.holder;
                     bestRank = c.rank;
                 }
-            }
+            });
         }
         return best;
     }
 
 private:
     struct Candidate {
-        const Holder *holder;
-        std::uint64_t rank;
+        const Holder *holder = nullptr;
+        std::uint64_t rank = 0;
     };
 
     // A rotate-and-xor over the folded characters, cheap enough to run along
@@ -105,7 +99,7 @@ private:
         return finished(hash);
     }
 
-    std::unordered_multimap<std::uint64_t, Candidate> m_candidates;
+    FlatHashTable<Candidate> m_candidates;
     std::vector<std::uint32_t> m_basesOfLength;  // how many bases have each length
     std::size_t m_hardPathCount = 0;
 };

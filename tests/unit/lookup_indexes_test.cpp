@@ -1,6 +1,8 @@
 // The indexes behind the lookups and edits: the environment index, list positions, and indexes that follow copies and direct changes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <list>
 #include <map>
 #include <optional>
@@ -9,6 +11,7 @@
 
 #include "support/EnvTableTest.h"
 #include "locmap50/VnLocMap.h"
+#include "locmap/FlatHashTable.h"
 #include "locmapfile/ListPositions.h"
 #include "platform/EnvironmentIndex.h"
 
@@ -32,6 +35,33 @@ TEST(EnvironmentIndexTest, AnswersAsTheNameLookupDoes) {
         {"", std::nullopt}, {"A=B", std::nullopt}, {"NOEQUALS", std::nullopt}, {"MISSING", std::nullopt},
     };
     for (const auto &c : cases) EXPECT_EQ(index.value(c.name), c.value) << c.name;
+}
+
+// Values sharing a hash, erased and refilled many times over: every value
+// stays findable under its own hash and only there.
+TEST(FlatHashTableTest, KeepsSharedHashesThroughErasesAndGrowth) {
+    locmap50::locmap::FlatHashTable<int> table;
+    const auto valuesUnder = [&](std::uint64_t hash) {
+        std::vector<int> values;
+        table.forEach(hash, [&](int value) { values.push_back(value); });
+        std::sort(values.begin(), values.end());
+        return values;
+    };
+    for (int round = 0; round < 3; ++round) {
+        for (int value = 0; value < 1000; ++value) table.insert(static_cast<std::uint64_t>(value % 7), value);
+        for (int value = 0; value < 1000; value += 2)
+            EXPECT_TRUE(table.erase(static_cast<std::uint64_t>(value % 7), [&](int v) { return v == value; }));
+        EXPECT_FALSE(table.erase(3, [](int v) { return v == 6; }));  // 6 is filed under 6
+        for (int value = 0; value < 1000; value += 2) table.insert(static_cast<std::uint64_t>(value % 7), value);
+        for (int value = 1; value < 1000; value += 2)
+            EXPECT_TRUE(table.erase(static_cast<std::uint64_t>(value % 7), [&](int v) { return v == value; }));
+        std::vector<int> evensUnder3;
+        for (int value = 0; value < 1000; value += 2)
+            if (value % 7 == 3) evensUnder3.push_back(value);
+        EXPECT_EQ(valuesUnder(3), evensUnder3);
+        table.clear();
+        EXPECT_TRUE(valuesUnder(3).empty());
+    }
 }
 
 std::vector<std::string> contents(const ListPositions::List &list) {
