@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "locmap/FlatHashTable.h"
+#include "locmapfile/FlatHashTable.h"
 #include "paths/AsciiText.h"
 #include "paths/PathRules.h"
 
@@ -99,7 +99,7 @@ private:
         return finished(hash);
     }
 
-    FlatHashTable<Candidate> m_candidates;
+    mapfile::FlatHashTable<Candidate> m_candidates;
     std::vector<std::uint32_t> m_basesOfLength;  // how many bases have each length
     std::size_t m_hardPathCount = 0;
 };

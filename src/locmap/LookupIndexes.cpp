@@ -18,6 +18,10 @@ bool holdsHardPathOver(const MergedEntry &entry, const std::string &path, std::s
     return false;
 }
 
+std::uint64_t prefixHash(std::string_view softPrefix) {
+    return std::hash<std::string_view>()(softPrefix);
+}
+
 }  // namespace
 
 void LookupIndexes::clear() {
@@ -65,7 +69,7 @@ void LookupIndexes::rebuildMergedIndex(VnLocMap &map) {
 void LookupIndexes::rebuildPrimaryIndex(VnLocMap &map) {
     m_primaries.clear();
     m_primaries.reserve(map.m_primaryHardPaths.size());
-    for (const auto &[softPrefix, hardPath] : map.m_primaryHardPaths) m_primaries.emplace(softPrefix, &hardPath);
+    for (const PrimaryEntry &entry : map.m_primaryHardPaths) m_primaries.insert(prefixHash(entry.first), &entry);
     m_primaryShape = TableShape::of(map.m_primaryHardPaths);
 }
 
@@ -159,14 +163,15 @@ void LookupIndexes::enterPrimaryHardPath(VnLocMap &map, const std::string &softP
     syncPrimariesWith(map);
     const auto [entry, entered] = map.m_primaryHardPaths.try_emplace(softPrefix, hardPath);
     if (!entered) return;
-    m_primaries.emplace(entry->first, &entry->second);
+    m_primaries.insert(prefixHash(entry->first), &*entry);
     m_primaryShape = TableShape::of(map.m_primaryHardPaths);
 }
 
 const std::string *LookupIndexes::primaryHardPath(VnLocMap &map, std::string_view softPrefix) {
     syncPrimariesWith(map);
-    const auto primary = m_primaries.find(softPrefix);
-    return primary == m_primaries.end() ? nullptr : primary->second;
+    const PrimaryEntry *const *entry = m_primaries.find(
+        prefixHash(softPrefix), [&](const PrimaryEntry *candidate) { return candidate->first == softPrefix; });
+    return entry == nullptr ? nullptr : &(*entry)->second;
 }
 
 const MergedEntry *LookupIndexes::earliestEntryOver(VnLocMap &map, const std::string &path,

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "locmapfile/FlatHashTable.h"
 #include "locmap/HardPathIndex.h"
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/ListPositions.h"
@@ -18,6 +19,7 @@ namespace locmap50::locmap {
 
 using MergedEntry = std::map<std::string, std::list<std::string>>::value_type;
 using MergedPosition = std::map<std::string, std::list<std::string>>::iterator;
+using PrimaryEntry = std::map<std::string, std::string>::value_type;
 using EnvironmentEntry = std::map<std::string, std::string>::value_type;
 
 // The size and the two end nodes of a table, as last seen: a change made to
@@ -87,7 +89,7 @@ private:
     std::uint64_t m_hardPathsOrderGeneration = 0;
     TableShape m_mergedShape;
 
-    std::unordered_map<std::string_view, const std::string *> m_primaries;
+    mapfile::FlatHashTable<const PrimaryEntry *> m_primaries;  // filed under the hash of the prefix
     TableShape m_primaryShape;
 };
 

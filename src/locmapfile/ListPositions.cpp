@@ -1,6 +1,9 @@
 // The list position index: kept current by the owner's appends and removals, rebuilt when the list changed behind it.
 #include "locmapfile/ListPositions.h"
 
+#include <functional>
+#include <iterator>
+
 namespace locmap50::mapfile {
 
 bool ListPositions::describes(const List &list) const {
@@ -15,52 +18,61 @@ void ListPositions::noteShapeOf(const List &list) {
     m_back = list.empty() ? nullptr : &list.back();
 }
 
+std::uint64_t ListPositions::hashOf(std::string_view text) {
+    return std::hash<std::string_view>()(text);
+}
+
+ListPositions::Position *ListPositions::positionOf(std::string_view text) {
+    return m_positions.find(hashOf(text), [&](const Position &position) { return *position.first == text; });
+}
+
+void ListPositions::add(List::iterator element) {
+    if (Position *known = positionOf(*element)) {
+        ++known->count;
+        return;
+    }
+    Position position;
+    position.first = element;
+    position.rank = m_nextRank++;
+    position.count = 1;
+    m_positions.insert(hashOf(*element), position);
+}
+
 void ListPositions::rebuild(List &list) {
     m_positions.clear();
     m_positions.reserve(list.size());
     m_nextRank = 0;
-    for (auto element = list.begin(); element != list.end(); ++element) {
-        const auto [position, added] = m_positions.try_emplace(*element, Position{element, m_nextRank, 1});
-        if (added)
-            ++m_nextRank;
-        else
-            ++position->second.count;
-    }
+    for (auto element = list.begin(); element != list.end(); ++element) add(element);
     ++m_generation;
     noteShapeOf(list);
 }
 
 const ListPositions::Position *ListPositions::find(std::string_view text) const {
-    const auto position = m_positions.find(text);
-    return position == m_positions.end() ? nullptr : &position->second;
+    return m_positions.find(hashOf(text), [&](const Position &position) { return *position.first == text; });
 }
 
 void ListPositions::append(List &list, const std::string &text) {
     list.push_back(text);
-    const auto [position, added] =
-        m_positions.try_emplace(list.back(), Position{std::prev(list.end()), m_nextRank, 1});
-    if (added)
-        ++m_nextRank;
-    else
-        ++position->second.count;
+    add(std::prev(list.end()));
     noteShapeOf(list);
 }
 
 void ListPositions::dropLast(List &list) {
     if (list.empty()) return;
-    const auto position = m_positions.find(list.back());
-    if (position != m_positions.end() && --position->second.count == 0) m_positions.erase(position);
+    const std::string &last = list.back();
+    Position *position = positionOf(last);
+    if (position != nullptr && --position->count == 0)
+        m_positions.erase(hashOf(last), [&](const Position &p) { return *p.first == last; });
     list.pop_back();
     noteShapeOf(list);
 }
 
 bool ListPositions::removeFirst(List &list, std::string_view text) {
-    const auto position = m_positions.find(text);
-    if (position == m_positions.end()) return false;
-    const List::iterator first = position->second.first;
-    const bool repeated = position->second.count > 1;
-    // The key views the element about to go, so the entry goes first.
-    m_positions.erase(position);
+    const Position *position = positionOf(text);
+    if (position == nullptr) return false;
+    const List::iterator first = position->first;
+    const bool repeated = position->count > 1;
+    m_positions.erase(hashOf(text), [&](const Position &p) { return p.first == first; });
     list.erase(first);
     // A text listed twice moves its first place to a later element; the
     // library never lists a prefix twice, so a fresh build is cheap enough.

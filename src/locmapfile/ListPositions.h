@@ -7,21 +7,22 @@
 #include <list>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+
+#include "locmapfile/FlatHashTable.h"
 
 namespace locmap50::mapfile {
 
-// Keys are views of the list's own elements (list nodes never move), so the
-// index stores no text. Lists are public tables that callers could change
+// Positions point into the list itself (list nodes never move), so the index
+// stores no text. Lists are public tables that callers could change
 // directly: describes() tells whether the index still matches the list's
 // size and ends, and the owner rebuilds it when not.
 class ListPositions {
 public:
     using List = std::list<std::string>;
     struct Position {
-        List::iterator first;  // the first element holding the text
-        std::uint64_t rank;    // grows with the position in the list
-        std::size_t count;     // how many elements hold the text
+        List::iterator first;    // the first element holding the text
+        std::uint64_t rank = 0;  // grows with the position in the list
+        std::size_t count = 0;   // how many elements hold the text
     };
 
     bool describes(const List &list) const;
@@ -37,8 +38,11 @@ public:
 
 private:
     void noteShapeOf(const List &list);
+    static std::uint64_t hashOf(std::string_view text);
+    Position *positionOf(std::string_view text);
+    void add(List::iterator element);
 
-    std::unordered_map<std::string_view, Position> m_positions;
+    FlatHashTable<Position> m_positions;  // filed under the hash of the text
     std::uint64_t m_nextRank = 0;
     std::uint64_t m_generation = 0;
     // The list as last seen: its size and the addresses of its two ends.
