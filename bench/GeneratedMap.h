@@ -2,7 +2,6 @@
 #ifndef LOCMAP50_BENCH_GENERATEDMAP_H
 #define LOCMAP50_BENCH_GENERATEDMAP_H
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -16,8 +15,8 @@ namespace fs = std::filesystem;
 // variable of a normal session is named like these.
 inline std::string prefixName(long index) {
     static const char *const areas[] = {"DIGITAL", "ANALOG", "MEMORY", "PADS", "IO_RING"};
-    char number[16];
-    std::snprintf(number, sizeof number, "%05ld", index);
+    std::string number = std::to_string(index);
+    if (number.size() < 5) number.insert(0, 5 - number.size(), '0');
     return std::string("$") + areas[index % 5] + "_LIB_" + number;
 }
 

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iomanip>
+#include <sstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -46,16 +48,17 @@ struct SummaryRow {
     std::string detail;  // the figures the ratio was made of
 };
 
+inline std::string fixed(double value, int decimals) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(decimals) << value;
+    return text.str();
+}
+
 inline std::string formatTime(double nanoseconds) {
-    char text[32];
     if (nanoseconds < 0) return "-";
-    if (nanoseconds < 1e3)
-        std::snprintf(text, sizeof text, "%.0f ns", nanoseconds);
-    else if (nanoseconds < 1e6)
-        std::snprintf(text, sizeof text, "%.2f us", nanoseconds / 1e3);
-    else
-        std::snprintf(text, sizeof text, "%.1f ms", nanoseconds / 1e6);
-    return text;
+    if (nanoseconds < 1e3) return fixed(nanoseconds, 0) + " ns";
+    if (nanoseconds < 1e6) return fixed(nanoseconds / 1e3, 2) + " us";
+    return fixed(nanoseconds / 1e6, 1) + " ms";
 }
 
 // Prints the rows as a Markdown table; returns how many are over their limit.
@@ -66,9 +69,8 @@ inline int printSummary(const std::vector<SummaryRow> &rows) {
         const bool measured = row.measured >= 0;
         const bool pass = measured && row.measured <= row.limit;
         if (!pass) ++over;
-        char figure[32] = "-";
-        if (measured) std::snprintf(figure, sizeof figure, "%.2f%s", row.measured, row.unit.c_str());
-        std::printf("| %s | %s | <= %.4g%s | %s | %s |\n", row.what.c_str(), figure, row.limit,
+        const std::string figure = measured ? fixed(row.measured, 2) + row.unit : "-";
+        std::printf("| %s | %s | <= %.4g%s | %s | %s |\n", row.what.c_str(), figure.c_str(), row.limit,
                     row.unit.c_str(), measured ? (pass ? "pass" : "FAIL") : "not run", row.detail.c_str());
     }
     std::printf("\n%s\n", over == 0 ? "Every figure is within its target."

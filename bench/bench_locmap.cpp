@@ -196,8 +196,10 @@ double residentBytes() {
     }
     return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
 }
+// Small blocks in the heap and large ones mapped on their own (the indexes' arrays).
 double liveHeapBytes() {
-    return static_cast<double>(mallinfo2().uordblks);
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
 }
 // What building something costs in memory, per prefix, freed pages returned first.
 template <typename Build>

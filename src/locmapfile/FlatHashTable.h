@@ -22,7 +22,7 @@ template <typename Value>
 class FlatHashTable {
 public:
     void insert(std::uint64_t hash, Value value) {
-        if ((m_used + 1) * 4 > m_slots.size() * 3) rebuild(m_used + 1);
+        if ((m_used + 1) * 8 > m_slots.size() * 7) rebuild(m_used + 1);
         Slot moving{hash, std::move(value), 0};
         for (std::size_t at = home(hash);; at = next(at), ++moving.distance) {
             Slot &slot = m_slots[at];
@@ -81,7 +81,7 @@ public:
 
     // Makes room for count values without a rebuild on the way.
     void reserve(std::size_t count) {
-        if (count * 4 > m_slots.size() * 3) rebuild(count);
+        if (count * 8 > m_slots.size() * 7) rebuild(count);
     }
 
 private:
@@ -110,10 +110,11 @@ private:
         }
     }
 
-    // A power of two at least a third larger than count.
+    // A power of two that count fills to seven eighths at most: Robin Hood
+    // order keeps probes short even that full.
     void rebuild(std::size_t count) {
         std::size_t size = 16;
-        while (size * 3 < count * 4) size *= 2;
+        while (size * 7 < count * 8) size *= 2;
         std::vector<Slot> old(size);
         old.swap(m_slots);
         m_used = 0;
