@@ -3,26 +3,28 @@
 #define LOCMAP50_PRIVATEINDEX_H
 
 #include <memory>
+#include <utility>
 
 namespace locmap50 {
 
 /*
- * The index points into the tables of the object that holds it, so a copy
- * or a moved-to object starts without one and builds its own when first
- * asked. Index is complete only inside the library, which alone calls get().
+ * The index points into the nodes of the tables of the object that holds
+ * it, so a copy starts without one and builds its own when first asked. A
+ * move takes it along: moved lists and maps keep their nodes. Index is
+ * complete only inside the library, which alone calls get().
  */
 template <typename Index>
 class PrivateIndex {
 public:
     PrivateIndex() = default;
     PrivateIndex(const PrivateIndex &) {}
-    PrivateIndex(PrivateIndex &&) noexcept {}
+    PrivateIndex(PrivateIndex &&other) noexcept : m_index(std::move(other.m_index)) {}
     PrivateIndex &operator=(const PrivateIndex &) {
         m_index.reset();
         return *this;
     }
-    PrivateIndex &operator=(PrivateIndex &&) noexcept {
-        m_index.reset();
+    PrivateIndex &operator=(PrivateIndex &&other) noexcept {
+        m_index = std::move(other.m_index);
         return *this;
     }
     ~PrivateIndex() = default;

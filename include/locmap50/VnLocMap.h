@@ -186,6 +186,7 @@ public:
     // indexes that lookups and edits answer from. A table changed directly is
     // indexed afresh before its next use only when its size or one of its
     // end elements changed; other direct changes may go unseen.
+
     // A flag kept for callers; the library never reads or writes it.
     static bool showOnError;
     // Absolute path held by an environment variable -> that variable's name.

@@ -276,6 +276,8 @@ int VnLocMapFile::readWithinChain(std::vector<std::string> &includeChain) {
     const LoadEnvironment environment;
     const int result = ReadRun(*this, map, includeChain).readLines(*in);
     includeChain.pop_back();
+    // Indexed once the file is read, so that no later delete walks the record.
+    entryPositions();
     return result;
 }
 
