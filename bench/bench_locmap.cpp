@@ -1,53 +1,41 @@
-// Benchmarks of the location map: loading large map files, both translations, and saving.
+// Benchmarks of the location map against their floors, ending in a summary table of ratios and targets.
+//
+// Every ratio is taken from figures measured in the same run. Time figures are
+// the fastest repetition of each benchmark; memory is measured once, first,
+// in the fresh process.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <map>
+#include <memory>
+#include <numeric>
+#include <random>
 #include <string>
+#include <vector>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#include <unistd.h>
+#endif
+
+#include "Floors.h"
+#include "GeneratedMap.h"
+#include "Summary.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/VnLocMapFile.h"
+#include "locmap50/locmap50.h"
+
+#if !defined(_WIN32)
+extern char **environ;
+#endif
 
 namespace {
 
-namespace fs = std::filesystem;
+constexpr long kSmall = 10;
+constexpr long kMedium = 1000;
+constexpr long kLarge = 100000;
 
-// Prefixes are named so that no environment variable overrides them.
-std::string prefixName(long index) { return "$LOCMAP_BENCH_P" + std::to_string(index); }
-
-// Every prefix has one hard path; every other one a second, as site maps do.
-std::string generatedMapText(long prefixCount) {
-    std::string text = "ZOR_LOCATION_MAP_2\n# generated for the benchmarks\n\n";
-    for (long i = 0; i < prefixCount; ++i) {
-        text += prefixName(i) + "\nC:\\projects\\area" + std::to_string(i) + "\n";
-        if (i % 2 == 1) text += "\\\\server\\share\\area" + std::to_string(i) + "\n";
-        text += "\n";
-    }
-    return text;
-}
-
-// A map file of prefixCount prefixes in the temporary directory, removed when done.
-class GeneratedMapFile {
-public:
-    explicit GeneratedMapFile(long prefixCount)
-        : m_path(fs::temp_directory_path() /
-                 ("locmap50_bench_" + std::to_string(prefixCount) + ".map")) {
-        std::ofstream(m_path, std::ios::binary) << generatedMapText(prefixCount);
-    }
-    ~GeneratedMapFile() {
-        std::error_code ignored;
-        fs::remove(m_path, ignored);
-    }
-    GeneratedMapFile(const GeneratedMapFile &) = delete;
-    GeneratedMapFile &operator=(const GeneratedMapFile &) = delete;
-    std::string path() const { return m_path.string(); }
-
-private:
-    fs::path m_path;
-};
-
-// Loads path as the main map file, as InitLocationMap does.
 VnLocMap *loadMap(const std::string &path) {
     VnLocMap *map = VnLocMap::createMap();
     map->load(path, 1);
@@ -58,60 +46,279 @@ void destroyMap() {
     if (VnLocMap::exists()) VnLocMap::createMap()->DestroyMap();
 }
 
-// Load time should grow linearly with the number of prefixes: the reader
-// answers "already defined?" from a hash index, not by walking the order list.
-void BM_LoadMap(benchmark::State &state) {
-    GeneratedMapFile file(state.range(0));
+// The lookup benchmarks share a loaded map while they ask the same one,
+// which keeps the brief run in CI short.
+VnLocMap *mapLoadedFrom(const std::string &path) {
+    static std::string loadedPath;
+    if (VnLocMap::exists() && loadedPath == path) return VnLocMap::createMap();
+    destroyMap();
+    loadedPath = path;
+    return loadMap(path);
+}
+
+// The generated maps, written once and shared by the benchmarks.
+const bench::GeneratedMap &generatedMap(long prefixCount) {
+    static std::map<long, std::unique_ptr<bench::GeneratedMap>> maps;
+    std::unique_ptr<bench::GeneratedMap> &map = maps[prefixCount];
+    if (!map) map = std::make_unique<bench::GeneratedMap>(prefixCount);
+    return *map;
+}
+
+std::size_t environmentSize() {
+    std::size_t count = 0;
+    for (char **entry = environ; entry != nullptr && *entry != nullptr; ++entry) ++count;
+    return count;
+}
+
+// Tops the process environment up to at least `total` variables (holding tool
+// paths, as real sessions do) and takes the additions away again.
+class ExtraEnvironment {
+public:
+    explicit ExtraEnvironment(std::size_t total, const std::string &stem = "LOCMAP_BENCH_ENV_") {
+        for (std::size_t i = 0; environmentSize() < total; ++i) {
+            m_names.push_back(stem + std::to_string(i));
+            setenv(m_names.back().c_str(), ("D:\\tools\\vendor\\package_" + std::to_string(i) + "\\bin").c_str(), 1);
+        }
+    }
+    ~ExtraEnvironment() {
+        for (const std::string &name : m_names) unsetenv(name.c_str());
+    }
+    ExtraEnvironment(const ExtraEnvironment &) = delete;
+    ExtraEnvironment &operator=(const ExtraEnvironment &) = delete;
+
+private:
+    std::vector<std::string> m_names;
+};
+
+// ---- Hard to soft
+
+void softName(benchmark::State &state, long prefixCount, const std::string &path) {
+    // Fifty tool variables in the environment table, so that misses go through it too.
+    ExtraEnvironment tools(environmentSize() + 50, "LOCMAP_BENCH_TOOL_");
+    VnLocMap::fetchEnvVariables();
+    VnLocMap *map = mapLoadedFrom(generatedMap(prefixCount).path());
+    std::string result;
+    for (auto _ : state) benchmark::DoNotOptimize(map->getSoftName(path, result));
+}
+
+// ---- Soft to hard
+
+std::string softNameUnder(long index) {
+    return bench::prefixName(index) + "\\src\\rtl\\top_module.v";
+}
+
+void hardNameClass(benchmark::State &state) {
+    VnLocMap *map = mapLoadedFrom(generatedMap(kLarge).path());
+    const std::string name = softNameUnder(kLarge - 1);
+    std::string result;
+    for (auto _ : state) benchmark::DoNotOptimize(map->getHardName(name, result));
+}
+
+void hardNameC(benchmark::State &state) {
+    mapLoadedFrom(generatedMap(kLarge).path());
+    const std::string name = softNameUnder(kLarge - 1);
+    std::vector<char> buffer(4096);
+    for (auto _ : state) benchmark::DoNotOptimize(GetHardName(name.c_str(), buffer.data()));
+}
+
+void hardNameFloor(benchmark::State &state) {
+    bench::FloorMap floor;
+    bench::readFloorMap(generatedMap(kLarge).path(), floor);
+    const auto primaries = bench::floorPrimaries(floor);
+    const std::string name = softNameUnder(kLarge - 1);
+    std::string result;
+    for (auto _ : state) benchmark::DoNotOptimize(bench::floorHardName(primaries, name, result));
+}
+
+// ---- Loading
+
+void load(benchmark::State &state, long prefixCount) {
+    const std::string path = generatedMap(prefixCount).path();
+    destroyMap();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(loadMap(file.path()));
+        benchmark::DoNotOptimize(loadMap(path));
         state.PauseTiming();
         destroyMap();
         state.ResumeTiming();
     }
-    state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_LoadMap)
-    ->Arg(1000)->Arg(10000)->Arg(100000)
-    ->Complexity(benchmark::oN)
-    ->Unit(benchmark::kMillisecond);
 
-void BM_GetHardName(benchmark::State &state) {
-    GeneratedMapFile file(1000);
-    VnLocMap *map = loadMap(file.path());
-    const std::string name = prefixName(500) + "\\x\\y.v";
-    std::string hardName;
+void loadFloor(benchmark::State &state, long prefixCount) {
+    const std::string path = generatedMap(prefixCount).path();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(map->getHardName(name, hardName));
+        bench::FloorMap floor;
+        bench::readFloorMap(path, floor);
+        benchmark::DoNotOptimize(floor);
+        state.PauseTiming();
+        floor = bench::FloorMap();
+        state.ResumeTiming();
     }
-    destroyMap();
 }
-BENCHMARK(BM_GetHardName);
 
-// Entries are tried in order of definition, so a path under the last prefix
-// is the slowest to translate.
-void BM_GetSoftNameLastPrefix(benchmark::State &state) {
-    GeneratedMapFile file(1000);
-    VnLocMap *map = loadMap(file.path());
-    const std::string path = "C:\\projects\\area999\\x\\y.v";
-    std::string softName;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(map->getSoftName(path, softName));
-    }
-    destroyMap();
+void loadWithEnvironment(benchmark::State &state, std::size_t variables) {
+    ExtraEnvironment environment(variables);
+    load(state, kLarge);
 }
-BENCHMARK(BM_GetSoftNameLastPrefix)->Unit(benchmark::kMicrosecond);
 
-// Rewrites the loaded file in place; its content stays the same map.
-void BM_SaveMap(benchmark::State &state) {
-    GeneratedMapFile file(10000);
-    VnLocMap *map = loadMap(file.path());
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(map->save(false));
-    }
+// ---- Editing
+
+// Every entry deleted through the C interface, in a shuffled (fixed) order.
+void deleteEverything(benchmark::State &state) {
+    const std::string path = generatedMap(kLarge).path();
+    std::vector<std::string> names;
+    for (long i = 0; i < kLarge; ++i) names.push_back(bench::prefixName(i));
+    std::shuffle(names.begin(), names.end(), std::mt19937(20261207));
     destroyMap();
+    for (auto _ : state) {
+        state.PauseTiming();
+        loadMap(path);
+        state.ResumeTiming();
+        for (const std::string &name : names) ChangeEntry(name.c_str(), nullptr, 2);
+        state.PauseTiming();
+        destroyMap();
+        state.ResumeTiming();
+    }
 }
-BENCHMARK(BM_SaveMap)->Unit(benchmark::kMillisecond);
+
+// ---- Memory
+
+struct MemoryUse {
+    double residentBytes = -1;  // growth of the resident set
+    double heapBytes = -1;      // growth of the live heap
+};
+
+#if defined(__GLIBC__)
+double residentBytes() {
+    long pages = 0, resident = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(statm);
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
+}
+// Small blocks in the heap and large ones mapped on their own (the indexes' arrays).
+double liveHeapBytes() {
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
+}
+// What building something costs in memory, per prefix, freed pages returned first.
+template <typename Build>
+MemoryUse memoryPerPrefix(long prefixCount, Build &&build) {
+    malloc_trim(0);
+    const double residentBefore = residentBytes();
+    const double heapBefore = liveHeapBytes();
+    auto built = build();
+    malloc_trim(0);
+    MemoryUse use;
+    use.residentBytes = (residentBytes() - residentBefore) / static_cast<double>(prefixCount);
+    use.heapBytes = (liveHeapBytes() - heapBefore) / static_cast<double>(prefixCount);
+    benchmark::DoNotOptimize(built);
+    return use;
+}
+#else
+template <typename Build>
+MemoryUse memoryPerPrefix(long, Build &&) {
+    return MemoryUse();
+}
+#endif
+
+struct MemoryFigures {
+    MemoryUse map;
+    MemoryUse floor;
+};
+
+MemoryFigures measureMemory() {
+    const std::string path = generatedMap(kLarge).path();
+    MemoryFigures figures;
+    figures.map = memoryPerPrefix(kLarge, [&] { return loadMap(path); });
+    destroyMap();
+    figures.floor = memoryPerPrefix(kLarge, [&] {
+        auto floor = std::make_unique<bench::FloorMap>();
+        bench::readFloorMap(path, *floor);
+        return floor;
+    });
+    return figures;
+}
+
+// ---- Registration and summary
+
+void registerBenchmarks() {
+    using benchmark::RegisterBenchmark;
+    using bench::pathUnderFirstHardPath;
+    using bench::pathUnderLastHardPath;
+    const std::string miss = "E:\\scratch\\users\\someone\\tmp\\build\\out\\top_module.v";
+    RegisterBenchmark("soft_first_of_10", softName, kSmall, pathUnderFirstHardPath(0));
+    RegisterBenchmark("soft_last_of_1000", softName, kMedium, pathUnderLastHardPath(kMedium - 1));
+    RegisterBenchmark("soft_first_of_100000", softName, kLarge, pathUnderFirstHardPath(0));
+    RegisterBenchmark("soft_last_of_100000", softName, kLarge, pathUnderLastHardPath(kLarge - 1));
+    RegisterBenchmark("soft_environment_100000", softName, kLarge,
+                      std::string("D:\\tools\\vendor\\package_7\\bin\\run.exe"));
+    RegisterBenchmark("soft_miss_100000", softName, kLarge, miss);
+    RegisterBenchmark("hard_class_100000", hardNameClass);
+    RegisterBenchmark("hard_c_100000", hardNameC);
+    RegisterBenchmark("hard_floor_100000", hardNameFloor);
+    RegisterBenchmark("load_1000", load, kMedium)->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("load_100000", load, kLarge)->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("load_floor_100000", loadFloor, kLarge)->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("load_100000_env_50", loadWithEnvironment, std::size_t(50))->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("load_100000_env_5000", loadWithEnvironment, std::size_t(5000))->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("delete_all_100000", deleteEverything)->Unit(benchmark::kMillisecond);
+}
+
+double ratio(double numerator, double denominator) {
+    return numerator < 0 || denominator <= 0 ? -1.0 : numerator / denominator;
+}
+
+std::string pair(const std::string &a, double aNanoseconds, const std::string &b, double bNanoseconds) {
+    return a + " " + bench::formatTime(aNanoseconds) + " / " + b + " " + bench::formatTime(bNanoseconds);
+}
+
+std::string bytes(double value) {
+    return value < 0 ? std::string("-") : std::to_string(static_cast<long>(value + 0.5)) + " B";
+}
+
+std::vector<bench::SummaryRow> summaryRows(const bench::CollectingReporter &r, const MemoryFigures &memory) {
+    const auto t = [&](const char *name) { return r.nanoseconds(name); };
+    std::vector<bench::SummaryRow> rows;
+    rows.push_back({"Hard to soft: last of 100,000 prefixes / first of 10", ratio(t("soft_last_of_100000"), t("soft_first_of_10")), 3, "x",
+                    pair("last", t("soft_last_of_100000"), "first", t("soft_first_of_10"))});
+    const double slowest = std::max({t("soft_first_of_100000"), t("soft_last_of_100000"),
+                                     t("soft_environment_100000"), t("soft_miss_100000")});
+    rows.push_back({"Hard to soft: slowest lookup (first, last, environment, miss) / getHardName, 100,000", ratio(slowest, t("hard_class_100000")), 5, "x",
+                    pair("slowest", slowest, "getHardName", t("hard_class_100000"))});
+    rows.push_back({"Load 100,000 / floor", ratio(t("load_100000"), t("load_floor_100000")), 4, "x",
+                    pair("load", t("load_100000"), "floor", t("load_floor_100000"))});
+    const double perPrefixLarge = t("load_100000") < 0 ? -1 : t("load_100000") / kLarge;
+    const double perPrefixMedium = t("load_1000") < 0 ? -1 : t("load_1000") / kMedium;
+    rows.push_back({"Load per prefix: 100,000 / 1,000", ratio(perPrefixLarge, perPrefixMedium), 1.3, "x",
+                    pair("100,000", perPrefixLarge, "1,000", perPrefixMedium)});
+    rows.push_back({"Load 100,000 with 5,000 / 50 environment variables", ratio(t("load_100000_env_5000"), t("load_100000_env_50")), 1.2, "x",
+                    pair("5,000", t("load_100000_env_5000"), "50", t("load_100000_env_50"))});
+    rows.push_back({"Soft to hard: getHardName / floor, 100,000", ratio(t("hard_class_100000"), t("hard_floor_100000")), 1.5, "x",
+                    pair("class", t("hard_class_100000"), "floor", t("hard_floor_100000"))});
+    rows.push_back({"Soft to hard: C GetHardName / getHardName", ratio(t("hard_c_100000"), t("hard_class_100000")), 1.2, "x",
+                    pair("C", t("hard_c_100000"), "class", t("hard_class_100000"))});
+    rows.push_back({"Delete all 100,000 one by one / load", ratio(t("delete_all_100000"), t("load_100000")), 3, "x",
+                    pair("delete", t("delete_all_100000"), "load", t("load_100000"))});
+    rows.push_back({"Resident bytes per prefix, 100,000 (index included)", memory.map.residentBytes, 1000, " B",
+                    "live heap " + bytes(memory.map.heapBytes) + "; floor resident " + bytes(memory.floor.residentBytes) +
+                        ", live heap " + bytes(memory.floor.heapBytes)});
+    return rows;
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+    const MemoryFigures memory = measureMemory();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    registerBenchmarks();
+    bench::CollectingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    destroyMap();
+    benchmark::Shutdown();
+    std::printf("\nFor getSoftName under the last of 1,000 prefixes: %s\n",
+                bench::formatTime(reporter.nanoseconds("soft_last_of_1000")).c_str());
+    bench::printSummary(summaryRows(reporter, memory));
+    return 0;
+}

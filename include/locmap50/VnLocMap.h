@@ -7,10 +7,15 @@
 #include <string>
 #include <unordered_map>
 
+#include "locmap50/PrivateIndex.h"
 #include "locmap50/VnLocMapFile.h"
 #include "locmap50/export.h"
 #include "locmap50/result_codes.h"
 
+namespace locmap50::locmap {
+class LookupIndexes;
+class Translations;
+}
 namespace locmap50::mapfile {
 struct LoadProblemCounter;
 }
@@ -184,6 +189,13 @@ public:
     VnLocMap(const VnLocMap &other);
     VnLocMap &operator=(const VnLocMap &other);
 
+    // The tables below are for reading. Changes go through the operations
+    // above (load and the reader, addEntry, changeEntry, deleteEntry,
+    // fetchEnvVariables, uninitialize), which keep in step the private
+    // indexes that lookups and edits answer from. A table changed directly is
+    // indexed afresh before its next use only when its size or one of its
+    // end elements changed; other direct changes may go unseen.
+
     // A flag kept for callers; the library never reads or writes it.
     static bool showOnError;
     // Absolute path held by an environment variable -> that variable's name.
@@ -206,6 +218,7 @@ public:
 private:
     friend class VnLocMapFile;
     friend struct locmap50::mapfile::LoadProblemCounter;
+    friend class locmap50::locmap::Translations;
 
     VnLocMap();
     ~VnLocMap();
@@ -213,15 +226,27 @@ private:
     // Searches the WDIR directories for a map file.
     void checkInWDIR();
 
-    // m_softPrefixOrder changes only through these, which keep
-    // m_softPrefixCount beside it so that "is this prefix defined" stays a
-    // constant-time question however large the map grows.
-    bool holdsSoftPrefix(const std::string &softPrefix) const;
+    // The library changes the indexed tables (m_softPrefixOrder,
+    // m_softToHardMap, m_primaryHardPaths) only through these, which keep the
+    // private indexes in step, so that no lookup and no single edit walks
+    // every entry however large the map grows.
+    bool holdsSoftPrefix(const std::string &softPrefix);
     void appendSoftPrefix(const std::string &softPrefix);
     void dropLastSoftPrefix();
     void removeFirstSoftPrefix(const std::string &softPrefix);
+    // Appends hardPath to the merged list of softPrefix, which is entered
+    // when it has none; `at` is that list, or where it goes (a lower bound),
+    // so a reader adding an entry's paths searches the table once per entry.
+    // Returns the list's position.
+    using MergedEntryPosition = std::map<std::string, std::list<std::string>>::iterator;
+    MergedEntryPosition appendMergedHardPath(MergedEntryPosition at, const std::string &softPrefix,
+                                             const std::string &hardPath);
+    void enterMergedHardPaths(const std::string &softPrefix, std::list<std::string> hardPaths);
+    void enterPrimaryHardPath(const std::string &softPrefix, const std::string &hardPath);
 
-    std::unordered_map<std::string, std::size_t> m_softPrefixCount;
+    locmap50::locmap::LookupIndexes &indexes();
+
+    locmap50::PrivateIndex<locmap50::locmap::LookupIndexes> m_indexes;
     int m_loadErrorCount;
     int m_loadWarningCount;
 

@@ -6,10 +6,14 @@
 #include <map>
 #include <string>
 
+#include "locmap50/PrivateIndex.h"
 #include "locmap50/export.h"
 #include "locmap50/result_codes.h"
 
 class VnLocMap;
+namespace locmap50::mapfile {
+class ListPositions;
+}
 
 /*
  * A map file is read once into the process-wide VnLocMap (readMap), and keeps
@@ -131,6 +135,16 @@ private:
 
     // Drops white space from both ends of text, in place.
     void removeLeadingTrailingSpace(std::string &text);
+
+    friend class VnLocMap;
+    // Adds a new entry at the end of the record (nothing when the file
+    // already holds softPrefix); how the location map's addEntry reaches it.
+    void appendEntry(const std::string &softPrefix, std::list<std::string> hardPaths);
+
+    // Where each prefix of m_entryOrder stands, so that deleteEntry needs no
+    // walk; built afresh whenever m_entryOrder was changed by other hands.
+    locmap50::mapfile::ListPositions &entryPositions();
+    locmap50::PrivateIndex<locmap50::mapfile::ListPositions> m_entryPositions;
 };
 
 #endif  // LOCMAP50_VNLOCMAPFILE_H

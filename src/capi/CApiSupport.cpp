@@ -13,13 +13,16 @@ void copyToBuffer(const std::string &text, char *buffer) {
     std::memcpy(buffer, text.c_str(), text.size() + 1);
 }
 
-bool copyToBuffer(const std::string &text, char *buffer, std::size_t size) {
-    if (text.size() < size) {
-        copyToBuffer(text, buffer);
-        return true;
-    }
+bool roomInBuffer(std::size_t length, char *buffer, std::size_t size) {
+    if (length < size) return true;
     if (size > 0) buffer[0] = '\0';
     return false;
+}
+
+bool copyToBuffer(const std::string &text, char *buffer, std::size_t size) {
+    if (!roomInBuffer(text.size(), buffer, size)) return false;
+    copyToBuffer(text, buffer);
+    return true;
 }
 
 char *newCallerOwnedString(const std::string &text) {

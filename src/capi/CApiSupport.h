@@ -30,6 +30,10 @@ Result guardedCall(Result failure, Body &&body) noexcept {
 // Copies text and its NUL into a buffer the caller made large enough.
 void copyToBuffer(const std::string &text, char *buffer);
 
+// Whether length characters and a NUL fit in size bytes; when they do not,
+// buffer is left holding the empty string (when size > 0).
+bool roomInBuffer(std::size_t length, char *buffer, std::size_t size);
+
 // Copies text and its NUL when they fit in size bytes and returns true.
 // Otherwise returns false, leaving an empty string when size > 0.
 bool copyToBuffer(const std::string &text, char *buffer, std::size_t size);

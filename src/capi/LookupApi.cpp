@@ -4,6 +4,7 @@
 #include <string>
 
 #include "capi/CApiSupport.h"
+#include "locmap/Translations.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "locmap50/locmap50.h"
@@ -11,6 +12,8 @@
 
 using locmap50::capi::existingMap;
 using locmap50::capi::guardedCall;
+using locmap50::locmap::TranslatedName;
+using locmap50::locmap::Translations;
 
 namespace {
 
@@ -113,32 +116,63 @@ Translation softNameOf(const char *hardName) {
     return {result, softName};
 }
 
-// Empties the buffer, translates, and hands the text over when it fits. The
-// buffer is emptied first so that it is never left stale, even when the
-// translation throws.
+// The caller's buffer, which holds size bytes.
+struct Buffer {
+    char *data;
+    std::size_t size;
+};
+
+// Hands a translation's text to the caller's buffer when it fits; an empty
+// text leaves the buffer empty.
+int deliver(const Translation &translation, Buffer buffer) {
+    if (translation.text.empty()) return translation.result;
+    return locmap50::capi::copyToBuffer(translation.text, buffer.data, buffer.size)
+               ? translation.result
+               : LOCMAP50_BUFFER_TOO_SMALL;
+}
+
+// The same for a map lookup's result, copied once, straight from its pieces.
+int deliver(const TranslatedName &name, int result, Buffer buffer) {
+    if (!name.isSet() || name.size() == 0) return result;
+    if (!locmap50::capi::roomInBuffer(name.size(), buffer.data, buffer.size)) return LOCMAP50_BUFFER_TOO_SMALL;
+    name.copyTo(buffer.data);
+    return result;
+}
+
+// Empties the buffer, then lets translate fill it. The buffer is emptied
+// first so that it is never left stale, even when the translation throws.
 template <typename Translate>
 int translateInto(char *buffer, std::size_t size, Translate &&translate) {
     if (buffer == nullptr) return LOCMAP50_FAILED;
     if (size > 0) buffer[0] = '\0';
-    return guardedCall(LOCMAP50_FAILED, [&] {
-        const Translation translation = translate();
-        if (translation.text.empty()) return translation.result;
-        return locmap50::capi::copyToBuffer(translation.text, buffer, size)
-                   ? translation.result
-                   : LOCMAP50_BUFFER_TOO_SMALL;
-    });
+    return guardedCall(LOCMAP50_FAILED, [&] { return translate(Buffer{buffer, size}); });
 }
 
 int hardNameInto(const char *softName, char *hardName, std::size_t size) {
-    return translateInto(hardName, size, [&] { return hardNameOf(softName, Resolution::AsGiven); });
+    return translateInto(hardName, size, [&](Buffer buffer) {
+        VnLocMap *map = existingMap();
+        if (map == nullptr || isEmpty(softName)) return deliver(hardNameOf(softName, Resolution::AsGiven), buffer);
+        std::string name(softName);
+        TranslatedName result;
+        const int code = Translations::hardName(*map, name, result);
+        return code == LOCMAP50_OK ? deliver(result, code, buffer) : code;
+    });
 }
 
 int absoluteHardNameInto(const char *softName, char *hardName, std::size_t size) {
-    return translateInto(hardName, size, [&] { return hardNameOf(softName, Resolution::Absolute); });
+    return translateInto(hardName, size,
+                         [&](Buffer buffer) { return deliver(hardNameOf(softName, Resolution::Absolute), buffer); });
 }
 
 int softNameInto(const char *hardName, char *softName, std::size_t size) {
-    return translateInto(softName, size, [&] { return softNameOf(hardName); });
+    return translateInto(softName, size, [&](Buffer buffer) {
+        VnLocMap *map = existingMap();
+        if (map == nullptr || isEmpty(hardName)) return deliver(softNameOf(hardName), buffer);
+        // Whatever the lookup left in its result goes to the caller, also on failure.
+        std::string path(hardName);
+        TranslatedName result;
+        return deliver(result, Translations::softName(*map, path, result), buffer);
+    });
 }
 
 char *newHardPathList(const char *softName) {

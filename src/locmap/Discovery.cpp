@@ -6,6 +6,7 @@
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "locmap50/VnLocMap.h"
+#include "locmap/LookupIndexes.h"
 #include "locmapfile/Diagnostics.h"
 #include "platform/Platform.h"
 
@@ -102,6 +103,7 @@ void VnLocMap::checkInWDIR() {
 
 void VnLocMap::fetchEnvVariables() {
     s_envHardToSoftMap.clear();
+    locmap50::locmap::EnvironmentTableIndex::instance().tableRefilled();
     const std::optional<std::vector<std::string>> table = platform::environmentTable();
     if (!table) return;
     for (const std::string &text : *table) {

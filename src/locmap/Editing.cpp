@@ -3,6 +3,7 @@
 
 #include "paths/NameRules.h"
 #include "locmap50/VnLocMap.h"
+#include "locmap/LookupIndexes.h"
 #include "locmapfile/Format.h"
 #include "platform/Platform.h"
 
@@ -40,30 +41,25 @@ int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
     if (m_softToHardMap.count(softPrefix) != 0 || holdsSoftPrefix(softPrefix))
         return LOCMAP50_FAILED;
     if (!fitsInAMapFile(softPrefix, hardNames)) return LOCMAP50_FAILED;
-    m_softToHardMap.emplace(softPrefix, locmap50::paths::splitHardPathList(hardNames));
+    enterMergedHardPaths(softPrefix, locmap50::paths::splitHardPathList(hardNames));
     appendSoftPrefix(softPrefix);
     if (m_mapFiles.empty()) return LOCMAP50_NO_MAP;
 
     // New entries always go to the main file, after its own entries.
-    VnLocMapFile &mainFile = m_mapFiles.front();
-    if (mainFile.m_entryHardPaths.emplace(softPrefix, locmap50::paths::splitHardPathList(hardNames))
-            .second)
-        mainFile.m_entryOrder.push_back(softPrefix);
+    m_mapFiles.front().appendEntry(softPrefix, locmap50::paths::splitHardPathList(hardNames));
     return LOCMAP50_OK;
 }
 
 int VnLocMap::changeEntry(std::string softPrefix, std::string hardNames) {
     if (!fitsInAMapFile(softPrefix, hardNames)) return LOCMAP50_FAILED;
-    const auto entry = m_softToHardMap.find(softPrefix);
-    if (entry != m_softToHardMap.end())
-        entry->second = locmap50::paths::splitHardPathList(hardNames);
+    indexes().replaceMergedHardPaths(*this, softPrefix, locmap50::paths::splitHardPathList(hardNames));
     for (VnLocMapFile &file : m_mapFiles) file.changeEntry(softPrefix, hardNames);
     return LOCMAP50_OK;
 }
 
 int VnLocMap::deleteEntry(std::string softPrefix) {
     removeFirstSoftPrefix(softPrefix);
-    m_softToHardMap.erase(softPrefix);
+    indexes().eraseMergedHardPaths(*this, softPrefix);
     for (VnLocMapFile &file : m_mapFiles) file.deleteEntry(softPrefix);
     return LOCMAP50_OK;
 }

@@ -1,9 +1,16 @@
-// Hard-to-soft translation: getSoftName through the map, then the environment.
+// Hard-to-soft translation: getSoftName through the map's hard path index, then the environment table's.
+#include "locmap/LookupIndexes.h"
+#include "locmap/Translations.h"
 #include "locmap50/VnLocMap.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
 
 namespace paths = locmap50::paths;
+using locmap50::locmap::EnvironmentEntry;
+using locmap50::locmap::EnvironmentTableIndex;
+using locmap50::locmap::MergedEntry;
+using locmap50::locmap::TranslatedName;
+using locmap50::locmap::Translations;
 
 namespace {
 
@@ -11,59 +18,64 @@ namespace {
 const char kCurrentProjectVariable[] = "CURRENT_PROJECT_PATH";
 const char kCurrentProjectPrefix[] = "$CURRENT_PROJECT_PATH";
 
-// What stands for a hard path: a soft prefix of the map, or the name of an
-// environment variable (without its "$").
-enum class NameKind { SoftPrefix, EnvironmentVariable };
-
-// The soft name that stands for a path under hardPath: name followed by the
-// rest of path. True with result set when path lies under hardPath; false
-// otherwise, and then result holds path.
-bool substituteHardPrefix(const std::string &hardPath, const std::string &name, NameKind kind,
-                          const std::string &path, std::string &result) {
-    std::string tail;
-    if (!paths::liesUnderHardPath(hardPath, path, tail)) {
-        result = path;
-        return false;
-    }
-    if (kind == NameKind::EnvironmentVariable)
-        result = name == kCurrentProjectVariable ? "." : "$" + name;
-    else
-        result = name == kCurrentProjectPrefix ? "." : name;
-    result += tail;
-    return true;
+// The index finds the earliest entry holding a hard path over the path, and
+// the tail under that entry's first such hard path: the first-match answer.
+std::string_view headFor(const std::string &softPrefix) {
+    return softPrefix == kCurrentProjectPrefix ? std::string_view(".") : std::string_view(softPrefix);
 }
 
 }  // namespace
 
-int VnLocMap::getSoftName(std::string path, std::string &softName) {
+int Translations::softName(VnLocMap &map, std::string &path, TranslatedName &result) {
     if (paths::isUrl(path)) {
-        softName = std::move(path);
+        result.set(path);
         return LOCMAP50_OK;
     }
     path = paths::toBackslashes(std::move(path));
     if (paths::passesThroughAsSoftName(path)) {
-        softName = std::move(path);
+        result.set(path);
         return LOCMAP50_OK;
     }
     // A relative path lies under no hard path.
-    if (isPathRelative(path)) return LOCMAP50_FAILED;
+    if (VnLocMap::isPathRelative(path)) return LOCMAP50_FAILED;
 
     // Definition order decides, not the longest match.
-    for (const std::string &softPrefix : m_softPrefixOrder) {
-        const auto entry = m_softToHardMap.find(softPrefix);
-        if (entry == m_softToHardMap.end()) continue;
-        for (const std::string &hardPath : entry->second)
-            if (substituteHardPrefix(hardPath, softPrefix, NameKind::SoftPrefix, path, softName))
-                return LOCMAP50_OK;
+    std::size_t tail = 0;
+    if (const MergedEntry *entry = map.indexes().earliestEntryOver(map, path, tail)) {
+        result.set(headFor(entry->first), std::string_view(path).substr(tail));
+        return LOCMAP50_OK;
     }
-    return getSoftNameFromEnv(path, softName);
+    // Every hard path tried and failed leaves the path as the result.
+    if (map.indexes().anyHardPathExamined(map)) result.set(path);
+    return softNameFromEnvironmentTable(path, result);
+}
+
+int Translations::softNameFromEnvironmentTable(const std::string &path, TranslatedName &result) {
+    if (VnLocMap::isPathRelative(path)) return LOCMAP50_FAILED;
+    std::size_t tailPosition = 0;
+    const EnvironmentEntry *entry = EnvironmentTableIndex::instance().earliestEntryOver(path, tailPosition);
+    if (entry == nullptr) {
+        if (!VnLocMap::s_envHardToSoftMap.empty()) result.set(path);
+        return LOCMAP50_FAILED;
+    }
+    const std::string_view tail = std::string_view(path).substr(tailPosition);
+    if (entry->second == kCurrentProjectVariable)
+        result.set(".", tail);
+    else
+        result.set("$", entry->second, tail);
+    return LOCMAP50_OK;
+}
+
+int VnLocMap::getSoftName(std::string path, std::string &softName) {
+    TranslatedName result;
+    const int code = Translations::softName(*this, path, result);
+    if (result.isSet()) result.assignTo(softName);
+    return code;
 }
 
 int VnLocMap::getSoftNameFromEnv(std::string path, std::string &softName) {
-    if (isPathRelative(path)) return LOCMAP50_FAILED;
-    for (const auto &[hardPath, variableName] : s_envHardToSoftMap)
-        if (substituteHardPrefix(hardPath, variableName, NameKind::EnvironmentVariable, path,
-                                 softName))
-            return LOCMAP50_OK;
-    return LOCMAP50_FAILED;
+    TranslatedName result;
+    const int code = Translations::softNameFromEnvironmentTable(path, result);
+    if (result.isSet()) result.assignTo(softName);
+    return code;
 }

@@ -1,4 +1,10 @@
 // Soft-to-hard translation: getHardName, getAbsoluteHardName and the two static path rules.
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "locmap/LookupIndexes.h"
+#include "locmap/Translations.h"
 #include "locmap50/VnLocMap.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
@@ -6,47 +12,91 @@
 
 namespace paths = locmap50::paths;
 namespace platform = locmap50::platform;
+using locmap50::locmap::TranslatedName;
+using locmap50::locmap::Translations;
 
 namespace {
 
-// "$P\rest": the map's primary hard path for $P, else the live environment
-// variable P (names compared as the platform does), joined with rest.
-int hardNameOfSoftPrefixWithRest(const std::map<std::string, std::string> &primaryHardPaths,
-                                 const std::string &softPrefix, const std::string &rest,
-                                 std::string &hardName) {
-    std::string hardPath;
-    const auto primary = primaryHardPaths.find(softPrefix);
-    if (primary != primaryHardPaths.end()) {
-        hardPath = primary->second;
-    } else {
-        // The live environment, not the snapshot: callers may set a variable
-        // after the map was made and still expect "$VAR\x" to resolve.
-        const auto value = platform::getEnvironmentVariable(softPrefix.substr(1));
-        if (!value) return LOCMAP50_FAILED;
-        hardPath = *value;
-    }
-    paths::mergePaths(hardPath, rest);
-    hardName = std::move(hardPath);
-    return LOCMAP50_OK;
-}
-
-// "$P" alone: the primary hard path exactly as stored, else the snapshot's
-// leading-name expansion of P.
-int hardNameOfBareSoftName(const std::map<std::string, std::string> &primaryHardPaths,
-                           const VnEnvSnapshot &environment, const std::string &softName,
-                           std::string &hardName) {
-    const auto primary = primaryHardPaths.find(softName);
-    if (primary != primaryHardPaths.end()) {
-        hardName = primary->second;
-        return LOCMAP50_OK;
-    }
-    std::string expansion = environment.expandLeadingName(softName.substr(1));
-    if (expansion.empty()) return LOCMAP50_FAILED;
-    hardName = std::move(expansion);
-    return LOCMAP50_OK;
+// A hard path joined with the rest of a name as mergePaths joins them, left
+// in two pieces: the hard path without one trailing "\", then the rest.
+void setMerged(std::string_view hardPath, std::string_view rest, TranslatedName &result) {
+    if (!hardPath.empty() && hardPath.back() == '\\') hardPath.remove_suffix(1);
+    result.set(hardPath, rest);
 }
 
 }  // namespace
+
+void TranslatedName::set(std::string_view first, std::string_view second, std::string_view third) {
+    m_pieces[0] = first;
+    m_pieces[1] = second;
+    m_pieces[2] = third;
+    m_isSet = true;
+}
+
+std::size_t TranslatedName::size() const {
+    return m_pieces[0].size() + m_pieces[1].size() + m_pieces[2].size();
+}
+
+void TranslatedName::assignTo(std::string &text) const {
+    text.assign(m_pieces[0].data(), m_pieces[0].size());
+    text.append(m_pieces[1].data(), m_pieces[1].size());
+    text.append(m_pieces[2].data(), m_pieces[2].size());
+}
+
+void TranslatedName::copyTo(char *buffer) const {
+    for (const std::string_view &piece : m_pieces) buffer = std::copy(piece.begin(), piece.end(), buffer);
+    *buffer = '\0';
+}
+
+int Translations::hardName(VnLocMap &map, std::string &name, TranslatedName &result) {
+    // A URL keeps its slashes.
+    if (paths::isUrl(name)) {
+        result.set(name);
+        return LOCMAP50_OK;
+    }
+    name = paths::toBackslashes(std::move(name));
+    if (!map.m_resolvedNameCache.empty()) {
+        const auto remembered = map.m_resolvedNameCache.find(name);
+        if (remembered != map.m_resolvedNameCache.end()) {
+            result.set(remembered->second);
+            return LOCMAP50_OK;
+        }
+    }
+    if (paths::isAbsolute(name)) {
+        result.set(name);
+        return LOCMAP50_OK;
+    }
+    if (name.empty() || name[0] != '$') return LOCMAP50_FAILED;
+
+    const std::size_t prefixEnd = paths::softPrefixEnd(name);
+    const std::string_view softPrefix = std::string_view(name).substr(0, prefixEnd);
+    const std::string *primary = map.indexes().primaryHardPath(map, softPrefix);
+    if (prefixEnd == name.size()) {
+        // "$P" alone: the primary hard path exactly as stored, else the
+        // snapshot's leading-name expansion of P.
+        if (primary != nullptr) {
+            result.set(*primary);
+            return LOCMAP50_OK;
+        }
+        result.scratch() = map.m_environment.expandLeadingName(name.substr(1));
+        if (result.scratch().empty()) return LOCMAP50_FAILED;
+        result.set(result.scratch());
+        return LOCMAP50_OK;
+    }
+    // "$P\rest": the primary hard path, else the live environment variable P
+    // (names compared as the platform does): callers may set a variable after
+    // the map was made and still expect "$VAR\x" to resolve.
+    const std::string_view rest = std::string_view(name).substr(prefixEnd);
+    if (primary != nullptr) {
+        setMerged(*primary, rest, result);
+        return LOCMAP50_OK;
+    }
+    std::optional<std::string> value = platform::getEnvironmentVariable(std::string(softPrefix.substr(1)));
+    if (!value) return LOCMAP50_FAILED;
+    result.scratch() = std::move(*value);
+    setMerged(result.scratch(), rest, result);
+    return LOCMAP50_OK;
+}
 
 bool VnLocMap::isPathRelative(const std::string &path) {
     return !paths::isAbsolute(path);
@@ -57,28 +107,10 @@ void VnLocMap::mergePaths(std::string &hardPath, const std::string &rest) {
 }
 
 int VnLocMap::getHardName(std::string name, std::string &hardName) {
-    // A URL keeps its slashes.
-    if (paths::isUrl(name)) {
-        hardName = std::move(name);
-        return LOCMAP50_OK;
-    }
-    name = paths::toBackslashes(std::move(name));
-
-    const auto remembered = m_resolvedNameCache.find(name);
-    if (remembered != m_resolvedNameCache.end()) {
-        hardName = remembered->second;
-        return LOCMAP50_OK;
-    }
-    if (paths::isAbsolute(name)) {
-        hardName = std::move(name);
-        return LOCMAP50_OK;
-    }
-    if (name.empty() || name[0] != '$') return LOCMAP50_FAILED;
-
-    const paths::SoftNameParts parts = paths::splitSoftName(name);
-    if (parts.rest.empty())
-        return hardNameOfBareSoftName(m_primaryHardPaths, m_environment, name, hardName);
-    return hardNameOfSoftPrefixWithRest(m_primaryHardPaths, parts.softPrefix, parts.rest, hardName);
+    TranslatedName result;
+    const int code = Translations::hardName(*this, name, result);
+    if (code == LOCMAP50_OK) result.assignTo(hardName);
+    return code;
 }
 
 int VnLocMap::getAbsoluteHardName(std::string name, std::string &hardName) {

@@ -1,7 +1,10 @@
 // The location map object: singleton protocol, construction, copying, uninitialize.
 #include <new>
+#include <utility>
 
 #include "locmap50/VnLocMap.h"
+
+#include "locmap/LookupIndexes.h"
 
 VnLocMap::VnLocMap()
     : m_msgBadEnvPath("Error: Environment varibale ZOR_LOCATION_MAP\n is pointing to a wrong path.\n\n"),
@@ -57,7 +60,7 @@ void VnLocMap::clearLoadedMap() {
     m_resolvedNameCache.clear();
     m_primaryHardPaths.clear();
     m_softPrefixOrder.clear();
-    m_softPrefixCount.clear();
+    indexes().clear();
 }
 
 int VnLocMap::loadErrorCount() const {
@@ -68,31 +71,35 @@ int VnLocMap::loadWarningCount() const {
     return m_loadWarningCount;
 }
 
-bool VnLocMap::holdsSoftPrefix(const std::string &softPrefix) const {
-    return m_softPrefixCount.count(softPrefix) != 0;
+locmap50::locmap::LookupIndexes &VnLocMap::indexes() {
+    return m_indexes.get();
+}
+
+bool VnLocMap::holdsSoftPrefix(const std::string &softPrefix) {
+    return indexes().holdsSoftPrefix(*this, softPrefix);
 }
 
 void VnLocMap::appendSoftPrefix(const std::string &softPrefix) {
-    m_softPrefixOrder.push_back(softPrefix);
-    ++m_softPrefixCount[softPrefix];
+    indexes().appendSoftPrefix(*this, softPrefix);
 }
 
 void VnLocMap::dropLastSoftPrefix() {
-    if (m_softPrefixOrder.empty()) return;
-    const auto counted = m_softPrefixCount.find(m_softPrefixOrder.back());
-    if (counted != m_softPrefixCount.end() && --counted->second == 0)
-        m_softPrefixCount.erase(counted);
-    m_softPrefixOrder.pop_back();
+    indexes().dropLastSoftPrefix(*this);
 }
 
 void VnLocMap::removeFirstSoftPrefix(const std::string &softPrefix) {
-    const auto counted = m_softPrefixCount.find(softPrefix);
-    if (counted == m_softPrefixCount.end()) return;
-    for (auto it = m_softPrefixOrder.begin(); it != m_softPrefixOrder.end(); ++it) {
-        if (*it == softPrefix) {
-            m_softPrefixOrder.erase(it);
-            break;
-        }
-    }
-    if (--counted->second == 0) m_softPrefixCount.erase(counted);
+    indexes().removeFirstSoftPrefix(*this, softPrefix);
+}
+
+VnLocMap::MergedEntryPosition VnLocMap::appendMergedHardPath(MergedEntryPosition at, const std::string &softPrefix,
+                                                            const std::string &hardPath) {
+    return indexes().appendMergedHardPath(*this, at, softPrefix, hardPath);
+}
+
+void VnLocMap::enterMergedHardPaths(const std::string &softPrefix, std::list<std::string> hardPaths) {
+    indexes().enterMergedHardPaths(*this, softPrefix, std::move(hardPaths));
+}
+
+void VnLocMap::enterPrimaryHardPath(const std::string &softPrefix, const std::string &hardPath) {
+    indexes().enterPrimaryHardPath(*this, softPrefix, hardPath);
 }

@@ -29,7 +29,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "paths/PathRules.h"
@@ -37,6 +39,7 @@
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/Diagnostics.h"
 #include "locmapfile/Format.h"
+#include "platform/EnvironmentIndex.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -49,17 +52,43 @@ using locmap50::mapfile::Severity;
 
 const int kMaxHardPathsPerEntry = 20;
 
-// The variable that may supply a soft prefix: its name without the "$".
-std::optional<std::string> environmentValueFor(const std::string &softPrefix) {
-    return platform::getEnvironmentVariable(softPrefix.substr(1));
-}
+// The environment as it stood when the outermost readMap began: read once
+// per load and indexed, so asking it for every prefix costs the same however
+// many variables there are.
+class LoadEnvironment {
+public:
+    LoadEnvironment() {
+        if (s_current == nullptr) {
+            m_owned = std::make_unique<platform::EnvironmentIndex>();
+            s_current = m_owned.get();
+        }
+    }
+    ~LoadEnvironment() {
+        if (m_owned) s_current = nullptr;
+    }
+    LoadEnvironment(const LoadEnvironment &) = delete;
+    LoadEnvironment &operator=(const LoadEnvironment &) = delete;
+
+    // The variable that may supply a soft prefix: its name without the "$".
+    static std::optional<std::string> valueFor(const std::string &softPrefix) {
+        const std::string_view name = std::string_view(softPrefix).substr(1);
+        if (s_current != nullptr) return s_current->value(name);
+        return platform::getEnvironmentVariable(std::string(name));
+    }
+
+private:
+    static const platform::EnvironmentIndex *s_current;
+    std::unique_ptr<platform::EnvironmentIndex> m_owned;
+};
+
+const platform::EnvironmentIndex *LoadEnvironment::s_current = nullptr;
 
 // The variable's value, unless it holds a line break: such a value would
 // write lines of its own into saved and exported files, so it stands for
 // nothing and is reported with lineBreakMessage instead.
 std::optional<std::string> usableEnvironmentValueFor(const std::string &softPrefix,
                                                      const std::string &lineBreakMessage) {
-    std::optional<std::string> value = environmentValueFor(softPrefix);
+    std::optional<std::string> value = LoadEnvironment::valueFor(softPrefix);
     if (!value || mapfile::fitsOnOneLine(*value)) return value;
     reportWithArguments(Severity::Warning, lineBreakMessage, {softPrefix});
     return std::nullopt;
@@ -150,13 +179,15 @@ private:
     }
 
     // Returns false when the line ends the reading of this file.
-    bool readEntryLine(const std::string &line) {
+    bool readEntryLine(std::string &line) {
         switch (mapfile::classifyLine(line)) {
         case mapfile::LineKind::SoftPrefix:
             readSoftPrefixLine(line);
             return true;
         case mapfile::LineKind::HardPath:
-            return readHardPathLine(paths::toBackslashes(line));
+            // Converted in place: a hard path is copied only into the tables.
+            line = paths::toBackslashes(std::move(line));
+            return readHardPathLine(line);
         case mapfile::LineKind::Include:
             readIncludeLine(line);
             return true;
@@ -194,22 +225,25 @@ private:
     // file's record, so a save writes the file back whole. A second block of
     // one prefix within a file has no place of its own in the record.
     void keepShadowedEntry(const std::string &softPrefix) {
-        if (!m_file.m_entryHardPaths.try_emplace(softPrefix).second) return;
+        const auto entry = m_file.m_entryHardPaths.try_emplace(softPrefix);
+        if (!entry.second) return;
         m_file.m_entryOrder.push_back(softPrefix);
+        m_fileHardPaths = &entry.first->second;
         m_currentIsShadowed = true;
     }
 
     // hardPath already has backslashes. Returns false when it has no soft prefix.
     bool readHardPathLine(const std::string &hardPath) {
         if (m_currentIsShadowed) {
-            m_file.m_entryHardPaths[m_currentSoftPrefix].push_back(hardPath);
+            m_fileHardPaths->push_back(hardPath);
             return true;
         }
         if (m_hardPathCount == kMaxHardPathsPerEntry) {
             // An overridden entry's hard paths never reach the merged map, so
             // its messages stay those of the override alone.
             if (!m_limitWarned && !m_mergedHoldsEnvironmentValue)
-                reportWithArguments(Severity::Error, m_file.m_msgTooManyHardPaths, {m_currentSoftPrefix});
+                reportWithArguments(Severity::Error, m_file.m_msgTooManyHardPaths,
+                                    {m_currentSoftPrefix});
             m_limitWarned = true;
             m_previous = Previous::HardPath;
             return true;
@@ -222,9 +256,9 @@ private:
         }
         if (m_previous == Previous::SoftPrefix) takeFirstHardPath(hardPath);
         ++m_hardPathCount;
-        m_file.m_entryHardPaths[m_currentSoftPrefix].push_back(hardPath);
+        m_fileHardPaths->push_back(hardPath);
         if (!m_mergedHoldsEnvironmentValue)
-            m_map->m_softToHardMap[m_currentSoftPrefix].push_back(hardPath);
+            m_mergedHardPaths = m_map->appendMergedHardPath(m_mergedHardPaths, m_currentSoftPrefix, hardPath);
         m_previous = Previous::HardPath;
         return true;
     }
@@ -233,12 +267,16 @@ private:
     // settled shows in the merged tables, which are insert-only.
     void takeFirstHardPath(const std::string &hardPath) {
         m_file.onSoftPathState(m_currentSoftPrefix, m_map, /*noHardPath=*/false, hardPath);
-        m_map->m_primaryHardPaths.emplace(m_currentSoftPrefix, hardPath);
+        m_map->enterPrimaryHardPath(m_currentSoftPrefix, hardPath);
         m_map->m_softToFileMap.emplace(m_currentSoftPrefix, m_file.m_fileName);
         // The prefix is new, so a merged list exists only when an overriding
         // value was entered; the file's own hard paths then go only into the
-        // file's record.
-        m_mergedHoldsEnvironmentValue = m_map->m_softToHardMap.count(m_currentSoftPrefix) != 0;
+        // file's record. Each table is searched once per entry; later hard
+        // paths go to the lists found here.
+        m_mergedHardPaths = m_map->m_softToHardMap.lower_bound(m_currentSoftPrefix);
+        m_mergedHoldsEnvironmentValue =
+            m_mergedHardPaths != m_map->m_softToHardMap.end() && m_mergedHardPaths->first == m_currentSoftPrefix;
+        m_fileHardPaths = &m_file.m_entryHardPaths[m_currentSoftPrefix];
     }
 
     void readIncludeLine(const std::string &line) {
@@ -308,6 +346,8 @@ private:
     int m_hardPathCount = 0;
     bool m_limitWarned = false;
     bool m_mergedHoldsEnvironmentValue = false;
+    std::list<std::string> *m_fileHardPaths = nullptr;  // the current entry's, in the file's record
+    VnLocMap::MergedEntryPosition m_mergedHardPaths;     // the current entry's merged list, or where it goes
     bool m_currentIsShadowed = false;
 };
 
@@ -354,6 +394,8 @@ int VnLocMapFile::LoadRun::read(VnLocMapFile &root) {
         const bool stoppedEarly = outcome == ReadRun::Outcome::StoppedEarly;
         // Lines after an early stop were never read, so a save would lose them.
         current.file().m_loadState.failed = stoppedEarly;
+        // Indexed once the file is read, so that no later delete walks the record.
+        current.file().entryPositions();
         m_chain.pop_back();
         std::unique_ptr<VnLocMapFile> finished = std::move(reads.back().included);
         reads.pop_back();
@@ -366,6 +408,7 @@ int VnLocMapFile::LoadRun::read(VnLocMapFile &root) {
 int VnLocMapFile::readMap() {
     VnLocMap *map = VnLocMap::createMap();
     if (map == nullptr) return LOCMAP50_OK;
+    const LoadEnvironment environment;
     return LoadRun(map).read(*this);
 }
 
@@ -391,10 +434,10 @@ void VnLocMapFile::onSoftPathState(std::string softPrefix, VnLocMap *map, bool n
         map->m_envOverridden.push_back(softPrefix);
         reportWithArguments(Severity::Warning, m_msgEnvOverride, {softPrefix});
     }
-    map->m_primaryHardPaths.emplace(softPrefix, hardPath);
+    map->enterPrimaryHardPath(softPrefix, hardPath);
     map->m_softToFileMap.emplace(softPrefix, m_fileName);
     if (noHardPath || overrides)
-        map->m_softToHardMap.emplace(softPrefix, std::list<std::string>{hardPath});
+        map->enterMergedHardPaths(softPrefix, std::list<std::string>{hardPath});
 }
 
 void VnLocMapFile::removeLeadingTrailingSpace(std::string &text) {

@@ -1,6 +1,8 @@
 // The map file record: construction with the reader's message texts, copying and clearing.
 #include "locmap50/VnLocMapFile.h"
 
+#include "locmapfile/ListPositions.h"
+
 VnLocMapFile::VnLocMapFile()
     : m_msgBadVersion("Error: Bad location Map format version in the\n location map file %s.\n\n"),
       m_msgParseError(

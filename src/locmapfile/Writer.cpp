@@ -2,10 +2,12 @@
 #include <algorithm>
 #include <list>
 #include <optional>
+#include <utility>
 
 #include "paths/NameRules.h"
 #include "locmap50/VnLocMapFile.h"
 #include "locmapfile/Format.h"
+#include "locmapfile/ListPositions.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -74,9 +76,19 @@ int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
 int VnLocMapFile::deleteEntry(std::string softPrefix) {
     // Removing an include marker would shift every later include line onto
     // the wrong marker and lose the last one, so only soft prefixes go.
-    if (softPrefix == kIncludeMarker) return LOCMAP50_OK;
-    const auto entry = std::find(m_entryOrder.begin(), m_entryOrder.end(), softPrefix);
-    if (entry != m_entryOrder.end()) m_entryOrder.erase(entry);
+    if (softPrefix == kIncludeMarker) return 0;
+    entryPositions().removeFirst(m_entryOrder, softPrefix);
     m_entryHardPaths.erase(softPrefix);
-    return LOCMAP50_OK;
+    return 0;
+}
+
+void VnLocMapFile::appendEntry(const std::string &softPrefix, std::list<std::string> hardPaths) {
+    if (m_entryHardPaths.emplace(softPrefix, std::move(hardPaths)).second)
+        entryPositions().append(m_entryOrder, softPrefix);
+}
+
+locmap50::mapfile::ListPositions &VnLocMapFile::entryPositions() {
+    locmap50::mapfile::ListPositions &positions = m_entryPositions.get();
+    if (!positions.describes(m_entryOrder)) positions.rebuild(m_entryOrder);
+    return positions;
 }

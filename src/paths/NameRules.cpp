@@ -1,15 +1,21 @@
 // Soft names, environment entries and hard path list strings: splitting and joining.
 #include "paths/NameRules.h"
 
+#include <algorithm>
+
 namespace locmap50::paths {
 
 bool passesThroughAsSoftName(const std::string &name) {
     return name == "\\\\" || (!name.empty() && name[0] == '$');
 }
 
+std::size_t softPrefixEnd(const std::string &name) {
+    return std::min(name.find('\\'), name.size());
+}
+
 SoftNameParts splitSoftName(const std::string &name) {
-    const std::size_t backslash = name.find('\\');
-    if (backslash == std::string::npos) return {name, std::string()};
+    const std::size_t backslash = softPrefixEnd(name);
+    if (backslash == name.size()) return {name, std::string()};
     return {name.substr(0, backslash), name.substr(backslash)};
 }
 

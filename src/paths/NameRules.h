@@ -19,6 +19,8 @@ struct SoftNameParts {
     std::string rest;
 };
 SoftNameParts splitSoftName(const std::string &name);
+// Where the soft prefix of a name ends: at its first backslash, else at its end.
+std::size_t softPrefixEnd(const std::string &name);
 
 // One entry of the environment table, "NAME=value", split at its first "=".
 struct EnvironmentEntry {

@@ -58,7 +58,9 @@ bool isUrl(const std::string &name) {
 }
 
 std::string toBackslashes(std::string name) {
-    std::replace(name.begin(), name.end(), '/', '\\');
+    // Most names have no "/" at all: find skips ahead faster than a replace walks.
+    for (std::size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1))
+        name[slash] = '\\';
     return name;
 }
 
@@ -92,21 +94,32 @@ void mergePaths(std::string &hardPath, const std::string &rest) {
     hardPath += rest;
 }
 
-bool liesUnderHardPath(const std::string &hardPath, const std::string &path, std::string &tail) {
-    // The base is hardPath without one trailing "\"; measured, not copied,
-    // because the reverse lookup runs this for every hard path of the map.
-    std::size_t baseLength = hardPath.size();
-    if (baseLength > 0 && hardPath[baseLength - 1] == '\\') --baseLength;
-    if (baseLength == 0 || path.size() < baseLength) return false;
-    for (std::size_t i = 0; i < baseLength; ++i)
-        if (!sameIgnoringAsciiCase(path[i], hardPath[i])) return false;
+std::size_t hardPathBaseLength(const std::string &hardPath) {
+    const std::size_t length = hardPath.size();
+    return length > 0 && hardPath[length - 1] == '\\' ? length - 1 : length;
+}
 
-    const bool baseEndsInBackslash = hardPath[baseLength - 1] == '\\';
-    const bool onBoundary = path.size() == baseLength || path[baseLength] == '\\' ||
-                            baseEndsInBackslash;
-    if (!onBoundary) return false;
+bool endsOnComponentBoundary(const std::string &path, std::size_t baseLength) {
+    return path.size() == baseLength || path[baseLength] == '\\' || path[baseLength - 1] == '\\';
+}
+
+std::size_t tailPositionUnderHardPath(const std::string &hardPath, const std::string &path) {
+    // Measured, not copied: the reverse lookup runs this on every candidate.
+    const std::size_t baseLength = hardPathBaseLength(hardPath);
+    if (baseLength == 0 || path.size() < baseLength) return std::string::npos;
+    // Paths mostly come in the case they were defined in: compare bytes first.
+    if (path.compare(0, baseLength, hardPath, 0, baseLength) != 0)
+        for (std::size_t i = 0; i < baseLength; ++i)
+            if (!sameIgnoringAsciiCase(path[i], hardPath[i])) return std::string::npos;
+    if (!endsOnComponentBoundary(path, baseLength)) return std::string::npos;
     // A base ending in "\" (hard path "\\" or "X:\\") keeps that separator in the tail.
-    tail = path.substr(baseEndsInBackslash ? baseLength - 1 : baseLength);
+    return hardPath[baseLength - 1] == '\\' ? baseLength - 1 : baseLength;
+}
+
+bool liesUnderHardPath(const std::string &hardPath, const std::string &path, std::string &tail) {
+    const std::size_t tailPosition = tailPositionUnderHardPath(hardPath, path);
+    if (tailPosition == std::string::npos) return false;
+    tail = path.substr(tailPosition);
     return true;
 }
 

@@ -46,6 +46,19 @@ std::string resolveAgainstCurrentDirectory(const std::string &name,
 // Drops one trailing "\" from hardPath (when it has one), then appends rest.
 void mergePaths(std::string &hardPath, const std::string &rest);
 
+// The part of a hard path that paths under it share: hardPath without one
+// trailing "\". An empty base (hard path "" or "\") lies over nothing.
+std::size_t hardPathBaseLength(const std::string &hardPath);
+
+// Whether a base of baseLength (non-zero, at most path's length) that path
+// begins with ends on a component boundary of path: at path's end, before a
+// "\" of path, or itself ending in "\".
+bool endsOnComponentBoundary(const std::string &path, std::size_t baseLength);
+
+// Where the tail of path starts when path lies under hardPath (see
+// liesUnderHardPath), or npos when it does not; copies nothing.
+std::size_t tailPositionUnderHardPath(const std::string &hardPath, const std::string &path);
+
 // The component-boundary match: whether path lies under hardPath, compared
 // with ASCII letters folded to lower case. One trailing "\" of hardPath is
 // ignored; an empty hardPath (or a lone "\") never matches. On a match, tail
