@@ -107,11 +107,11 @@ void VnLocMap::fetchEnvVariables() {
     const std::optional<std::vector<std::string>> table = platform::environmentTable();
     if (!table) return;
     for (const std::string &text : *table) {
-        std::optional<paths::EnvironmentEntry> entry = paths::splitEnvironmentEntry(text);
+        const std::optional<paths::EnvironmentEntry> entry = paths::splitEnvironmentEntry(text);
         if (!entry || entry->name == kProjectsVariable || !paths::isAbsolute(entry->value))
             continue;
         // A later variable holding the same path wins.
-        s_envHardToSoftMap[std::move(entry->value)] = std::move(entry->name);
+        s_envHardToSoftMap[std::string(entry->value)] = std::string(entry->name);
     }
 }
 

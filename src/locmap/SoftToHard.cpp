@@ -20,8 +20,7 @@ namespace {
 // A hard path joined with the rest of a name as mergePaths joins them, left
 // in two pieces: the hard path without one trailing "\", then the rest.
 void setMerged(std::string_view hardPath, std::string_view rest, TranslatedName &result) {
-    if (!hardPath.empty() && hardPath.back() == '\\') hardPath.remove_suffix(1);
-    result.set(hardPath, rest);
+    result.set(hardPath.substr(0, paths::hardPathBaseLength(hardPath)), rest);
 }
 
 }  // namespace

@@ -14,10 +14,10 @@ void VnEnvSnapshot::reload() {
     if (!table) return;
     m_variables.clear();
     for (const std::string &text : *table) {
-        std::optional<locmap50::paths::EnvironmentEntry> entry =
+        const std::optional<locmap50::paths::EnvironmentEntry> entry =
             locmap50::paths::splitEnvironmentEntry(text);
         if (entry && !entry->value.empty())
-            m_variables[std::move(entry->name)] = std::move(entry->value);
+            m_variables[std::string(entry->name)] = std::string(entry->value);
     }
 }
 

@@ -53,14 +53,6 @@ void trimWhiteSpace(std::string &text) {
     text.erase(0, begin);
 }
 
-bool readRawLine(std::istream &in, std::string &line) {
-    if (!std::getline(in, line)) return false;
-    // Without eof the getline stopped at an LF, so a CR before it is line end.
-    const bool endedAtLineFeed = !in.eof();
-    if (endedAtLineFeed && !line.empty() && line.back() == '\r') line.pop_back();
-    return true;
-}
-
 bool readRawLine(const std::string &text, std::size_t &position, std::string &line) {
     if (position >= text.size()) return false;
     const std::size_t lineFeed = text.find('\n', position);

@@ -2,7 +2,6 @@
 #ifndef LOCMAP50_LOCMAPFILE_FORMAT_H
 #define LOCMAP50_LOCMAPFILE_FORMAT_H
 
-#include <istream>
 #include <list>
 #include <string>
 
@@ -16,12 +15,10 @@ bool isWhiteSpace(char c);
 // Removes white space from both ends, in place.
 void trimWhiteSpace(std::string &text);
 
-// Reads the next line into line without its line end: a line ends at LF, and
-// a CR right before that LF belongs to the line end. The last line needs no
-// line end. Returns false when no further line can be read.
-bool readRawLine(std::istream &in, std::string &line);
-// The same over a whole file's text, from position on; position moves past
-// the line end.
+// Reads the next line of a whole file's text, from position on, into line
+// without its line end: a line ends at LF, and a CR right before that LF
+// belongs to the line end; the last line needs no line end. position moves
+// past the line end. Returns false when no further line can be read.
 bool readRawLine(const std::string &text, std::size_t &position, std::string &line);
 
 // Normalises one raw line (its line end already removed) in place: the

@@ -19,9 +19,9 @@ SoftNameParts splitSoftName(const std::string &name) {
     return {name.substr(0, backslash), name.substr(backslash)};
 }
 
-std::optional<EnvironmentEntry> splitEnvironmentEntry(const std::string &entry) {
+std::optional<EnvironmentEntry> splitEnvironmentEntry(std::string_view entry) {
     const std::size_t equals = entry.find('=');
-    if (equals == std::string::npos || equals == 0) return std::nullopt;
+    if (equals == std::string_view::npos || equals == 0) return std::nullopt;
     return EnvironmentEntry{entry.substr(0, equals), entry.substr(equals + 1)};
 }
 

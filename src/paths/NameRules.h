@@ -5,6 +5,7 @@
 #include <list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace locmap50::paths {
 
@@ -22,13 +23,14 @@ SoftNameParts splitSoftName(const std::string &name);
 // Where the soft prefix of a name ends: at its first backslash, else at its end.
 std::size_t softPrefixEnd(const std::string &name);
 
-// One entry of the environment table, "NAME=value", split at its first "=".
+// One entry of the environment table, "NAME=value", split at its first "=";
+// both parts are views into the entry, which must outlive them.
 struct EnvironmentEntry {
-    std::string name;
-    std::string value;
+    std::string_view name;
+    std::string_view value;
 };
 // nullopt when there is no "=" or the name before it is empty.
-std::optional<EnvironmentEntry> splitEnvironmentEntry(const std::string &entry);
+std::optional<EnvironmentEntry> splitEnvironmentEntry(std::string_view entry);
 
 // Splits a hard path list string: each path is the text before a backquote;
 // text after the last backquote is ignored; adjacent backquotes give "".

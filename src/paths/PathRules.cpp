@@ -17,7 +17,7 @@ bool beginsWithScheme(const std::string &text, const std::string &scheme) {
     return true;
 }
 
-bool beginsWithTwoBackslashes(const std::string &text) {
+bool beginsWithTwoBackslashes(std::string_view text) {
     return text.size() >= 2 && text[0] == '\\' && text[1] == '\\';
 }
 
@@ -64,7 +64,7 @@ std::string toBackslashes(std::string name) {
     return name;
 }
 
-bool isAbsolute(const std::string &path) {
+bool isAbsolute(std::string_view path) {
     if (path.size() >= 3 && isAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\')
         return true;
     return beginsWithTwoBackslashes(path);
@@ -90,11 +90,11 @@ std::string resolveAgainstCurrentDirectory(const std::string &name,
 }
 
 void mergePaths(std::string &hardPath, const std::string &rest) {
-    if (!hardPath.empty() && hardPath.back() == '\\') hardPath.pop_back();
+    hardPath.resize(hardPathBaseLength(hardPath));
     hardPath += rest;
 }
 
-std::size_t hardPathBaseLength(const std::string &hardPath) {
+std::size_t hardPathBaseLength(std::string_view hardPath) {
     const std::size_t length = hardPath.size();
     return length > 0 && hardPath[length - 1] == '\\' ? length - 1 : length;
 }

@@ -3,6 +3,7 @@
 #define LOCMAP50_PATHS_PATHRULES_H
 
 #include <string>
+#include <string_view>
 
 // These never touch the OS, so Windows path rules are tested on every host.
 namespace locmap50::paths {
@@ -16,7 +17,7 @@ std::string toBackslashes(std::string name);
 
 // Absolute: a letter, ":" and "\" first, or "\\" first. Everything else,
 // including "/x", "C:x", "\x" and "$P", is relative.
-bool isAbsolute(const std::string &path);
+bool isAbsolute(std::string_view path);
 
 // A drive letter and ":" at the start ("C:", "c:x", "D:\\").
 bool beginsWithDrive(const std::string &name);
@@ -48,7 +49,7 @@ void mergePaths(std::string &hardPath, const std::string &rest);
 
 // The part of a hard path that paths under it share: hardPath without one
 // trailing "\". An empty base (hard path "" or "\") lies over nothing.
-std::size_t hardPathBaseLength(const std::string &hardPath);
+std::size_t hardPathBaseLength(std::string_view hardPath);
 
 // Whether a base of baseLength (non-zero, at most path's length) that path
 // begins with ends on a component boundary of path: at path's end, before a

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "paths/AsciiText.h"
+#include "paths/NameRules.h"
 #include "platform/Platform.h"
 
 namespace locmap50::platform {
@@ -19,16 +20,13 @@ EnvironmentIndex::EnvironmentIndex(std::vector<std::string> entries) : m_entries
 void EnvironmentIndex::indexEntries() {
     m_exactNames.reserve(m_entries.size());
     m_foldedNames.reserve(m_entries.size());
-    for (const std::string &entry : m_entries) {
-        const std::size_t equals = entry.find('=');
+    for (const std::string &text : m_entries) {
         // Entries without a name (Windows keeps "=C:=C:\x" ones) are never asked for.
-        if (equals == std::string::npos || equals == 0) continue;
-        const std::string_view text(entry);
-        const std::string_view name = text.substr(0, equals);
-        const std::string_view value = text.substr(equals + 1);
+        const std::optional<paths::EnvironmentEntry> entry = paths::splitEnvironmentEntry(text);
+        if (!entry) continue;
         // The first entry of a name wins in both tables, as a walk in table order would find it.
-        m_exactNames.emplace(name, value);
-        m_foldedNames.emplace(paths::toLowerAscii(std::string(name)), value);
+        m_exactNames.emplace(entry->name, entry->value);
+        m_foldedNames.emplace(paths::toLowerAscii(std::string(entry->name)), entry->value);
     }
 }
 

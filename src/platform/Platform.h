@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <istream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,10 +62,6 @@ std::string currentDriveRoot();
 
 // The current drive as a number (1 for A, 2 for B, ...), 0 where there is none.
 int currentDriveNumber();
-
-// Opens a regular file for reading bytes as they are (no line-end
-// translation); null when readRegularFile would give nothing.
-std::unique_ptr<std::istream> openForReading(const std::string &path);
 
 // A name for the file path resolves to, the same for every spelling of one
 // file (so "a.map", ".\a.map" and a link to it agree); nullopt when the file

@@ -16,7 +16,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <vector>
 
 #include "paths/AsciiText.h"
@@ -109,32 +108,27 @@ public:
         std::string pattern = target + kTemporarySuffix + "XXXXXX";
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
-        m_fd = ::mkstemp(name.data());
-        if (m_fd >= 0) m_path = name.data();
+        m_file.adopt(::mkstemp(name.data()));
+        if (m_file.isOpen()) m_path = name.data();
     }
     ~TemporaryFile() {
-        if (m_fd >= 0) ::close(m_fd);
         if (!m_path.empty() && !m_committed) ::unlink(m_path.c_str());
     }
     TemporaryFile(const TemporaryFile &) = delete;
     TemporaryFile &operator=(const TemporaryFile &) = delete;
 
-    bool isOpen() const { return m_fd >= 0; }
-    int descriptor() const { return m_fd; }
+    bool isOpen() const { return m_file.isOpen(); }
+    int descriptor() const { return m_file.get(); }
     const std::string &path() const { return m_path; }
 
-    bool close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
+    bool close() { return m_file.close(); }
     void commit() { m_committed = true; }
 
     static constexpr char kTemporarySuffix[] = ".tmp-";
     static constexpr std::size_t kUniqueLength = 6;  // mkstemp's XXXXXX
 
 private:
-    int m_fd = -1;
+    Descriptor m_file;
     std::string m_path;
     bool m_committed = false;
 };
@@ -211,13 +205,19 @@ bool writeInPlace(const std::string &osPath, const std::string &text) {
     return writeAll(target.get(), text) && target.close();
 }
 
+// The absolute path osPath names, with every link followed; nullopt when it
+// names nothing.
+std::optional<std::string> realPathOf(const std::string &osPath) {
+    char *resolved = ::realpath(osPath.c_str(), nullptr);
+    if (resolved == nullptr) return std::nullopt;
+    std::string path(resolved);
+    std::free(resolved);
+    return path;
+}
+
 // The file a save must replace: the file a symbolic link points to, not the link.
 std::string resolvedSaveTarget(const std::string &osPath) {
-    char *resolved = ::realpath(osPath.c_str(), nullptr);
-    if (resolved == nullptr) return osPath;  // not there yet: a new file
-    std::string target(resolved);
-    std::free(resolved);
-    return target;
+    return realPathOf(osPath).value_or(osPath);  // not there yet: a new file
 }
 
 std::string directoryOf(const std::string &osPath) {
@@ -400,8 +400,9 @@ std::optional<std::vector<std::string>> environmentTable() {
 int putEnvironmentEntry(const std::string &entry) {
     const std::optional<paths::EnvironmentEntry> parts = paths::splitEnvironmentEntry(entry);
     if (!parts) return -1;
-    if (parts->value.empty()) return ::unsetenv(parts->name.c_str()) == 0 ? 0 : -1;
-    return ::setenv(parts->name.c_str(), parts->value.c_str(), 1) == 0 ? 0 : -1;
+    const std::string name(parts->name);
+    if (parts->value.empty()) return ::unsetenv(name.c_str()) == 0 ? 0 : -1;
+    return ::setenv(name.c_str(), std::string(parts->value).c_str(), 1) == 0 ? 0 : -1;
 }
 
 bool canRead(const std::string &path) {
@@ -419,11 +420,9 @@ std::optional<std::string> readRegularFile(const std::string &path) {
 
 std::optional<std::string> absolutePath(const std::string &path) {
     if (path.empty()) return std::nullopt;
-    char *resolved = ::realpath(toOsPath(path).c_str(), nullptr);
-    if (resolved == nullptr) return std::nullopt;
-    std::string absolute(resolved);
-    std::free(resolved);
-    return paths::toBackslashes(absolute);
+    const std::optional<std::string> absolute = realPathOf(toOsPath(path));
+    if (!absolute) return std::nullopt;
+    return paths::toBackslashes(*absolute);
 }
 
 std::optional<std::string> currentDirectory() {
@@ -439,12 +438,6 @@ std::optional<std::string> currentDirectory() {
 std::string currentDriveRoot() { return std::string(); }
 
 int currentDriveNumber() { return 0; }
-
-std::unique_ptr<std::istream> openForReading(const std::string &path) {
-    std::optional<std::string> bytes = readRegularFile(path);
-    if (!bytes) return nullptr;
-    return std::make_unique<std::istringstream>(std::move(*bytes), std::ios::in | std::ios::binary);
-}
 
 std::optional<std::string> fileIdentity(const std::string &path) {
     struct stat status;

@@ -10,7 +10,6 @@
 #include <stdlib.h>
 
 #include <cstdlib>
-#include <sstream>
 #include <vector>
 
 #include "paths/DeviceNames.h"
@@ -405,12 +404,6 @@ std::string currentDriveRoot() {
 }
 
 int currentDriveNumber() { return ::_getdrive(); }
-
-std::unique_ptr<std::istream> openForReading(const std::string &path) {
-    std::optional<std::string> bytes = readRegularFile(path);
-    if (!bytes) return nullptr;
-    return std::make_unique<std::istringstream>(std::move(*bytes), std::ios::in | std::ios::binary);
-}
 
 std::optional<std::string> fileIdentity(const std::string &path) {
     // No access rights are asked for: only the identity is read.

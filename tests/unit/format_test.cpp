@@ -1,7 +1,6 @@
 // Tests of the map file's line rules: raw lines, normalisation, headers and line kinds.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,9 +11,9 @@ namespace {
 using namespace locmap50::mapfile;
 
 std::vector<std::string> rawLines(const std::string &text) {
-    std::istringstream in(text);
     std::vector<std::string> lines;
-    for (std::string line; readRawLine(in, line);) lines.push_back(line);
+    std::size_t position = 0;
+    for (std::string line; readRawLine(text, position, line);) lines.push_back(line);
     return lines;
 }
 

@@ -137,13 +137,12 @@ TEST_F(PlatformFiles, CanReadTestsExistence) {
     EXPECT_FALSE(platform::canRead(""));
 }
 
-TEST_F(PlatformFiles, OpenForReadingKeepsBytes) {
-    const auto stream = platform::openForReading(backslashed(m_dir.file("dir/a.map")));
-    ASSERT_TRUE(stream);
-    const std::string bytes{std::istreambuf_iterator<char>(*stream), std::istreambuf_iterator<char>()};
-    EXPECT_EQ(bytes, "line 1\r\nline 2\n");
-    EXPECT_FALSE(platform::openForReading(m_dir.file("dir/missing.map")));
-    EXPECT_FALSE(platform::openForReading(m_dir.file("dir")));
+TEST_F(PlatformFiles, ReadRegularFileKeepsBytes) {
+    const auto bytes = platform::readRegularFile(backslashed(m_dir.file("dir/a.map")));
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(*bytes, "line 1\r\nline 2\n");
+    EXPECT_FALSE(platform::readRegularFile(m_dir.file("dir/missing.map")));
+    EXPECT_FALSE(platform::readRegularFile(m_dir.file("dir")));
 }
 
 TEST_F(PlatformFiles, FileIdentityIgnoresSpelling) {
@@ -267,10 +266,9 @@ TEST_F(PlatformSave, LongPathsWork) {
     ASSERT_TRUE(platform::replaceFileWithText(file, "a\n"));
     ASSERT_TRUE(platform::replaceFileWithText(file, "b\nc\n"));
     EXPECT_TRUE(platform::canRead(file));
-    const auto stream = platform::openForReading(file);
-    ASSERT_TRUE(stream);
-    const std::string bytes{std::istreambuf_iterator<char>(*stream), std::istreambuf_iterator<char>()};
-    EXPECT_EQ(bytes, platformText("b\nc\n"));
+    const auto bytes = platform::readRegularFile(file);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(*bytes, platformText("b\nc\n"));
     const auto identity = platform::fileIdentity(file);
     EXPECT_TRUE(identity);
     const fs::path shortened = chain.shortened();
