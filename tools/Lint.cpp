@@ -10,9 +10,13 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <sstream>
 
 #include "ToolSupport.h"
 #include "locmap50/locmap50.h"
+#include "locmapfile/Format.h"
+#include "paths/AsciiText.h"
+#include "paths/PathRules.h"
 
 namespace locmap_tool {
 
@@ -33,43 +37,45 @@ struct Block {
     std::vector<PathLine> paths;
 };
 
-std::string trimmed(const std::string &text) {
-    const char *blanks = " \t\n\v\f\r";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-bool isIncludeLine(const std::string &line) {
-    return line.size() > 8 && line.compare(0, 7, "INCLUDE") == 0 && (line[7] == ' ' || line[7] == '\t');
-}
-
-// The soft prefix blocks of one file, in file order. Lines are cut at "#" and
-// trimmed as the reader does; the first remaining line is the header.
-std::vector<Block> scanBlocks(const std::string &file) {
-    std::vector<Block> blocks;
+std::string fileText(const std::string &file) {
     std::ifstream stream(nativePath(file), std::ios::binary);
-    std::string raw;
+    std::ostringstream text;
+    text << stream.rdbuf();
+    return text.str();
+}
+
+// The soft prefix blocks of one file, in file order, its lines split,
+// normalised and classified by the reader's own rules; the first remaining
+// line is the header.
+std::vector<Block> scanBlocks(const std::string &file) {
+    namespace mapfile = locmap50::mapfile;
+    std::vector<Block> blocks;
+    const std::string text = fileText(file);
+    std::size_t position = 0;
+    std::string line;
     int number = 0;
     bool headerSeen = false;
     bool inBlock = false;
-    while (std::getline(stream, raw)) {
+    while (mapfile::readRawLine(text, position, line)) {
         ++number;
-        if (!raw.empty() && raw[0] == '#') continue;
-        const std::string line = trimmed(raw.substr(0, raw.find('#')));
-        if (line.empty()) continue;
+        if (!mapfile::normaliseLine(line) || line.empty()) continue;
         if (!headerSeen) {
             headerSeen = true;
-        } else if (line[0] == '$') {
+            continue;
+        }
+        switch (mapfile::classifyLine(line)) {
+        case mapfile::LineKind::SoftPrefix:
             blocks.push_back({file, line, number, {}});
             inBlock = true;
-        } else if (isIncludeLine(line)) {
+            break;
+        case mapfile::LineKind::Include:
             inBlock = false;
-        } else if (inBlock) {
-            std::string path = line;
-            for (char &c : path)
-                if (c == '/') c = '\\';
-            blocks.back().paths.push_back({path, number});
+            break;
+        case mapfile::LineKind::HardPath:
+            if (inBlock) blocks.back().paths.push_back({locmap50::paths::toBackslashes(line), number});
+            break;
+        case mapfile::LineKind::ParseError:
+            break;
         }
     }
     return blocks;
@@ -117,17 +123,6 @@ std::string withPlace(const std::string &place) {
     return place.empty() ? std::string() : place + ": ";
 }
 
-bool equalFoldingAsciiCase(const std::string &a, const std::string &b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // The soft prefix a translated soft name starts with ("." is the current project).
 std::string prefixOfSoftName(const std::string &softName, std::string &tail) {
     const std::size_t cut = softName.find('\\');
@@ -142,10 +137,9 @@ std::string coveringHardPath(const std::string &owner, const std::string &path, 
     const std::vector<std::string> candidates = hardPathsOf(owner);
     if (candidates.empty()) return std::string();
     const std::string matched = path.substr(0, path.size() - std::min(tail.size(), path.size()));
-    for (std::string candidate : candidates) {
-        const std::string original = candidate;
-        if (!candidate.empty() && candidate.back() == '\\') candidate.pop_back();
-        if (equalFoldingAsciiCase(candidate, matched)) return original;
+    for (const std::string &candidate : candidates) {
+        const std::string base = candidate.substr(0, locmap50::paths::hardPathBaseLength(candidate));
+        if (locmap50::paths::toLowerAscii(base) == locmap50::paths::toLowerAscii(matched)) return candidate;
     }
     return candidates.front();
 }

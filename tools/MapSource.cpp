@@ -11,6 +11,7 @@
 
 #include "ToolSupport.h"
 #include "locmap50/locmap50.h"
+#include "paths/PathRules.h"
 
 namespace locmap_tool {
 
@@ -18,13 +19,6 @@ namespace {
 
 const char kStandardInputName[] = "(standard input)";
 const char kMapFileName[] = "/zor_location_map";
-
-// The library's spelling of a path it was given: slashes become backslashes.
-std::string libraryPath(std::string path) {
-    for (char &c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
 
 void replaceAll(std::string &text, const std::string &from, const std::string &to) {
     if (from.empty()) return;
@@ -158,7 +152,7 @@ std::string MapSource::diagnostics() const {
 }
 
 std::string MapSource::presentable(std::string text) const {
-    if (isFromStandardInput()) replaceAll(text, libraryPath(m_temporaryFile), kStandardInputName);
+    if (isFromStandardInput()) replaceAll(text, locmap50::paths::toBackslashes(m_temporaryFile), kStandardInputName);
     return text;
 }
 

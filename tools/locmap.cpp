@@ -11,6 +11,7 @@
 #include "Lint.h"
 #include "MapSource.h"
 #include "ToolSupport.h"
+#include "locmapfile/Format.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
 
@@ -208,17 +209,6 @@ int commandSave(const LoadedMap &map) {
     return saveAll();
 }
 
-// The rule the reader applies to a soft prefix line, checked before an entry
-// is written that the next load would reject.
-bool isValidSoftPrefix(const std::string &softPrefix) {
-    auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    if (softPrefix.size() < 2 || softPrefix[0] != '$' || !isLetter(softPrefix[1])) return false;
-    for (std::size_t i = 2; i < softPrefix.size(); ++i)
-        if (!isLetter(softPrefix[i]) && !isDigit(softPrefix[i]) && softPrefix[i] != '_') return false;
-    return true;
-}
-
 enum class Edit { Set = LOCMAP50_REPLACE_ENTRY, Add = LOCMAP50_ADD_ENTRY, Remove = LOCMAP50_DELETE_ENTRY };
 
 const char *editName(Edit edit) {
@@ -234,7 +224,8 @@ const char *editName(Edit edit) {
 bool editIsSound(Edit edit, const std::string &softPrefix, const std::vector<std::string> &paths) {
     const std::string command = editName(edit);
     if (edit == Edit::Add) {
-        if (!isValidSoftPrefix(softPrefix)) {
+        // The reader's own rule, so no entry is written that the next load would reject.
+        if (!locmap50::mapfile::isValidSoftPrefix(softPrefix)) {
             reportProblem("add: bad soft prefix '" + softPrefix + "': a $, a letter, then letters, digits or _");
             return false;
         }
