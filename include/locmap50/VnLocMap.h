@@ -7,17 +7,19 @@
 #include <string>
 #include <unordered_map>
 
-#include "locmap50/PrivateIndex.h"
+#include <vector>
+
+#include "locmap50/PrivateState.h"
 #include "locmap50/VnLocMapFile.h"
 #include "locmap50/export.h"
 #include "locmap50/result_codes.h"
 
 namespace locmap50::locmap {
 class LookupIndexes;
+class MapLoader;
+struct MapState;
+class ProblemReport;
 class Translations;
-}
-namespace locmap50::mapfile {
-struct LoadProblemCounter;
 }
 
 /*
@@ -122,6 +124,11 @@ public:
     // How many errors and warnings the diagnostics of the last load hold.
     int loadErrorCount() const;
     int loadWarningCount() const;
+    // Every problem of the last load in the order found: the errors and
+    // warnings that m_errorText tells, and notes on the places the map file
+    // was looked for and why each was passed over (see VnLoadProblem). The
+    // list is emptied when the map is emptied (uninitialize, load).
+    const std::vector<VnLoadProblem> &loadProblems() const;
 
     // Rebuilds s_envHardToSoftMap from every variable holding an absolute path
     // (except CADRIX_PROJECTS); a later variable with the same path wins.
@@ -216,13 +223,15 @@ public:
     VnEnvSnapshot m_environment;  // the environment when this object was made
 
 private:
-    friend class VnLocMapFile;
-    friend struct locmap50::mapfile::LoadProblemCounter;
+    friend class locmap50::locmap::MapLoader;
+    friend class locmap50::locmap::ProblemReport;
     friend class locmap50::locmap::Translations;
 
     VnLocMap();
     ~VnLocMap();
 
+    // Without ZOR_LOCATION_MAP: the project directory, HOME, then WDIR.
+    void searchDefaultPlaces(const std::string &projectDirectory);
     // Searches the WDIR directories for a map file.
     void checkInWDIR();
 
@@ -246,9 +255,8 @@ private:
 
     locmap50::locmap::LookupIndexes &indexes();
 
-    locmap50::PrivateIndex<locmap50::locmap::LookupIndexes> m_indexes;
-    int m_loadErrorCount;
-    int m_loadWarningCount;
+    // Everything the public members above do not show.
+    locmap50::PrivateState<locmap50::locmap::MapState> m_private;
 
     // Empties every table, the map files and the diagnostics.
     void clearLoadedMap();

@@ -6,20 +6,40 @@
 #include <map>
 #include <string>
 
-#include "locmap50/PrivateIndex.h"
+#include "locmap50/PrivateState.h"
 #include "locmap50/export.h"
 #include "locmap50/result_codes.h"
 
 class VnLocMap;
 namespace locmap50::mapfile {
+struct FileState;
 class ListPositions;
 }
+namespace locmap50::locmap {
+class MapLoader;
+}
+
+/*
+ * One problem found while the map file was chosen or read: what
+ * GetLoadProblem reports. severity is a LOCMAP50_SEVERITY_* code, kind a
+ * LOCMAP50_PROBLEM_* code (result_codes.h); file is the map file concerned
+ * (the file being read, or the candidate looked for), line its line or 0
+ * when the problem has none, and detail the text at fault: the soft prefix,
+ * the include path, the hard path or the line as found.
+ */
+struct VnLoadProblem {
+    int severity = LOCMAP50_SEVERITY_ERROR;
+    int kind = 0;
+    std::string file;
+    int line = 0;
+    std::string detail;
+};
 
 /*
  * A map file is read once into the process-wide VnLocMap (readMap), and keeps
  * its own record of the file so that it can be edited and written back to its
  * own path (changeEntry, deleteEntry, save). The file grammar the reader
- * accepts is described at the top of src/locmapfile/Reader.cpp.
+ * accepts is described in src/locmapfile/Parser.h.
  *
  * The record always holds what the file itself says; environment variables
  * change only the merged tables of the location map, so saving never writes
@@ -124,19 +144,8 @@ public:
     LoadState m_loadState;
 
 private:
-    // One readMap run over a file and everything it includes.
-    class LoadRun;
-    // The reading of one of those files' lines.
-    class ReadRun;
-
-    // Settles one soft prefix against the force rule and the environment.
-    void onSoftPathState(std::string softPrefix, VnLocMap *map, bool noHardPath,
-                         std::string firstHardPath);
-
-    // Drops white space from both ends of text, in place.
-    void removeLeadingTrailingSpace(std::string &text);
-
     friend class VnLocMap;
+    friend class locmap50::locmap::MapLoader;
     // Adds a new entry at the end of the record (nothing when the file
     // already holds softPrefix); how the location map's addEntry reaches it.
     void appendEntry(const std::string &softPrefix, std::list<std::string> hardPaths);
@@ -144,7 +153,9 @@ private:
     // Where each prefix of m_entryOrder stands, so that deleteEntry needs no
     // walk; built afresh whenever m_entryOrder was changed by other hands.
     locmap50::mapfile::ListPositions &entryPositions();
-    locmap50::PrivateIndex<locmap50::mapfile::ListPositions> m_entryPositions;
+
+    // Everything the public members above do not show.
+    locmap50::PrivateState<locmap50::mapfile::FileState> m_private;
 };
 
 #endif  // LOCMAP50_VNLOCMAPFILE_H

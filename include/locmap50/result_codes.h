@@ -14,4 +14,38 @@
 /* An Ex function's buffer cannot hold the result and its NUL. */
 #define LOCMAP50_BUFFER_TOO_SMALL 3
 
+/* How serious a load problem is (GetLoadProblem). */
+/* Lines, entries or files were left out. */
+#define LOCMAP50_SEVERITY_ERROR 0
+/* The map is complete but may not say what its files say (an override). */
+#define LOCMAP50_SEVERITY_WARNING 1
+/* Information only: where the map was looked for and why a place was passed over. */
+#define LOCMAP50_SEVERITY_NOTE 2
+
+/* The kind of a load problem (GetLoadProblem): one per message. "file" is
+ * the map file concerned, "line" its line or 0, "detail" the text at fault. */
+/* Errors and warnings of reading a map file: */
+#define LOCMAP50_PROBLEM_BAD_HEADER 1          /* line: the header as found */
+#define LOCMAP50_PROBLEM_PARSE_ERROR 2         /* a line of no known kind, as found */
+#define LOCMAP50_PROBLEM_NO_HARD_PATH 3        /* the soft prefix, at its line */
+#define LOCMAP50_PROBLEM_ENV_OVERRIDE 4        /* the soft prefix, at its line (a warning) */
+#define LOCMAP50_PROBLEM_BAD_SOFT_PREFIX 5     /* the soft prefix line */
+#define LOCMAP50_PROBLEM_BAD_INCLUDE 6         /* the include path as written */
+#define LOCMAP50_PROBLEM_NO_SOFT_PREFIX 7      /* the hard path; reading of the file stops */
+#define LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS 8 /* the soft prefix, at its line */
+#define LOCMAP50_PROBLEM_INCLUDE_CYCLE 9       /* the include path as written */
+#define LOCMAP50_PROBLEM_ENV_LINE_BREAK 10     /* the soft prefix, at its line (a warning) */
+/* Errors of choosing the map file (no line): */
+#define LOCMAP50_PROBLEM_BAD_ENV_PATH 11       /* ZOR_LOCATION_MAP names no readable file; detail: its value */
+#define LOCMAP50_PROBLEM_NO_READ_ACCESS 12     /* the map file given cannot be read */
+/* Notes of the search for a map file, one per place passed over; for the
+ * candidate notes "file" is the file looked for and "detail" why it was
+ * passed over; for the others "detail" names the variable. */
+#define LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE 20  /* the file ZOR_LOCATION_MAP names */
+#define LOCMAP50_PROBLEM_NOTE_IN_PROJECT 21         /* zor_location_map in the project directory */
+#define LOCMAP50_PROBLEM_NOTE_IN_HOME 22            /* HOME/zor/zor_location_map */
+#define LOCMAP50_PROBLEM_NOTE_IN_WDIR 23            /* zor_location_map in one WDIR directory */
+#define LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET 24     /* ZOR_LOCATION_MAP, HOME or WDIR is not set */
+#define LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY 25         /* WDIR names no directory */
+
 #endif /* LOCMAP50_RESULT_CODES_H */

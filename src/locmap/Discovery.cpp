@@ -7,15 +7,14 @@
 #include "paths/PathRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap/LookupIndexes.h"
-#include "locmapfile/Diagnostics.h"
+#include "locmap/ProblemReport.h"
 #include "platform/Platform.h"
 
 namespace {
 
 namespace paths = locmap50::paths;
 namespace platform = locmap50::platform;
-using locmap50::mapfile::reportWithArguments;
-using locmap50::mapfile::Severity;
+using locmap50::locmap::ProblemReport;
 
 const char kMapFileSuffix[] = "/zor_location_map";
 const char kHomeMapDirectory[] = "/zor";
@@ -31,6 +30,26 @@ std::optional<std::string> nonEmptyVariable(const std::string &name) {
     std::optional<std::string> value = platform::getEnvironmentVariable(name);
     if (value && value->empty()) return std::nullopt;
     return value;
+}
+
+// Whether candidate can be taken as the map file; when not, notes the place
+// (kind says where the candidate came from) and why it was passed over.
+bool takesCandidate(const std::string &candidate, int kind) {
+    if (platform::canRead(candidate)) return true;
+    ProblemReport::note(kind, paths::toBackslashes(candidate), "not a readable regular file");
+    return false;
+}
+
+void noteUnsetVariable(const char *name) {
+    ProblemReport::note(LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET, std::string(), name);
+}
+
+VnLoadProblem problemWithFile(int kind, const std::string &file) {
+    VnLoadProblem problem;
+    problem.kind = kind;
+    problem.file = file;
+    problem.detail = file;
+    return problem;
 }
 
 void trimSemicolons(std::string &text) {
@@ -52,29 +71,24 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
             m_globalMapInUse = false;
             return LOCMAP50_OK;
         }
-        reportWithArguments(Severity::Error, m_msgNoReadAccess, {m_mapFileName});
+        ProblemReport::report(problemWithFile(LOCMAP50_PROBLEM_NO_READ_ACCESS, m_mapFileName), m_msgNoReadAccess);
         m_mapFileName.clear();
         return LOCMAP50_FAILED;
     }
 
     if (const std::optional<std::string> fromVariable =
             platform::getEnvironmentVariable("ZOR_LOCATION_MAP")) {
-        // When set at all, the variable is the only candidate.
+        // When set at all, the variable is the only candidate. The heading
+        // of the message names it, so it is the map file name meanwhile.
         m_mapFileName = *fromVariable;
-        if (!platform::canRead(m_mapFileName)) {
-            reportWithArguments(Severity::Error, m_msgBadEnvPath, {});
+        if (!takesCandidate(m_mapFileName, LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE)) {
+            ProblemReport::report(problemWithFile(LOCMAP50_PROBLEM_BAD_ENV_PATH, *fromVariable), m_msgBadEnvPath);
             m_mapFileName.clear();
             return LOCMAP50_FAILED;
         }
-    } else if (platform::canRead(mapFileIn(path))) {
-        m_mapFileName = mapFileIn(path);
-        m_globalMapInUse = false;
     } else {
-        const std::optional<std::string> home = nonEmptyVariable("HOME");
-        if (home && platform::canRead(mapFileIn(*home + kHomeMapDirectory)))
-            m_mapFileName = mapFileIn(*home + kHomeMapDirectory);
-        else
-            checkInWDIR();
+        noteUnsetVariable("ZOR_LOCATION_MAP");
+        searchDefaultPlaces(path);
     }
 
     if (m_mapFileName.empty()) return LOCMAP50_FAILED;
@@ -82,23 +96,45 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
     return LOCMAP50_OK;
 }
 
+void VnLocMap::searchDefaultPlaces(const std::string &projectDirectory) {
+    if (takesCandidate(mapFileIn(projectDirectory), LOCMAP50_PROBLEM_NOTE_IN_PROJECT)) {
+        m_mapFileName = mapFileIn(projectDirectory);
+        m_globalMapInUse = false;
+        return;
+    }
+    const std::optional<std::string> home = nonEmptyVariable("HOME");
+    if (!home)
+        noteUnsetVariable("HOME");
+    else if (takesCandidate(mapFileIn(*home + kHomeMapDirectory), LOCMAP50_PROBLEM_NOTE_IN_HOME)) {
+        m_mapFileName = mapFileIn(*home + kHomeMapDirectory);
+        return;
+    }
+    checkInWDIR();
+}
+
 void VnLocMap::checkInWDIR() {
     std::optional<std::string> directories = platform::getEnvironmentVariable("WDIR");
-    if (!directories) return;
+    if (!directories) {
+        noteUnsetVariable("WDIR");
+        return;
+    }
     trimSemicolons(*directories);
-    if (directories->empty()) return;
+    bool searched = false;
     std::size_t start = 0;
-    for (;;) {
+    while (start < directories->size()) {
         const std::size_t end = std::min(directories->find(';', start), directories->size());
         const std::string directory = directories->substr(start, end - start);
         // An empty element (";;") names no directory, so it is skipped.
-        if (!directory.empty() && platform::canRead(mapFileIn(directory))) {
-            m_mapFileName = mapFileIn(directory);
-            return;
+        if (!directory.empty()) {
+            searched = true;
+            if (takesCandidate(mapFileIn(directory), LOCMAP50_PROBLEM_NOTE_IN_WDIR)) {
+                m_mapFileName = mapFileIn(directory);
+                return;
+            }
         }
-        if (end == directories->size()) return;
         start = end + 1;
     }
+    if (!searched) ProblemReport::note(LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY, std::string(), "WDIR");
 }
 
 void VnLocMap::fetchEnvVariables() {

@@ -4,15 +4,15 @@
 
 #include "locmap50/VnLocMap.h"
 
-#include "locmap/LookupIndexes.h"
+#include <algorithm>
+
+#include "locmap/MapState.h"
 
 VnLocMap::VnLocMap()
     : m_msgBadEnvPath("Error: Environment varibale ZOR_LOCATION_MAP\n is pointing to a wrong path.\n\n"),
       m_msgNoReadAccess(
           "Error: Location map file %s does not\n have read read permission or does not exist.\n\n"),
-      m_globalMapInUse(true),
-      m_loadErrorCount(0),
-      m_loadWarningCount(0) {}
+      m_globalMapInUse(true) {}
 
 VnLocMap::~VnLocMap() = default;
 
@@ -52,8 +52,7 @@ int VnLocMap::uninitialize() {
 
 void VnLocMap::clearLoadedMap() {
     m_errorText.clear();
-    m_loadErrorCount = 0;
-    m_loadWarningCount = 0;
+    m_private.get().problems.clear();
     for (VnLocMapFile &file : m_mapFiles) file.clearMap();
     m_softToHardMap.clear();
     m_mapFiles.clear();
@@ -63,16 +62,32 @@ void VnLocMap::clearLoadedMap() {
     indexes().clear();
 }
 
+namespace {
+
+int countOfSeverity(const std::vector<VnLoadProblem> &problems, int severity) {
+    return static_cast<int>(std::count_if(problems.begin(), problems.end(), [severity](const VnLoadProblem &problem) {
+        return problem.severity == severity;
+    }));
+}
+
+}  // namespace
+
 int VnLocMap::loadErrorCount() const {
-    return m_loadErrorCount;
+    return countOfSeverity(loadProblems(), LOCMAP50_SEVERITY_ERROR);
 }
 
 int VnLocMap::loadWarningCount() const {
-    return m_loadWarningCount;
+    return countOfSeverity(loadProblems(), LOCMAP50_SEVERITY_WARNING);
+}
+
+const std::vector<VnLoadProblem> &VnLocMap::loadProblems() const {
+    static const std::vector<VnLoadProblem> none;
+    const locmap50::locmap::MapState *state = m_private.find();
+    return state != nullptr ? state->problems : none;
 }
 
 locmap50::locmap::LookupIndexes &VnLocMap::indexes() {
-    return m_indexes.get();
+    return m_private.get().indexes.get();
 }
 
 bool VnLocMap::holdsSoftPrefix(const std::string &softPrefix) {

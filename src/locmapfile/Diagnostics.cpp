@@ -1,22 +1,9 @@
-// Load diagnostics: formatting a message and collecting it in the map's message text.
+// Load diagnostics: formatting a message, and the legacy text of each kind of problem record.
 #include "locmapfile/Diagnostics.h"
 
-#include <utility>
-
-// Upward by design: the diagnostics append to the location map's message text.
-#include "locmap50/VnLocMap.h"
+#include <string>
 
 namespace locmap50::mapfile {
-
-// The one place allowed to count the map's load problems.
-struct LoadProblemCounter {
-    static void count(VnLocMap &map, Severity severity) {
-        if (severity == Severity::Warning)
-            ++map.m_loadWarningCount;
-        else
-            ++map.m_loadErrorCount;
-    }
-};
 
 std::string formatMessage(const std::string &format, const std::vector<std::string> &arguments) {
     if (arguments.empty()) return format;
@@ -35,23 +22,36 @@ std::string formatMessage(const std::string &format, const std::vector<std::stri
     return result;
 }
 
-void reportLoadProblem(Severity severity, const std::string &format,
-                       const std::vector<std::string> &arguments) {
-    const std::string message = formatMessage(format, arguments);
-    VnLocMap *map = VnLocMap::createMap();
-    if (map == nullptr) return;
-    if (map->m_errorText.empty()) {
-        map->m_errorText = "Following Errors/Warnings were detected while\nloading location map file: " +
-                           map->m_mapFileName + "\n\n";
+std::vector<std::string> legacyArguments(const VnLoadProblem &problem) {
+    const std::string line = std::to_string(problem.line);
+    switch (problem.kind) {
+    case LOCMAP50_PROBLEM_BAD_HEADER:
+    case LOCMAP50_PROBLEM_NO_READ_ACCESS:
+        return {problem.file};
+    case LOCMAP50_PROBLEM_PARSE_ERROR:
+        return {problem.file, line};
+    case LOCMAP50_PROBLEM_NO_HARD_PATH:
+    case LOCMAP50_PROBLEM_ENV_OVERRIDE:
+    case LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS:
+    case LOCMAP50_PROBLEM_ENV_LINE_BREAK:
+        return {problem.detail};
+    case LOCMAP50_PROBLEM_BAD_SOFT_PREFIX:
+    case LOCMAP50_PROBLEM_BAD_INCLUDE:
+    case LOCMAP50_PROBLEM_NO_SOFT_PREFIX:
+    case LOCMAP50_PROBLEM_INCLUDE_CYCLE:
+        return {problem.detail, line, problem.file};
+    default:
+        return {};
     }
-    map->m_errorText += message;
-    LoadProblemCounter::count(*map, severity);
 }
 
-void reportWithArguments(Severity severity, const std::string &format,
-                         std::vector<std::string> arguments) {
-    s_messageArgs = std::move(arguments);
-    reportLoadProblem(severity, format, s_messageArgs);
+std::string renderLegacyMessage(const VnLoadProblem &problem, const std::string &format) {
+    s_messageArgs = legacyArguments(problem);
+    return formatMessage(format, s_messageArgs);
+}
+
+std::string legacyHeading(const std::string &mainMapFile) {
+    return "Following Errors/Warnings were detected while\nloading location map file: " + mainMapFile + "\n\n";
 }
 
 }  // namespace locmap50::mapfile

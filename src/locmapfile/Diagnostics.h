@@ -1,33 +1,33 @@
-// Load diagnostics: message formatting and collection into the map's message text.
+// Load diagnostics: the message format, and the legacy text of a problem record.
 #ifndef LOCMAP50_LOCMAPFILE_DIAGNOSTICS_H
 #define LOCMAP50_LOCMAPFILE_DIAGNOSTICS_H
 
 #include <string>
 #include <vector>
 
+#include "locmap50/VnLocMapFile.h"
+
 namespace locmap50::mapfile {
 
-// Arguments of the next report. Every reporting place empties it, appends one
-// argument per "%s" in order, then calls reportLoadProblem.
+// The arguments of the last message: filled by every report, read by nothing
+// in the library (kept for callers that look at it).
 extern std::vector<std::string> s_messageArgs;
-
-// Whether a problem makes the load fail a strict check (an error) or only
-// informs (a warning); the counts let callers judge a load without reading text.
-enum class Severity { Error, Warning };
 
 // Each "%s" becomes one blank and the next argument; a "%s" with no argument
 // left stays "%s"; extra arguments are unused.
 std::string formatMessage(const std::string &format, const std::vector<std::string> &arguments);
 
-// Formats the message, appends it to the location map's m_errorText (under a
-// heading naming the main map file when the text is still empty) and counts it.
-void reportLoadProblem(Severity severity, const std::string &format,
-                       const std::vector<std::string> &arguments);
+// The arguments a problem's message text takes, in the order of its "%s"
+// placeholders; empty for notes, which have no message text.
+std::vector<std::string> legacyArguments(const VnLoadProblem &problem);
 
-// The usual way to report: puts arguments into s_messageArgs in place of what
-// it held, then reports format with them.
-void reportWithArguments(Severity severity, const std::string &format,
-                         std::vector<std::string> arguments);
+// The message of a problem as the legacy text holds it: format (the message
+// text of whoever raised it) filled with legacyArguments. Also leaves those
+// arguments in s_messageArgs.
+std::string renderLegacyMessage(const VnLoadProblem &problem, const std::string &format);
+
+// The heading the legacy text starts with, naming the main map file.
+std::string legacyHeading(const std::string &mainMapFile);
 
 }  // namespace locmap50::mapfile
 

@@ -53,18 +53,18 @@ void trimWhiteSpace(std::string &text) {
     text.erase(0, begin);
 }
 
-bool readRawLine(const std::string &text, std::size_t &position, std::string &line) {
+bool readRawLine(std::string_view text, std::size_t &position, std::string &line) {
     if (position >= text.size()) return false;
     const std::size_t lineFeed = text.find('\n', position);
     if (lineFeed == std::string::npos) {
         // The last line has no line end, so a CR at its end is its own.
-        line.assign(text, position, std::string::npos);
+        line.assign(text.substr(position));
         position = text.size();
         return true;
     }
     std::size_t end = lineFeed;
     if (end > position && text[end - 1] == '\r') --end;
-    line.assign(text, position, end - position);
+    line.assign(text.substr(position, end - position));
     position = lineFeed + 1;
     return true;
 }
@@ -76,6 +76,14 @@ bool normaliseLine(std::string &line) {
     cutTrailingComment(line);
     trimWhiteSpace(line);
     return true;
+}
+
+ValueBounds valueBounds(std::string_view rawLine) {
+    ValueBounds bounds;
+    bounds.end = std::min(rawLine.find('#'), rawLine.size());
+    while (bounds.end > 0 && isWhiteSpace(rawLine[bounds.end - 1])) --bounds.end;
+    while (bounds.begin < bounds.end && isWhiteSpace(rawLine[bounds.begin])) ++bounds.begin;
+    return bounds;
 }
 
 Header parseHeader(const std::string &line) {
@@ -113,8 +121,14 @@ bool isValidSoftPrefix(const std::string &line) {
     return true;
 }
 
+std::size_t includePathStart(const std::string &line) {
+    std::size_t start = std::min(line.size(), sizeof(kIncludeKeyword) - 1);
+    while (start < line.size() && isWhiteSpace(line[start])) ++start;
+    return start;
+}
+
 std::string includePath(const std::string &line) {
-    std::string path = line.substr(std::min(line.size(), sizeof(kIncludeKeyword) - 1));
+    std::string path = line.substr(includePathStart(line));
     trimWhiteSpace(path);
     return path;
 }

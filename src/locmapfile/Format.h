@@ -4,6 +4,7 @@
 
 #include <list>
 #include <string>
+#include <string_view>
 
 namespace locmap50::mapfile {
 
@@ -19,13 +20,21 @@ void trimWhiteSpace(std::string &text);
 // without its line end: a line ends at LF, and a CR right before that LF
 // belongs to the line end; the last line needs no line end. position moves
 // past the line end. Returns false when no further line can be read.
-bool readRawLine(const std::string &text, std::size_t &position, std::string &line);
+bool readRawLine(std::string_view text, std::size_t &position, std::string &line);
 
 // Normalises one raw line (its line end already removed) in place: the
 // "X:/" drive fix, then blank and comment skipping, trailing comment removal
 // and trimming. Returns false when the line is to be skipped (blank, or a
 // comment from its first character); the line still counts for numbering.
 bool normaliseLine(std::string &line);
+// Where the text normaliseLine keeps lies within the raw line: from its first
+// non-white character to the last one before a "#". Meaningful only for a
+// line normaliseLine keeps.
+struct ValueBounds {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+ValueBounds valueBounds(std::string_view rawLine);
 
 struct Header {
     bool valid = false;
@@ -44,6 +53,8 @@ bool isValidSoftPrefix(const std::string &line);
 
 // For an Include line: the path after "INCLUDE", trimmed, as written.
 std::string includePath(const std::string &line);
+// Where that path starts within the line.
+std::size_t includePathStart(const std::string &line);
 
 // Whether a file's header carries "force", which keeps the environment out.
 enum class ForceMode { Off, On };

@@ -1,7 +1,7 @@
 // The map file record: construction with the reader's message texts, copying and clearing.
 #include "locmap50/VnLocMapFile.h"
 
-#include "locmapfile/ListPositions.h"
+#include "locmapfile/FileState.h"
 
 VnLocMapFile::VnLocMapFile()
     : m_msgBadVersion("Error: Bad location Map format version in the\n location map file %s.\n\n"),

@@ -7,7 +7,7 @@
 #include "paths/NameRules.h"
 #include "locmap50/VnLocMapFile.h"
 #include "locmapfile/Format.h"
-#include "locmapfile/ListPositions.h"
+#include "locmapfile/FileState.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -88,7 +88,7 @@ void VnLocMapFile::appendEntry(const std::string &softPrefix, std::list<std::str
 }
 
 locmap50::mapfile::ListPositions &VnLocMapFile::entryPositions() {
-    locmap50::mapfile::ListPositions &positions = m_entryPositions.get();
+    locmap50::mapfile::ListPositions &positions = m_private.get().entryPositions.get();
     if (!positions.describes(m_entryOrder)) positions.rebuild(m_entryOrder);
     return positions;
 }

@@ -12,7 +12,7 @@ set(layers paths platform locmapfile locmap capi tools)
 # The layer each public header belongs to.
 set(header_layer_export.h paths)
 set(header_layer_result_codes.h paths)
-set(header_layer_PrivateIndex.h paths)
+set(header_layer_PrivateState.h paths)
 set(header_layer_version.h paths)
 set(header_layer_VnLocMapFile.h locmapfile)
 set(header_layer_VnLocMap.h locmap)

@@ -5,15 +5,24 @@
 #include <vector>
 
 #include "support/MapTest.h"
+#include "locmap/ProblemReport.h"
 #include "locmapfile/Diagnostics.h"
 
 namespace {
 
+using locmap50::locmap::ProblemReport;
 using locmap50::mapfile::formatMessage;
-using locmap50::mapfile::reportLoadProblem;
-using locmap50::mapfile::reportWithArguments;
 using locmap50::mapfile::s_messageArgs;
-using locmap50::mapfile::Severity;
+
+VnLoadProblem problemOf(int severity, int kind, std::string file, int line, std::string detail) {
+    VnLoadProblem problem;
+    problem.severity = severity;
+    problem.kind = kind;
+    problem.file = std::move(file);
+    problem.line = line;
+    problem.detail = std::move(detail);
+    return problem;
+}
 
 struct FormatCase {
     std::string format;
@@ -41,24 +50,31 @@ TEST_F(DiagnosticsReport, FirstMessageGetsTheHeadingNamingTheMainFile) {
     VnLocMap *map = VnLocMap::createMap();
     map->m_mapFileName = "C:\\maps\\main.map";
     const VnLocMapFile file;
-    s_messageArgs.clear();
-    s_messageArgs.push_back("C:\\maps\\main.map");
-    s_messageArgs.push_back("7");
-    reportLoadProblem(Severity::Error, file.m_msgParseError, s_messageArgs);
+    ProblemReport::report(problemOf(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_PARSE_ERROR, "C:\\maps\\main.map", 7,
+                                    "what"),
+                          file.m_msgParseError);
     EXPECT_EQ(map->m_errorText, testsupport::golden("diagnostics/parse_error_heading.txt"));
+    EXPECT_EQ(s_messageArgs, (std::vector<std::string>{"C:\\maps\\main.map", "7"}));
 
-    // A second message follows without a second heading.
-    reportWithArguments(Severity::Warning, file.m_msgEnvOverride, {"$P"});
+    // A second message follows without a second heading; notes add no text.
+    ProblemReport::report(problemOf(LOCMAP50_SEVERITY_WARNING, LOCMAP50_PROBLEM_ENV_OVERRIDE, "C:\\maps\\main.map",
+                                    3, "$P"),
+                          file.m_msgEnvOverride);
+    ProblemReport::note(LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET, "", "WDIR");
     EXPECT_EQ(map->m_errorText, testsupport::golden("diagnostics/parse_error_heading.txt") +
                                     "Warning: Environment variable override for soft \nprefix  $P.\n\n");
     EXPECT_EQ(s_messageArgs, std::vector<std::string>{"$P"});
     EXPECT_EQ(map->loadErrorCount(), 1);
     EXPECT_EQ(map->loadWarningCount(), 1);
+    ASSERT_EQ(map->loadProblems().size(), 3u);
+    EXPECT_EQ(map->loadProblems()[1].line, 3);
+    EXPECT_EQ(map->loadProblems()[2].severity, LOCMAP50_SEVERITY_NOTE);
 }
 
 TEST_F(DiagnosticsReport, HeadingWithoutAMapFileNameAndAMessageWithoutArguments) {
     VnLocMap *map = VnLocMap::createMap();
-    reportWithArguments(Severity::Error, map->m_msgBadEnvPath, {});
+    ProblemReport::report(problemOf(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_ENV_PATH, "x", 0, "x"),
+                          map->m_msgBadEnvPath);
     EXPECT_EQ(map->m_errorText, testsupport::golden("diagnostics/bad_env_path.txt", {{"@ENV@", ""}}));
     EXPECT_TRUE(s_messageArgs.empty());
 }

@@ -1,6 +1,6 @@
-/* An index an object keeps over its own public tables, never shared with a copy. */
-#ifndef LOCMAP50_PRIVATEINDEX_H
-#define LOCMAP50_PRIVATEINDEX_H
+// An index an object keeps over its own public tables, never shared with a copy.
+#ifndef LOCMAP50_SUPPORT_PRIVATEINDEX_H
+#define LOCMAP50_SUPPORT_PRIVATEINDEX_H
 
 #include <memory>
 #include <utility>
@@ -10,8 +10,7 @@ namespace locmap50 {
 /*
  * The index points into the nodes of the tables of the object that holds
  * it, so a copy starts without one and builds its own when first asked. A
- * move takes it along: moved lists and maps keep their nodes. Index is
- * complete only inside the library, which alone calls get().
+ * move takes it along: moved lists and maps keep their nodes.
  */
 template <typename Index>
 class PrivateIndex {
@@ -40,4 +39,4 @@ private:
 
 }  // namespace locmap50
 
-#endif /* LOCMAP50_PRIVATEINDEX_H */
+#endif  // LOCMAP50_SUPPORT_PRIVATEINDEX_H

@@ -1,0 +1,359 @@
+// The loader: the include stack, the merge and override rules, the files' records and the load's problems.
+#include "locmap/MapLoader.h"
+
+#include <algorithm>
+#include <climits>
+#include <list>
+#include <memory>
+#include <utility>
+
+#include "locmap/ProblemReport.h"
+#include "locmapfile/Format.h"
+#include "locmapfile/Parser.h"
+#include "paths/PathRules.h"
+#include "platform/Platform.h"
+
+namespace locmap50::locmap {
+namespace {
+
+namespace mapfile = locmap50::mapfile;
+namespace paths = locmap50::paths;
+
+const int kMaxHardPathsPerEntry = 20;
+
+// A file's identity for cycle detection; its own name when it cannot be
+// resolved, so that at least the same spelling is always caught.
+std::string identityOf(const std::string &fileName) {
+    return platform::fileIdentity(fileName).value_or(fileName);
+}
+
+int lineOf(unsigned long number) {
+    return number > static_cast<unsigned long>(INT_MAX) ? INT_MAX : static_cast<int>(number);
+}
+
+void report(int severity, int kind, const VnLocMapFile &file, int line, std::string detail,
+            const std::string &format) {
+    VnLoadProblem problem;
+    problem.severity = severity;
+    problem.kind = kind;
+    problem.file = file.m_fileName;
+    problem.line = line;
+    problem.detail = std::move(detail);
+    ProblemReport::report(std::move(problem), format);
+}
+
+}  // namespace
+
+// The reading of one file's lines: the entry being read, and what each kind of line does to it.
+class MapLoader::FileReading : public mapfile::ParseSink {
+public:
+    FileReading(VnLocMapFile &file, MapLoader &loader, std::string text)
+        : m_file(file), m_map(loader.m_map), m_loader(loader), m_text(std::move(text)), m_parser(m_text) {}
+
+    enum class Outcome { Finished, StoppedEarly, Include };
+
+    // Reads lines until the end of the file, an early stop, or an include line
+    // whose file must be read now (takeInclude hands it over).
+    Outcome readOn() {
+        switch (m_parser.parse(*this)) {
+        case mapfile::Parser::Outcome::Paused:
+            return Outcome::Include;
+        case mapfile::Parser::Outcome::StoppedEarly:
+            return Outcome::StoppedEarly;
+        case mapfile::Parser::Outcome::Finished:
+            break;
+        }
+        if (m_previous == Previous::SoftPrefix) settleWithoutHardPath();
+        return Outcome::Finished;
+    }
+
+    // The file the last include line asks for, its text and its identity.
+    std::unique_ptr<VnLocMapFile> takeInclude() { return std::move(m_include); }
+    std::string takeIncludeText() { return std::move(m_includeText); }
+    const std::string &includeIdentity() const { return m_includeIdentity; }
+
+    VnLocMapFile &file() { return m_file; }
+
+    void header(const mapfile::LineSpans &, const mapfile::Header &header) override {
+        m_file.m_version = header.version;
+        m_file.m_force = header.force;
+    }
+
+    void softPrefix(const mapfile::LineSpans &spans, std::string &line) override {
+        startEntry(spans);
+        m_currentSoftPrefix = line;
+        // While a file is read, each prefix of its m_entryOrder is also in the
+        // map's order list, so the map's index answers for both.
+        if (m_map.holdsSoftPrefix(line)) {
+            m_previous = Previous::Rejected;
+            keepShadowedEntry(line);
+            return;
+        }
+        m_file.m_entryOrder.push_back(line);
+        m_map.appendSoftPrefix(line);
+        m_previous = Previous::SoftPrefix;
+    }
+
+    void hardPath(const mapfile::LineSpans &, std::string &line) override {
+        // Converted in place: a hard path is copied only into the tables.
+        line = paths::toBackslashes(std::move(line));
+        const std::string &hardPath = line;
+        if (m_currentIsShadowed) {
+            m_fileHardPaths->push_back(hardPath);
+            return;
+        }
+        if (m_hardPathCount == kMaxHardPathsPerEntry) {
+            // An overridden entry's hard paths never reach the merged map, so
+            // its messages stay those of the override alone.
+            if (!m_limitWarned && !m_mergedHoldsEnvironmentValue)
+                report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS, m_file, m_currentPrefixLine,
+                       m_currentSoftPrefix, m_file.m_msgTooManyHardPaths);
+            m_limitWarned = true;
+            m_previous = Previous::HardPath;
+            return;
+        }
+        if (m_previous == Previous::Rejected) return;
+        if (m_previous == Previous::SoftPrefix) takeFirstHardPath(hardPath);
+        ++m_hardPathCount;
+        m_fileHardPaths->push_back(hardPath);
+        if (!m_mergedHoldsEnvironmentValue)
+            m_mergedHardPaths = m_map.appendMergedHardPath(m_mergedHardPaths, m_currentSoftPrefix, hardPath);
+        m_previous = Previous::HardPath;
+    }
+
+    mapfile::AfterInclude include(const mapfile::LineSpans &spans, std::string &line) override {
+        startEntry(spans);
+        m_previous = Previous::Include;
+        const int lineNumber = lineOf(spans.number);
+        const std::string includePath = mapfile::includePath(line);
+        if (!platform::canRead(includePath)) {
+            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_INCLUDE, m_file, lineNumber, includePath,
+                   m_file.m_msgBadInclude);
+            return mapfile::AfterInclude::Continue;
+        }
+        // The line stays in the record whatever follows, so a save keeps it.
+        m_file.m_includeLines.push_back(line);
+        m_file.m_entryOrder.push_back(mapfile::kIncludeMarker);
+
+        auto included = std::make_unique<VnLocMapFile>();
+        included->m_fileName = paths::toBackslashes(includePath);
+        const std::string identity = identityOf(included->m_fileName);
+        if (m_loader.isBeingRead(identity)) {
+            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_INCLUDE_CYCLE, m_file, lineNumber, includePath,
+                   m_file.m_msgIncludeCycle);
+            return mapfile::AfterInclude::Continue;
+        }
+        // Its entries are in the map already; reading it again adds nothing.
+        if (m_loader.wasRead(identity)) return mapfile::AfterInclude::Continue;
+        std::optional<std::string> text = m_loader.fetch(*included, identity);
+        if (!text) {
+            // Readable a moment ago, yet not read (out of handles, a read
+            // error): kept, so that a save refuses to write over it.
+            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_INCLUDE, m_file, lineNumber, includePath,
+                   m_file.m_msgBadInclude);
+            m_map.m_mapFiles.push_back(std::move(*included));
+            return mapfile::AfterInclude::Continue;
+        }
+        m_include = std::move(included);
+        m_includeText = std::move(*text);
+        m_includeIdentity = identity;
+        return mapfile::AfterInclude::Pause;
+    }
+
+    void commentOrBlank(const mapfile::LineSpans &) override {}
+
+    void problem(const mapfile::LineSpans &spans, mapfile::ParseProblem problem, std::string &line) override {
+        const int lineNumber = lineOf(spans.number);
+        switch (problem) {
+        case mapfile::ParseProblem::BadHeader:
+            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_HEADER, m_file, lineNumber, line,
+                   m_file.m_msgBadVersion);
+            return;
+        case mapfile::ParseProblem::BadSoftPrefix:
+            startEntry(spans);
+            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_SOFT_PREFIX, m_file, lineNumber, line,
+                   m_file.m_msgBadSoftPrefix);
+            m_previous = Previous::Rejected;
+            return;
+        case mapfile::ParseProblem::UnknownLine:
+            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_PARSE_ERROR, m_file, lineNumber, line,
+                   m_file.m_msgParseError);
+            return;
+        case mapfile::ParseProblem::HardPathWithoutSoftPrefix:
+            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_NO_SOFT_PREFIX, m_file, lineNumber,
+                   paths::toBackslashes(line), m_file.m_msgNoSoftPrefix);
+            return;
+        }
+    }
+
+private:
+    // The kind of the last soft prefix, hard path or include line; parse
+    // errors other than a bad soft prefix leave it alone.
+    enum class Previous { None, SoftPrefix, HardPath, Include, Rejected };
+
+    // An entry an earlier file defined stays out of the merged map but in this
+    // file's record, so a save writes the file back whole. A second block of
+    // one prefix within a file has no place of its own in the record.
+    void keepShadowedEntry(const std::string &softPrefix) {
+        const auto entry = m_file.m_entryHardPaths.try_emplace(softPrefix);
+        if (!entry.second) return;
+        m_file.m_entryOrder.push_back(softPrefix);
+        m_fileHardPaths = &entry.first->second;
+        m_currentIsShadowed = true;
+    }
+
+    // The environment is asked once per entry, in onSoftPathState; what it
+    // settled shows in the merged tables, which are insert-only.
+    void takeFirstHardPath(const std::string &hardPath) {
+        m_loader.onSoftPathState(m_file, m_currentSoftPrefix, m_currentPrefixLine, /*noHardPath=*/false, hardPath);
+        m_map.enterPrimaryHardPath(m_currentSoftPrefix, hardPath);
+        m_map.m_softToFileMap.emplace(m_currentSoftPrefix, m_file.m_fileName);
+        // The prefix is new, so a merged list exists only when an overriding
+        // value was entered; the file's own hard paths then go only into the
+        // file's record. Each table is searched once per entry; later hard
+        // paths go to the lists found here.
+        m_mergedHardPaths = m_map.m_softToHardMap.lower_bound(m_currentSoftPrefix);
+        m_mergedHoldsEnvironmentValue =
+            m_mergedHardPaths != m_map.m_softToHardMap.end() && m_mergedHardPaths->first == m_currentSoftPrefix;
+        m_fileHardPaths = &m_file.m_entryHardPaths[m_currentSoftPrefix];
+    }
+
+    // A soft prefix or include line ends the entry before it (which is
+    // settled while m_currentPrefixLine still names its line).
+    void startEntry(const mapfile::LineSpans &spans) {
+        if (m_previous == Previous::SoftPrefix) settleWithoutHardPath();
+        m_hardPathCount = 0;
+        m_limitWarned = false;
+        m_mergedHoldsEnvironmentValue = false;
+        m_currentIsShadowed = false;
+        m_currentPrefixLine = lineOf(spans.number);
+    }
+
+    void settleWithoutHardPath() {
+        m_loader.onSoftPathState(m_file, m_currentSoftPrefix, m_currentPrefixLine, /*noHardPath=*/true,
+                                 std::string());
+    }
+
+    VnLocMapFile &m_file;
+    VnLocMap &m_map;
+    MapLoader &m_loader;
+    std::string m_text;  // the whole file
+    mapfile::Parser m_parser;
+    std::unique_ptr<VnLocMapFile> m_include;
+    std::string m_includeText;
+    std::string m_includeIdentity;
+
+    std::string m_currentSoftPrefix;
+    int m_currentPrefixLine = 0;
+    Previous m_previous = Previous::None;
+    int m_hardPathCount = 0;
+    bool m_limitWarned = false;
+    bool m_mergedHoldsEnvironmentValue = false;
+    std::list<std::string> *m_fileHardPaths = nullptr;  // the current entry's, in the file's record
+    VnLocMap::MergedEntryPosition m_mergedHardPaths;     // the current entry's merged list, or where it goes
+    bool m_currentIsShadowed = false;
+};
+
+bool MapLoader::isBeingRead(const std::string &identity) const {
+    return std::find(m_chain.begin(), m_chain.end(), identity) != m_chain.end();
+}
+
+std::optional<std::string> MapLoader::fetch(VnLocMapFile &file, const std::string &identity) {
+    file.m_loadState = VnLocMapFile::LoadState();
+    file.m_loadState.read = true;
+    file.m_loadState.failed = true;
+    m_read.insert(identity);
+    std::optional<std::string> bytes = platform::readRegularFile(file.m_fileName);
+    std::optional<std::string> absolute = platform::absolutePath(file.m_fileName);
+    if (!bytes || !absolute) return std::nullopt;
+    const platform::ContentStamp stamp = platform::stampOf(*bytes);
+    file.m_loadState.failed = false;
+    file.m_loadState.absolutePath = std::move(*absolute);
+    file.m_loadState.contentSize = stamp.size;
+    file.m_loadState.contentHash = stamp.hash;
+    return bytes;
+}
+
+int MapLoader::load(VnLocMapFile &root) {
+    struct OpenRead {
+        std::unique_ptr<VnLocMapFile> included;  // null for the root, which the caller owns
+        std::unique_ptr<FileReading> lines;
+    };
+    std::vector<OpenRead> reads;  // the files being read, outermost first
+
+    const std::string rootIdentity = identityOf(root.m_fileName);
+    std::optional<std::string> rootText = fetch(root, rootIdentity);
+    if (!rootText) return LOCMAP50_OK;  // the callers test readability before
+    m_chain.push_back(rootIdentity);
+    reads.push_back({nullptr, std::make_unique<FileReading>(root, *this, std::move(*rootText))});
+
+    for (;;) {
+        FileReading &current = *reads.back().lines;
+        const FileReading::Outcome outcome = current.readOn();
+        if (outcome == FileReading::Outcome::Include) {
+            OpenRead next{current.takeInclude(), nullptr};
+            next.lines = std::make_unique<FileReading>(*next.included, *this, current.takeIncludeText());
+            m_chain.push_back(current.includeIdentity());
+            reads.push_back(std::move(next));
+            continue;
+        }
+        const bool stoppedEarly = outcome == FileReading::Outcome::StoppedEarly;
+        // Lines after an early stop were never read, so a save would lose them.
+        current.file().m_loadState.failed = stoppedEarly;
+        // Indexed once the file is read, so that no later delete walks the record.
+        current.file().entryPositions();
+        m_chain.pop_back();
+        std::unique_ptr<VnLocMapFile> finished = std::move(reads.back().included);
+        reads.pop_back();
+        if (reads.empty()) return stoppedEarly ? LOCMAP50_FAILED : LOCMAP50_OK;
+        // A nested include is handed over before the file that includes it.
+        m_map.m_mapFiles.push_back(std::move(*finished));
+    }
+}
+
+std::optional<std::string> MapLoader::usableEnvironmentValue(VnLocMapFile &file, const std::string &softPrefix,
+                                                             int line) {
+    std::optional<std::string> value = m_environment.value(std::string_view(softPrefix).substr(1));
+    if (!value || mapfile::fitsOnOneLine(*value)) return value;
+    report(LOCMAP50_SEVERITY_WARNING, LOCMAP50_PROBLEM_ENV_LINE_BREAK, file, line, softPrefix,
+           file.m_msgEnvLineBreak);
+    return std::nullopt;
+}
+
+void MapLoader::onSoftPathState(VnLocMapFile &file, const std::string &softPrefix, int line, bool noHardPath,
+                                const std::string &firstHardPath) {
+    const std::optional<std::string> value =
+        file.m_force ? std::nullopt : usableEnvironmentValue(file, softPrefix, line);
+    if (!value) {
+        if (noHardPath) {
+            // The prefix was the last one appended to both order lists.
+            file.m_entryOrder.pop_back();
+            m_map.dropLastSoftPrefix();
+            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_NO_HARD_PATH, file, line, softPrefix,
+                   file.m_msgNoHardPath);
+        }
+        return;
+    }
+    const std::string hardPath = paths::toBackslashes(*value);
+    const bool overrides = !noHardPath && hardPath != firstHardPath;
+    // The record keeps what the file says, so a save never writes one user's
+    // environment into the file: a supplied prefix keeps no hard paths there.
+    if (noHardPath) file.m_entryHardPaths.try_emplace(softPrefix);
+    if (overrides) {
+        m_map.m_envOverridden.push_back(softPrefix);
+        report(LOCMAP50_SEVERITY_WARNING, LOCMAP50_PROBLEM_ENV_OVERRIDE, file, line, softPrefix,
+               file.m_msgEnvOverride);
+    }
+    m_map.enterPrimaryHardPath(softPrefix, hardPath);
+    m_map.m_softToFileMap.emplace(softPrefix, file.m_fileName);
+    if (noHardPath || overrides) m_map.enterMergedHardPaths(softPrefix, std::list<std::string>{hardPath});
+}
+
+}  // namespace locmap50::locmap
+
+int VnLocMapFile::readMap() {
+    VnLocMap *map = VnLocMap::createMap();
+    if (map == nullptr) return LOCMAP50_OK;
+    const locmap50::platform::EnvironmentIndex environment;
+    return locmap50::locmap::MapLoader(*map, environment).load(*this);
+}

@@ -1,0 +1,66 @@
+// The loader: reads a map file and the files it includes into the location map, through the map file parser.
+#ifndef LOCMAP50_LOCMAP_MAPLOADER_H
+#define LOCMAP50_LOCMAP_MAPLOADER_H
+
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "locmap50/VnLocMap.h"
+#include "platform/EnvironmentIndex.h"
+
+namespace locmap50::locmap {
+
+// The loader owns what the parser leaves to its consumer:
+// - the include stack: each file is read whole and closed, then its lines are
+//   taken from a stack of open reads kept on the heap, so neither the depth of
+//   includes nor the process's handle limit bounds what can be read; a file
+//   is read at most once per load, and a later include of it (a cycle or a
+//   second path to it) keeps its line in the record but adds nothing;
+// - the merge rules: the first definition of a soft prefix, across all files,
+//   wins; a file gives at most 20 hard paths per soft prefix; outside force
+//   mode the environment variable named like the soft prefix (without "$")
+//   supplies or overrides its hard paths in the merged tables, while the
+//   file's own record keeps what the file says;
+// - the files' records, and the problems found, reported to the singleton.
+class MapLoader {
+public:
+    // environment: the variables as they stood when the load began.
+    MapLoader(VnLocMap &map, const platform::EnvironmentIndex &environment)
+        : m_map(map), m_environment(environment) {}
+
+    // Reads root and everything it includes. Returns LOCMAP50_OK when root
+    // was read to its end (or could not be read at all), LOCMAP50_FAILED when
+    // its reading stopped at a bad header or a hard path with no soft prefix.
+    int load(VnLocMapFile &root);
+
+private:
+    class FileReading;
+
+    bool wasRead(const std::string &identity) const { return m_read.count(identity) != 0; }
+    bool isBeingRead(const std::string &identity) const;
+    // Reads the file whole and records in its load state where it was read
+    // from and what it held; nullopt, with the load state saying the load
+    // failed, when it could not be read.
+    std::optional<std::string> fetch(VnLocMapFile &file, const std::string &identity);
+
+    // Settles one soft prefix of file against the force rule and the
+    // environment: once its first hard path is known, or once it is known to
+    // have none. line is the prefix's line, for the problems it raises.
+    void onSoftPathState(VnLocMapFile &file, const std::string &softPrefix, int line, bool noHardPath,
+                         const std::string &firstHardPath);
+    // The variable's value, unless it holds a line break: such a value would
+    // write lines of its own into saved and exported files, so it stands for
+    // nothing and is reported instead.
+    std::optional<std::string> usableEnvironmentValue(VnLocMapFile &file, const std::string &softPrefix, int line);
+
+    VnLocMap &m_map;
+    const platform::EnvironmentIndex &m_environment;
+    std::unordered_set<std::string> m_read;  // identities of every file read in this load
+    std::vector<std::string> m_chain;        // identities of the files being read, outermost first
+};
+
+}  // namespace locmap50::locmap
+
+#endif  // LOCMAP50_LOCMAP_MAPLOADER_H

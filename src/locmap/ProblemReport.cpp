@@ -1,0 +1,35 @@
+// Reporting the problems of a load into the location map singleton.
+#include "locmap/ProblemReport.h"
+
+#include <utility>
+
+#include "locmap/MapState.h"
+#include "locmapfile/Diagnostics.h"
+
+namespace locmap50::locmap {
+
+void ProblemReport::report(VnLoadProblem problem, const std::string &format) {
+    VnLocMap *map = VnLocMap::createMap();
+    if (map == nullptr) return;
+    const std::string message = mapfile::renderLegacyMessage(problem, format);
+    if (map->m_errorText.empty()) map->m_errorText = mapfile::legacyHeading(map->m_mapFileName);
+    map->m_errorText += message;
+    map->m_private.get().problems.push_back(std::move(problem));
+}
+
+void ProblemReport::note(int kind, std::string file, std::string detail) {
+    VnLocMap *map = VnLocMap::createMap();
+    if (map == nullptr) return;
+    VnLoadProblem problem;
+    problem.severity = LOCMAP50_SEVERITY_NOTE;
+    problem.kind = kind;
+    problem.file = std::move(file);
+    problem.detail = std::move(detail);
+    map->m_private.get().problems.push_back(std::move(problem));
+}
+
+void ProblemReport::clear(VnLocMap &map) {
+    map.m_private.get().problems.clear();
+}
+
+}  // namespace locmap50::locmap

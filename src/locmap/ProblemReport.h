@@ -1,0 +1,26 @@
+// Reporting the problems of a load: a record for callers, and the legacy message text rendered from it.
+#ifndef LOCMAP50_LOCMAP_PROBLEMREPORT_H
+#define LOCMAP50_LOCMAP_PROBLEMREPORT_H
+
+#include <string>
+
+#include "locmap50/VnLocMap.h"
+
+namespace locmap50::locmap {
+
+// Problems go to the location map singleton (created if need be), whoever
+// raised them: its records, its counts and its m_errorText.
+class ProblemReport {
+public:
+    // Records an error or a warning and appends its message, format filled
+    // from the record, to m_errorText (under the heading naming the main map
+    // file when the text is still empty).
+    static void report(VnLoadProblem problem, const std::string &format);
+    // Records a note; notes have no message text.
+    static void note(int kind, std::string file, std::string detail);
+    static void clear(VnLocMap &map);
+};
+
+}  // namespace locmap50::locmap
+
+#endif  // LOCMAP50_LOCMAP_PROBLEMREPORT_H
