@@ -15,3 +15,4 @@ bool VnLocMap::showOnError = false;
 std::map<std::string, std::string> VnLocMap::s_envHardToSoftMap;
 std::vector<std::string> locmap50::mapfile::s_messageArgs;
 VnEnvSnapshot locmap50::capi::g_processSnapshot;
+std::vector<VnLoadProblem> locmap50::capi::g_problemsWithoutMap;

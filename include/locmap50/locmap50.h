@@ -110,6 +110,26 @@ LOCMAP50_API int InitLocationMap(const char *path, int isMapFile);
  */
 LOCMAP50_API int GetLoadStatus(int *outcome, int *errorCount, int *warningCount);
 
+/*
+ * The problems of the last load, one record each, in the order found: every
+ * error and warning that GetErrorString's text tells, and notes on where the
+ * map file was looked for and why each place was passed over. The notes are
+ * kept even when InitLocationMap found no map, until the next InitLocationMap
+ * call, so that a caller can learn why there is none.
+ */
+/* How many records there are (0 when none, or when no load was tried). */
+LOCMAP50_API int GetLoadProblemCount(void);
+/*
+ * Record index (from 0): *severity gets a LOCMAP50_SEVERITY_* code, *kind a
+ * LOCMAP50_PROBLEM_* code (result_codes.h), *file the map file concerned, *line
+ * its line (0 when the problem has none), *detail the text at fault. The texts
+ * belong to the library and stay valid until the next load or edit. Returns
+ * LOCMAP50_OK, or LOCMAP50_FAILED (nothing written) for an index out of range
+ * or a null pointer.
+ */
+LOCMAP50_API int GetLoadProblem(int index, int *severity, int *kind, const char **file, int *line,
+                                const char **detail);
+
 /* 1 when the map exists, else 0. */
 LOCMAP50_API int IsLocMapPresent(void);
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "locmap50/VnLocMap.h"
 
@@ -12,6 +13,10 @@ namespace locmap50::capi {
 // The C interface's own environment snapshot, used only by the no-map
 // fallbacks; filled at library load and refreshed by InitLocationMap.
 extern VnEnvSnapshot g_processSnapshot;
+
+// The problems of the last InitLocationMap that found no map: the map is
+// destroyed then, and these tell the caller why there is none.
+extern std::vector<VnLoadProblem> g_problemsWithoutMap;
 
 // The singleton when it exists, else null; never creates it.
 VnLocMap *existingMap();

@@ -19,6 +19,7 @@ int loadFreshMap(const std::string &path, int isMapFile) {
     if (map == nullptr) return LOCMAP50_NO_MAP;
     try {
         if (map->load(path, isMapFile) == LOCMAP50_NO_MAP) {
+            locmap50::capi::g_problemsWithoutMap = map->loadProblems();
             map->DestroyMap();
             return LOCMAP50_NO_MAP;
         }
@@ -35,6 +36,7 @@ int initLocationMap(const char *path, int isMapFile) {
         locmap50::platform::putEnvironmentEntry(std::string("CURRENT_PROJECT_PATH=") + path);
     VnLocMap::fetchEnvVariables();
     locmap50::capi::g_processSnapshot.reload();
+    locmap50::capi::g_problemsWithoutMap.clear();
 
     if (VnLocMap *current = existingMap()) {
         // A map found through ZOR_LOCATION_MAP, HOME or WDIR serves every

@@ -1,4 +1,6 @@
 // The exported C functions that tell how the last load went and list the map's soft prefixes.
+#include <vector>
+
 #include "capi/CApiSupport.h"
 #include "paths/NameRules.h"
 #include "locmap50/locmap50.h"
@@ -34,6 +36,27 @@ int loadStatus(int *outcome, int *errorCount, int *warningCount) {
     return LOCMAP50_OK;
 }
 
+// The problems of the last load: the map's, or, when InitLocationMap found
+// no map and destroyed it again, those it kept of that attempt.
+const std::vector<VnLoadProblem> &lastLoadProblems() {
+    const VnLocMap *map = existingMap();
+    return map != nullptr ? map->loadProblems() : locmap50::capi::g_problemsWithoutMap;
+}
+
+int loadProblem(int index, int *severity, int *kind, const char **file, int *line, const char **detail) {
+    if (severity == nullptr || kind == nullptr || file == nullptr || line == nullptr || detail == nullptr)
+        return LOCMAP50_FAILED;
+    const std::vector<VnLoadProblem> &problems = lastLoadProblems();
+    if (index < 0 || static_cast<std::size_t>(index) >= problems.size()) return LOCMAP50_FAILED;
+    const VnLoadProblem &problem = problems[static_cast<std::size_t>(index)];
+    *severity = problem.severity;
+    *kind = problem.kind;
+    *file = problem.file.c_str();
+    *line = problem.line;
+    *detail = problem.detail.c_str();
+    return LOCMAP50_OK;
+}
+
 char *newSoftPrefixList() {
     const VnLocMap *map = existingMap();
     if (map == nullptr) return nullptr;
@@ -42,10 +65,22 @@ char *newSoftPrefixList() {
 
 }  // namespace
 
+extern "C" {
+
 int GetLoadStatus(int *outcome, int *errorCount, int *warningCount) {
     return guardedCall(LOCMAP50_FAILED, [&] { return loadStatus(outcome, errorCount, warningCount); });
+}
+
+int GetLoadProblemCount(void) {
+    return static_cast<int>(lastLoadProblems().size());
+}
+
+int GetLoadProblem(int index, int *severity, int *kind, const char **file, int *line, const char **detail) {
+    return guardedCall(LOCMAP50_FAILED, [&] { return loadProblem(index, severity, kind, file, line, detail); });
 }
 
 char *ReturnAllSoftPrefixes(void) {
     return guardedCall<char *>(nullptr, [] { return newSoftPrefixList(); });
 }
+
+}  // extern "C"

@@ -87,6 +87,52 @@ TEST_F(CApiTest, LoadStatusDescribesTheLatestLoadOnly) {
     EXPECT_EQ(loadStatus(), (LoadStatus{LOCMAP50_OK, LOCMAP50_LOAD_CLEAN, 0, 0}));
 }
 
+// Every record of the last load, one "severity kind line detail" line each.
+std::string problemLines() {
+    std::string text;
+    for (int index = 0; index < GetLoadProblemCount(); ++index) {
+        int severity = -1, kind = -1, line = -1;
+        const char *file = nullptr, *detail = nullptr;
+        if (GetLoadProblem(index, &severity, &kind, &file, &line, &detail) != LOCMAP50_OK) return "no record";
+        text += std::to_string(severity) + " " + std::to_string(kind) + " " + std::to_string(line) + " " +
+                detail + "\n";
+    }
+    return text;
+}
+
+TEST_F(CApiTest, LoadProblemsGiveKindLineAndTheTextAtFault) {
+    setEnv("LMPROB_O", "D:\\other");
+    std::string twentyOnePaths;
+    for (int i = 1; i <= 21; ++i) twentyOnePaths += "C:\\m" + std::to_string(i) + "\n";
+    // The include at the end reads the file itself again: a cycle.
+    loadMap("$LMPROB_O\nC:\\o\nnot an entry  # note\n$1BAD\nC:\\x\n$LMPROB_NONE\nINCLUDE missing.map\n"
+            "$LMPROB_MANY\n" + twentyOnePaths + "INCLUDE " + m_dir.file("main.map") + "\n");
+    EXPECT_EQ(problemLines(), "1 4 2 $LMPROB_O\n"
+                              "0 2 4 not an entry\n"
+                              "0 5 5 $1BAD\n"
+                              "0 3 7 $LMPROB_NONE\n"
+                              "0 6 8 missing.map\n"
+                              "0 8 9 $LMPROB_MANY\n"
+                              "0 9 31 " + m_dir.file("main.map") + "\n");
+    int severity = 0, kind = 0, line = 0;
+    const char *file = nullptr;
+    EXPECT_EQ(GetLoadProblem(0, &severity, &kind, &file, &line, nullptr), LOCMAP50_FAILED);
+    EXPECT_EQ(GetLoadProblem(-1, &severity, &kind, &file, &line, &file), LOCMAP50_FAILED);
+    EXPECT_EQ(GetLoadProblem(7, &severity, &kind, &file, &line, &file), LOCMAP50_FAILED);
+}
+
+TEST_F(CApiTest, AFailedSearchKeepsItsNotesUntilTheNextInit) {
+    setEnv("HOME", m_dir.path().string());
+    setEnv("WDIR", ";" + m_dir.path().string() + ";");
+    ASSERT_EQ(InitLocationMap(m_dir.path().string().c_str(), 0), LOCMAP50_NO_MAP);
+    EXPECT_EQ(problemLines(), "2 24 0 ZOR_LOCATION_MAP\n"
+                              "2 21 0 not a readable regular file\n"
+                              "2 22 0 not a readable regular file\n"
+                              "2 23 0 not a readable regular file\n");
+    loadMap("$A\nC:\\a\n");
+    EXPECT_EQ(problemLines(), "");
+}
+
 TEST_F(CApiTest, SoftPrefixesComeInOrderOfFirstDefinitionAcrossIncludes) {
     const std::string included = writeMap("included.map", "$INNER\nC:\\inner\n$FIRST\nC:\\ignored\n");
     loadMap("$FIRST\nC:\\first\nINCLUDE " + included + "\n$LAST\nC:\\last\n");

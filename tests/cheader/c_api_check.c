@@ -62,6 +62,17 @@ int main(void) {
         CHECK(outcome == LOCMAP50_LOAD_CLEAN && errors == 0 && warnings == 0);
         CHECK(GetLoadStatus(NULL, NULL, NULL) == LOCMAP50_NO_MAP);
     }
+    {
+        /* The failed load at the start left its one record behind. */
+        int severity = -1, kind = -1, line = -1;
+        const char *file = NULL, *detail = NULL;
+        CHECK(GetLoadProblemCount() == 1);
+        CHECK(GetLoadProblem(1, &severity, &kind, &file, &line, &detail) == LOCMAP50_FAILED);
+        CHECK(severity == -1 && file == NULL);
+        CHECK(GetLoadProblem(0, &severity, &kind, &file, &line, &detail) == LOCMAP50_OK);
+        CHECK(severity == LOCMAP50_SEVERITY_ERROR && kind == LOCMAP50_PROBLEM_NO_READ_ACCESS && line == 0);
+        CHECK(strcmp(detail, "locmap50-c-api-check-missing.map") == 0);
+    }
 
     printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE;

@@ -3,5 +3,6 @@
 
 int locmap50_c89_header_check(void) {
     static const char version[] = LOCMAP50_VERSION_STRING;
-    return IsLocMapPresent() + LOCMAP50_VERSION_MAJOR + LOCMAP50_BUFFER_TOO_SMALL + (int)sizeof version;
+    return IsLocMapPresent() + GetLoadProblemCount() + LOCMAP50_VERSION_MAJOR + LOCMAP50_BUFFER_TOO_SMALL +
+           LOCMAP50_SEVERITY_NOTE + LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY + (int)sizeof version;
 }
