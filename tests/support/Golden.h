@@ -25,6 +25,18 @@ inline std::string golden(const std::string &name, const Substitutions &substitu
     return text;
 }
 
+// Whether golden files are to be written from what the tests produce
+// (LOCMAP50_UPDATE_GOLDENS=1), for a change that means to alter them.
+inline bool updatingGoldens() {
+    return getEnv("LOCMAP50_UPDATE_GOLDENS").value_or("") == "1";
+}
+
+// tests/golden/<name>, or, while goldens are updated, actual written there.
+inline std::string goldenOrUpdate(const std::string &name, const std::string &actual) {
+    if (updatingGoldens()) writeFile(std::string(LOCMAP50_GOLDEN_DIR) + "/" + name, actual);
+    return golden(name);
+}
+
 // The path of tests/data/<name>, as the test program must spell it.
 inline std::string dataFile(const std::string &name) {
     return std::string(LOCMAP50_TEST_DATA_DIR) + "/" + name;

@@ -1,4 +1,4 @@
-// Tests of the map file reader: its states and transitions, overrides, the 20-path limit and messages.
+// Tests of the loader at the public level: its states and transitions, overrides, the 20-path limit, problem records and messages.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -47,10 +47,21 @@ const FixtureCase kFixtureCases[] = {
     {"bad_include_then_hard_path", true, LOCMAP50_FAILED, "2", "$LMT_A [C:\\a] C:\\a\n"},
 };
 
+// The load's problem records, one line each, with the fixture's path as @MAP@.
+std::string problemRecords(const VnLocMap &map, const std::string &mainPath) {
+    std::string text;
+    for (const VnLoadProblem &problem : map.loadProblems()) {
+        const std::string file = problem.file == testsupport::backslashed(mainPath) ? "@MAP@" : problem.file;
+        text += std::to_string(problem.severity) + " kind " + std::to_string(problem.kind) + " " + file + ":" +
+                std::to_string(problem.line) + " \"" + problem.detail + "\"\n";
+    }
+    return text;
+}
+
 class ReaderFixtures : public testsupport::MapFileTest,
                        public ::testing::WithParamInterface<FixtureCase> {};
 
-TEST_P(ReaderFixtures, TablesAndMessagesMatchTheGolden) {
+TEST_P(ReaderFixtures, TablesRecordsAndMessagesMatchTheGolden) {
     const FixtureCase &c = GetParam();
     const std::string path = testsupport::dataFile("reader/" + std::string(c.name) + ".map");
     VnLocMap &map = load(path);
@@ -61,6 +72,8 @@ TEST_P(ReaderFixtures, TablesAndMessagesMatchTheGolden) {
         c.hasMessages ? golden("diagnostics/" + std::string(c.name) + ".txt", placeholders(path))
                       : testsupport::successLine(path);
     EXPECT_EQ(map.m_errorText, expected);
+    const std::string records = problemRecords(map, path);
+    EXPECT_EQ(records, testsupport::goldenOrUpdate("loader/" + std::string(c.name) + ".txt", records));
     // The file's record and the map agree on which prefixes this file defined.
     std::string defined;
     for (const std::string &softPrefix : map.m_softPrefixOrder) {
