@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "ToolSupport.h"
+#include "paths/NameRules.h"
 #include "locmap50/locmap50.h"
 #include "locmapfile/Format.h"
 #include "paths/AsciiText.h"
@@ -125,10 +126,9 @@ std::string withPlace(const std::string &place) {
 
 // The soft prefix a translated soft name starts with ("." is the current project).
 std::string prefixOfSoftName(const std::string &softName, std::string &tail) {
-    const std::size_t cut = softName.find('\\');
-    const std::string head = softName.substr(0, cut);
-    tail = cut == std::string::npos ? std::string() : softName.substr(cut);
-    return head == "." ? kCurrentProjectPrefix : head;
+    locmap50::paths::SoftNameParts parts = locmap50::paths::splitSoftName(softName);
+    tail = std::move(parts.rest);
+    return parts.softPrefix == "." ? kCurrentProjectPrefix : parts.softPrefix;
 }
 
 // Which of owner's hard paths took path: the one that, without a trailing

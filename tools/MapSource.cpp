@@ -18,7 +18,6 @@ namespace locmap_tool {
 namespace {
 
 const char kStandardInputName[] = "(standard input)";
-const char kMapFileName[] = "/zor_location_map";
 
 void replaceAll(std::string &text, const std::string &from, const std::string &to) {
     if (from.empty()) return;
@@ -72,45 +71,39 @@ std::string copyStandardInput() {
     return path;
 }
 
-// Tells where discovery looked and why nothing was taken, in its own order.
+// One place the library's search passed over, as a line of the explanation.
+std::string searchNoteText(int kind, const std::string &file, const std::string &detail) {
+    switch (kind) {
+    case LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE:
+        return "ZOR_LOCATION_MAP is set to '" + nativePath(file) + "', which cannot be read (" + detail +
+               "); while it is set, no other place is searched";
+    case LOCMAP50_PROBLEM_NOTE_IN_PROJECT:
+    case LOCMAP50_PROBLEM_NOTE_IN_HOME:
+        return nativePath(file) + ": " + detail;
+    case LOCMAP50_PROBLEM_NOTE_IN_WDIR:
+        return nativePath(file) + " (from WDIR): " + detail;
+    case LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET:
+        if (detail == "HOME") return "HOME is not set, so no home directory was searched";
+        if (detail == "WDIR") return "WDIR is not set, so no working directory was searched";
+        return detail + " is not set";
+    case LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY:
+        return "WDIR names no directory";
+    default:
+        return std::string();
+    }
+}
+
+// Tells where the library's search looked and why it took nothing, from the
+// notes it kept of that search.
 void explainFailedDiscovery(const std::string &directory) {
     reportProblem("no map found for project directory " + directory);
-    if (const char *variable = std::getenv("ZOR_LOCATION_MAP")) {
-        const std::string reason = *variable == '\0' ? "it is empty" : unreadableReason(variable);
-        reportProblem("  ZOR_LOCATION_MAP is set to '" + std::string(variable) + "', which cannot be read (" +
-                      (reason.empty() ? "not a readable file" : reason) +
-                      "); while it is set, no other place is searched");
-        return;
+    for (int index = 0; index < GetLoadProblemCount(); ++index) {
+        int severity = 0, kind = 0, line = 0;
+        const char *file = nullptr, *detail = nullptr;
+        if (GetLoadProblem(index, &severity, &kind, &file, &line, &detail) != LOCMAP50_OK) continue;
+        const std::string text = searchNoteText(kind, file, detail);
+        if (!text.empty()) reportProblem("  " + text);
     }
-    reportProblem("  ZOR_LOCATION_MAP is not set");
-    const std::string inDirectory = directory + kMapFileName;
-    reportProblem("  " + inDirectory + ": " + unreadableReason(inDirectory));
-    const char *home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0') {
-        reportProblem(std::string("  HOME is ") + (home == nullptr ? "not set" : "empty") +
-                      ", so no home directory was searched");
-    } else {
-        const std::string inHome = std::string(home) + "/zor" + kMapFileName;
-        reportProblem("  " + inHome + ": " + unreadableReason(inHome));
-    }
-    const char *workDirectories = std::getenv("WDIR");
-    if (workDirectories == nullptr) {
-        reportProblem("  WDIR is not set, so no working directory was searched");
-        return;
-    }
-    const std::string rest = workDirectories;
-    bool searched = false;
-    for (std::size_t start = 0; start <= rest.size();) {
-        const std::size_t end = std::min(rest.find(';', start), rest.size());
-        const std::string element = rest.substr(start, end - start);
-        if (!element.empty()) {
-            const std::string candidate = element + kMapFileName;
-            reportProblem("  " + candidate + " (from WDIR): " + unreadableReason(candidate));
-            searched = true;
-        }
-        start = end + 1;
-    }
-    if (!searched) reportProblem("  WDIR names no directory");
 }
 
 }  // namespace

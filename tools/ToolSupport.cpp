@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <list>
 
 #include "locmap50/locmap50.h"
+#include "paths/NameRules.h"
 
 namespace locmap_tool {
 
@@ -18,25 +20,14 @@ std::string systemReason(int errorNumber) {
 }
 
 std::vector<std::string> takeBackquoteList(char *list) {
-    std::vector<std::string> items;
-    if (list == nullptr) return items;
-    std::string item;
-    for (const char *c = list; *c != '\0'; ++c) {
-        if (*c == '`') {
-            items.push_back(item);
-            item.clear();
-        } else {
-            item += *c;
-        }
-    }
+    if (list == nullptr) return std::vector<std::string>();
+    const std::list<std::string> items = locmap50::paths::splitHardPathList(list);
     FreeHardPathList(list);
-    return items;
+    return std::vector<std::string>(items.begin(), items.end());
 }
 
 std::string joinBackquoteList(const std::vector<std::string> &items) {
-    std::string list;
-    for (const std::string &item : items) list += item + '`';
-    return list;
+    return locmap50::paths::joinHardPathList(std::list<std::string>(items.begin(), items.end()));
 }
 
 std::vector<std::string> softPrefixes() {

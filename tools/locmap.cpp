@@ -12,6 +12,8 @@
 #include "MapSource.h"
 #include "ToolSupport.h"
 #include "locmapfile/Format.h"
+#include "paths/NameRules.h"
+#include "paths/PathRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
 
@@ -72,7 +74,7 @@ std::unique_ptr<MapSource> chooseMap(const Settings &settings) {
 // ---- queries ---------------------------------------------------------------
 
 std::string softPrefixOfName(const std::string &name) {
-    return name.substr(0, name.find_first_of("\\/"));
+    return locmap50::paths::splitSoftName(locmap50::paths::toBackslashes(name)).softPrefix;
 }
 
 std::string missingPrefixText(const std::string &softPrefix) {
@@ -238,7 +240,8 @@ bool editIsSound(Edit edit, const std::string &softPrefix, const std::vector<std
         return false;
     }
     for (const std::string &path : paths) {
-        if (path.empty() || path.find_first_of("`\r\n") != std::string::npos) {
+        if (path.empty() || path.find(locmap50::paths::kHardPathListEnd) != std::string::npos ||
+            !locmap50::mapfile::fitsOnOneLine(path)) {
             reportProblem(command + ": bad hard path '" + path + "': empty, or holds a backquote or line break");
             return false;
         }

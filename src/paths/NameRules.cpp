@@ -28,8 +28,8 @@ std::optional<EnvironmentEntry> splitEnvironmentEntry(std::string_view entry) {
 std::list<std::string> splitHardPathList(const std::string &listString) {
     std::list<std::string> paths;
     std::size_t start = 0;
-    for (std::size_t tick = listString.find('`'); tick != std::string::npos;
-         tick = listString.find('`', start)) {
+    for (std::size_t tick = listString.find(kHardPathListEnd); tick != std::string::npos;
+         tick = listString.find(kHardPathListEnd, start)) {
         paths.push_back(listString.substr(start, tick - start));
         start = tick + 1;
     }
@@ -40,7 +40,7 @@ std::string joinHardPathList(const std::list<std::string> &paths) {
     std::string listString;
     for (const std::string &path : paths) {
         listString += path;
-        listString += '`';
+        listString += kHardPathListEnd;
     }
     return listString;
 }

@@ -32,6 +32,9 @@ struct EnvironmentEntry {
 // nullopt when there is no "=" or the name before it is empty.
 std::optional<EnvironmentEntry> splitEnvironmentEntry(std::string_view entry);
 
+// What ends each path of a hard path list string: a backquote.
+inline constexpr char kHardPathListEnd = '`';
+
 // Splits a hard path list string: each path is the text before a backquote;
 // text after the last backquote is ignored; adjacent backquotes give "".
 std::list<std::string> splitHardPathList(const std::string &listString);
