@@ -258,8 +258,12 @@ private:
     // Everything the public members above do not show.
     locmap50::PrivateState<locmap50::locmap::MapState> m_private;
 
-    // Empties every table, the map files and the diagnostics.
-    void clearLoadedMap();
+    // The one reset list. Uninitialize empties every table, the map files
+    // and the diagnostics, but keeps m_mapFileName, m_envOverridden and
+    // m_softToFileMap for whoever still holds the object; NewLoad empties
+    // those too and takes a fresh environment snapshot.
+    enum class MapReset { Uninitialize, NewLoad };
+    void clearLoadedMap(MapReset reset);
 
     static VnLocMap *_instance;
 };

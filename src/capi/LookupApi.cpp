@@ -54,20 +54,13 @@ Translation expandFromSnapshot(const std::string &name, Resolution resolution) {
     return {LOCMAP50_FROM_ENVIRONMENT, expansion};
 }
 
-// "C:" for drive number 3; empty for 0 (no drive letter), which leaves "\x" as it is.
-std::string driveRootOfNumber(int drive) {
-    if (drive < 1 || drive > 26) return std::string();
-    return std::string(1, static_cast<char>('A' + drive - 1)) + ":";
-}
-
 // A name that is neither soft, nor a URL, nor absolute, resolved against the
-// current directory and drive.
+// current directory and drive by the same rule as the map's own fallback.
 Translation resolveFromCurrentDirectory(const std::string &name) {
     const std::optional<std::string> currentDirectory = locmap50::platform::currentDirectory();
     if (!currentDirectory) return {LOCMAP50_FAILED, std::string()};
-    const std::string driveRoot = driveRootOfNumber(locmap50::platform::currentDriveNumber());
     return {LOCMAP50_FROM_ENVIRONMENT,
-            paths::resolveAgainstCurrentDirectory(name, *currentDirectory, driveRoot)};
+            paths::resolveAgainstCurrentDirectory(name, *currentDirectory, locmap50::platform::currentDriveRoot())};
 }
 
 // The no-map translation of GetHardName and GetAbsoluteHardName. Separators
@@ -81,18 +74,6 @@ Translation hardNameFromEnvironment(const char *softName, Resolution resolution)
     return {LOCMAP50_FROM_ENVIRONMENT, std::string()};
 }
 
-Translation hardNameOf(const char *softName, Resolution resolution) {
-    if (isEmpty(softName)) return {LOCMAP50_FAILED, std::string()};
-    VnLocMap *map = existingMap();
-    if (map == nullptr) return hardNameFromEnvironment(softName, resolution);
-    std::string hardName;
-    const int result = resolution == Resolution::Absolute
-                           ? map->getAbsoluteHardName(softName, hardName)
-                           : map->getHardName(softName, hardName);
-    if (result != LOCMAP50_OK) hardName.clear();
-    return {result, hardName};
-}
-
 // The no-map translation of GetSoftName. Unlike the hard-name fallbacks, the
 // URL test comes first, so a URL comes back exactly as given.
 Translation softNameFromEnvironment(const char *hardName) {
@@ -103,17 +84,6 @@ Translation softNameFromEnvironment(const char *hardName) {
     if (VnLocMap::getSoftNameFromEnv(path, softName) != LOCMAP50_OK)
         return {LOCMAP50_FAILED, std::string()};
     return {LOCMAP50_FROM_ENVIRONMENT, softName};
-}
-
-Translation softNameOf(const char *hardName) {
-    if (hardName == nullptr) return {LOCMAP50_FAILED, std::string()};
-    VnLocMap *map = existingMap();
-    if (map == nullptr) return softNameFromEnvironment(hardName);
-    if (*hardName == '\0') return {LOCMAP50_FAILED, std::string()};
-    // Whatever the lookup left in its result goes to the caller, also on failure.
-    std::string softName;
-    const int result = map->getSoftName(hardName, softName);
-    return {result, softName};
 }
 
 // The caller's buffer, which holds size bytes.
@@ -139,40 +109,48 @@ int deliver(const TranslatedName &name, int result, Buffer buffer) {
     return result;
 }
 
-// Empties the buffer, then lets translate fill it. The buffer is emptied
-// first so that it is never left stale, even when the translation throws.
-template <typename Translate>
-int translateInto(char *buffer, std::size_t size, Translate &&translate) {
-    if (buffer == nullptr) return LOCMAP50_FAILED;
-    if (size > 0) buffer[0] = '\0';
-    return guardedCall(LOCMAP50_FAILED, [&] { return translate(Buffer{buffer, size}); });
+// A map's translation: the name converted in place, the result in pieces.
+using MapTranslation = int (*)(VnLocMap &, std::string &, TranslatedName &);
+
+// Every C translation runs here: the environment fallback without a map,
+// otherwise the map's own translation, whose result goes to the caller
+// whenever it set one (the soft-name lookup also sets one on failure).
+int translateInto(const char *input, char *output, std::size_t size, MapTranslation withMap,
+                  Translation (*withoutMap)(const char *)) {
+    if (output == nullptr) return LOCMAP50_FAILED;
+    if (size > 0) output[0] = '\0';
+    return guardedCall(LOCMAP50_FAILED, [&] {
+        if (input == nullptr) return LOCMAP50_FAILED;
+        VnLocMap *map = existingMap();
+        if (map == nullptr) return deliver(withoutMap(input), Buffer{output, size});
+        if (*input == '\0') return LOCMAP50_FAILED;
+        std::string name(input);
+        TranslatedName result;
+        const int code = withMap(*map, name, result);
+        return deliver(result, code, Buffer{output, size});
+    });
+}
+
+Translation hardNameWithoutMap(const char *softName) {
+    if (*softName == '\0') return {LOCMAP50_FAILED, std::string()};
+    return hardNameFromEnvironment(softName, Resolution::AsGiven);
+}
+
+Translation absoluteHardNameWithoutMap(const char *softName) {
+    if (*softName == '\0') return {LOCMAP50_FAILED, std::string()};
+    return hardNameFromEnvironment(softName, Resolution::Absolute);
 }
 
 int hardNameInto(const char *softName, char *hardName, std::size_t size) {
-    return translateInto(hardName, size, [&](Buffer buffer) {
-        VnLocMap *map = existingMap();
-        if (map == nullptr || isEmpty(softName)) return deliver(hardNameOf(softName, Resolution::AsGiven), buffer);
-        std::string name(softName);
-        TranslatedName result;
-        const int code = Translations::hardName(*map, name, result);
-        return code == LOCMAP50_OK ? deliver(result, code, buffer) : code;
-    });
+    return translateInto(softName, hardName, size, Translations::hardName, hardNameWithoutMap);
 }
 
 int absoluteHardNameInto(const char *softName, char *hardName, std::size_t size) {
-    return translateInto(hardName, size,
-                         [&](Buffer buffer) { return deliver(hardNameOf(softName, Resolution::Absolute), buffer); });
+    return translateInto(softName, hardName, size, Translations::absoluteHardName, absoluteHardNameWithoutMap);
 }
 
 int softNameInto(const char *hardName, char *softName, std::size_t size) {
-    return translateInto(softName, size, [&](Buffer buffer) {
-        VnLocMap *map = existingMap();
-        if (map == nullptr || isEmpty(hardName)) return deliver(softNameOf(hardName), buffer);
-        // Whatever the lookup left in its result goes to the caller, also on failure.
-        std::string path(hardName);
-        TranslatedName result;
-        return deliver(result, Translations::softName(*map, path, result), buffer);
-    });
+    return translateInto(hardName, softName, size, Translations::softName, softNameFromEnvironment);
 }
 
 char *newHardPathList(const char *softName) {
@@ -203,9 +181,11 @@ int exportMap(const char *target, int toStdout) {
     VnLocMap *map = existingMap();
     if (map == nullptr) return LOCMAP50_NO_MAP;
     if (isEmpty(target)) return LOCMAP50_FAILED;
-    const Translation file = hardNameOf(target, Resolution::AsGiven);
-    if (file.result != LOCMAP50_OK) return LOCMAP50_FAILED;
-    return map->exportLocMap(file.text, toStdout != 0);
+    // The target is a name like any other: soft, or absolute, or one the map
+    // made absolute before.
+    std::string fileName;
+    if (map->getHardName(target, fileName) != LOCMAP50_OK) return LOCMAP50_FAILED;
+    return map->exportLocMap(fileName, toStdout != 0);
 }
 
 }  // namespace

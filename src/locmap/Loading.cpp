@@ -15,14 +15,7 @@ int VnLocMap::load(const std::string &path, int isMapFile) {
     // The reader fills the singleton's tables, so only the singleton loads.
     if (this != _instance) return LOCMAP50_FAILED;
     // A map loaded before would otherwise mix its entries with the new ones.
-    if (!m_mapFiles.empty() || !m_mapFileName.empty()) {
-        clearLoadedMap();
-        m_envOverridden.clear();
-        m_softToFileMap.clear();
-        m_mapFileName.clear();
-        m_globalMapInUse = true;
-        m_environment.reload();
-    }
+    if (!m_mapFiles.empty() || !m_mapFileName.empty()) clearLoadedMap(MapReset::NewLoad);
     if (initialize(path, isMapFile) != LOCMAP50_OK) return LOCMAP50_NO_MAP;
     return loadMainMapFile();
 }

@@ -112,18 +112,25 @@ int VnLocMap::getHardName(std::string name, std::string &hardName) {
     return code;
 }
 
-int VnLocMap::getAbsoluteHardName(std::string name, std::string &hardName) {
-    if (getHardName(name, hardName) == LOCMAP50_OK) return LOCMAP50_OK;
+int Translations::absoluteHardName(VnLocMap &map, std::string &name, TranslatedName &result) {
+    // hardName leaves name in backslash form, which is what it looks up
+    // remembered names under.
+    if (hardName(map, name, result) == LOCMAP50_OK) return LOCMAP50_OK;
     if (!name.empty() && name[0] == '$') return LOCMAP50_FAILED;
 
     const auto currentDirectory = platform::currentDirectory();
     if (!currentDirectory) return LOCMAP50_FAILED;
-
-    // Remembered under the backslash form, which is what getHardName looks up.
-    name = paths::toBackslashes(std::move(name));
     std::string absolute =
         paths::resolveAgainstCurrentDirectory(name, *currentDirectory, platform::currentDriveRoot());
-    m_resolvedNameCache.emplace(name, absolute);
-    hardName = std::move(absolute);
+    // Not there yet: hardName would have found it.
+    const auto remembered = map.m_resolvedNameCache.emplace(name, std::move(absolute)).first;
+    result.set(remembered->second);
     return LOCMAP50_OK;
+}
+
+int VnLocMap::getAbsoluteHardName(std::string name, std::string &hardName) {
+    TranslatedName result;
+    const int code = Translations::absoluteHardName(*this, name, result);
+    if (code == LOCMAP50_OK) result.assignTo(hardName);
+    return code;
 }

@@ -37,13 +37,14 @@ private:
     bool m_isSet = false;
 };
 
-// The translations that VnLocMap::getHardName, getSoftName and
-// getSoftNameFromEnv and the C functions share. Each converts its name or
+// The translations that VnLocMap::getHardName, getAbsoluteHardName,
+// getSoftName and getSoftNameFromEnv and the C functions share. Each converts its name or
 // path in place ("/" to "\") and answers as the class operation of the same
 // name does; a result left unset is what that operation leaves untouched.
 class Translations {
 public:
     static int hardName(VnLocMap &map, std::string &name, TranslatedName &result);
+    static int absoluteHardName(VnLocMap &map, std::string &name, TranslatedName &result);
     static int softName(VnLocMap &map, std::string &path, TranslatedName &result);
     // path is not converted here, as getSoftNameFromEnv does not convert it.
     static int softNameFromEnvironmentTable(const std::string &path, TranslatedName &result);

@@ -1,10 +1,9 @@
 // The location map object: singleton protocol, construction, copying, uninitialize.
-#include <new>
-#include <utility>
-
 #include "locmap50/VnLocMap.h"
 
 #include <algorithm>
+#include <new>
+#include <utility>
 
 #include "locmap/MapState.h"
 
@@ -45,12 +44,12 @@ int VnLocMap::uninitialize() {
     // Only the singleton lets go of the pointer: an old or copied object must
     // not orphan the singleton that is in use now.
     if (_instance == this) _instance = nullptr;
-    m_globalMapInUse = true;
-    clearLoadedMap();
+    clearLoadedMap(MapReset::Uninitialize);
     return LOCMAP50_OK;
 }
 
-void VnLocMap::clearLoadedMap() {
+void VnLocMap::clearLoadedMap(MapReset reset) {
+    m_globalMapInUse = true;
     m_errorText.clear();
     m_private.get().problems.clear();
     for (VnLocMapFile &file : m_mapFiles) file.clearMap();
@@ -60,6 +59,13 @@ void VnLocMap::clearLoadedMap() {
     m_primaryHardPaths.clear();
     m_softPrefixOrder.clear();
     indexes().clear();
+    if (reset == MapReset::Uninitialize) return;
+    // An uninitialized object still tells which file it had and what the
+    // environment did to it; a new load starts from nothing.
+    m_mapFileName.clear();
+    m_envOverridden.clear();
+    m_softToFileMap.clear();
+    m_environment.reload();
 }
 
 namespace {
