@@ -3,6 +3,8 @@
 #define LOCMAP50_BENCH_FLOORS_H
 
 #include <fstream>
+#include <list>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -26,6 +28,53 @@ inline void readFloorMap(const std::string &path, FloorMap &map) {
             readFloorMap(line.substr(8), map);
         else if (hardPaths != nullptr && line.compare(0, 4, "ZOR_") != 0)
             hardPaths->push_back(line);
+    }
+}
+
+// One map file's record as VnLocMapFile.h fixes it.
+struct FileTablesFloor {
+    std::map<std::string, std::list<std::string>> entryHardPaths;  // m_entryHardPaths
+    std::list<std::string> entryOrder;                             // m_entryOrder
+};
+
+// The public tables that VnLocMap.h and VnLocMapFile.h fix for a loaded map,
+// of the same types: what any loader keeping that interface has to fill.
+struct TablesFloor {
+    std::map<std::string, std::string> primaryHardPaths;             // m_primaryHardPaths
+    std::map<std::string, std::list<std::string>> softToHardMap;     // m_softToHardMap
+    std::list<std::string> softPrefixOrder;                          // m_softPrefixOrder
+    std::map<std::string, std::string> softToFileMap;                // m_softToFileMap
+    std::list<FileTablesFloor> files;                                // each file's record
+};
+
+// Fills the tables from the lines of a map file read with std::getline,
+// following INCLUDE lines, one file record each; no checks, no environment.
+inline void readTablesFloor(const std::string &path, TablesFloor &tables) {
+    std::ifstream in(path, std::ios::binary);
+    tables.files.emplace_back();
+    FileTablesFloor &file = tables.files.back();
+    std::string line;
+    const std::string *softPrefix = nullptr;
+    std::list<std::string> *mergedHardPaths = nullptr;
+    std::list<std::string> *fileHardPaths = nullptr;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        if (line[0] == '$') {
+            const auto merged = tables.softToHardMap.try_emplace(line).first;
+            softPrefix = &merged->first;
+            mergedHardPaths = &merged->second;
+            fileHardPaths = &file.entryHardPaths[line];
+            tables.softPrefixOrder.push_back(line);
+            tables.softToFileMap.emplace(line, path);
+            file.entryOrder.push_back(line);
+        } else if (line.compare(0, 8, "INCLUDE ") == 0) {
+            file.entryOrder.emplace_back("INCLUDE");
+            readTablesFloor(line.substr(8), tables);
+        } else if (mergedHardPaths != nullptr && line.compare(0, 4, "ZOR_") != 0) {
+            if (mergedHardPaths->empty()) tables.primaryHardPaths.emplace(*softPrefix, line);
+            mergedHardPaths->push_back(line);
+            fileHardPaths->push_back(line);
+        }
     }
 }
 

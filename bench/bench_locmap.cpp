@@ -12,6 +12,7 @@
 #include <numeric>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #if defined(__GLIBC__)
@@ -34,6 +35,7 @@ namespace {
 
 constexpr long kSmall = 10;
 constexpr long kMedium = 1000;
+constexpr long kTenThousand = 10000;
 constexpr long kLarge = 100000;
 
 VnLocMap *loadMap(const std::string &path) {
@@ -143,14 +145,17 @@ void load(benchmark::State &state, long prefixCount) {
     }
 }
 
+// The same files read into a floor (bench::FloorMap or bench::TablesFloor),
+// freed outside the timing as the loaded map is.
+template <typename Floor, void (*readFloor)(const std::string &, Floor &)>
 void loadFloor(benchmark::State &state, long prefixCount) {
     const std::string path = generatedMap(prefixCount).path();
     for (auto _ : state) {
-        bench::FloorMap floor;
-        bench::readFloorMap(path, floor);
+        Floor floor;
+        readFloor(path, floor);
         benchmark::DoNotOptimize(floor);
         state.PauseTiming();
-        floor = bench::FloorMap();
+        floor = Floor();
         state.ResumeTiming();
     }
 }
@@ -222,13 +227,31 @@ MemoryUse memoryPerPrefix(long, Build &&) {
 }
 #endif
 
+// The library against the public tables alone, at one size.
+struct MemoryBeyondTables {
+    MemoryUse map;
+    MemoryUse tables;
+};
+
 struct MemoryFigures {
     MemoryUse map;
     MemoryUse floor;
+    MemoryBeyondTables beyondTablesLarge;
+    MemoryBeyondTables beyondTablesTenThousand;
 };
+
+MemoryUse tablesFloorMemory(long prefixCount) {
+    const std::string path = generatedMap(prefixCount).path();
+    return memoryPerPrefix(prefixCount, [&] {
+        auto tables = std::make_unique<bench::TablesFloor>();
+        bench::readTablesFloor(path, *tables);
+        return tables;
+    });
+}
 
 MemoryFigures measureMemory() {
     const std::string path = generatedMap(kLarge).path();
+    const std::string pathTenThousand = generatedMap(kTenThousand).path();
     MemoryFigures figures;
     figures.map = memoryPerPrefix(kLarge, [&] { return loadMap(path); });
     destroyMap();
@@ -237,6 +260,11 @@ MemoryFigures measureMemory() {
         bench::readFloorMap(path, *floor);
         return floor;
     });
+    figures.beyondTablesLarge.map = figures.map;
+    figures.beyondTablesLarge.tables = tablesFloorMemory(kLarge);
+    figures.beyondTablesTenThousand.map = memoryPerPrefix(kTenThousand, [&] { return loadMap(pathTenThousand); });
+    destroyMap();
+    figures.beyondTablesTenThousand.tables = tablesFloorMemory(kTenThousand);
     return figures;
 }
 
@@ -259,7 +287,12 @@ void registerBenchmarks() {
     RegisterBenchmark("hard_floor_100000", hardNameFloor);
     RegisterBenchmark("load_1000", load, kMedium)->Unit(benchmark::kMillisecond);
     RegisterBenchmark("load_100000", load, kLarge)->Unit(benchmark::kMillisecond);
-    RegisterBenchmark("load_floor_100000", loadFloor, kLarge)->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("load_floor_100000", loadFloor<bench::FloorMap, bench::readFloorMap>, kLarge)->Unit(benchmark::kMillisecond);
+    const auto loadTablesFloor = loadFloor<bench::TablesFloor, bench::readTablesFloor>;
+    RegisterBenchmark("load_10000", load, kTenThousand)->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("load_tables_floor_1000", loadTablesFloor, kMedium)->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("load_tables_floor_10000", loadTablesFloor, kTenThousand)->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("load_tables_floor_100000", loadTablesFloor, kLarge)->Unit(benchmark::kMillisecond);
     RegisterBenchmark("load_100000_env_50", loadWithEnvironment, std::size_t(50))->Unit(benchmark::kMillisecond);
     RegisterBenchmark("load_100000_env_5000", loadWithEnvironment, std::size_t(5000))->Unit(benchmark::kMillisecond);
     RegisterBenchmark("delete_all_100000", deleteEverything)->Unit(benchmark::kMillisecond);
@@ -275,6 +308,36 @@ std::string pair(const std::string &a, double aNanoseconds, const std::string &b
 
 std::string bytes(double value) {
     return value < 0 ? std::string("-") : std::to_string(static_cast<long>(value + 0.5)) + " B";
+}
+
+double difference(double a, double b) {
+    return a < 0 || b < 0 ? -1.0 : a - b;
+}
+
+// Load time against the public-tables floor: what the library adds to the
+// tables its interface makes it fill. For information: the rows above decide.
+void addTablesFloorRows(std::vector<bench::SummaryRow> &rows, const bench::CollectingReporter &r) {
+    const auto t = [&](const std::string &name) { return r.nanoseconds(name); };
+    const std::pair<const char *, const char *> sizes[] = {{"1,000", "1000"}, {"10,000", "10000"}, {"100,000", "100000"}};
+    for (const auto &[label, count] : sizes) {
+        const double load = t(std::string("load_") + count);
+        const double tables = t(std::string("load_tables_floor_") + count);
+        rows.push_back({std::string("Load ") + label + " / public-tables floor", ratio(load, tables), 2, "x",
+                        pair("load", load, "tables", tables), true});
+    }
+}
+
+// Memory the library holds beyond the public tables: its indexes, records and
+// the rest, for which a quarter of what the tables themselves take (about
+// 1,200 B a prefix) seems a fair budget.
+bench::SummaryRow memoryBeyondTablesRow(const char *label, const MemoryBeyondTables &memory) {
+    return {std::string("Resident bytes per prefix beyond the public tables, ") + label,
+            difference(memory.map.residentBytes, memory.tables.residentBytes), 300, " B",
+            "live heap beyond " + bytes(difference(memory.map.heapBytes, memory.tables.heapBytes)) +
+                "; library resident " + bytes(memory.map.residentBytes) + ", live heap " +
+                bytes(memory.map.heapBytes) + "; tables resident " + bytes(memory.tables.residentBytes) +
+                ", live heap " + bytes(memory.tables.heapBytes),
+            true};
 }
 
 std::vector<bench::SummaryRow> summaryRows(const bench::CollectingReporter &r, const MemoryFigures &memory) {
@@ -303,6 +366,9 @@ std::vector<bench::SummaryRow> summaryRows(const bench::CollectingReporter &r, c
     rows.push_back({"Resident bytes per prefix, 100,000 (index included)", memory.map.residentBytes, 1000, " B",
                     "live heap " + bytes(memory.map.heapBytes) + "; floor resident " + bytes(memory.floor.residentBytes) +
                         ", live heap " + bytes(memory.floor.heapBytes)});
+    addTablesFloorRows(rows, r);
+    rows.push_back(memoryBeyondTablesRow("100,000", memory.beyondTablesLarge));
+    rows.push_back(memoryBeyondTablesRow("10,000", memory.beyondTablesTenThousand));
     return rows;
 }
 

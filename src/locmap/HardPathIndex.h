@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "locmapfile/FlatHashTable.h"
+#include "containers/FlatHashTable.h"
 #include "paths/AsciiText.h"
 #include "paths/PathRules.h"
 
@@ -99,7 +99,7 @@ private:
         return finished(hash);
     }
 
-    mapfile::FlatHashTable<Candidate> m_candidates;
+    containers::FlatHashTable<Candidate> m_candidates;
     std::vector<std::uint32_t> m_basesOfLength;  // how many bases have each length
     std::size_t m_hardPathCount = 0;
 };

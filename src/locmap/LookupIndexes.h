@@ -10,7 +10,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "locmapfile/FlatHashTable.h"
+#include "containers/FlatHashTable.h"
 #include "locmap/HardPathIndex.h"
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/ListPositions.h"
@@ -89,7 +89,7 @@ private:
     std::uint64_t m_hardPathsOrderGeneration = 0;
     TableShape m_mergedShape;
 
-    mapfile::FlatHashTable<const PrimaryEntry *> m_primaries;  // filed under the hash of the prefix
+    containers::FlatHashTable<const PrimaryEntry *> m_primaries;  // filed under the hash of the prefix
     TableShape m_primaryShape;
 };
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "locmapfile/FlatHashTable.h"
+#include "containers/FlatHashTable.h"
 
 namespace locmap50::mapfile {
 
@@ -42,7 +42,7 @@ private:
     Position *positionOf(std::string_view text);
     void add(List::iterator element);
 
-    FlatHashTable<Position> m_positions;  // filed under the hash of the text
+    containers::FlatHashTable<Position> m_positions;  // filed under the hash of the text
     std::uint64_t m_nextRank = 0;
     std::uint64_t m_generation = 0;
     // The list as last seen: its size and the addresses of its two ends.

@@ -11,7 +11,7 @@
 
 #include "support/EnvTableTest.h"
 #include "locmap50/VnLocMap.h"
-#include "locmapfile/FlatHashTable.h"
+#include "containers/FlatHashTable.h"
 #include "locmapfile/ListPositions.h"
 #include "platform/EnvironmentIndex.h"
 
@@ -40,7 +40,7 @@ TEST(EnvironmentIndexTest, AnswersAsTheNameLookupDoes) {
 // Values sharing a hash, erased and refilled many times over: every value
 // stays findable under its own hash and only there.
 TEST(FlatHashTableTest, KeepsSharedHashesThroughErasesAndGrowth) {
-    locmap50::mapfile::FlatHashTable<int> table;
+    locmap50::containers::FlatHashTable<int> table;
     const auto valuesUnder = [&](std::uint64_t hash) {
         std::vector<int> values;
         table.forEach(hash, [&](int value) { values.push_back(value); });

@@ -1,13 +1,13 @@
 // An open-addressing hash table of values filed under 64-bit hashes, for indexes that must fill fast and small.
-#ifndef LOCMAP50_LOCMAPFILE_FLATHASHTABLE_H
-#define LOCMAP50_LOCMAPFILE_FLATHASHTABLE_H
+#ifndef LOCMAP50_CONTAINERS_FLATHASHTABLE_H
+#define LOCMAP50_CONTAINERS_FLATHASHTABLE_H
 
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
-namespace locmap50::mapfile {
+namespace locmap50::containers {
 
 // Values sit in one array, found by linear probing from their hash, so an
 // insert costs one probe sequence and no allocation of its own; a table of
@@ -126,6 +126,6 @@ private:
     std::size_t m_used = 0;
 };
 
-}  // namespace locmap50::mapfile
+}  // namespace locmap50::containers
 
-#endif  // LOCMAP50_LOCMAPFILE_FLATHASHTABLE_H
+#endif  // LOCMAP50_CONTAINERS_FLATHASHTABLE_H

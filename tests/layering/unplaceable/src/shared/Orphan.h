@@ -1,0 +1,2 @@
+// A header in a folder that is no layer: the layering check must refuse to guess where it belongs.
+#include <string>
