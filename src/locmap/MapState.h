@@ -6,7 +6,7 @@
 
 #include "locmap/LookupIndexes.h"
 #include "locmap50/VnLocMapFile.h"
-#include "support/PrivateIndex.h"
+#include "containers/PrivateIndex.h"
 
 namespace locmap50::locmap {
 

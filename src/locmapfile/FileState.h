@@ -3,7 +3,7 @@
 #define LOCMAP50_LOCMAPFILE_FILESTATE_H
 
 #include "locmapfile/ListPositions.h"
-#include "support/PrivateIndex.h"
+#include "containers/PrivateIndex.h"
 
 namespace locmap50::mapfile {
 

@@ -1,6 +1,6 @@
 // An index an object keeps over its own public tables, never shared with a copy.
-#ifndef LOCMAP50_SUPPORT_PRIVATEINDEX_H
-#define LOCMAP50_SUPPORT_PRIVATEINDEX_H
+#ifndef LOCMAP50_CONTAINERS_PRIVATEINDEX_H
+#define LOCMAP50_CONTAINERS_PRIVATEINDEX_H
 
 #include <memory>
 #include <utility>
@@ -39,4 +39,4 @@ private:
 
 }  // namespace locmap50
 
-#endif  // LOCMAP50_SUPPORT_PRIVATEINDEX_H
+#endif  // LOCMAP50_CONTAINERS_PRIVATEINDEX_H
