@@ -23,8 +23,6 @@ namespace locmap_tool {
 
 namespace {
 
-const char kCurrentProjectPrefix[] = "$CURRENT_PROJECT_PATH";
-
 struct PathLine {
     std::string path;
     int line;
@@ -128,7 +126,7 @@ std::string withPlace(const std::string &place) {
 std::string prefixOfSoftName(const std::string &softName, std::string &tail) {
     locmap50::paths::SoftNameParts parts = locmap50::paths::splitSoftName(softName);
     tail = std::move(parts.rest);
-    return parts.softPrefix == "." ? kCurrentProjectPrefix : parts.softPrefix;
+    return parts.softPrefix == "." ? "$" + std::string(locmap50::paths::kCurrentProjectVariable) : parts.softPrefix;
 }
 
 // Which of owner's hard paths took path: the one that, without a trailing

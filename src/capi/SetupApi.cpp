@@ -5,6 +5,7 @@
 #include "capi/CApiSupport.h"
 #include "locmap50/VnLocMapFile.h"
 #include "locmap50/locmap50.h"
+#include "paths/NameRules.h"
 #include "platform/Platform.h"
 
 using locmap50::capi::existingMap;
@@ -33,7 +34,7 @@ int loadFreshMap(const std::string &path, int isMapFile) {
 int initLocationMap(const char *path, int isMapFile) {
     if (path == nullptr) return LOCMAP50_FAILED;
     if (isMapFile == 0)
-        locmap50::platform::putEnvironmentEntry(std::string("CURRENT_PROJECT_PATH=") + path);
+        locmap50::platform::putEnvironmentEntry(std::string(locmap50::paths::kCurrentProjectVariable) + "=" + path);
     VnLocMap::fetchEnvVariables();
     locmap50::capi::g_processSnapshot.reload();
     locmap50::capi::g_problemsWithoutMap.clear();

@@ -16,13 +16,12 @@ namespace paths = locmap50::paths;
 namespace platform = locmap50::platform;
 using locmap50::locmap::ProblemReport;
 
-const char kMapFileSuffix[] = "/zor_location_map";
 const char kHomeMapDirectory[] = "/zor";
 // Holds project directories, not a location; never offered as a soft name.
 const char kProjectsVariable[] = "CADRIX_PROJECTS";
 
 std::string mapFileIn(const std::string &directory) {
-    return directory + kMapFileSuffix;
+    return directory + "/" + paths::kMapFileBaseName;
 }
 
 // The value of an environment variable, or nothing when unset or empty.

@@ -14,14 +14,11 @@ using locmap50::locmap::Translations;
 
 namespace {
 
-// The current project is written relative: "." instead of its soft prefix.
-const char kCurrentProjectVariable[] = "CURRENT_PROJECT_PATH";
-const char kCurrentProjectPrefix[] = "$CURRENT_PROJECT_PATH";
-
 // The index finds the earliest entry holding a hard path over the path, and
 // the tail under that entry's first such hard path: the first-match answer.
 std::string_view headFor(const std::string &softPrefix) {
-    return softPrefix == kCurrentProjectPrefix ? std::string_view(".") : std::string_view(softPrefix);
+    // The current project is written relative: "." instead of its soft prefix.
+    return paths::isCurrentProjectPrefix(softPrefix) ? std::string_view(".") : std::string_view(softPrefix);
 }
 
 }  // namespace
@@ -59,7 +56,7 @@ int Translations::softNameFromEnvironmentTable(const std::string &path, Translat
         return LOCMAP50_FAILED;
     }
     const std::string_view tail = std::string_view(path).substr(tailPosition);
-    if (entry->second == kCurrentProjectVariable)
+    if (entry->second == paths::kCurrentProjectVariable)
         result.set(".", tail);
     else
         result.set("$", entry->second, tail);

@@ -76,10 +76,10 @@ int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
 int VnLocMapFile::deleteEntry(std::string softPrefix) {
     // Removing an include marker would shift every later include line onto
     // the wrong marker and lose the last one, so only soft prefixes go.
-    if (softPrefix == kIncludeMarker) return 0;
+    if (softPrefix == kIncludeMarker) return LOCMAP50_OK;
     entryPositions().removeFirst(m_entryOrder, softPrefix);
     m_entryHardPaths.erase(softPrefix);
-    return 0;
+    return LOCMAP50_OK;
 }
 
 void VnLocMapFile::appendEntry(const std::string &softPrefix, std::list<std::string> hardPaths) {

@@ -5,6 +5,10 @@
 
 namespace locmap50::paths {
 
+bool isCurrentProjectPrefix(std::string_view softPrefix) {
+    return !softPrefix.empty() && softPrefix[0] == '$' && softPrefix.substr(1) == kCurrentProjectVariable;
+}
+
 bool passesThroughAsSoftName(const std::string &name) {
     return name == "\\\\" || (!name.empty() && name[0] == '$');
 }

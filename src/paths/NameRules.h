@@ -9,6 +9,15 @@
 
 namespace locmap50::paths {
 
+// The names the system itself gives meaning to, one home each.
+// The variable that InitLocationMap sets to the project directory; hard to
+// soft translation writes paths under it relative, as ".".
+inline constexpr char kCurrentProjectVariable[] = "CURRENT_PROJECT_PATH";
+// The base name of a map file that is searched for rather than named.
+inline constexpr char kMapFileBaseName[] = "zor_location_map";
+// Whether softPrefix is "$" followed by kCurrentProjectVariable.
+bool isCurrentProjectPrefix(std::string_view softPrefix);
+
 // Names that hard-to-soft translation hands back as they are: the bare UNC
 // root "\\" and names that are already soft ("$..."). Expects backslashes.
 bool passesThroughAsSoftName(const std::string &name);
