@@ -2,12 +2,13 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap/LookupIndexes.h"
 #include "locmapfile/Diagnostics.h"
+#include "platform/Environment.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -19,18 +20,9 @@ using locmap50::mapfile::Severity;
 
 const char kMapFileSuffix[] = "/zor_location_map";
 const char kHomeMapDirectory[] = "/zor";
-// Holds project directories, not a location; never offered as a soft name.
-const char kProjectsVariable[] = "CADRIX_PROJECTS";
 
 std::string mapFileIn(const std::string &directory) {
     return directory + kMapFileSuffix;
-}
-
-// The value of an environment variable, or nothing when unset or empty.
-std::optional<std::string> nonEmptyVariable(const std::string &name) {
-    std::optional<std::string> value = platform::getEnvironmentVariable(name);
-    if (value && value->empty()) return std::nullopt;
-    return value;
 }
 
 void trimSemicolons(std::string &text) {
@@ -59,7 +51,9 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
 
     if (const std::optional<std::string> fromVariable =
             platform::getEnvironmentVariable("ZOR_LOCATION_MAP")) {
-        // When set at all, the variable is the only candidate.
+        // When set, the variable is the only candidate. Set to the empty text
+        // it is unset, as every variable is: that is what "ZOR_LOCATION_MAP="
+        // means on Windows and to UnsetLocMapEnvVariable.
         m_mapFileName = *fromVariable;
         if (!platform::canRead(m_mapFileName)) {
             reportWithArguments(Severity::Error, m_msgBadEnvPath, {});
@@ -70,7 +64,7 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
         m_mapFileName = mapFileIn(path);
         m_globalMapInUse = false;
     } else {
-        const std::optional<std::string> home = nonEmptyVariable("HOME");
+        const std::optional<std::string> home = platform::getEnvironmentVariable("HOME");
         if (home && platform::canRead(mapFileIn(*home + kHomeMapDirectory)))
             m_mapFileName = mapFileIn(*home + kHomeMapDirectory);
         else
@@ -102,17 +96,9 @@ void VnLocMap::checkInWDIR() {
 }
 
 void VnLocMap::fetchEnvVariables() {
-    s_envHardToSoftMap.clear();
     locmap50::locmap::EnvironmentTableIndex::instance().tableRefilled();
-    const std::optional<std::vector<std::string>> table = platform::environmentTable();
-    if (!table) return;
-    for (const std::string &text : *table) {
-        const std::optional<paths::EnvironmentEntry> entry = paths::splitEnvironmentEntry(text);
-        if (!entry || entry->name == kProjectsVariable || !paths::isAbsolute(entry->value))
-            continue;
-        // A later variable holding the same path wins.
-        s_envHardToSoftMap[std::string(entry->value)] = std::string(entry->name);
-    }
+    s_envHardToSoftMap =
+        platform::variablesByAbsolutePath(platform::environmentTable().value_or(std::vector<std::string>()));
 }
 
 int VnLocMap::isEnvOverridden(std::string softPrefix) {
