@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap/LookupIndexes.h"
