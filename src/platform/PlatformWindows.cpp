@@ -344,6 +344,9 @@ std::optional<ContentStamp> replaceRegularFile(const std::string &path, const st
 }  // namespace
 
 const char *const *runtimeEnvironmentTable() {
+    // A program entered through wmain starts with only the wide table; the
+    // runtime builds the narrow one when getenv first asks for it.
+    if (_environ == nullptr) static_cast<void>(std::getenv("PATH"));
     return _environ;
 }
 
