@@ -44,8 +44,9 @@ namespace locmap50::platform {
 // table order, names as they stand; nullopt when the process has none.
 std::optional<std::vector<std::string>> environmentTable();
 
-// The variable name as it stands in the process environment now, by the
-// name rule above; nullopt when it is unset or empty.
+// The value of the variable name in the process environment now, found by
+// the name rule above; nullopt when it is unset or empty. For discovery and
+// for "$P\rest" when the map lacks $P.
 std::optional<std::string> getEnvironmentVariable(std::string_view name);
 
 // Variable name to value, for VnEnvSnapshot.
