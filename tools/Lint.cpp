@@ -7,7 +7,6 @@
 #include "Lint.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -193,14 +192,16 @@ void lintIgnoredRedefinitions(const MapLines &lines, std::vector<std::string> &w
     }
 }
 
+// The value shown is the one the load used (the library's lookup, in
+// backslash form), which an overridden prefix holds as its hard path.
 void lintEnvironmentOverrides(const MapLines &lines, std::vector<std::string> &warnings) {
     for (const std::string &softPrefix : softPrefixes()) {
         if (IsEnvOverridden(softPrefix.c_str()) != 1) continue;
-        const std::string variable = softPrefix.substr(1);
-        const char *value = std::getenv(variable.c_str());
+        std::string value;
+        if (translate(GetHardNameEx, softPrefix, value) != LOCMAP50_OK) continue;
         const Block *block = lines.definition(softPrefix);
         warnings.push_back("Warning: " + (block != nullptr ? where(block->file, block->line) + ": " : "") +
-                           "environment variable " + variable + "=" + (value != nullptr ? value : "") +
+                           "environment variable " + softPrefix.substr(1) + "=" + value +
                            " overrides the hard paths of " + softPrefix + ".");
     }
 }

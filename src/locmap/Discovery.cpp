@@ -2,12 +2,14 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap/LookupIndexes.h"
 #include "locmap/ProblemReport.h"
+#include "platform/Environment.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -17,18 +19,9 @@ namespace platform = locmap50::platform;
 using locmap50::locmap::ProblemReport;
 
 const char kHomeMapDirectory[] = "/zor";
-// Holds project directories, not a location; never offered as a soft name.
-const char kProjectsVariable[] = "CADRIX_PROJECTS";
 
 std::string mapFileIn(const std::string &directory) {
     return directory + "/" + paths::kMapFileBaseName;
-}
-
-// The value of an environment variable, or nothing when unset or empty.
-std::optional<std::string> nonEmptyVariable(const std::string &name) {
-    std::optional<std::string> value = platform::getEnvironmentVariable(name);
-    if (value && value->empty()) return std::nullopt;
-    return value;
 }
 
 // Whether candidate can be taken as the map file; when not, notes the place
@@ -77,8 +70,10 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
 
     if (const std::optional<std::string> fromVariable =
             platform::getEnvironmentVariable("ZOR_LOCATION_MAP")) {
-        // When set at all, the variable is the only candidate. The heading
-        // of the message names it, so it is the map file name meanwhile.
+        // When set, the variable is the only candidate. Set to the empty text
+        // it is unset, as every variable is: that is what "ZOR_LOCATION_MAP="
+        // means on Windows and to UnsetLocMapEnvVariable. The heading of the
+        // message names it, so it is the map file name meanwhile.
         m_mapFileName = *fromVariable;
         if (!takesCandidate(m_mapFileName, LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE)) {
             ProblemReport::report(problemWithFile(LOCMAP50_PROBLEM_BAD_ENV_PATH, *fromVariable), m_msgBadEnvPath);
@@ -101,7 +96,7 @@ void VnLocMap::searchDefaultPlaces(const std::string &projectDirectory) {
         m_globalMapInUse = false;
         return;
     }
-    const std::optional<std::string> home = nonEmptyVariable("HOME");
+    const std::optional<std::string> home = platform::getEnvironmentVariable("HOME");
     if (!home)
         noteUnsetVariable("HOME");
     else if (takesCandidate(mapFileIn(*home + kHomeMapDirectory), LOCMAP50_PROBLEM_NOTE_IN_HOME)) {
@@ -137,17 +132,9 @@ void VnLocMap::checkInWDIR() {
 }
 
 void VnLocMap::fetchEnvVariables() {
-    s_envHardToSoftMap.clear();
     locmap50::locmap::EnvironmentTableIndex::instance().tableRefilled();
-    const std::optional<std::vector<std::string>> table = platform::environmentTable();
-    if (!table) return;
-    for (const std::string &text : *table) {
-        const std::optional<paths::EnvironmentEntry> entry = paths::splitEnvironmentEntry(text);
-        if (!entry || entry->name == kProjectsVariable || !paths::isAbsolute(entry->value))
-            continue;
-        // A later variable holding the same path wins.
-        s_envHardToSoftMap[std::string(entry->value)] = std::string(entry->name);
-    }
+    s_envHardToSoftMap =
+        platform::variablesByAbsolutePath(platform::environmentTable().value_or(std::vector<std::string>()));
 }
 
 int VnLocMap::isEnvOverridden(std::string softPrefix) {

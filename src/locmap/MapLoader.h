@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "locmap50/VnLocMap.h"
-#include "platform/EnvironmentIndex.h"
+#include "platform/Environment.h"
 
 namespace locmap50::locmap {
 

@@ -8,6 +8,7 @@
 #include "locmap50/VnLocMap.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
+#include "platform/Environment.h"
 #include "platform/Platform.h"
 
 namespace paths = locmap50::paths;
@@ -90,7 +91,7 @@ int Translations::hardName(VnLocMap &map, std::string &name, TranslatedName &res
         setMerged(*primary, rest, result);
         return LOCMAP50_OK;
     }
-    std::optional<std::string> value = platform::getEnvironmentVariable(std::string(softPrefix.substr(1)));
+    std::optional<std::string> value = platform::getEnvironmentVariable(softPrefix.substr(1));
     if (!value) return LOCMAP50_FAILED;
     result.scratch() = std::move(*value);
     setMerged(result.scratch(), rest, result);

@@ -1,7 +1,6 @@
 // The environment snapshot: a table of the process environment at one moment.
 #include "locmap50/VnLocMap.h"
-#include "paths/NameRules.h"
-#include "platform/Platform.h"
+#include "platform/Environment.h"
 
 VnEnvSnapshot::VnEnvSnapshot() {
     VnEnvSnapshot::reload();  // a direct call: no override runs from a constructor
@@ -12,13 +11,7 @@ VnEnvSnapshot::~VnEnvSnapshot() = default;
 void VnEnvSnapshot::reload() {
     const auto table = locmap50::platform::environmentTable();
     if (!table) return;
-    m_variables.clear();
-    for (const std::string &text : *table) {
-        const std::optional<locmap50::paths::EnvironmentEntry> entry =
-            locmap50::paths::splitEnvironmentEntry(text);
-        if (entry && !entry->value.empty())
-            m_variables[std::string(entry->name)] = std::string(entry->value);
-    }
+    m_variables = locmap50::platform::snapshotVariables(*table);
 }
 
 std::string VnEnvSnapshot::expandLeadingName(const std::string &name) const {

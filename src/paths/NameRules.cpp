@@ -25,7 +25,7 @@ SoftNameParts splitSoftName(const std::string &name) {
 
 std::optional<EnvironmentEntry> splitEnvironmentEntry(std::string_view entry) {
     const std::size_t equals = entry.find('=');
-    if (equals == std::string_view::npos || equals == 0) return std::nullopt;
+    if (equals == std::string_view::npos) return std::nullopt;
     return EnvironmentEntry{entry.substr(0, equals), entry.substr(equals + 1)};
 }
 

@@ -38,7 +38,7 @@ struct EnvironmentEntry {
     std::string_view name;
     std::string_view value;
 };
-// nullopt when there is no "=" or the name before it is empty.
+// nullopt when there is no "="; the name before it may be empty.
 std::optional<EnvironmentEntry> splitEnvironmentEntry(std::string_view entry);
 
 // What ends each path of a hard path list string: a backquote.

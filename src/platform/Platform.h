@@ -14,14 +14,11 @@
 // the POSIX implementation turns each "\" into "/" before the OS sees it.
 namespace locmap50::platform {
 
-// Value of one environment variable, or nullopt when it is not set. Names are
-// matched as Windows does: an exact-case match first, otherwise the first
-// entry in table order that matches ignoring ASCII case.
-std::optional<std::string> getEnvironmentVariable(const std::string &name);
-
-// The process environment table, entry by entry ("NAME=value"), in table
-// order, names exactly as they stand. nullopt when the process has none.
-std::optional<std::vector<std::string>> environmentTable();
+// The runtime's environment table (the one getenv reads and putenv changes):
+// "NAME=value" texts up to a null pointer; null when the process has none.
+// Read it only through platform/Environment.h, which holds the rules for its
+// entries.
+const char *const *runtimeEnvironmentTable();
 
 // Puts "NAME=value" into the process environment; "NAME=" removes NAME.
 // Returns 0 on success, -1 on failure (no "=", or the OS refused).

@@ -18,10 +18,8 @@
 #include <cstring>
 #include <vector>
 
-#include "paths/AsciiText.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
-#include "platform/EnvironmentTable.h"
 #include "platform/WriteFailureSimulation.h"
 
 extern char **environ;
@@ -34,15 +32,6 @@ std::string toOsPath(std::string path) {
     for (char &c : path)
         if (c == '\\') c = '/';
     return path;
-}
-
-bool entryNameMatchesIgnoringCase(const char *entry, const std::string &name) {
-    for (char wanted : name) {
-        if (*entry == '\0' || *entry == '=' || !paths::sameIgnoringAsciiCase(*entry, wanted))
-            return false;
-        ++entry;
-    }
-    return *entry == '=';
 }
 
 // Closes a descriptor when the scope ends.
@@ -383,23 +372,13 @@ std::optional<ContentStamp> replaceRegularFile(const std::string &target, const 
 
 }  // namespace
 
-std::optional<std::string> getEnvironmentVariable(const std::string &name) {
-    if (name.empty() || name.find('=') != std::string::npos) return std::nullopt;
-    if (const char *exact = std::getenv(name.c_str())) return std::string(exact);
-    if (environ == nullptr) return std::nullopt;
-    for (char **entry = environ; *entry != nullptr; ++entry)
-        if (entryNameMatchesIgnoringCase(*entry, name))
-            return std::string(*entry + name.size() + 1);
-    return std::nullopt;
-}
-
-std::optional<std::vector<std::string>> environmentTable() {
-    return detail::copiedEnvironmentTable(environ);
+const char *const *runtimeEnvironmentTable() {
+    return environ;
 }
 
 int putEnvironmentEntry(const std::string &entry) {
     const std::optional<paths::EnvironmentEntry> parts = paths::splitEnvironmentEntry(entry);
-    if (!parts) return -1;
+    if (!parts || parts->name.empty()) return -1;
     const std::string name(parts->name);
     if (parts->value.empty()) return ::unsetenv(name.c_str()) == 0 ? 0 : -1;
     return ::setenv(name.c_str(), std::string(parts->value).c_str(), 1) == 0 ? 0 : -1;

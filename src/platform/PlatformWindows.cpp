@@ -15,7 +15,6 @@
 #include "paths/DeviceNames.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
-#include "platform/EnvironmentTable.h"
 #include "platform/ExtendedLengthPath.h"
 #include "platform/WriteFailureSimulation.h"
 
@@ -344,19 +343,16 @@ std::optional<ContentStamp> replaceRegularFile(const std::string &path, const st
 
 }  // namespace
 
-std::optional<std::string> getEnvironmentVariable(const std::string &name) {
-    // The runtime's own lookup already ignores case as the system does.
-    if (name.empty()) return std::nullopt;
-    if (const char *value = std::getenv(name.c_str())) return std::string(value);
-    return std::nullopt;
-}
-
-std::optional<std::vector<std::string>> environmentTable() {
-    return detail::copiedEnvironmentTable(_environ);
+const char *const *runtimeEnvironmentTable() {
+    // A program entered through wmain starts with only the wide table; the
+    // runtime builds the narrow one when getenv first asks for it.
+    if (_environ == nullptr) static_cast<void>(std::getenv("PATH"));
+    return _environ;
 }
 
 int putEnvironmentEntry(const std::string &entry) {
-    if (!paths::splitEnvironmentEntry(entry)) return -1;
+    const std::optional<paths::EnvironmentEntry> parts = paths::splitEnvironmentEntry(entry);
+    if (!parts || parts->name.empty()) return -1;
     // _putenv copies the text, so nothing needs to stay alive here.
     return ::_putenv(entry.c_str()) == 0 ? 0 : -1;
 }

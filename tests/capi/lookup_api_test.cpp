@@ -175,6 +175,27 @@ TEST_F(CApiTest, IsEnvOverriddenAnswersForOverriddenPrefixesOnly) {
         EXPECT_EQ(IsEnvOverridden(other), 0);
 }
 
+// A variable set to the empty text is no variable: it neither overrides nor
+// supplies a prefix, and the live lookup of "$NAME\rest" passes it over.
+// Windows cannot hold one, so there this is the unset case.
+TEST_F(CApiTest, EmptyVariableCountsAsUnset) {
+    setEnv("LMT_A", "");
+    const struct {
+        const char *entries;
+        Translated hardName;
+    } cases[] = {
+        {"$LMT_A\nC:\\a\n", {LOCMAP50_OK, "C:\\a\\x"}},  // the file's hard path stands
+        {"$LMT_A\n", {LOCMAP50_FAILED, ""}},             // nothing supplies the prefix
+        {"$P\nC:\\p\n", {LOCMAP50_FAILED, ""}},          // neither the map nor the environment has it
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.entries);
+        loadMap(c.entries);
+        EXPECT_EQ(translate(GetHardName, "$LMT_A\\x"), c.hardName);
+        EXPECT_EQ(IsEnvOverridden("$LMT_A"), 0);
+    }
+}
+
 TEST_F(CApiTest, NullOutputBuffersGiveOne) {
     for (bool withMap : {false, true}) {
         SCOPED_TRACE(withMap ? "with a map" : "no map");

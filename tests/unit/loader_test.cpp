@@ -139,6 +139,10 @@ const OverrideCase kOverrideCases[] = {
      "$LMT_TOOLS: C:\\tools\n", "env_override.txt", true},
     {"supplies_a_prefix_without_paths", "E:/x", "", "$LMT_TOOLS [E:\\x] E:\\x\n", "$LMT_TOOLS:\n", nullptr,
      false},
+    // An empty value is no value: it neither overrides nor supplies (Windows cannot even hold one).
+    {"empty_value_overrides_nothing", "", "C:\\tools\nD:\\more\n", "$LMT_TOOLS [C:\\tools] C:\\tools, D:\\more\n",
+     "$LMT_TOOLS: C:\\tools, D:\\more\n", nullptr, false},
+    {"empty_value_supplies_nothing", "", "", "", "", "no_hard_path_tools.txt", false},
 };
 
 class ReaderOverride : public testsupport::MapFileTest,

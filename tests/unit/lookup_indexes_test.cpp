@@ -1,11 +1,10 @@
-// The indexes behind the lookups and edits: the environment index, list positions, and indexes that follow copies and direct changes.
+// The indexes behind the lookups and edits: list positions, and indexes that follow copies and direct changes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <list>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,29 +12,10 @@
 #include "locmap50/VnLocMap.h"
 #include "containers/FlatHashTable.h"
 #include "locmapfile/ListPositions.h"
-#include "platform/EnvironmentIndex.h"
 
 namespace {
 
 using locmap50::mapfile::ListPositions;
-using locmap50::platform::EnvironmentIndex;
-
-// As the platform's own lookup: an exact-case match first, then the first
-// entry in table order whose name matches ignoring case.
-TEST(EnvironmentIndexTest, AnswersAsTheNameLookupDoes) {
-    const EnvironmentIndex index({"Path=/a", "PATH=/b", "path=/c", "=C:=C:\\x", "NOEQUALS", "EMPTY=", "X=1",
-                                  "X=2", "V=a=b"});
-    const struct {
-        const char *name;
-        std::optional<std::string> value;
-    } cases[] = {
-        {"PATH", "/b"}, {"path", "/c"}, {"PaTh", "/a"},   // exact first, then the first in table order
-        {"X", "1"},     {"x", "1"},                        // a repeated name: its first entry
-        {"V", "a=b"},   {"EMPTY", ""},                     // split at the first "="
-        {"", std::nullopt}, {"A=B", std::nullopt}, {"NOEQUALS", std::nullopt}, {"MISSING", std::nullopt},
-    };
-    for (const auto &c : cases) EXPECT_EQ(index.value(c.name), c.value) << c.name;
-}
 
 // Values sharing a hash, erased and refilled many times over: every value
 // stays findable under its own hash and only there.

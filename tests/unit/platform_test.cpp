@@ -72,53 +72,6 @@ private:
 
 }  // namespace
 
-// --- Environment ---------------------------------------------------------
-
-class PlatformEnvironment : public ::testing::Test {
-protected:
-    testsupport::ScopedEnv m_first{"LOCMAP50_PT_First", std::string("one")};
-    testsupport::ScopedEnv m_second{"LOCMAP50_PT_SECOND", std::string("two=2")};
-};
-
-TEST_F(PlatformEnvironment, LookupIgnoresCaseLikeWindows) {
-    EXPECT_EQ(platform::getEnvironmentVariable("LOCMAP50_PT_First"), "one");
-    EXPECT_EQ(platform::getEnvironmentVariable("locmap50_pt_first"), "one");
-    EXPECT_EQ(platform::getEnvironmentVariable("LOCMAP50_PT_second"), "two=2");
-    EXPECT_EQ(platform::getEnvironmentVariable("LOCMAP50_PT_MISSING"), std::nullopt);
-    EXPECT_EQ(platform::getEnvironmentVariable(""), std::nullopt);
-}
-
-TEST_F(PlatformEnvironment, ExactCaseWinsWhereNamesDifferOnlyInCase) {
-    if (onWindows()) GTEST_SKIP() << "names differing only in case are one variable here";
-    testsupport::ScopedEnv lower("locmap50_pt_first", std::string("lower"));
-    EXPECT_EQ(platform::getEnvironmentVariable("locmap50_pt_first"), "lower");
-    EXPECT_EQ(platform::getEnvironmentVariable("LOCMAP50_PT_First"), "one");
-    // Neither spelling exact: the earlier entry of the table wins.
-    EXPECT_EQ(platform::getEnvironmentVariable("Locmap50_Pt_First"), "one");
-}
-
-TEST_F(PlatformEnvironment, TableKeepsOrderAndNames) {
-    const auto table = platform::environmentTable();
-    ASSERT_TRUE(table);
-    const auto first = std::find(table->begin(), table->end(), "LOCMAP50_PT_First=one");
-    const auto second = std::find(table->begin(), table->end(), "LOCMAP50_PT_SECOND=two=2");
-    ASSERT_NE(first, table->end());
-    ASSERT_NE(second, table->end());
-    EXPECT_LT(first, second);
-}
-
-TEST_F(PlatformEnvironment, PutSetsAndEmptyValueRemoves) {
-    testsupport::ScopedEnv restore("LOCMAP50_PT_PUT", std::nullopt);
-    EXPECT_EQ(platform::putEnvironmentEntry("LOCMAP50_PT_PUT=C:\\a b"), 0);
-    EXPECT_EQ(platform::getEnvironmentVariable("LOCMAP50_PT_PUT"), "C:\\a b");
-    EXPECT_EQ(platform::putEnvironmentEntry("LOCMAP50_PT_PUT=x=y"), 0);
-    EXPECT_EQ(platform::getEnvironmentVariable("LOCMAP50_PT_PUT"), "x=y");
-    EXPECT_EQ(platform::putEnvironmentEntry("LOCMAP50_PT_PUT="), 0);
-    EXPECT_EQ(testsupport::getEnv("LOCMAP50_PT_PUT"), std::nullopt);
-    EXPECT_EQ(platform::putEnvironmentEntry("LOCMAP50_PT_PUT"), -1);
-    EXPECT_EQ(platform::putEnvironmentEntry("=value"), -1);
-}
-
 // --- Files ---------------------------------------------------------------
 
 class PlatformFiles : public ::testing::Test {
