@@ -123,4 +123,17 @@ bool liesUnderHardPath(const std::string &hardPath, const std::string &path, std
     return true;
 }
 
+std::string uncRoot(const std::string &uncPath) {
+    const std::size_t serverEnd = uncPath.find('\\', 2);
+    if (serverEnd == std::string::npos) return uncPath;
+    const std::size_t shareEnd = uncPath.find('\\', serverEnd + 1);
+    return uncPath.substr(0, shareEnd);
+}
+
+DirectoryAndBase splitDirectoryAndBase(const std::string &path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator == std::string::npos) return {std::string(), path};
+    return {path.substr(0, separator + 1), path.substr(separator + 1)};
+}
+
 }  // namespace locmap50::paths

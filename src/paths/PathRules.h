@@ -67,6 +67,19 @@ std::size_t tailPositionUnderHardPath(const std::string &hardPath, const std::st
 bool liesUnderHardPath(const std::string &hardPath, const std::string &path,
                        std::string &tail);
 
+// "\\server\share\dir" -> "\\server\share": the root of a UNC path; the
+// whole text when it names no more than a server.
+std::string uncRoot(const std::string &uncPath);
+
+// A path cut after its last separator ("\" or "/"): "a\b\c.map" gives
+// "a\b\" and "c.map"; "c.map" gives "" and "c.map". The directory keeps its
+// separator, so directory + base is the path again.
+struct DirectoryAndBase {
+    std::string directory;
+    std::string base;
+};
+DirectoryAndBase splitDirectoryAndBase(const std::string &path);
+
 }  // namespace locmap50::paths
 
 #endif  // LOCMAP50_PATHS_PATHRULES_H

@@ -62,6 +62,13 @@ int main(void) {
         CHECK(outcome == LOCMAP50_LOAD_CLEAN && errors == 0 && warnings == 0);
         CHECK(GetLoadStatus(NULL, NULL, NULL) == LOCMAP50_NO_MAP);
     }
+    {
+        /* Saving without a map records no failure: the result says it all. */
+        int reason = -1;
+        const char *file = NULL;
+        CHECK(GetLastFailure(&reason, &file) == LOCMAP50_FAILED);
+        CHECK(reason == LOCMAP50_REASON_NONE && file != NULL && file[0] == '\0');
+    }
 
     printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE;

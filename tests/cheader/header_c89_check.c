@@ -3,5 +3,8 @@
 
 int locmap50_c89_header_check(void) {
     static const char version[] = LOCMAP50_VERSION_STRING;
-    return IsLocMapPresent() + LOCMAP50_VERSION_MAJOR + LOCMAP50_BUFFER_TOO_SMALL + (int)sizeof version;
+    int reason = LOCMAP50_REASON_NONE;
+    const char *file = 0;
+    return IsLocMapPresent() + LOCMAP50_VERSION_MAJOR + LOCMAP50_BUFFER_TOO_SMALL + (int)sizeof version +
+           GetLastFailure(&reason, &file) + LOCMAP50_REASON_OTHER;
 }
