@@ -122,7 +122,6 @@ Failure failureFromWindowsError(DWORD error) {
         return Failure::NameTooLong;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_QUOTA_EXCEEDED:
         return Failure::NoSpace;
     default:
         return Failure::Other;
@@ -130,6 +129,14 @@ Failure failureFromWindowsError(DWORD error) {
 }
 
 Failure lastFailure() { return failureFromWindowsError(::GetLastError()); }
+
+// Why opening or creating the file osPath names failed. Not every system
+// says that a name is too long: some say the file is not there.
+Failure failureToOpen(DWORD error, const std::wstring &wideName) {
+    const Failure failure = failureFromWindowsError(error);
+    const bool nameMayBeTheCause = failure == Failure::NotFound || error == ERROR_INVALID_NAME;
+    return nameMayBeTheCause && detail::hasOverlongComponent(wideName) ? Failure::NameTooLong : failure;
+}
 
 // A failed read or write whose error names nothing more specific.
 Failure lastFailureOr(Failure general) {
@@ -288,7 +295,7 @@ SaveLockFile::Attempt SaveLockFile::tryToTake() {
                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (m_native->held.isValid()) return Attempt::Taken;
     const DWORD error = ::GetLastError();
-    m_native->failure = failureFromWindowsError(error);
+    m_native->failure = failureToOpen(error, m_native->path);
     if (error == ERROR_SHARING_VIOLATION) {
         m_native->failure = Failure::None;  // held by another save: a timeout, if it lasts
         return Attempt::Busy;
@@ -321,7 +328,7 @@ TemporaryFile::TemporaryFile(const std::string &target) : m_native(new Native) {
             return;
         }
         const DWORD error = ::GetLastError();
-        m_native->creationFailure = failureFromWindowsError(error);
+        m_native->creationFailure = failureToOpen(error, name);
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return;
     }
 }
@@ -387,17 +394,18 @@ int putEnvironmentEntry(const std::string &entry) {
 // be read shows only when it is opened.
 Status canRead(const std::string &path) {
     if (paths::isWindowsDevicePath(path)) return Failure::NotRegularFile;
-    const DWORD attributes = ::GetFileAttributesW(osPath(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return lastFailure();
+    const std::wstring name = osPath(path);
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return failureToOpen(::GetLastError(), name);
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? Status::success() : Status(Failure::IsDirectory);
 }
 
 Result<std::string> readRegularFile(const std::string &path) {
     if (paths::isWindowsDevicePath(path)) return Failure::NotRegularFile;
-    HandleOwner file(::CreateFileW(osPath(path).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.isValid()) return lastFailure();
+    const std::wstring name = osPath(path);
+    HandleOwner file(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.isValid()) return failureToOpen(::GetLastError(), name);
     if (const Status regular = regularFileStatus(file.get()); !regular) return regular.failure();
     return readToEnd(file.get());
 }
