@@ -1,11 +1,11 @@
 // Helpers every locmap command shares: messages, C API lists and translations.
 #include "ToolSupport.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "locmap50/locmap50.h"
+#include "paths/PathRules.h"
 
 namespace locmap_tool {
 
@@ -95,9 +95,7 @@ std::string nativePath(const std::string &libraryPath) {
 #ifdef _WIN32
     return libraryPath;
 #else
-    std::string path = libraryPath;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
+    return locmap50::paths::toForwardSlashes(libraryPath);
 #endif
 }
 

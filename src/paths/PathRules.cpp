@@ -64,6 +64,13 @@ std::string toBackslashes(std::string name) {
     return name;
 }
 
+std::string toForwardSlashes(std::string name) {
+    for (std::size_t backslash = name.find('\\'); backslash != std::string::npos;
+         backslash = name.find('\\', backslash + 1))
+        name[backslash] = '/';
+    return name;
+}
+
 bool isAbsolute(std::string_view path) {
     if (path.size() >= 3 && isAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\')
         return true;

@@ -15,6 +15,9 @@ bool isUrl(const std::string &name);
 // Every "/" turned into "\".
 std::string toBackslashes(std::string name);
 
+// Every "\" turned into "/": a library path as POSIX systems name the file.
+std::string toForwardSlashes(std::string name);
+
 // Absolute: a letter, ":" and "\" first, or "\\" first. Everything else,
 // including "/x", "C:x", "\x" and "$P", is relative.
 bool isAbsolute(std::string_view path);

@@ -30,10 +30,8 @@ namespace locmap50::platform {
 namespace {
 
 // The library writes paths with "\"; the OS wants "/".
-std::string toOsPath(std::string path) {
-    for (char &c : path)
-        if (c == '\\') c = '/';
-    return path;
+std::string toOsPath(const std::string &path) {
+    return paths::toForwardSlashes(path);
 }
 
 bool entryNameMatchesIgnoringCase(const char *entry, const std::string &name) {

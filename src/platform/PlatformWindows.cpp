@@ -213,8 +213,8 @@ namespace detail {
 
 const paths::TemporaryNameStyle kTemporaryNameStyle = paths::TemporaryNameStyle::ProcessTickCounter;
 
-// Devices (NUL, CON, COM1, "\\.\..." paths) take the text in place; whether
-// anything else is a file or a directory is settled under the save lock.
+// Devices (NUL, CON, COM1, "\\.\..." paths) take the text in place, a
+// directory none; what else stands there is looked at again under the lock.
 Result<TargetKind> kindOfSaveTarget(const std::string &path) {
     if (paths::isWindowsDevicePath(path)) return TargetKind::Stream;
     const DWORD attributes = ::GetFileAttributesW(osPath(path).c_str());
@@ -271,7 +271,7 @@ void removeRegularFile(const std::string &path) {
     ::DeleteFileW(osPath(path).c_str());
 }
 
-// A rename is on disk once MoveFileEx with MOVEFILE_WRITE_THROUGH returns.
+// Windows has no call to sync a folder; the move asks for write-through instead.
 void syncDirectory(const std::string &) {}
 
 // The lock file opened with no sharing and deleted when closed. The open

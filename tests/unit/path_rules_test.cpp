@@ -23,8 +23,9 @@ TEST(PathRules, UrlNeedsSchemeAndColonInAnyCase) {
     EXPECT_FALSE(paths::isUrl(""));
 }
 
-TEST(PathRules, SlashesBecomeBackslashes) {
+TEST(PathRules, SlashesBecomeBackslashesAndBack) {
     EXPECT_EQ(paths::toBackslashes("C:/a//b\\c"), "C:\\a\\\\b\\c");
+    EXPECT_EQ(paths::toForwardSlashes("\\\\srv\\a/b\\"), "//srv/a/b/");
 }
 
 TEST(PathRules, AbsoluteOnlyForDriveBackslashOrTwoBackslashes) {
