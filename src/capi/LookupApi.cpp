@@ -186,8 +186,7 @@ char *newHardPathList(const char *softName) {
 
 // Records that what the caller gave was refused and returns LOCMAP50_FAILED.
 int invalidInput(const std::string &file = std::string()) {
-    locmap50::mapfile::recordFailure(LOCMAP50_REASON_INVALID_INPUT, file);
-    return LOCMAP50_FAILED;
+    return locmap50::mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT, file);
 }
 
 int changeEntry(const char *softName, const char *hardNames, int operation) {

@@ -34,12 +34,6 @@ bool mergedMapReadsBack(const std::list<std::string> &softPrefixOrder,
     return true;
 }
 
-// Records why an edit or export was refused and returns LOCMAP50_FAILED.
-int refused(int reason, const std::string &file = std::string()) {
-    mapfile::recordFailure(reason, file);
-    return LOCMAP50_FAILED;
-}
-
 }  // namespace
 
 int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
@@ -47,8 +41,8 @@ int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
     // A second definition would be listed twice by save and export while its
     // paths were silently dropped, so a known prefix is refused instead.
     if (m_softToHardMap.count(softPrefix) != 0 || holdsSoftPrefix(softPrefix))
-        return refused(LOCMAP50_REASON_ALREADY_PRESENT);
-    if (!fitsInAMapFile(softPrefix, hardNames)) return refused(LOCMAP50_REASON_INVALID_INPUT);
+        return mapfile::failedWith(LOCMAP50_REASON_ALREADY_PRESENT);
+    if (!fitsInAMapFile(softPrefix, hardNames)) return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
     enterMergedHardPaths(softPrefix, locmap50::paths::splitHardPathList(hardNames));
     appendSoftPrefix(softPrefix);
     if (m_mapFiles.empty()) return LOCMAP50_NO_MAP;
@@ -60,7 +54,7 @@ int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
 
 int VnLocMap::changeEntry(std::string softPrefix, std::string hardNames) {
     mapfile::clearLastFailure();
-    if (!fitsInAMapFile(softPrefix, hardNames)) return refused(LOCMAP50_REASON_INVALID_INPUT);
+    if (!fitsInAMapFile(softPrefix, hardNames)) return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
     indexes().replaceMergedHardPaths(*this, softPrefix, locmap50::paths::splitHardPathList(hardNames));
     for (VnLocMapFile &file : m_mapFiles) file.changeEntry(softPrefix, hardNames);
     return LOCMAP50_OK;
@@ -82,7 +76,7 @@ int VnLocMap::save(bool toStdout) {
         return file.m_loadState.failed;
     });
     if (!toStdout && notLoaded != m_mapFiles.end())
-        return refused(LOCMAP50_REASON_NOT_LOADED, notLoaded->m_fileName);
+        return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, notLoaded->m_fileName);
     for (VnLocMapFile &file : m_mapFiles)
         if (file.save(toStdout) != LOCMAP50_OK) return LOCMAP50_FAILED;
     return LOCMAP50_OK;
@@ -92,7 +86,7 @@ int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
     namespace platform = locmap50::platform;
     mapfile::clearLastFailure();
     if (!mergedMapReadsBack(m_softPrefixOrder, m_softToHardMap))
-        return refused(LOCMAP50_REASON_INVALID_INPUT, fileName);
+        return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT, fileName);
     std::string text = mapfile::headerText("2", mapfile::ForceMode::Off);
     text += kExportComment;
     text += "\n\n";

@@ -19,19 +19,14 @@ void clearLastFailure() {
     theRecord() = FailureRecord();
 }
 
-void recordFailure(int reason, const std::string &file) {
+int resultRecordingFailure(const platform::Status &status, const std::string &file) {
+    return status ? LOCMAP50_OK : failedWith(reasonCode(status.failure()), file);
+}
+
+int failedWith(int reason, const std::string &file) {
     FailureRecord &record = theRecord();
     record.reason = reason;
     record.file = file;
-}
-
-void recordFailure(platform::Failure failure, const std::string &file) {
-    recordFailure(reasonCode(failure), file);
-}
-
-int resultRecordingFailure(const platform::Status &status, const std::string &file) {
-    if (status) return LOCMAP50_OK;
-    recordFailure(status.failure(), file);
     return LOCMAP50_FAILED;
 }
 

@@ -20,8 +20,6 @@ struct FailureRecord {
 
 const FailureRecord &lastFailure();
 void clearLastFailure();
-void recordFailure(int reason, const std::string &file);
-void recordFailure(platform::Failure failure, const std::string &file);
 
 // The LOCMAP50_REASON_* code that tells callers of failure.
 int reasonCode(platform::Failure failure);
@@ -29,6 +27,10 @@ int reasonCode(platform::Failure failure);
 // LOCMAP50_OK when status is a success; otherwise records its failure for
 // file and returns LOCMAP50_FAILED.
 int resultRecordingFailure(const platform::Status &status, const std::string &file);
+
+// Records reason for file and returns LOCMAP50_FAILED: how an operation that
+// refuses says why.
+int failedWith(int reason, const std::string &file = std::string());
 
 }  // namespace locmap50::mapfile
 

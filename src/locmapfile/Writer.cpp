@@ -53,10 +53,7 @@ int VnLocMapFile::save(bool toStdout) {
     if (!m_loadState.read)
         return mapfile::resultRecordingFailure(platform::replaceFileWithText(m_fileName, text), m_fileName);
     // What was never read whole is never written over.
-    if (m_loadState.failed) {
-        mapfile::recordFailure(LOCMAP50_REASON_NOT_LOADED, m_fileName);
-        return LOCMAP50_FAILED;
-    }
+    if (m_loadState.failed) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
     platform::ContentStamp asRead;
     asRead.size = m_loadState.contentSize;
     asRead.hash = m_loadState.contentHash;
@@ -72,10 +69,8 @@ int VnLocMapFile::save(bool toStdout) {
 int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
     mapfile::clearLastFailure();
     std::list<std::string> newPaths = locmap50::paths::splitHardPathList(hardPaths);
-    if (!std::all_of(newPaths.begin(), newPaths.end(), mapfile::readsBackAsHardPath)) {
-        mapfile::recordFailure(LOCMAP50_REASON_INVALID_INPUT, std::string());
-        return LOCMAP50_FAILED;
-    }
+    if (!std::all_of(newPaths.begin(), newPaths.end(), mapfile::readsBackAsHardPath))
+        return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
     const auto entry = m_entryHardPaths.find(softPrefix);
     if (entry != m_entryHardPaths.end()) entry->second = std::move(newPaths);
     return LOCMAP50_OK;
