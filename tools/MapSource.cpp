@@ -49,10 +49,12 @@ std::string copyStandardInput() {
     std::random_device random;
     const std::string path =
         (directory / ("locmap-stdin-" + std::to_string(random()) + ".map")).string();
+    errno = 0;
     std::FILE *file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
-        reportProblem("cannot read the map from standard input: cannot create " + path + ": " +
-                      systemReason(errno));
+        const std::string reason = systemReason(errno);  // before anything else can change errno
+        reportProblem("cannot read the map from standard input: cannot create " + path +
+                      (reason.empty() ? "" : ": " + reason));
         return std::string();
     }
     std::vector<char> buffer(65536);

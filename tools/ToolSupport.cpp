@@ -1,13 +1,14 @@
 // Helpers every locmap command shares: messages, C API lists and translations.
 #include "ToolSupport.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <list>
 
 #include "locmap50/locmap50.h"
 #include "paths/NameRules.h"
+#include "paths/ReasonTexts.h"
+#include "paths/PathRules.h"
 
 namespace locmap_tool {
 
@@ -17,6 +18,13 @@ void reportProblem(const std::string &message) {
 
 std::string systemReason(int errorNumber) {
     return errorNumber != 0 ? std::strerror(errorNumber) : std::string();
+}
+
+LibraryFailure lastLibraryFailure() {
+    int reason = LOCMAP50_REASON_NONE;
+    const char *file = nullptr;
+    if (GetLastFailure(&reason, &file) != LOCMAP50_OK) return LibraryFailure();
+    return {file != nullptr ? file : "", locmap50::paths::reasonText(reason)};
 }
 
 std::vector<std::string> takeBackquoteList(char *list) {
@@ -59,9 +67,7 @@ std::string nativePath(const std::string &libraryPath) {
 #ifdef _WIN32
     return libraryPath;
 #else
-    std::string path = libraryPath;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
+    return locmap50::paths::toForwardSlashes(libraryPath);
 #endif
 }
 

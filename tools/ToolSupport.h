@@ -19,6 +19,14 @@ void reportProblem(const std::string &message);
 // The system's reason for the last failed call, or "" when errno holds none.
 std::string systemReason(int errorNumber);
 
+// The file and reason of the library's last failed save, export or edit;
+// reason is "" when the library recorded none.
+struct LibraryFailure {
+    std::string file;
+    std::string reason;
+};
+LibraryFailure lastLibraryFailure();
+
 // A list string of the C interface (each item followed by a backquote),
 // released with FreeHardPathList; an empty vector for null.
 std::vector<std::string> takeBackquoteList(char *list);

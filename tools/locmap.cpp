@@ -145,9 +145,8 @@ int exportTo(const std::string &target) {
     std::string absolute;
     translate(GetAbsoluteHardNameEx, fileName, absolute);
     std::fflush(stdout);
-    errno = 0;
     if (Export(fileName.c_str(), toStdout ? 1 : 0) == LOCMAP50_OK) return kExitOk;
-    const std::string reason = systemReason(errno);
+    const std::string reason = lastLibraryFailure().reason;
     reportProblem("cannot export to " + (toStdout ? std::string("standard output") : target) +
                   (reason.empty() ? "" : ": " + reason));
     return kExitFailed;
@@ -192,18 +191,15 @@ bool maySave(const LoadedMap &map, const char *refusal) {
     return true;
 }
 
-// Saves every loaded file, main file first, as SaveLocationMap does, but one
-// file at a time, so that a failure can name the file and the system's reason.
+// Saves every loaded file, main file first; a failure names the file and
+// the library's reason.
 int saveAll() {
-    for (VnLocMapFile &file : VnLocMap::createMap()->m_mapFiles) {
-        errno = 0;
-        if (file.save(false) == LOCMAP50_OK) continue;
-        const std::string reason = systemReason(errno);
-        reportProblem("cannot save " + file.m_fileName + (reason.empty() ? "" : ": " + reason) +
-                      "; it is left as it was, and the files after it were not saved");
-        return kExitFailed;
-    }
-    return kExitOk;
+    if (SaveLocationMap(0) == LOCMAP50_OK) return kExitOk;
+    const LibraryFailure failure = lastLibraryFailure();
+    reportProblem("cannot save " + (failure.file.empty() ? "the map" : failure.file) +
+                  (failure.reason.empty() ? "" : ": " + failure.reason) +
+                  "; it is left as it was, and the files after it were not saved");
+    return kExitFailed;
 }
 
 int commandSave(const LoadedMap &map) {
@@ -291,8 +287,12 @@ int runWithMap(const Settings &settings, bool isCheck, const Command &command) {
 // Standard output is checked once at the end: a result that did not reach it
 // is a failure, whatever the command itself returned.
 int finishOutput(int exitCode) {
-    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return exitCode;
-    reportProblem("cannot write standard output: " + systemReason(errno));
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    // Only the flush's own errno says why; an earlier write's is long gone.
+    const std::string reason = flushed ? std::string() : systemReason(errno);
+    if (flushed && std::ferror(stdout) == 0) return exitCode;
+    reportProblem("cannot write standard output" + (reason.empty() ? "" : ": " + reason));
     return kExitFailed;
 }
 

@@ -222,6 +222,14 @@ public:
     std::list<VnLocMapFile> m_mapFiles;  // main file first, then included files
     VnEnvSnapshot m_environment;  // the environment when this object was made
 
+    // Why the last save, export or edit failed (of VnLocMap or VnLocMapFile,
+    // or through the C interface): reason gets a LOCMAP50_REASON_* code and
+    // file the file it concerns ("" when none: standard output, or an edit
+    // refused for its input). Each of those calls forgets the previous
+    // failure when it begins. Returns LOCMAP50_OK when a failure is recorded,
+    // LOCMAP50_FAILED (reason LOCMAP50_REASON_NONE, file "") when none is.
+    static int lastFailure(int &reason, std::string &file);
+
 private:
     friend class locmap50::locmap::MapLoader;
     friend class locmap50::locmap::ProblemReport;

@@ -96,6 +96,7 @@ public:
     //   the file left beside it.
     // A record without a version or force (a comment-only file, or one never
     // read) is written with the header "ZOR_LOCATION_MAP_2" so that it loads.
+    // VnLocMap::lastFailure says why a save or an edit failed.
     int save(bool toStdout);
 
     // Replaces the hard paths of softPrefix by those of a backquote-terminated

@@ -290,6 +290,25 @@ LOCMAP50_API int Export(const char *target, int toStdout);
  */
 LOCMAP50_API int SaveLocationMap(int toStdout);
 
+/*
+ * Why the last save, export or edit failed. ChangeEntry, Export and
+ * SaveLocationMap (and the matching class operations) each forget the
+ * previous failure when they begin, and record one when they fail, other
+ * than with LOCMAP50_NO_MAP. *reason gets a LOCMAP50_REASON_* code of
+ * result_codes.h, and *file the file the failure concerns, as the library
+ * names it (the map file's name as it was read, or Export's translated
+ * target), or "" when it concerns none (standard output, or input refused
+ * before any file was touched). The text belongs to the library and stays
+ * valid until the next save, export or edit. Either pointer may be null.
+ * Returns:
+ *   LOCMAP50_OK      a failure is recorded: what is asked for is set;
+ *   LOCMAP50_FAILED  none is (nothing failed since the last save, export or
+ *                    edit began, or none was made): *reason is
+ *                    LOCMAP50_REASON_NONE and *file ""; also when both
+ *                    pointers are null.
+ */
+LOCMAP50_API int GetLastFailure(int *reason, const char **file);
+
 /* 1 when an environment variable overrode the soft prefix name ("$NAME",
  * exact case) while the map was read; 0 otherwise, also with no map or a null
  * or empty name. */

@@ -5,6 +5,7 @@
 
 #include "capi/CApiSupport.h"
 #include "locmap/Translations.h"
+#include "locmapfile/LastFailure.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "locmap50/locmap50.h"
@@ -161,31 +162,46 @@ char *newHardPathList(const char *softName) {
     return locmap50::capi::newCallerOwnedString(paths::joinHardPathList(entry->second));
 }
 
+// Records that what the caller gave was refused and returns LOCMAP50_FAILED.
+int invalidInput(const std::string &file = std::string()) {
+    return locmap50::mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT, file);
+}
+
 int changeEntry(const char *softName, const char *hardNames, int operation) {
+    locmap50::mapfile::clearLastFailure();
     VnLocMap *map = existingMap();
     if (map == nullptr) return LOCMAP50_NO_MAP;
-    if (isEmpty(softName)) return LOCMAP50_FAILED;
+    if (isEmpty(softName)) return invalidInput();
     switch (operation) {
     case LOCMAP50_REPLACE_ENTRY:
-        return hardNames != nullptr ? map->changeEntry(softName, hardNames) : LOCMAP50_FAILED;
+        return hardNames != nullptr ? map->changeEntry(softName, hardNames) : invalidInput();
     case LOCMAP50_ADD_ENTRY:
-        return hardNames != nullptr ? map->addEntry(softName, hardNames) : LOCMAP50_FAILED;
+        return hardNames != nullptr ? map->addEntry(softName, hardNames) : invalidInput();
     case LOCMAP50_DELETE_ENTRY:
         return map->deleteEntry(softName);
     default:
-        return LOCMAP50_FAILED;
+        return invalidInput();
     }
 }
 
 int exportMap(const char *target, int toStdout) {
+    locmap50::mapfile::clearLastFailure();
     VnLocMap *map = existingMap();
     if (map == nullptr) return LOCMAP50_NO_MAP;
-    if (isEmpty(target)) return LOCMAP50_FAILED;
+    if (isEmpty(target)) return invalidInput();
     // The target is a name like any other: soft, or absolute, or one the map
     // made absolute before.
     std::string fileName;
-    if (map->getHardName(target, fileName) != LOCMAP50_OK) return LOCMAP50_FAILED;
+    if (map->getHardName(target, fileName) != LOCMAP50_OK) return invalidInput(target);
     return map->exportLocMap(fileName, toStdout != 0);
+}
+
+int lastFailure(int *reason, const char **file) {
+    const locmap50::mapfile::FailureRecord &record = locmap50::mapfile::lastFailure();
+    if (reason != nullptr) *reason = record.reason;
+    if (file != nullptr) *file = record.file.c_str();
+    const bool asked = reason != nullptr || file != nullptr;
+    return asked && record.reason != LOCMAP50_REASON_NONE ? LOCMAP50_OK : LOCMAP50_FAILED;
 }
 
 }  // namespace
@@ -234,9 +250,14 @@ int Export(const char *target, int toStdout) {
 
 int SaveLocationMap(int toStdout) {
     return guardedCall(LOCMAP50_FAILED, [&] {
+        locmap50::mapfile::clearLastFailure();
         VnLocMap *map = existingMap();
         return map != nullptr ? map->save(toStdout != 0) : LOCMAP50_NO_MAP;
     });
+}
+
+int GetLastFailure(int *reason, const char **file) {
+    return guardedCall(LOCMAP50_FAILED, [&] { return lastFailure(reason, file); });
 }
 
 int IsEnvOverridden(const char *name) {

@@ -6,9 +6,11 @@
 
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
+#include "paths/ReasonTexts.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap/LookupIndexes.h"
 #include "locmap/ProblemReport.h"
+#include "locmapfile/LastFailure.h"
 #include "platform/Environment.h"
 #include "platform/Platform.h"
 
@@ -27,8 +29,10 @@ std::string mapFileIn(const std::string &directory) {
 // Whether candidate can be taken as the map file; when not, notes the place
 // (kind says where the candidate came from) and why it was passed over.
 bool takesCandidate(const std::string &candidate, int kind) {
-    if (platform::canRead(candidate)) return true;
-    ProblemReport::note(kind, paths::toBackslashes(candidate), "not a readable regular file");
+    const platform::Status readable = platform::canRead(candidate);
+    if (readable) return true;
+    ProblemReport::note(kind, paths::toBackslashes(candidate),
+                        paths::reasonText(locmap50::mapfile::reasonCode(readable.failure())));
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include "locmap50/VnLocMap.h"
 #include "locmap/LookupIndexes.h"
 #include "locmapfile/Format.h"
+#include "locmapfile/LastFailure.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -36,11 +37,12 @@ bool mergedMapReadsBack(const std::list<std::string> &softPrefixOrder,
 }  // namespace
 
 int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
+    mapfile::clearLastFailure();
     // A second definition would be listed twice by save and export while its
     // paths were silently dropped, so a known prefix is refused instead.
     if (m_softToHardMap.count(softPrefix) != 0 || holdsSoftPrefix(softPrefix))
-        return LOCMAP50_FAILED;
-    if (!fitsInAMapFile(softPrefix, hardNames)) return LOCMAP50_FAILED;
+        return mapfile::failedWith(LOCMAP50_REASON_ALREADY_PRESENT);
+    if (!fitsInAMapFile(softPrefix, hardNames)) return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
     enterMergedHardPaths(softPrefix, locmap50::paths::splitHardPathList(hardNames));
     appendSoftPrefix(softPrefix);
     if (m_mapFiles.empty()) return LOCMAP50_NO_MAP;
@@ -51,13 +53,15 @@ int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
 }
 
 int VnLocMap::changeEntry(std::string softPrefix, std::string hardNames) {
-    if (!fitsInAMapFile(softPrefix, hardNames)) return LOCMAP50_FAILED;
+    mapfile::clearLastFailure();
+    if (!fitsInAMapFile(softPrefix, hardNames)) return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
     indexes().replaceMergedHardPaths(*this, softPrefix, locmap50::paths::splitHardPathList(hardNames));
     for (VnLocMapFile &file : m_mapFiles) file.changeEntry(softPrefix, hardNames);
     return LOCMAP50_OK;
 }
 
 int VnLocMap::deleteEntry(std::string softPrefix) {
+    mapfile::clearLastFailure();
     removeFirstSoftPrefix(softPrefix);
     indexes().eraseMergedHardPaths(*this, softPrefix);
     for (VnLocMapFile &file : m_mapFiles) file.deleteEntry(softPrefix);
@@ -65,12 +69,14 @@ int VnLocMap::deleteEntry(std::string softPrefix) {
 }
 
 int VnLocMap::save(bool toStdout) {
+    mapfile::clearLastFailure();
     // A file that did not load whole is never written; then none is, so the
     // files never end up half from this save and half from before.
-    const bool allLoaded = std::none_of(m_mapFiles.begin(), m_mapFiles.end(), [](const VnLocMapFile &file) {
+    const auto notLoaded = std::find_if(m_mapFiles.begin(), m_mapFiles.end(), [](const VnLocMapFile &file) {
         return file.m_loadState.failed;
     });
-    if (!toStdout && !allLoaded) return LOCMAP50_FAILED;
+    if (!toStdout && notLoaded != m_mapFiles.end())
+        return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, notLoaded->m_fileName);
     for (VnLocMapFile &file : m_mapFiles)
         if (file.save(toStdout) != LOCMAP50_OK) return LOCMAP50_FAILED;
     return LOCMAP50_OK;
@@ -78,7 +84,9 @@ int VnLocMap::save(bool toStdout) {
 
 int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
     namespace platform = locmap50::platform;
-    if (!mergedMapReadsBack(m_softPrefixOrder, m_softToHardMap)) return LOCMAP50_FAILED;
+    mapfile::clearLastFailure();
+    if (!mergedMapReadsBack(m_softPrefixOrder, m_softToHardMap))
+        return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT, fileName);
     std::string text = mapfile::headerText("2", mapfile::ForceMode::Off);
     text += kExportComment;
     text += "\n\n";
@@ -87,7 +95,13 @@ int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
         mapfile::appendEntryText(text, softPrefix,
                                  hardPaths != m_softToHardMap.end() ? &hardPaths->second : nullptr);
     }
-    const bool written = toStdout ? platform::writeStandardOutput(text)
-                                  : platform::replaceFileWithText(fileName, text);
-    return written ? LOCMAP50_OK : LOCMAP50_FAILED;
+    if (toStdout) return mapfile::resultRecordingFailure(platform::writeStandardOutput(text), std::string());
+    return mapfile::resultRecordingFailure(platform::replaceFileWithText(fileName, text), fileName);
+}
+
+int VnLocMap::lastFailure(int &reason, std::string &file) {
+    const mapfile::FailureRecord &record = mapfile::lastFailure();
+    reason = record.reason;
+    file = record.file;
+    return record.reason != LOCMAP50_REASON_NONE ? LOCMAP50_OK : LOCMAP50_FAILED;
 }

@@ -8,6 +8,8 @@
 #include "locmap50/VnLocMapFile.h"
 #include "locmapfile/Format.h"
 #include "locmapfile/FileState.h"
+#include "locmapfile/LastFailure.h"
+#include "locmapfile/ListPositions.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -44,20 +46,21 @@ std::string recordText(const VnLocMapFile &file) {
 }  // namespace
 
 int VnLocMapFile::save(bool toStdout) {
+    mapfile::clearLastFailure();
     const std::string text = recordText(*this);
     // The text is complete before anything is written, so a failed write can
     // only leave the old file in place, never half of the new one.
-    if (toStdout) return platform::writeStandardOutput(text) ? LOCMAP50_OK : LOCMAP50_FAILED;
+    if (toStdout) return mapfile::resultRecordingFailure(platform::writeStandardOutput(text), std::string());
     if (!m_loadState.read)
-        return platform::replaceFileWithText(m_fileName, text) ? LOCMAP50_OK : LOCMAP50_FAILED;
+        return mapfile::resultRecordingFailure(platform::replaceFileWithText(m_fileName, text), m_fileName);
     // What was never read whole is never written over.
-    if (m_loadState.failed) return LOCMAP50_FAILED;
+    if (m_loadState.failed) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
     platform::ContentStamp asRead;
     asRead.size = m_loadState.contentSize;
     asRead.hash = m_loadState.contentHash;
-    const std::optional<platform::ContentStamp> written =
+    const platform::Result<platform::ContentStamp> written =
         platform::replaceFileIfUnchanged(m_loadState.absolutePath, text, asRead);
-    if (!written) return LOCMAP50_FAILED;
+    if (!written) return mapfile::resultRecordingFailure(written.status(), m_fileName);
     // The next save compares against this version.
     m_loadState.contentSize = written->size;
     m_loadState.contentHash = written->hash;
@@ -65,15 +68,17 @@ int VnLocMapFile::save(bool toStdout) {
 }
 
 int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
+    mapfile::clearLastFailure();
     std::list<std::string> newPaths = locmap50::paths::splitHardPathList(hardPaths);
     if (!std::all_of(newPaths.begin(), newPaths.end(), mapfile::readsBackAsHardPath))
-        return LOCMAP50_FAILED;
+        return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
     const auto entry = m_entryHardPaths.find(softPrefix);
     if (entry != m_entryHardPaths.end()) entry->second = std::move(newPaths);
     return LOCMAP50_OK;
 }
 
 int VnLocMapFile::deleteEntry(std::string softPrefix) {
+    mapfile::clearLastFailure();
     // Removing an include marker would shift every later include line onto
     // the wrong marker and lose the last one, so only soft prefixes go.
     if (softPrefix == kIncludeMarker) return LOCMAP50_OK;

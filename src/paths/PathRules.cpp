@@ -64,6 +64,13 @@ std::string toBackslashes(std::string name) {
     return name;
 }
 
+std::string toForwardSlashes(std::string name) {
+    for (std::size_t backslash = name.find('\\'); backslash != std::string::npos;
+         backslash = name.find('\\', backslash + 1))
+        name[backslash] = '/';
+    return name;
+}
+
 bool isAbsolute(std::string_view path) {
     if (path.size() >= 3 && isAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\')
         return true;
@@ -121,6 +128,19 @@ bool liesUnderHardPath(const std::string &hardPath, const std::string &path, std
     if (tailPosition == std::string::npos) return false;
     tail = path.substr(tailPosition);
     return true;
+}
+
+std::string uncRoot(const std::string &uncPath) {
+    const std::size_t serverEnd = uncPath.find('\\', 2);
+    if (serverEnd == std::string::npos) return uncPath;
+    const std::size_t shareEnd = uncPath.find('\\', serverEnd + 1);
+    return uncPath.substr(0, shareEnd);
+}
+
+DirectoryAndBase splitDirectoryAndBase(const std::string &path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator == std::string::npos) return {std::string(), path};
+    return {path.substr(0, separator + 1), path.substr(separator + 1)};
 }
 
 }  // namespace locmap50::paths

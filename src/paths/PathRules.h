@@ -15,6 +15,9 @@ bool isUrl(const std::string &name);
 // Every "/" turned into "\".
 std::string toBackslashes(std::string name);
 
+// Every "\" turned into "/": a library path as POSIX systems name the file.
+std::string toForwardSlashes(std::string name);
+
 // Absolute: a letter, ":" and "\" first, or "\\" first. Everything else,
 // including "/x", "C:x", "\x" and "$P", is relative.
 bool isAbsolute(std::string_view path);
@@ -66,6 +69,19 @@ std::size_t tailPositionUnderHardPath(const std::string &hardPath, const std::st
 // receives the rest of path in its own case: empty, or beginning with "\".
 bool liesUnderHardPath(const std::string &hardPath, const std::string &path,
                        std::string &tail);
+
+// "\\server\share\dir" -> "\\server\share": the root of a UNC path; the
+// whole text when it names no more than a server.
+std::string uncRoot(const std::string &uncPath);
+
+// A path cut after its last separator ("\" or "/"): "a\b\c.map" gives
+// "a\b\" and "c.map"; "c.map" gives "" and "c.map". The directory keeps its
+// separator, so directory + base is the path again.
+struct DirectoryAndBase {
+    std::string directory;
+    std::string base;
+};
+DirectoryAndBase splitDirectoryAndBase(const std::string &path);
 
 }  // namespace locmap50::paths
 

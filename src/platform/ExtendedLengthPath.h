@@ -1,4 +1,4 @@
-// The extended-length form of Windows paths, kept free of OS calls so every leg tests it.
+// The extended-length form of Windows paths and the limit on one name, kept free of OS calls so every leg tests them.
 #ifndef LOCMAP50_PLATFORM_EXTENDEDLENGTHPATH_H
 #define LOCMAP50_PLATFORM_EXTENDEDLENGTHPATH_H
 
@@ -21,6 +21,22 @@ inline std::wstring extendedLengthForm(const std::wstring &fullPath) {
     if (fullPath.size() >= 3 && fullPath[1] == L':' && fullPath[2] == L'\\')
         return L"\\\\?\\" + fullPath;
     return fullPath;
+}
+
+// Windows file systems hold no name longer than this many UTF-16 units; the
+// extended-length form lifts the limit of a whole path, never this one.
+constexpr std::size_t kLongestNameOnDisk = 255;
+
+// Whether a component of path ("\\" or "/" separated) is longer than any
+// name a file system holds: the OS's "not found" for such a path means its
+// name is too long.
+inline bool hasOverlongComponent(const std::wstring &path) {
+    std::size_t length = 0;
+    for (wchar_t c : path) {
+        length = (c == L'\\' || c == L'/') ? 0 : length + 1;
+        if (length > kLongestNameOnDisk) return true;
+    }
+    return false;
 }
 
 }  // namespace locmap50::platform::detail

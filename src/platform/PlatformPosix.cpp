@@ -11,8 +11,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +18,8 @@
 
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
+#include "paths/SaveFileNames.h"
+#include "platform/SaveSteps.h"
 #include "platform/WriteFailureSimulation.h"
 
 extern char **environ;
@@ -28,10 +28,8 @@ namespace locmap50::platform {
 namespace {
 
 // The library writes paths with "\"; the OS wants "/".
-std::string toOsPath(std::string path) {
-    for (char &c : path)
-        if (c == '\\') c = '/';
-    return path;
+std::string toOsPath(const std::string &path) {
+    return paths::toForwardSlashes(path);
 }
 
 // Closes a descriptor when the scope ends.
@@ -70,13 +68,52 @@ int openWithoutBlocking(const std::string &osPath, int access) {
     return fd;
 }
 
-bool isRegularFile(int fd) {
-    struct stat status;
-    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+// Why a call failed, from the errno it left.
+Failure failureFromErrno(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return Failure::PermissionDenied;
+    case ENOENT:
+    case ENOTDIR:
+        return Failure::NotFound;
+    case EISDIR:
+        return Failure::IsDirectory;
+    case ENAMETOOLONG:
+        return Failure::NameTooLong;
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return Failure::NoSpace;
+    default:
+        return Failure::Other;
+    }
 }
 
-// Every byte of an open file, read to its end; nullopt when a read fails.
-std::optional<std::string> readToEnd(int fd) {
+Failure lastFailure() { return failureFromErrno(errno); }
+
+// A failed read or write whose errno names nothing more specific.
+Failure lastFailureOr(Failure general) {
+    const Failure failure = lastFailure();
+    return failure == Failure::Other ? general : failure;
+}
+
+// What a save or a read makes of the kind of file that status describes.
+Status regularFileStatus(const struct stat &status) {
+    if (S_ISREG(status.st_mode)) return Status::success();
+    return S_ISDIR(status.st_mode) ? Failure::IsDirectory : Failure::NotRegularFile;
+}
+
+Status regularFileStatus(int fd) {
+    struct stat status;
+    if (::fstat(fd, &status) != 0) return lastFailure();
+    return regularFileStatus(status);
+}
+
+// Every byte of an open file, read to its end.
+Result<std::string> readToEnd(int fd) {
     std::string bytes;
     std::vector<char> chunk(64 * 1024);
     for (;;) {
@@ -84,62 +121,27 @@ std::optional<std::string> readToEnd(int fd) {
         if (got == 0) return bytes;
         if (got < 0) {
             if (errno == EINTR) continue;
-            return std::nullopt;
+            return lastFailureOr(Failure::ReadError);
         }
         bytes.append(chunk.data(), static_cast<std::size_t>(got));
     }
 }
 
-// A temporary file beside the target, removed again unless it was committed.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::string &target) {
-        std::string pattern = target + kTemporarySuffix + "XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        m_file.adopt(::mkstemp(name.data()));
-        if (m_file.isOpen()) m_path = name.data();
-    }
-    ~TemporaryFile() {
-        if (!m_path.empty() && !m_committed) ::unlink(m_path.c_str());
-    }
-    TemporaryFile(const TemporaryFile &) = delete;
-    TemporaryFile &operator=(const TemporaryFile &) = delete;
-
-    bool isOpen() const { return m_file.isOpen(); }
-    int descriptor() const { return m_file.get(); }
-    const std::string &path() const { return m_path; }
-
-    bool close() { return m_file.close(); }
-    void commit() { m_committed = true; }
-
-    static constexpr char kTemporarySuffix[] = ".tmp-";
-    static constexpr std::size_t kUniqueLength = 6;  // mkstemp's XXXXXX
-
-private:
-    Descriptor m_file;
-    std::string m_path;
-    bool m_committed = false;
-};
-
 // Writes every byte, retrying short writes and interruptions.
-bool writeAll(int fd, const std::string &text) {
+Status writeAll(int fd, const std::string &text) {
     std::size_t done = 0;
     while (done < text.size()) {
         const std::size_t allowed = detail::bytesAllowedToWrite(text.size() - done);
-        if (allowed == 0) {
-            errno = ENOSPC;
-            return false;
-        }
+        if (allowed == 0) return Failure::NoSpace;
         const ssize_t written = ::write(fd, text.data() + done, allowed);
         if (written < 0) {
             if (errno == EINTR) continue;
-            return false;
+            return lastFailureOr(Failure::WriteError);
         }
         detail::countBytesWritten(static_cast<std::size_t>(written));
         done += static_cast<std::size_t>(written);
     }
-    return true;
+    return Status::success();
 }
 
 // While it lives, SIGPIPE is held back for this thread and one raised by its
@@ -179,45 +181,19 @@ private:
     bool m_active = false;
 };
 
-// A device or a pipe takes the text in place, as any program writing to it
-// would; a pipe without a reader refuses the open at once (ENXIO).
-bool writeInPlace(const std::string &osPath, const std::string &text) {
-    Descriptor target(openWithoutBlocking(osPath, O_WRONLY));
-    if (!target.isOpen()) return false;
-    struct stat status;
-    if (::fstat(target.get(), &status) != 0 || !(S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode)))
-        return false;
-    // Once open, writes may wait for a slow reader like any other writer's.
-    const int flags = ::fcntl(target.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(target.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return false;
-    SigpipeHeldBack sigpipe;
-    return writeAll(target.get(), text) && target.close();
-}
-
-// The absolute path osPath names, with every link followed; nullopt when it
+// The absolute path osPath names, with every link followed; fails when it
 // names nothing.
-std::optional<std::string> realPathOf(const std::string &osPath) {
+Result<std::string> realPathOf(const std::string &osPath) {
     char *resolved = ::realpath(osPath.c_str(), nullptr);
-    if (resolved == nullptr) return std::nullopt;
+    if (resolved == nullptr) return lastFailure();
     std::string path(resolved);
     std::free(resolved);
     return path;
 }
 
-// The file a save must replace: the file a symbolic link points to, not the link.
-std::string resolvedSaveTarget(const std::string &osPath) {
-    return realPathOf(osPath).value_or(osPath);  // not there yet: a new file
-}
-
-std::string directoryOf(const std::string &osPath) {
-    const std::size_t slash = osPath.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : osPath.substr(0, slash);
-}
-
-std::string baseNameOf(const std::string &osPath) {
-    const std::size_t slash = osPath.rfind('/');
-    return slash == std::string::npos ? osPath : osPath.substr(slash + 1);
+// What open() and opendir() take for a directory part ("" is the current one).
+std::string openableDirectory(const std::string &directory) {
+    return directory.empty() ? "." : directory;
 }
 
 mode_t processUmask() {
@@ -226,151 +202,190 @@ mode_t processUmask() {
     return mask;
 }
 
-// The save lock of one file: an exclusive flock() on "<file>.save-lock".
-// The OS drops the lock when its holder dies, so a crashed save never blocks
-// later ones; the holder removes the lock file before letting go, and a
-// waiter that wins a lock file already removed starts again on the new one.
-class SaveLock {
-public:
-    explicit SaveLock(const std::string &target) : m_path(target + ".save-lock") {
-        for (int attempt = 0; attempt < kAttempts; ++attempt) {
-            if (tryOnce()) return;
-            if (m_failed) return;
-            const struct timespec pause = {0, 10 * 1000 * 1000};
-            ::nanosleep(&pause, nullptr);
-        }
-    }
-    ~SaveLock() {
-        if (!m_fd.isOpen()) return;
-        ::unlink(m_path.c_str());
-        m_fd.close();
-    }
-    SaveLock(const SaveLock &) = delete;
-    SaveLock &operator=(const SaveLock &) = delete;
+}  // namespace
 
-    bool held() const { return m_fd.isOpen(); }
+// ---- the steps of a save (SaveSteps.h) ----------------------------------------
 
-private:
-    static constexpr int kAttempts = 1000;  // about ten seconds of 10 ms waits
+namespace detail {
 
-    bool tryOnce() {
-        // Read access suffices for flock, so users who may replace the map
-        // but not write a lock file left by another user still get the lock.
-        Descriptor fd(::open(m_path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
-        if (!fd.isOpen()) {
-            m_failed = errno != EINTR;
-            return false;
-        }
-        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-            m_failed = errno != EWOULDBLOCK && errno != EINTR;
-            return false;
-        }
-        struct stat held;
-        struct stat named;
-        if (::fstat(fd.get(), &held) != 0) return false;
-        if (::stat(m_path.c_str(), &named) != 0 || named.st_dev != held.st_dev ||
-            named.st_ino != held.st_ino)
-            return false;  // the holder before us removed it: lock the new one
-        m_fd.adopt(fd.release());
-        return true;
-    }
+const paths::TemporaryNameStyle kTemporaryNameStyle = paths::TemporaryNameStyle::SixLettersOrDigits;
 
-    std::string m_path;
-    Descriptor m_fd;
-    bool m_failed = false;
-};
-
-// Temporary files of saves of this target that died before they could
-// remove them. Only called under the save lock, when no save of the target
-// by this library is under way.
-void removeLeftoverTemporaries(const std::string &target) {
-    const std::string prefix = baseNameOf(target) + TemporaryFile::kTemporarySuffix;
-    DIR *directory = ::opendir(directoryOf(target).c_str());
-    if (directory == nullptr) return;
-    std::vector<std::string> leftovers;
-    while (const struct dirent *entry = ::readdir(directory)) {
-        const std::string name = entry->d_name;
-        if (name.size() != prefix.size() + TemporaryFile::kUniqueLength ||
-            name.compare(0, prefix.size(), prefix) != 0)
-            continue;
-        const bool unique = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()),
-                                        name.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
-        if (unique) leftovers.push_back(directoryOf(target) + "/" + name);
-    }
-    ::closedir(directory);
-    for (const std::string &leftover : leftovers) {
-        struct stat status;
-        if (::lstat(leftover.c_str(), &status) == 0 && S_ISREG(status.st_mode)) ::unlink(leftover.c_str());
-    }
-}
-
-// The new file takes the old one's owner, group and permission bits, as far
-// as the process may set them; a new file gets what creat() would give.
-bool takeOverOwnerAndPermissions(int fd, const std::optional<struct stat> &old) {
-    if (!old) return ::fchmod(fd, 0666 & ~processUmask()) == 0;
-    if (old->st_uid != ::geteuid() || old->st_gid != ::getegid()) {
-        // A group member may still hand over the group when the owner cannot change.
-        if (::fchown(fd, old->st_uid, old->st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old->st_gid);
-    }
-    // After fchown, which may clear set-id bits.
-    return ::fchmod(fd, old->st_mode & 07777) == 0;
-}
-
-// The rename is durable only once the directory holding it is on disk.
-void syncDirectoryOf(const std::string &target) {
-    Descriptor directory(::open(directoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.isOpen()) (void)::fsync(directory.get());
-}
-
-// What an existing save target is.
-enum class TargetKind { Missing, Regular, Stream, Refused };
-
-TargetKind kindOfTarget(const std::string &osPath) {
+Result<TargetKind> kindOfSaveTarget(const std::string &path) {
+    const std::string osPath = toOsPath(path);
     struct stat status;
     if (::stat(osPath.c_str(), &status) != 0) {
+        if (errno != ENOENT) return lastFailure();
         // A link to nothing (such as /dev/stdout with its descriptor closed)
         // is no place for a new file: the rename would replace the link.
-        const bool missing = errno == ENOENT && ::lstat(osPath.c_str(), &status) != 0 && errno == ENOENT;
-        return missing ? TargetKind::Missing : TargetKind::Refused;
+        if (::lstat(osPath.c_str(), &status) == 0) return Failure::NotRegularFile;
+        return errno == ENOENT ? Result<TargetKind>(TargetKind::Missing) : Result<TargetKind>(lastFailure());
     }
     if (S_ISREG(status.st_mode)) return TargetKind::Regular;
     // Block devices hold file systems: a map is never written over one.
     if (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode)) return TargetKind::Stream;
-    return TargetKind::Refused;
+    return regularFileStatus(status).failure();
 }
 
-// Replaces the regular file target (or creates it) under its save lock,
-// after `stillAsExpected` has approved what the file holds now (nullopt: no
-// file). Returns the stamp of the bytes written.
-template <typename Approval>
-std::optional<ContentStamp> replaceRegularFile(const std::string &target, const std::string &text,
-                                               Approval stillAsExpected) {
-    SaveLock lock(target);
-    if (!lock.held()) return std::nullopt;
+// The file a link points to, not the link; a name that is not there yet
+// stays as it is, for a new file.
+std::string replacedFileOf(const std::string &path) {
+    const std::string osPath = toOsPath(path);
+    return realPathOf(osPath).value_or(osPath);
+}
+
+Status writeInPlace(const std::string &path, const std::string &text) {
+    // A pipe without a reader refuses the open at once (ENXIO).
+    Descriptor target(openWithoutBlocking(toOsPath(path), O_WRONLY));
+    if (!target.isOpen()) return lastFailure();
     struct stat status;
-    std::optional<struct stat> old;
-    if (::stat(target.c_str(), &status) == 0) {
-        if (!S_ISREG(status.st_mode)) return std::nullopt;
-        old = status;
-    } else if (errno != ENOENT) {
-        return std::nullopt;
-    }
-    if (!stillAsExpected(old.has_value())) return std::nullopt;
-    removeLeftoverTemporaries(target);
-
-    TemporaryFile temporary(target);
-    if (!temporary.isOpen()) return std::nullopt;
-    if (!takeOverOwnerAndPermissions(temporary.descriptor(), old)) return std::nullopt;
-    if (!writeAll(temporary.descriptor(), text)) return std::nullopt;
-    if (::fsync(temporary.descriptor()) != 0) return std::nullopt;
-    if (!temporary.close()) return std::nullopt;
-    if (::rename(temporary.path().c_str(), target.c_str()) != 0) return std::nullopt;
-    temporary.commit();
-    syncDirectoryOf(target);
-    return stampOf(text);
+    if (::fstat(target.get(), &status) != 0) return lastFailure();
+    if (!(S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode))) return Failure::NotRegularFile;
+    // Once open, writes may wait for a slow reader like any other writer's.
+    const int flags = ::fcntl(target.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(target.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return lastFailure();
+    SigpipeHeldBack sigpipe;
+    if (const Status written = writeAll(target.get(), text); !written) return written;
+    return target.close() ? Status::success() : Status(lastFailureOr(Failure::WriteError));
 }
 
-}  // namespace
+std::string withPlatformLineEnds(const std::string &text) {
+    return text;
+}
+
+Result<bool> regularFileExists(const std::string &target) {
+    struct stat status;
+    if (::stat(target.c_str(), &status) != 0) return errno == ENOENT ? Result<bool>(false) : Result<bool>(lastFailure());
+    if (const Status regular = regularFileStatus(status); !regular) return regular.failure();
+    return true;
+}
+
+std::vector<std::string> namesInDirectory(const std::string &directory) {
+    std::vector<std::string> names;
+    DIR *listing = ::opendir(openableDirectory(directory).c_str());
+    if (listing == nullptr) return names;
+    while (const struct dirent *entry = ::readdir(listing)) names.emplace_back(entry->d_name);
+    ::closedir(listing);
+    return names;
+}
+
+void removeRegularFile(const std::string &path) {
+    struct stat status;
+    if (::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) ::unlink(path.c_str());
+}
+
+void syncDirectory(const std::string &directory) {
+    Descriptor opened(::open(openableDirectory(directory).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (opened.isOpen()) (void)::fsync(opened.get());
+}
+
+// An exclusive flock() on the lock file. The OS drops the lock when its
+// holder dies, so a crashed save never blocks later ones; the holder removes
+// the lock file before letting go, and a waiter that wins a lock file
+// already removed starts again on the new one.
+struct SaveLockFile::Native {
+    std::string path;
+    Descriptor held;
+    Failure failure = Failure::None;
+};
+
+SaveLockFile::SaveLockFile(const std::string &target) : m_native(new Native) {
+    m_native->path = paths::saveLockNameOf(target);
+}
+
+SaveLockFile::~SaveLockFile() {
+    if (!m_native->held.isOpen()) return;
+    ::unlink(m_native->path.c_str());
+    m_native->held.close();
+}
+
+SaveLockFile::Attempt SaveLockFile::tryToTake() {
+    // Read access suffices for flock, so users who may replace the map but
+    // not write a lock file left by another user still get the lock.
+    Descriptor fd(::open(m_native->path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!fd.isOpen()) {
+        if (errno == EINTR) return Attempt::Busy;
+        m_native->failure = lastFailure();
+        return Attempt::Failed;
+    }
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK || errno == EINTR) return Attempt::Busy;
+        m_native->failure = lastFailure();
+        return Attempt::Failed;
+    }
+    struct stat held;
+    struct stat named;
+    if (::fstat(fd.get(), &held) != 0) return Attempt::Busy;
+    if (::stat(m_native->path.c_str(), &named) != 0 || named.st_dev != held.st_dev || named.st_ino != held.st_ino)
+        return Attempt::Busy;  // the holder before us removed it: lock the new one
+    m_native->held.adopt(fd.release());
+    return Attempt::Taken;
+}
+
+Failure SaveLockFile::failure() const {
+    return m_native->failure;
+}
+
+// mkstemp's file "<target>.tmp-XXXXXX".
+struct TemporaryFile::Native {
+    Descriptor file;
+    std::string path;
+    Failure creationFailure = Failure::None;
+    bool committed = false;
+};
+
+TemporaryFile::TemporaryFile(const std::string &target) : m_native(new Native) {
+    const std::string pattern = target + paths::kTemporaryNameSuffix + "XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    m_native->file.adopt(::mkstemp(name.data()));
+    if (m_native->file.isOpen())
+        m_native->path = name.data();
+    else
+        m_native->creationFailure = lastFailure();
+}
+
+TemporaryFile::~TemporaryFile() {
+    if (!m_native->path.empty() && !m_native->committed) ::unlink(m_native->path.c_str());
+}
+
+Status TemporaryFile::created() const {
+    return m_native->creationFailure;
+}
+
+// The new file takes the old one's owner, group and permission bits, as far
+// as the process may set them; a new file gets what creat() would give.
+Status TemporaryFile::takeOverOwnerAndPermissionsOf(const std::string &target, bool targetExists) {
+    const int fd = m_native->file.get();
+    struct stat old;
+    if (!targetExists || ::stat(target.c_str(), &old) != 0)
+        return ::fchmod(fd, 0666 & ~processUmask()) == 0 ? Status::success() : Status(lastFailure());
+    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+        // A group member may still hand over the group when the owner cannot change.
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    }
+    // After fchown, which may clear set-id bits.
+    return ::fchmod(fd, old.st_mode & 07777) == 0 ? Status::success() : Status(lastFailure());
+}
+
+Status TemporaryFile::write(const std::string &bytes) {
+    return writeAll(m_native->file.get(), bytes);
+}
+
+Status TemporaryFile::flushToDisk() {
+    return ::fsync(m_native->file.get()) == 0 ? Status::success() : Status(lastFailureOr(Failure::WriteError));
+}
+
+Status TemporaryFile::close() {
+    return m_native->file.close() ? Status::success() : Status(lastFailureOr(Failure::WriteError));
+}
+
+Status TemporaryFile::moveOnto(const std::string &target, bool) {
+    if (::rename(m_native->path.c_str(), target.c_str()) != 0) return lastFailure();
+    m_native->committed = true;
+    return Status::success();
+}
+
+}  // namespace detail
 
 const char *const *runtimeEnvironmentTable() {
     return environ;
@@ -384,30 +399,32 @@ int putEnvironmentEntry(const std::string &entry) {
     return ::setenv(name.c_str(), std::string(parts->value).c_str(), 1) == 0 ? 0 : -1;
 }
 
-bool canRead(const std::string &path) {
+Status canRead(const std::string &path) {
     const std::string osPath = toOsPath(path);
     struct stat status;
-    return ::stat(osPath.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-           ::access(osPath.c_str(), R_OK) == 0;
+    if (::stat(osPath.c_str(), &status) != 0) return lastFailure();
+    if (const Status regular = regularFileStatus(status); !regular) return regular;
+    return ::access(osPath.c_str(), R_OK) == 0 ? Status::success() : Status(lastFailure());
 }
 
-std::optional<std::string> readRegularFile(const std::string &path) {
+Result<std::string> readRegularFile(const std::string &path) {
     Descriptor file(openWithoutBlocking(toOsPath(path), O_RDONLY));
-    if (!file.isOpen() || !isRegularFile(file.get())) return std::nullopt;
+    if (!file.isOpen()) return lastFailure();
+    if (const Status regular = regularFileStatus(file.get()); !regular) return regular.failure();
     return readToEnd(file.get());
 }
 
-std::optional<std::string> absolutePath(const std::string &path) {
-    if (path.empty()) return std::nullopt;
-    const std::optional<std::string> absolute = realPathOf(toOsPath(path));
-    if (!absolute) return std::nullopt;
+Result<std::string> absolutePath(const std::string &path) {
+    if (path.empty()) return Failure::NotFound;
+    const Result<std::string> absolute = realPathOf(toOsPath(path));
+    if (!absolute) return absolute;
     return paths::toBackslashes(*absolute);
 }
 
-std::optional<std::string> currentDirectory() {
+Result<std::string> currentDirectory() {
     std::string buffer(256, '\0');
     while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE) return std::nullopt;
+        if (errno != ERANGE) return lastFailure();
         buffer.resize(buffer.size() * 2);
     }
     buffer.resize(std::strlen(buffer.c_str()));
@@ -418,35 +435,10 @@ std::string currentDriveRoot() { return std::string(); }
 
 int currentDriveNumber() { return 0; }
 
-std::optional<std::string> fileIdentity(const std::string &path) {
+Result<std::string> fileIdentity(const std::string &path) {
     struct stat status;
-    if (::stat(toOsPath(path).c_str(), &status) != 0) return std::nullopt;
+    if (::stat(toOsPath(path).c_str(), &status) != 0) return lastFailure();
     return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
-}
-
-bool replaceFileWithText(const std::string &path, const std::string &text) {
-    const std::string osPath = toOsPath(path);
-    switch (kindOfTarget(osPath)) {
-    case TargetKind::Stream:
-        return writeInPlace(osPath, text);
-    case TargetKind::Refused:
-        return false;
-    case TargetKind::Missing:
-    case TargetKind::Regular:
-        break;
-    }
-    return replaceRegularFile(resolvedSaveTarget(osPath), text, [](bool) { return true; })
-        .has_value();
-}
-
-std::optional<ContentStamp> replaceFileIfUnchanged(const std::string &path, const std::string &text,
-                                                   const ContentStamp &expected) {
-    const std::string target = resolvedSaveTarget(toOsPath(path));
-    return replaceRegularFile(target, text, [&](bool exists) {
-        if (!exists) return false;
-        const std::optional<std::string> current = readRegularFile(target);
-        return current && stampOf(*current) == expected;
-    });
 }
 
 }  // namespace locmap50::platform

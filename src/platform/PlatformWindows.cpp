@@ -15,7 +15,9 @@
 #include "paths/DeviceNames.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
+#include "paths/SaveFileNames.h"
 #include "platform/ExtendedLengthPath.h"
+#include "platform/SaveSteps.h"
 #include "platform/WriteFailureSimulation.h"
 
 namespace locmap50::platform {
@@ -103,98 +105,66 @@ std::wstring osPath(const std::string &path) {
     return full.empty() ? wide : detail::extendedLengthForm(full);
 }
 
+// Why a call failed, from what GetLastError says.
+Failure failureFromWindowsError(DWORD error) {
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+        return Failure::PermissionDenied;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+        return Failure::NotFound;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return Failure::NameTooLong;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return Failure::NoSpace;
+    default:
+        return Failure::Other;
+    }
+}
+
+Failure lastFailure() { return failureFromWindowsError(::GetLastError()); }
+
+// Why opening or creating the file osPath names failed. Not every system
+// says that a name is too long: some say the file is not there.
+Failure failureToOpen(DWORD error, const std::wstring &wideName) {
+    const Failure failure = failureFromWindowsError(error);
+    const bool nameMayBeTheCause = failure == Failure::NotFound || error == ERROR_INVALID_NAME;
+    return nameMayBeTheCause && detail::hasOverlongComponent(wideName) ? Failure::NameTooLong : failure;
+}
+
+// A failed read or write whose error names nothing more specific.
+Failure lastFailureOr(Failure general) {
+    const Failure failure = lastFailure();
+    return failure == Failure::Other ? general : failure;
+}
+
 // Keeps temporary names apart within one process; plain, so usable at load.
 unsigned long s_temporaryNameCounter = 0;
 
-const char kTemporarySuffix[] = ".tmp-";
-
 std::string temporaryNameFor(const std::string &target) {
-    return target + kTemporarySuffix + std::to_string(::GetCurrentProcessId()) + "-" +
+    return target + paths::kTemporaryNameSuffix + std::to_string(::GetCurrentProcessId()) + "-" +
            std::to_string(::GetTickCount()) + "-" + std::to_string(++s_temporaryNameCounter);
 }
 
-// "<pid>-<tick>-<counter>": the unique part of the names temporaryNameFor makes.
-bool isTemporaryNameTail(const std::string &tail) {
-    int numbers = 0;
-    std::size_t digits = 0;
-    for (char c : tail) {
-        if (c >= '0' && c <= '9') {
-            ++digits;
-            continue;
-        }
-        if (c != '-' || digits == 0) return false;
-        ++numbers;
-        digits = 0;
-    }
-    return numbers == 2 && digits != 0;
-}
-
-// A temporary file beside the target, removed again unless it was committed.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::string &target) {
-        // Another writer may have taken the name; try fresh names a while.
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            // Each name is converted on its own: the suffix may carry it past the classic limit.
-            const std::wstring name = osPath(temporaryNameFor(target));
-            m_file.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (m_file.isValid()) {
-                m_path = name;
-                return;
-            }
-            const DWORD error = ::GetLastError();
-            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return;
-        }
-    }
-    ~TemporaryFile() {
-        if (m_file.isValid()) m_file.close();  // an open file cannot be deleted
-        if (!m_path.empty() && !m_committed) ::DeleteFileW(m_path.c_str());
-    }
-    TemporaryFile(const TemporaryFile &) = delete;
-    TemporaryFile &operator=(const TemporaryFile &) = delete;
-
-    bool isOpen() const { return m_file.isValid(); }
-    HANDLE handle() const { return m_file.get(); }
-    const std::wstring &path() const { return m_path; }
-    bool close() { return m_file.close(); }
-    void commit() { m_committed = true; }
-
-private:
-    HandleOwner m_file{INVALID_HANDLE_VALUE};
-    std::wstring m_path;  // as handed to the OS
-    bool m_committed = false;
-};
-
-// Each "\n" becomes "\r\n", the text line end here.
-std::string withPlatformLineEnds(const std::string &text) {
-    std::string converted;
-    converted.reserve(text.size() + text.size() / 16);
-    for (char c : text) {
-        if (c == '\n') converted += '\r';
-        converted += c;
-    }
-    return converted;
-}
-
 // Writes every byte, retrying short writes.
-bool writeAll(HANDLE handle, const std::string &text) {
+Status writeAll(HANDLE handle, const std::string &text) {
     std::size_t done = 0;
     while (done < text.size()) {
         std::size_t allowed = detail::bytesAllowedToWrite(text.size() - done);
-        if (allowed == 0) {
-            ::SetLastError(ERROR_DISK_FULL);
-            return false;
-        }
+        if (allowed == 0) return Failure::NoSpace;
         if (allowed > 0x40000000u) allowed = 0x40000000u;  // fits a DWORD comfortably
         DWORD written = 0;
-        if (!::WriteFile(handle, text.data() + done, static_cast<DWORD>(allowed), &written,
-                         nullptr))
-            return false;
+        if (!::WriteFile(handle, text.data() + done, static_cast<DWORD>(allowed), &written, nullptr))
+            return lastFailureOr(Failure::WriteError);
         detail::countBytesWritten(written);
         done += written;
     }
-    return true;
+    return Status::success();
 }
 
 // Wide text in the code page that the A file functions use; nullopt when it cannot be converted.
@@ -212,136 +182,195 @@ std::optional<std::string> narrowedForFileApis(const std::wstring &wide) {
     return narrow;
 }
 
-// "\\server\share\dir" -> "\\server\share"; the whole text when it has no directory part.
-std::string uncRoot(const std::string &directory) {
-    const std::size_t serverEnd = directory.find('\\', 2);
-    if (serverEnd == std::string::npos) return directory;
-    const std::size_t shareEnd = directory.find('\\', serverEnd + 1);
-    return directory.substr(0, shareEnd);
-}
-
-// Every byte of an open file, read to its end; nullopt when a read fails.
-std::optional<std::string> readToEnd(HANDLE file) {
+// Every byte of an open file, read to its end.
+Result<std::string> readToEnd(HANDLE file) {
     std::string bytes;
     std::vector<char> chunk(64 * 1024);
     for (;;) {
         DWORD got = 0;
         if (!::ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
-            return std::nullopt;
+            return lastFailureOr(Failure::ReadError);
         if (got == 0) return bytes;
         bytes.append(chunk.data(), got);
     }
 }
 
 // A file on a disk, not a directory, a console, a pipe or another device.
-bool isRegularFile(HANDLE file) {
-    if (::GetFileType(file) != FILE_TYPE_DISK) return false;
+Status regularFileStatus(HANDLE file) {
+    if (::GetFileType(file) != FILE_TYPE_DISK) return Failure::NotRegularFile;
     BY_HANDLE_FILE_INFORMATION information;
-    return ::GetFileInformationByHandle(file, &information) &&
-           (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-// The save lock of one file: "<file>.save-lock" opened with no sharing and
-// deleted when closed. The open itself is the lock, and the OS closes (and
-// so deletes) it when its holder dies, so a crashed save never blocks later
-// ones and leaves no lock file behind.
-class SaveLock {
-public:
-    explicit SaveLock(const std::string &target) {
-        const std::wstring path = osPath(target + ".save-lock");
-        for (int attempt = 0; attempt < kAttempts; ++attempt) {
-            m_file.reset(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
-                                       nullptr));
-            if (m_file.isValid()) return;
-            const DWORD error = ::GetLastError();
-            // Held by another save, or its holder's file is on its way out.
-            if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return;
-            ::Sleep(10);
-        }
-    }
-    SaveLock(const SaveLock &) = delete;
-    SaveLock &operator=(const SaveLock &) = delete;
-
-    bool held() const { return m_file.isValid(); }
-
-private:
-    static constexpr int kAttempts = 1000;  // about ten seconds of 10 ms waits
-    HandleOwner m_file{INVALID_HANDLE_VALUE};
-};
-
-std::string directoryPartOf(const std::string &path) {
-    const std::size_t separator = path.find_last_of("\\/");
-    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
-// Temporary files of saves of this target that died before they could
-// remove them. Only called under the save lock, when no save of the target
-// by this library is under way.
-void removeLeftoverTemporaries(const std::string &target) {
-    const std::string prefix = target.substr(directoryPartOf(target).size()) + kTemporarySuffix;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = ::FindFirstFileW(osPath(target + kTemporarySuffix + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    std::vector<std::string> leftovers;
-    do {
-        const std::optional<std::string> name = narrowedForFileApis(found.cFileName);
-        if (!name || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-        if (name->compare(0, prefix.size(), prefix) == 0 &&
-            isTemporaryNameTail(name->substr(prefix.size())))
-            leftovers.push_back(directoryPartOf(target) + *name);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-    for (const std::string &leftover : leftovers) ::DeleteFileW(osPath(leftover).c_str());
-}
-
-// A device (NUL, CON, COM1, "\\.\..." paths) takes the text in place, as
-// any program writing to it would; a pipe with no server fails at once.
-bool writeInPlace(const std::string &path, const std::string &text) {
-    HandleOwner device(::CreateFileW(osPath(path).c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!device.isValid()) return false;
-    return writeAll(device.get(), withPlatformLineEnds(text)) && device.close();
-}
-
-// ReplaceFileW keeps the replaced file's owner, ACLs and attributes; a target
-// that does not exist yet is simply moved into place.
-bool moveIntoPlace(const std::wstring &temporary, const std::wstring &target, bool targetExists) {
-    if (targetExists &&
-        ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                       nullptr, nullptr))
-        return true;
-    return ::MoveFileExW(temporary.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-// Replaces the regular file path (or creates it) under its save lock, after
-// `stillAsExpected` approved what it holds now (its argument: whether a file
-// is there). Returns the stamp of the bytes written.
-template <typename Approval>
-std::optional<ContentStamp> replaceRegularFile(const std::string &path, const std::string &text,
-                                               Approval stillAsExpected) {
-    SaveLock lock(path);
-    if (!lock.held()) return std::nullopt;
-    const DWORD attributes = ::GetFileAttributesW(osPath(path).c_str());
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
-    if (!stillAsExpected(exists)) return std::nullopt;
-    removeLeftoverTemporaries(path);
-
-    const std::string bytes = withPlatformLineEnds(text);
-    TemporaryFile temporary(path);
-    if (!temporary.isOpen()) return std::nullopt;
-    if (!writeAll(temporary.handle(), bytes)) return std::nullopt;
-    if (!::FlushFileBuffers(temporary.handle())) return std::nullopt;
-    if (!temporary.close()) return std::nullopt;
-    if (!moveIntoPlace(temporary.path(), osPath(path), exists)) return std::nullopt;
-    temporary.commit();
-    return stampOf(bytes);
+    if (!::GetFileInformationByHandle(file, &information)) return lastFailure();
+    return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? Status::success()
+                                                                         : Status(Failure::IsDirectory);
 }
 
 }  // namespace
+
+// ---- the steps of a save (SaveSteps.h) ----------------------------------------
+
+namespace detail {
+
+const paths::TemporaryNameStyle kTemporaryNameStyle = paths::TemporaryNameStyle::ProcessTickCounter;
+
+// Devices (NUL, CON, COM1, "\\.\..." paths) take the text in place, a
+// directory none; what else stands there is looked at again under the lock.
+Result<TargetKind> kindOfSaveTarget(const std::string &path) {
+    if (paths::isWindowsDevicePath(path)) return TargetKind::Stream;
+    const DWORD attributes = ::GetFileAttributesW(osPath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return TargetKind::Missing;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Failure::IsDirectory;
+    return TargetKind::Regular;
+}
+
+std::string replacedFileOf(const std::string &path) {
+    return path;
+}
+
+Status writeInPlace(const std::string &path, const std::string &text) {
+    // A pipe with no server fails at once.
+    HandleOwner device(::CreateFileW(osPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!device.isValid()) return lastFailure();
+    if (const Status written = writeAll(device.get(), withPlatformLineEnds(text)); !written) return written;
+    return device.close() ? Status::success() : Status(lastFailureOr(Failure::WriteError));
+}
+
+// Each "\n" becomes "\r\n", the text line end here.
+std::string withPlatformLineEnds(const std::string &text) {
+    std::string converted;
+    converted.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') converted += '\r';
+        converted += c;
+    }
+    return converted;
+}
+
+Result<bool> regularFileExists(const std::string &target) {
+    const DWORD attributes = ::GetFileAttributesW(osPath(target).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Failure::IsDirectory;
+    return true;
+}
+
+std::vector<std::string> namesInDirectory(const std::string &directory) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(osPath(directory + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::optional<std::string> name = narrowedForFileApis(found.cFileName);
+        if (name && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.push_back(*name);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+void removeRegularFile(const std::string &path) {
+    ::DeleteFileW(osPath(path).c_str());
+}
+
+// Windows has no call to sync a folder; the move asks for write-through instead.
+void syncDirectory(const std::string &) {}
+
+// The lock file opened with no sharing and deleted when closed. The open
+// itself is the lock, and the OS closes (and so deletes) it when its holder
+// dies, so a crashed save never blocks later ones and leaves no lock file
+// behind.
+struct SaveLockFile::Native {
+    std::wstring path;
+    HandleOwner held{INVALID_HANDLE_VALUE};
+    Failure failure = Failure::None;
+};
+
+SaveLockFile::SaveLockFile(const std::string &target) : m_native(new Native) {
+    m_native->path = osPath(paths::saveLockNameOf(target));
+}
+
+SaveLockFile::~SaveLockFile() = default;
+
+SaveLockFile::Attempt SaveLockFile::tryToTake() {
+    m_native->held.reset(::CreateFileW(m_native->path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (m_native->held.isValid()) return Attempt::Taken;
+    const DWORD error = ::GetLastError();
+    m_native->failure = failureToOpen(error, m_native->path);
+    if (error == ERROR_SHARING_VIOLATION) {
+        m_native->failure = Failure::None;  // held by another save: a timeout, if it lasts
+        return Attempt::Busy;
+    }
+    // Also what a holder's lock file on its way out gives, so it is tried
+    // again; if it lasts, the folder is what refuses.
+    return error == ERROR_ACCESS_DENIED ? Attempt::Busy : Attempt::Failed;
+}
+
+Failure SaveLockFile::failure() const {
+    return m_native->failure;
+}
+
+struct TemporaryFile::Native {
+    HandleOwner file{INVALID_HANDLE_VALUE};
+    std::wstring path;  // as handed to the OS
+    Failure creationFailure = Failure::None;
+    bool committed = false;
+};
+
+TemporaryFile::TemporaryFile(const std::string &target) : m_native(new Native) {
+    // Another writer may have taken the name; try fresh names a while.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // Each name is converted on its own: the suffix may carry it past the classic limit.
+        const std::wstring name = osPath(temporaryNameFor(target));
+        m_native->file.reset(
+            ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (m_native->file.isValid()) {
+            m_native->path = name;
+            return;
+        }
+        const DWORD error = ::GetLastError();
+        m_native->creationFailure = failureToOpen(error, name);
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return;
+    }
+}
+
+TemporaryFile::~TemporaryFile() {
+    if (m_native->file.isValid()) m_native->file.close();  // an open file cannot be deleted
+    if (!m_native->path.empty() && !m_native->committed) ::DeleteFileW(m_native->path.c_str());
+}
+
+Status TemporaryFile::created() const {
+    return m_native->file.isValid() ? Status::success() : Status(m_native->creationFailure);
+}
+
+// ReplaceFileW keeps the replaced file's owner, ACLs and attributes.
+Status TemporaryFile::takeOverOwnerAndPermissionsOf(const std::string &, bool) {
+    return Status::success();
+}
+
+Status TemporaryFile::write(const std::string &bytes) {
+    return writeAll(m_native->file.get(), bytes);
+}
+
+Status TemporaryFile::flushToDisk() {
+    return ::FlushFileBuffers(m_native->file.get()) ? Status::success() : Status(lastFailureOr(Failure::WriteError));
+}
+
+Status TemporaryFile::close() {
+    return m_native->file.close() ? Status::success() : Status(lastFailureOr(Failure::WriteError));
+}
+
+// A target that does not exist yet is simply moved into place.
+Status TemporaryFile::moveOnto(const std::string &target, bool targetExists) {
+    const std::wstring osTarget = osPath(target);
+    const bool moved =
+        (targetExists && ::ReplaceFileW(osTarget.c_str(), m_native->path.c_str(), nullptr,
+                                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) ||
+        ::MoveFileExW(m_native->path.c_str(), osTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!moved) return lastFailure();
+    m_native->committed = true;
+    return Status::success();
+}
+
+}  // namespace detail
 
 const char *const *runtimeEnvironmentTable() {
     // A program entered through wmain starts with only the wide table; the
@@ -359,74 +388,66 @@ int putEnvironmentEntry(const std::string &entry) {
 
 // A file that exists and is no directory or device; whether its content may
 // be read shows only when it is opened.
-bool canRead(const std::string &path) {
-    if (paths::isWindowsDevicePath(path)) return false;
-    const DWORD attributes = ::GetFileAttributesW(osPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+Status canRead(const std::string &path) {
+    if (paths::isWindowsDevicePath(path)) return Failure::NotRegularFile;
+    const std::wstring name = osPath(path);
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return failureToOpen(::GetLastError(), name);
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? Status::success() : Status(Failure::IsDirectory);
 }
 
-std::optional<std::string> readRegularFile(const std::string &path) {
-    if (paths::isWindowsDevicePath(path)) return std::nullopt;
-    HandleOwner file(::CreateFileW(osPath(path).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.isValid() || !isRegularFile(file.get())) return std::nullopt;
+Result<std::string> readRegularFile(const std::string &path) {
+    if (paths::isWindowsDevicePath(path)) return Failure::NotRegularFile;
+    const std::wstring name = osPath(path);
+    HandleOwner file(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.isValid()) return failureToOpen(::GetLastError(), name);
+    if (const Status regular = regularFileStatus(file.get()); !regular) return regular.failure();
     return readToEnd(file.get());
 }
 
-std::optional<std::string> absolutePath(const std::string &path) {
-    if (path.empty()) return std::nullopt;
+Result<std::string> absolutePath(const std::string &path) {
+    if (path.empty()) return Failure::NotFound;
     const std::wstring full = fullPathOf(osPath(path));
-    if (full.empty()) return std::nullopt;
-    return narrowedForFileApis(full);
+    if (full.empty()) return lastFailure();
+    const std::optional<std::string> narrow = narrowedForFileApis(full);
+    if (!narrow) return Failure::Other;
+    return *narrow;
 }
 
 // GetCurrentDirectoryA fails beyond MAX_PATH, so the wide form is asked for and
 // converted with the code page the A functions use, as GetCurrentDirectoryA would.
-std::optional<std::string> currentDirectory() {
+Result<std::string> currentDirectory() {
     const std::optional<std::wstring> wide = wideTextFrom(
         [](DWORD size, wchar_t *buffer) { return ::GetCurrentDirectoryW(size, buffer); });
-    if (!wide) return std::nullopt;
-    return narrowedForFileApis(*wide);
+    if (!wide) return lastFailure();
+    const std::optional<std::string> narrow = narrowedForFileApis(*wide);
+    if (!narrow) return Failure::Other;
+    return *narrow;
 }
 
 std::string currentDriveRoot() {
-    const std::optional<std::string> directory = currentDirectory();
+    const Result<std::string> directory = currentDirectory();
     if (!directory) return std::string();
     if (paths::beginsWithDrive(*directory))
         return paths::withUpperCaseDrive(directory->substr(0, 2));
-    if (directory->compare(0, 2, "\\\\") == 0) return uncRoot(*directory);
+    if (directory->compare(0, 2, "\\\\") == 0) return paths::uncRoot(*directory);
     return std::string();
 }
 
 int currentDriveNumber() { return ::_getdrive(); }
 
-std::optional<std::string> fileIdentity(const std::string &path) {
+Result<std::string> fileIdentity(const std::string &path) {
     // No access rights are asked for: only the identity is read.
     HandleOwner file(::CreateFileW(osPath(path).c_str(), 0,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file.isValid()) return std::nullopt;
+    if (!file.isValid()) return lastFailure();
     BY_HANDLE_FILE_INFORMATION information;
-    if (!::GetFileInformationByHandle(file.get(), &information)) return std::nullopt;
+    if (!::GetFileInformationByHandle(file.get(), &information)) return lastFailure();
     return std::to_string(information.dwVolumeSerialNumber) + ":" +
            std::to_string(information.nFileIndexHigh) + ":" +
            std::to_string(information.nFileIndexLow);
-}
-
-bool replaceFileWithText(const std::string &path, const std::string &text) {
-    if (paths::isWindowsDevicePath(path)) return writeInPlace(path, text);
-    return replaceRegularFile(path, text, [](bool) { return true; }).has_value();
-}
-
-std::optional<ContentStamp> replaceFileIfUnchanged(const std::string &path, const std::string &text,
-                                                   const ContentStamp &expected) {
-    if (paths::isWindowsDevicePath(path)) return std::nullopt;
-    return replaceRegularFile(path, text, [&](bool exists) {
-        if (!exists) return false;
-        const std::optional<std::string> current = readRegularFile(path);
-        return current && stampOf(*current) == expected;
-    });
 }
 
 }  // namespace locmap50::platform

@@ -5,9 +5,9 @@
 
 namespace locmap50::platform {
 
-bool writeStandardOutput(const std::string &text) {
+Status writeStandardOutput(const std::string &text) {
     const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-    return std::fflush(stdout) == 0 && written;
+    return std::fflush(stdout) == 0 && written ? Status::success() : Status(Failure::WriteError);
 }
 
 }  // namespace locmap50::platform

@@ -1,4 +1,4 @@
-// The simulated full disk of test builds; empty in the shipped library.
+// The write path's test hooks (simulated full disk, shorter lock wait); empty in the shipped library.
 #include "platform/WriteFailureSimulation.h"
 
 #ifdef LOCMAP50_TEST_HOOKS
@@ -10,6 +10,7 @@ namespace {
 // library runs (the platform layer is used during static initialisation).
 bool s_failWrites = false;
 std::size_t s_bytesBeforeFailure = 0;
+int s_saveLockAttempts = detail::kSaveLockAttempts;
 
 }  // namespace
 
@@ -25,6 +26,14 @@ void stopFailingWrites() {
     s_bytesBeforeFailure = 0;
 }
 
+void limitSaveLockAttempts(int attempts) {
+    s_saveLockAttempts = attempts;
+}
+
+void restoreSaveLockAttempts() {
+    s_saveLockAttempts = detail::kSaveLockAttempts;
+}
+
 }  // namespace testing
 
 namespace detail {
@@ -36,6 +45,10 @@ std::size_t bytesAllowedToWrite(std::size_t wanted) {
 
 void countBytesWritten(std::size_t written) {
     if (s_failWrites) s_bytesBeforeFailure -= written;
+}
+
+int saveLockAttempts() {
+    return s_saveLockAttempts;
 }
 
 }  // namespace detail

@@ -1,4 +1,4 @@
-// A simulated full disk for the write path, compiled in only for test builds (LOCMAP50_TEST_HOOKS).
+// Test hooks of the write path, compiled in only for test builds (LOCMAP50_TEST_HOOKS): a simulated full disk and a shorter wait for the save lock.
 #ifndef LOCMAP50_PLATFORM_WRITEFAILURESIMULATION_H
 #define LOCMAP50_PLATFORM_WRITEFAILURESIMULATION_H
 
@@ -6,13 +6,22 @@
 
 namespace locmap50::platform {
 
+namespace detail {
+// How often a save tries for the save lock, 10 ms apart.
+constexpr int kSaveLockAttempts = 1000;
+}  // namespace detail
+
 #ifdef LOCMAP50_TEST_HOOKS
 
 // After this many more bytes, writes made by replaceFileWithText fail as a
-// full disk would; stopFailingWrites ends that.
+// full disk would; stopFailingWrites ends that. limitSaveLockAttempts lets a
+// test see a save give up on a held lock without waiting ten seconds;
+// restoreSaveLockAttempts goes back to the shipped wait.
 namespace testing {
 void failWritesAfter(std::size_t bytes);
 void stopFailingWrites();
+void limitSaveLockAttempts(int attempts);
+void restoreSaveLockAttempts();
 }  // namespace testing
 
 namespace detail {
@@ -20,6 +29,7 @@ namespace detail {
 // simulated disk is full and the write must fail.
 std::size_t bytesAllowedToWrite(std::size_t wanted);
 void countBytesWritten(std::size_t written);
+int saveLockAttempts();
 }  // namespace detail
 
 #else
@@ -28,6 +38,7 @@ void countBytesWritten(std::size_t written);
 namespace detail {
 inline std::size_t bytesAllowedToWrite(std::size_t wanted) { return wanted; }
 inline void countBytesWritten(std::size_t) {}
+inline int saveLockAttempts() { return kSaveLockAttempts; }
 }  // namespace detail
 
 #endif

@@ -126,9 +126,9 @@ TEST_F(CApiTest, AFailedSearchKeepsItsNotesUntilTheNextInit) {
     setEnv("WDIR", ";" + m_dir.path().string() + ";");
     ASSERT_EQ(InitLocationMap(m_dir.path().string().c_str(), 0), LOCMAP50_NO_MAP);
     EXPECT_EQ(problemLines(), "2 24 0 ZOR_LOCATION_MAP\n"
-                              "2 21 0 not a readable regular file\n"
-                              "2 22 0 not a readable regular file\n"
-                              "2 23 0 not a readable regular file\n");
+                              "2 21 0 no such file or directory\n"
+                              "2 22 0 no such file or directory\n"
+                              "2 23 0 no such file or directory\n");
     loadMap("$A\nC:\\a\n");
     EXPECT_EQ(problemLines(), "");
 }

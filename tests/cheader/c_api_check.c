@@ -73,6 +73,13 @@ int main(void) {
         CHECK(severity == LOCMAP50_SEVERITY_ERROR && kind == LOCMAP50_PROBLEM_NO_READ_ACCESS && line == 0);
         CHECK(strcmp(detail, "locmap50-c-api-check-missing.map") == 0);
     }
+    {
+        /* Saving without a map records no failure: the result says it all. */
+        int reason = -1;
+        const char *file = NULL;
+        CHECK(GetLastFailure(&reason, &file) == LOCMAP50_FAILED);
+        CHECK(reason == LOCMAP50_REASON_NONE && file != NULL && file[0] == '\0');
+    }
 
     printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE;

@@ -3,6 +3,9 @@
 
 int locmap50_c89_header_check(void) {
     static const char version[] = LOCMAP50_VERSION_STRING;
+    int reason = LOCMAP50_REASON_NONE;
+    const char *file = 0;
     return IsLocMapPresent() + GetLoadProblemCount() + LOCMAP50_VERSION_MAJOR + LOCMAP50_BUFFER_TOO_SMALL +
-           LOCMAP50_SEVERITY_NOTE + LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY + (int)sizeof version;
+           LOCMAP50_SEVERITY_NOTE + LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY + (int)sizeof version +
+           GetLastFailure(&reason, &file) + LOCMAP50_REASON_OTHER;
 }

@@ -116,8 +116,9 @@ foreach(function IN LISTS declaredFunctions)
   endif()
 endforeach()
 
-# The simulated full disk belongs to test builds only: not even a hidden
-# symbol of it may reach the shipped library.
+# The write path's test hooks (simulated full disk, shorter lock wait) belong
+# to test builds only: not even a hidden symbol of them may reach the shipped
+# library.
 if(FORMAT STREQUAL "elf")
   set(symbolTableArguments "${LIBRARY}")
 else()
@@ -125,8 +126,8 @@ else()
 endif()
 execute_process(COMMAND "${TOOL}" ${symbolTableArguments}
   OUTPUT_VARIABLE allSymbols ERROR_QUIET RESULT_VARIABLE ignored)
-if(allSymbols MATCHES "failWritesAfter|stopFailingWrites|s_bytesBeforeFailure")
-  string(APPEND problems "  the write-failure test hook is compiled into the library\n")
+if(allSymbols MATCHES "failWritesAfter|stopFailingWrites|s_bytesBeforeFailure|limitSaveLockAttempts")
+  string(APPEND problems "  a write-path test hook is compiled into the library\n")
 endif()
 
 list(LENGTH exports exportCount)

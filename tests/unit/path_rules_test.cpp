@@ -1,5 +1,6 @@
 // The pure path rules: URL test, slash conversion, absolute test, joining,
-// hard path lists, the component-boundary match and current-directory resolution.
+// hard path lists, the component-boundary match, current-directory resolution,
+// UNC roots, directory splits and the names a save makes beside its file.
 #include <gtest/gtest.h>
 
 #include <list>
@@ -7,6 +8,7 @@
 
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
+#include "paths/SaveFileNames.h"
 
 namespace paths = locmap50::paths;
 
@@ -21,8 +23,9 @@ TEST(PathRules, UrlNeedsSchemeAndColonInAnyCase) {
     EXPECT_FALSE(paths::isUrl(""));
 }
 
-TEST(PathRules, SlashesBecomeBackslashes) {
+TEST(PathRules, SlashesBecomeBackslashesAndBack) {
     EXPECT_EQ(paths::toBackslashes("C:/a//b\\c"), "C:\\a\\\\b\\c");
+    EXPECT_EQ(paths::toForwardSlashes("\\\\srv\\a/b\\"), "//srv/a/b/");
 }
 
 TEST(PathRules, AbsoluteOnlyForDriveBackslashOrTwoBackslashes) {
@@ -131,4 +134,67 @@ TEST(PathRules, RelativeNamesResolveAgainstTheCurrentDirectory) {
 TEST(PathRules, LongCurrentDirectoryIsUsedWhole) {
     const std::string cwd = "C:\\" + std::string(300, 'd');
     EXPECT_EQ(paths::resolveAgainstCurrentDirectory("a", cwd, "C:"), cwd + "\\a");
+}
+
+TEST(PathRules, UncRootIsServerAndShare) {
+    const struct {
+        const char *path, *root;
+    } cases[] = {
+        {"\\\\srv\\share\\a\\b", "\\\\srv\\share"},
+        {"\\\\srv\\share", "\\\\srv\\share"},
+        {"\\\\srv\\share\\", "\\\\srv\\share"},
+        {"\\\\srv", "\\\\srv"},  // no share: the whole text
+    };
+    for (const auto &c : cases) EXPECT_EQ(paths::uncRoot(c.path), c.root) << c.path;
+}
+
+TEST(PathRules, DirectoryAndBaseSplitAtTheLastSeparatorOfEitherKind) {
+    const struct {
+        const char *path, *directory, *base;
+    } cases[] = {
+        {"C:\\maps\\m.map", "C:\\maps\\", "m.map"},
+        {"/srv/maps/m.map", "/srv/maps/", "m.map"},
+        {"a\\b/c.map", "a\\b/", "c.map"},
+        {"/m.map", "/", "m.map"},
+        {"m.map", "", "m.map"},
+        {"dir\\", "dir\\", ""},
+    };
+    for (const auto &c : cases) {
+        const paths::DirectoryAndBase parts = paths::splitDirectoryAndBase(c.path);
+        EXPECT_EQ(parts.directory, c.directory) << c.path;
+        EXPECT_EQ(parts.base, c.base) << c.path;
+        EXPECT_EQ(parts.directory + parts.base, c.path);
+    }
+}
+
+// What a crashed save of "m.map" leaves is removed by the next one; anything
+// else beside it belongs to someone else and stays.
+TEST(SaveFileNames, LeftoverTemporaryNamesAreTheSavesOwnOnly) {
+    using Style = paths::TemporaryNameStyle;
+    const struct {
+        const char *name;
+        Style style;
+        bool leftover;
+    } cases[] = {
+        {"m.map.tmp-Ab3xYz", Style::SixLettersOrDigits, true},
+        {"m.map.tmp-000000", Style::SixLettersOrDigits, true},
+        {"m.map.tmp-Ab3xY", Style::SixLettersOrDigits, false},
+        {"m.map.tmp-Ab3xYz7", Style::SixLettersOrDigits, false},
+        {"m.map.tmp-Ab3_Yz", Style::SixLettersOrDigits, false},
+        {"m.map.tmp-12-3-4", Style::SixLettersOrDigits, false},
+        {"n.map.tmp-Ab3xYz", Style::SixLettersOrDigits, false},
+        {"xm.map.tmp-Ab3xYz", Style::SixLettersOrDigits, false},
+        {"m.map.tmp-12-345-6", Style::ProcessTickCounter, true},
+        {"m.map.tmp-7-8-9", Style::ProcessTickCounter, true},
+        {"m.map.tmp-12-345-", Style::ProcessTickCounter, false},
+        {"m.map.tmp--345-6", Style::ProcessTickCounter, false},
+        {"m.map.tmp-12-345", Style::ProcessTickCounter, false},
+        {"m.map.tmp-1-2-3-4", Style::ProcessTickCounter, false},
+        {"m.map.tmp-Ab3xYz", Style::ProcessTickCounter, false},
+        {"m.map.tmp-", Style::ProcessTickCounter, false},
+        {"m.map", Style::SixLettersOrDigits, false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(paths::isLeftoverTemporaryName(c.name, "m.map", c.style), c.leftover) << c.name;
+    EXPECT_EQ(paths::saveLockNameOf("C:\\maps\\m.map"), "C:\\maps\\m.map.save-lock");
 }

@@ -241,6 +241,15 @@ TEST(PlatformExtendedLengthForm, PrefixesDriveAndUncPathsOnly) {
     for (const auto &[full, expected] : cases) EXPECT_EQ(extendedLengthForm(full), expected);
 }
 
+TEST(PlatformExtendedLengthForm, NamesLongerThanAFileSystemHoldsAreTold) {
+    using locmap50::platform::detail::hasOverlongComponent;
+    const std::wstring longest(255, L'x');
+    EXPECT_FALSE(hasOverlongComponent(L"C:\\a\\" + longest + L"\\b"));
+    EXPECT_FALSE(hasOverlongComponent(L"\\\\?\\C:\\" + longest + L"/" + longest));
+    EXPECT_TRUE(hasOverlongComponent(L"C:\\a\\" + longest + L"x.map"));
+    EXPECT_TRUE(hasOverlongComponent(longest + L"x"));
+}
+
 TEST(PlatformStandardOutput, WritesText) {
     const auto printed = testsupport::printedBy([] { return platform::writeStandardOutput("one\ntwo\n"); });
     EXPECT_EQ(printed.output, "one\ntwo\n");

@@ -1,0 +1,97 @@
+// The steps of a save that each platform makes from its own system calls; SaveSequence.cpp puts them in order.
+#ifndef LOCMAP50_PLATFORM_SAVESTEPS_H
+#define LOCMAP50_PLATFORM_SAVESTEPS_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "paths/SaveFileNames.h"
+#include "platform/Platform.h"
+
+// Defined once per platform, in PlatformPosix.cpp and PlatformWindows.cpp.
+// "target" below is always a name that replacedFileOf gave.
+namespace locmap50::platform::detail {
+
+// What a save finds where it is to write.
+enum class TargetKind { Missing, Regular, Stream };
+
+// What path (in the library's form) names now: nothing yet, a regular file,
+// or a device or pipe that takes the text in place. Fails for what no save
+// may write: a directory, a socket, a block device, a link to nothing.
+Result<TargetKind> kindOfSaveTarget(const std::string &path);
+
+// The file a save of path replaces, named as this platform's calls take it:
+// on POSIX the file a symbolic link points to, in "/" form.
+std::string replacedFileOf(const std::string &path);
+
+// Writes text into the device or pipe that path names, as any program would;
+// a pipe with no reader fails at once.
+Status writeInPlace(const std::string &path, const std::string &text);
+
+// text as a file holds it: "\r\n" line ends on Windows.
+std::string withPlatformLineEnds(const std::string &text);
+
+// Whether a regular file stands at target (false: nothing does); fails when
+// something else does.
+Result<bool> regularFileExists(const std::string &target);
+
+// The names of the entries of directory ("" is the current one; otherwise it
+// ends in a separator); empty when it cannot be listed.
+std::vector<std::string> namesInDirectory(const std::string &directory);
+// Removes path if it is a regular file; anything else stays.
+void removeRegularFile(const std::string &path);
+
+// Makes the entries of directory (as namesInDirectory takes it) durable,
+// where the platform needs it after a rename.
+void syncDirectory(const std::string &directory);
+
+// The unique part this platform's temporary names carry.
+extern const paths::TemporaryNameStyle kTemporaryNameStyle;
+
+// The lock file that serialises saves of one file. The lock, once taken, is
+// held until the object goes, and the OS drops it if the process dies.
+class SaveLockFile {
+public:
+    explicit SaveLockFile(const std::string &target);
+    ~SaveLockFile();
+    SaveLockFile(const SaveLockFile &) = delete;
+    SaveLockFile &operator=(const SaveLockFile &) = delete;
+
+    // One try: Busy while another holder has the lock (failure() then says
+    // what kept it, for when the wait runs out), Failed when it cannot be had.
+    enum class Attempt { Taken, Busy, Failed };
+    Attempt tryToTake();
+    Failure failure() const;
+
+private:
+    struct Native;
+    std::unique_ptr<Native> m_native;
+};
+
+// A new file beside target that takes the text; removed again when the
+// object goes, unless it was moved onto target.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string &target);
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile &) = delete;
+    TemporaryFile &operator=(const TemporaryFile &) = delete;
+
+    Status created() const;
+    // The replaced file's owner and permission bits, or those a new file
+    // would get, where the platform's replacement does not keep them itself.
+    Status takeOverOwnerAndPermissionsOf(const std::string &target, bool targetExists);
+    Status write(const std::string &bytes);
+    Status flushToDisk();
+    Status close();
+    Status moveOnto(const std::string &target, bool targetExists);
+
+private:
+    struct Native;
+    std::unique_ptr<Native> m_native;
+};
+
+}  // namespace locmap50::platform::detail
+
+#endif  // LOCMAP50_PLATFORM_SAVESTEPS_H

@@ -1,0 +1,81 @@
+// Tests of GetLastFailure: what a failed save, export or edit leaves, and what a later call or a success leaves.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/CApiTest.h"
+
+namespace {
+
+struct Reported {
+    int result;
+    int reason;
+    std::string file;
+};
+
+bool operator==(const Reported &a, const Reported &b) {
+    return a.result == b.result && a.reason == b.reason && a.file == b.file;
+}
+
+std::ostream &operator<<(std::ostream &out, const Reported &reported) {
+    return out << reported.result << " " << reported.reason << " \"" << reported.file << "\"";
+}
+
+Reported lastFailure() {
+    int reason = -1;
+    const char *file = nullptr;
+    const int result = GetLastFailure(&reason, &file);
+    return {result, reason, file != nullptr ? file : "<null>"};
+}
+
+const Reported kNothing{LOCMAP50_FAILED, LOCMAP50_REASON_NONE, ""};
+
+TEST_F(CApiTest, LastFailureTakesEitherPointerAlone) {
+    loadMap("$LMT_A\nC:\\a\n");
+    ASSERT_EQ(ChangeEntry("$LMT_A", "C:\\b`", LOCMAP50_ADD_ENTRY), LOCMAP50_FAILED);
+
+    int reason = -1;
+    EXPECT_EQ(GetLastFailure(&reason, nullptr), LOCMAP50_OK);
+    EXPECT_EQ(reason, LOCMAP50_REASON_ALREADY_PRESENT);
+    const char *file = nullptr;
+    EXPECT_EQ(GetLastFailure(nullptr, &file), LOCMAP50_OK);
+    EXPECT_STREQ(file, "");
+    EXPECT_EQ(GetLastFailure(nullptr, nullptr), LOCMAP50_FAILED);
+}
+
+TEST_F(CApiTest, LastFailureOfASaveNamesTheFileChangedMeanwhile) {
+    const std::string path = loadMap("$LMT_A\nC:\\a\n");
+    ASSERT_EQ(ChangeEntry("$LMT_A", "C:\\mine`", LOCMAP50_REPLACE_ENTRY), LOCMAP50_OK);
+    EXPECT_EQ(lastFailure(), kNothing);
+    writeMap("main.map", "$LMT_A\nC:\\theirs\n");
+
+    EXPECT_EQ(SaveLocationMap(0), LOCMAP50_FAILED);
+    EXPECT_EQ(lastFailure(), (Reported{LOCMAP50_OK, LOCMAP50_REASON_CHANGED_SINCE_READ, CurrentMapName()}));
+    // The failure stays for the asking, until the next save, export or edit.
+    EXPECT_EQ(lastFailure().reason, LOCMAP50_REASON_CHANGED_SINCE_READ);
+    EXPECT_EQ(ChangeEntry("$LMT_NONE", nullptr, LOCMAP50_DELETE_ENTRY), LOCMAP50_OK);
+    EXPECT_EQ(lastFailure(), kNothing);
+}
+
+TEST_F(CApiTest, LastFailureOfRefusedInputNamesTheExportTarget) {
+    loadMap("$LMT_A\nC:\\a\n");
+    EXPECT_EQ(Export("plain.map", 0), LOCMAP50_FAILED);
+    EXPECT_EQ(lastFailure(), (Reported{LOCMAP50_OK, LOCMAP50_REASON_INVALID_INPUT, "plain.map"}));
+    EXPECT_EQ(ChangeEntry("$LMT_A", "C:\\b`", 7), LOCMAP50_FAILED);
+    EXPECT_EQ(lastFailure(), (Reported{LOCMAP50_OK, LOCMAP50_REASON_INVALID_INPUT, ""}));
+}
+
+TEST_F(CApiTest, SuccessfulSaveAndCallsWithoutAMapLeaveNoFailure) {
+    loadMap("$LMT_A\nC:\\a\n");
+    ASSERT_EQ(Export("plain.map", 0), LOCMAP50_FAILED);
+    EXPECT_EQ(SaveLocationMap(0), LOCMAP50_OK);
+    EXPECT_EQ(lastFailure(), kNothing);
+
+    ASSERT_EQ(Export("plain.map", 0), LOCMAP50_FAILED);
+    testsupport::destroyMap();
+    EXPECT_EQ(SaveLocationMap(0), LOCMAP50_NO_MAP);
+    EXPECT_EQ(lastFailure(), kNothing);
+}
+
+}  // namespace
