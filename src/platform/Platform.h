@@ -119,9 +119,6 @@ Result<std::string> currentDirectory();
 // directory, and the empty text where there are no drives (POSIX).
 std::string currentDriveRoot();
 
-// The current drive as a number (1 for A, 2 for B, ...), 0 where there is none.
-int currentDriveNumber();
-
 // A name for the file path resolves to, the same for every spelling of one
 // file (so "a.map", ".\a.map" and a link to it agree); fails when the file
 // cannot be resolved.

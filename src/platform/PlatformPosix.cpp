@@ -433,8 +433,6 @@ Result<std::string> currentDirectory() {
 
 std::string currentDriveRoot() { return std::string(); }
 
-int currentDriveNumber() { return 0; }
-
 Result<std::string> fileIdentity(const std::string &path) {
     struct stat status;
     if (::stat(toOsPath(path).c_str(), &status) != 0) return lastFailure();

@@ -435,8 +435,6 @@ std::string currentDriveRoot() {
     return std::string();
 }
 
-int currentDriveNumber() { return ::_getdrive(); }
-
 Result<std::string> fileIdentity(const std::string &path) {
     // No access rights are asked for: only the identity is read.
     HandleOwner file(::CreateFileW(osPath(path).c_str(), 0,
