@@ -67,7 +67,8 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
             m_globalMapInUse = false;
             return LOCMAP50_OK;
         }
-        ProblemReport::report(problemWithFile(LOCMAP50_PROBLEM_NO_READ_ACCESS, m_mapFileName), m_msgNoReadAccess);
+        ProblemReport::reportLoadProblem(problemWithFile(LOCMAP50_PROBLEM_NO_READ_ACCESS, m_mapFileName),
+                                         m_msgNoReadAccess);
         m_mapFileName.clear();
         return LOCMAP50_FAILED;
     }
@@ -80,7 +81,8 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
         // message names it, so it is the map file name meanwhile.
         m_mapFileName = *fromVariable;
         if (!takesCandidate(m_mapFileName, LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE)) {
-            ProblemReport::report(problemWithFile(LOCMAP50_PROBLEM_BAD_ENV_PATH, *fromVariable), m_msgBadEnvPath);
+            ProblemReport::reportLoadProblem(problemWithFile(LOCMAP50_PROBLEM_BAD_ENV_PATH, *fromVariable),
+                                             m_msgBadEnvPath);
             m_mapFileName.clear();
             return LOCMAP50_FAILED;
         }

@@ -39,7 +39,7 @@ void report(int severity, int kind, const VnLocMapFile &file, int line, std::str
     problem.file = file.m_fileName;
     problem.line = line;
     problem.detail = std::move(detail);
-    ProblemReport::report(std::move(problem), format);
+    ProblemReport::reportLoadProblem(std::move(problem), format);
 }
 
 }  // namespace

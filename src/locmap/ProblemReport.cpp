@@ -8,7 +8,7 @@
 
 namespace locmap50::locmap {
 
-void ProblemReport::report(VnLoadProblem problem, const std::string &format) {
+void ProblemReport::reportLoadProblem(VnLoadProblem problem, const std::string &format) {
     VnLocMap *map = VnLocMap::createMap();
     if (map == nullptr) return;
     const std::string message = mapfile::renderLegacyMessage(problem, format);
@@ -26,10 +26,6 @@ void ProblemReport::note(int kind, std::string file, std::string detail) {
     problem.file = std::move(file);
     problem.detail = std::move(detail);
     map->m_private.get().problems.push_back(std::move(problem));
-}
-
-void ProblemReport::clear(VnLocMap &map) {
-    map.m_private.get().problems.clear();
 }
 
 }  // namespace locmap50::locmap

@@ -15,10 +15,9 @@ public:
     // Records an error or a warning and appends its message, format filled
     // from the record, to m_errorText (under the heading naming the main map
     // file when the text is still empty).
-    static void report(VnLoadProblem problem, const std::string &format);
+    static void reportLoadProblem(VnLoadProblem problem, const std::string &format);
     // Records a note; notes have no message text.
     static void note(int kind, std::string file, std::string detail);
-    static void clear(VnLocMap &map);
 };
 
 }  // namespace locmap50::locmap

@@ -2,6 +2,7 @@
 #include "locmapfile/Diagnostics.h"
 
 #include <string>
+#include <utility>
 
 namespace locmap50::mapfile {
 
@@ -46,8 +47,10 @@ std::vector<std::string> legacyArguments(const VnLoadProblem &problem) {
 }
 
 std::string renderLegacyMessage(const VnLoadProblem &problem, const std::string &format) {
-    s_messageArgs = legacyArguments(problem);
-    return formatMessage(format, s_messageArgs);
+    std::vector<std::string> arguments = legacyArguments(problem);
+    std::string message = formatMessage(format, arguments);
+    s_messageArgs = std::move(arguments);
+    return message;
 }
 
 std::string legacyHeading(const std::string &mainMapFile) {

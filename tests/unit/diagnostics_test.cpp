@@ -50,14 +50,14 @@ TEST_F(DiagnosticsReport, FirstMessageGetsTheHeadingNamingTheMainFile) {
     VnLocMap *map = VnLocMap::createMap();
     map->m_mapFileName = "C:\\maps\\main.map";
     const VnLocMapFile file;
-    ProblemReport::report(problemOf(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_PARSE_ERROR, "C:\\maps\\main.map", 7,
+    ProblemReport::reportLoadProblem(problemOf(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_PARSE_ERROR, "C:\\maps\\main.map", 7,
                                     "what"),
                           file.m_msgParseError);
     EXPECT_EQ(map->m_errorText, testsupport::golden("diagnostics/parse_error_heading.txt"));
     EXPECT_EQ(s_messageArgs, (std::vector<std::string>{"C:\\maps\\main.map", "7"}));
 
     // A second message follows without a second heading; notes add no text.
-    ProblemReport::report(problemOf(LOCMAP50_SEVERITY_WARNING, LOCMAP50_PROBLEM_ENV_OVERRIDE, "C:\\maps\\main.map",
+    ProblemReport::reportLoadProblem(problemOf(LOCMAP50_SEVERITY_WARNING, LOCMAP50_PROBLEM_ENV_OVERRIDE, "C:\\maps\\main.map",
                                     3, "$P"),
                           file.m_msgEnvOverride);
     ProblemReport::note(LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET, "", "WDIR");
@@ -73,7 +73,7 @@ TEST_F(DiagnosticsReport, FirstMessageGetsTheHeadingNamingTheMainFile) {
 
 TEST_F(DiagnosticsReport, HeadingWithoutAMapFileNameAndAMessageWithoutArguments) {
     VnLocMap *map = VnLocMap::createMap();
-    ProblemReport::report(problemOf(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_ENV_PATH, "x", 0, "x"),
+    ProblemReport::reportLoadProblem(problemOf(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_ENV_PATH, "x", 0, "x"),
                           map->m_msgBadEnvPath);
     EXPECT_EQ(map->m_errorText, testsupport::golden("diagnostics/bad_env_path.txt", {{"@ENV@", ""}}));
     EXPECT_TRUE(s_messageArgs.empty());
