@@ -21,6 +21,9 @@ if(TARGET locmap)
     set_target_properties(locmap PROPERTIES INSTALL_RPATH "$ORIGIN/${toolToLibrary}")
   endif()
   install(TARGETS locmap RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES tools/locmap.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES tools/completion/locmap.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+    RENAME locmap)
 endif()
 
 install(EXPORT locmap50Targets NAMESPACE locmap50::
