@@ -4,12 +4,23 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <list>
 
 #include "locmap50/locmap50.h"
 #include "paths/NameRules.h"
 
 namespace locmap_tool {
+
+int moreUrgentExit(int first, int second) {
+    static const int kLeastUrgentFirst[] = {kExitOk, kExitFailed, kExitLoadErrors, kExitCannotWrite, kExitChanged,
+                                            kExitUsage};
+    const auto urgency = [](int code) {
+        const auto found = std::find(std::begin(kLeastUrgentFirst), std::end(kLeastUrgentFirst), code);
+        return found - std::begin(kLeastUrgentFirst);
+    };
+    return urgency(first) >= urgency(second) ? first : second;
+}
 
 void reportProblem(const std::string &message) {
     std::fprintf(stderr, "locmap: %s\n", message.c_str());
