@@ -90,14 +90,20 @@ struct Diagnostic {
     std::vector<std::string> hints;
 };
 
-// Control bytes written "\xNN", so that one problem stays on one line.
-std::string printable(const std::string &text) {
+// Control bytes written "\xNN", so that one problem stays on one line; with
+// highBytes, bytes from 0x80 up as well.
+std::string withBytesShown(const std::string &text, bool highBytes) {
     std::string shown;
     for (const char c : text) {
         const unsigned char byte = static_cast<unsigned char>(c);
-        shown += byte < 0x20 || byte == 0x7f ? escapedBytes(std::string(1, c)) : std::string(1, c);
+        const bool hidden = byte < 0x20 || byte == 0x7f || (highBytes && byte >= 0x80);
+        shown += hidden ? escapedBytes(std::string(1, c)) : std::string(1, c);
     }
     return shown;
+}
+
+std::string printable(const std::string &text) {
+    return withBytesShown(text, /*highBytes=*/false);
 }
 
 std::string quoted(const std::string &text) {
@@ -152,8 +158,14 @@ bool looksLikeUtf16(const std::string &text) {
 const char kUtf16Hint[] =
     "the file is UTF-16 text; map files are 8-bit text: save it as ASCII or UTF-8 without a byte order mark";
 
+// A header is ASCII, so every other byte is shown by its code: a byte order
+// mark or stray bytes an editor wrote become visible.
+std::string asAscii(const std::string &text) {
+    return withBytesShown(text, /*highBytes=*/true);
+}
+
 std::vector<std::string> headerHints(const std::string &found) {
-    std::vector<std::string> hints{"found " + quoted(found) +
+    std::vector<std::string> hints{"found '" + asAscii(found) + "'" +
                                    "; expected ZOR_LOCATION_MAP_2 (or ZOR_LOCATION_MAP_1), or either followed by force"};
     const std::string magic = "ZOR_LOCATION_MAP_";
     if (startsWith(found, "\xEF\xBB\xBF")) {

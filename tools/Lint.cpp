@@ -110,8 +110,11 @@ public:
         if (block == nullptr) return place;
         place.file = block->file;
         place.line = block->line;
-        for (const PathLine &path : block->paths)
-            if (path.path == hardPath) place.line = path.line;
+        for (const PathLine &path : block->paths) {
+            if (path.path != hardPath) continue;
+            place.line = path.line;
+            break;
+        }
         return place;
     }
 

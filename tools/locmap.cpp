@@ -35,9 +35,8 @@ const char kSaveFooter[] =
 const char kExitStatusText[] =
     "Exit status: 0 success; 1 something failed or did not translate; 2 usage\n"
     "error or no map; 3 the map has load errors (with --strict, also warnings),\n"
-    "after printing what it can ('check' used 1 for this before; --keep-going\n"
-    "makes the other commands ignore them); 4 a file could not be written; 5 the\n"
-    "map changed on disk. When several apply: 2, then 5, 4, 3, 1.\n"
+    "after printing what it can (check used 1 for this before; --keep-going makes\n"
+    "the other commands exit as if the map had none). 2 wins over 3, 3 over 1.\n"
     "Relative INCLUDE paths in map files resolve against the current directory.";
 
 // What the command line chose, filled in by CLI11.
