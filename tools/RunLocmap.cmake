@@ -63,11 +63,13 @@ string(REPLACE "\r\n" "\n" output "${output}")
 string(REPLACE "\r\n" "\n" errors "${errors}")
 # Absolute paths under the scratch copy (hints name where a relative include
 # led) are written as the library writes them, with backslashes; under Wine
-# with the drive letter of the root.
+# with the drive letter of the root; JSON doubles each backslash.
 string(REPLACE "/" "\\" scratchBackslashed "${SCRATCH_DIR}")
+string(REPLACE "\\" "\\\\" scratchInJson "${scratchBackslashed}")
 foreach(text output errors)
-  string(REPLACE "Z:${scratchBackslashed}" "<scratch>" ${text} "${${text}}")
-  string(REPLACE "${scratchBackslashed}" "<scratch>" ${text} "${${text}}")
+  foreach(scratch "Z:${scratchInJson}" "${scratchInJson}" "Z:${scratchBackslashed}" "${scratchBackslashed}")
+    string(REPLACE "${scratch}" "<scratch>" ${text} "${${text}}")
+  endforeach()
 endforeach()
 if(JSON)
   string(JSON documentType ERROR_VARIABLE jsonError TYPE "${output}")
