@@ -136,7 +136,7 @@ std::string problemText(const VnLoadProblem &problem) {
     case LOCMAP50_PROBLEM_NUL_BYTE: return "line holding a NUL byte, ignored: " + quoted(detail);
     case LOCMAP50_PROBLEM_BAD_ENV_PATH: return "ZOR_LOCATION_MAP names no readable file";
     case LOCMAP50_PROBLEM_NO_READ_ACCESS: return "the map file cannot be read";
-    case LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET: return detail + " is not set, so it was not searched";
+    case LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET: return detail + " is not set, so it named no place to look";
     case LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY: return "WDIR names no directory";
     default: return "not used as the map: " + detail;
     }
@@ -192,6 +192,7 @@ bool isAsciiLetter(char c) {
 
 // A line that was meant as a hard path but is none on this system.
 std::vector<std::string> hardPathHints(const std::string &line) {
+    if (line.empty()) return {};
     if (line.size() >= 2 && isSlash(line[0]) && isSlash(line[1]))
         return {"a UNC path starts with two backslashes: write " + locmap50::paths::toBackslashes(line)};
     if (line.size() >= 2 && isAsciiLetter(line[0]) && line[1] == ':') {
