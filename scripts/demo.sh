@@ -9,7 +9,7 @@ configure_and_build "$dir" -DCMAKE_BUILD_TYPE=Debug
 
 locmap=$(realpath "$dir/tools/locmap")
 if [ ! -x "$locmap" ]; then
-    echo "the locmap tool was not built: CLI11 is missing (bash scripts/install-deps.sh build)" >&2
+    echo "the locmap tool was not built: CLI11 or nlohmann-json is missing (bash scripts/install-deps.sh build)" >&2
     exit 1
 fi
 # Variables named after the example's prefixes would override its entries.

@@ -101,14 +101,21 @@ public:
         return nullptr;
     }
 
-    // Where hardPath of softPrefix stands; the prefix line when the path came
-    // from the environment; "" when the prefix is on no line.
-    std::string placeOf(const std::string &softPrefix, const std::string &hardPath) const {
+    // Where hardPath of softPrefix stands: its file and line, or the prefix
+    // line when the path came from the environment; line 0 when the prefix
+    // is on no line.
+    LintFinding placeOf(const std::string &softPrefix, const std::string &hardPath) const {
+        LintFinding place{LintKind::CoveredHardPath, std::string(), 0, std::string()};
         const Block *block = definition(softPrefix);
-        if (block == nullptr) return std::string();
-        for (const PathLine &path : block->paths)
-            if (path.path == hardPath) return where(block->file, path.line);
-        return where(block->file, block->line);
+        if (block == nullptr) return place;
+        place.file = block->file;
+        place.line = block->line;
+        for (const PathLine &path : block->paths) {
+            if (path.path != hardPath) continue;
+            place.line = path.line;
+            break;
+        }
+        return place;
     }
 
     const std::map<std::string, std::vector<Block>> &blocks() const { return m_blocks; }
@@ -116,10 +123,6 @@ public:
 private:
     std::map<std::string, std::vector<Block>> m_blocks;
 };
-
-std::string withPlace(const std::string &place) {
-    return place.empty() ? std::string() : place + ": ";
-}
 
 // The soft prefix a translated soft name starts with ("." is the current project).
 std::string prefixOfSoftName(const std::string &softName, std::string &tail) {
@@ -144,7 +147,7 @@ std::string coveringHardPath(const std::string &owner, const std::string &path, 
 // Hard-to-soft translation tries entries in map order and takes the first
 // that holds the path, so a hard path inside an earlier entry's is never
 // translated to its own prefix. The library's translation decides.
-void lintCoveredHardPaths(const MapLines &lines, std::vector<std::string> &warnings) {
+void lintCoveredHardPaths(const MapLines &lines, std::vector<LintFinding> &warnings) {
     for (const std::string &softPrefix : softPrefixes()) {
         for (const std::string &hardPath : hardPathsOf(softPrefix)) {
             std::string softName, tail;
@@ -152,24 +155,26 @@ void lintCoveredHardPaths(const MapLines &lines, std::vector<std::string> &warni
             const std::string owner = prefixOfSoftName(softName, tail);
             if (owner == softPrefix || !hasSoftPrefix(owner)) continue;
             const std::string ownerPath = coveringHardPath(owner, hardPath, tail);
-            warnings.push_back("Warning: " + withPlace(lines.placeOf(softPrefix, hardPath)) + "hard path " +
-                               hardPath + " of " + softPrefix + " lies within hard path " + ownerPath +
-                               " of " + owner + " (" + lines.placeOf(owner, ownerPath) +
-                               "), which is tried first; paths there always translate to " + owner + ".");
+            LintFinding finding = lines.placeOf(softPrefix, hardPath);
+            const LintFinding ownerPlace = lines.placeOf(owner, ownerPath);
+            finding.text = "hard path " + hardPath + " of " + softPrefix + " lies within hard path " + ownerPath +
+                           " of " + owner + " (" + where(ownerPlace.file, ownerPlace.line) +
+                           "), which is tried first; paths there always translate to " + owner;
+            warnings.push_back(std::move(finding));
         }
     }
 }
 
-void lintRepeatedHardPaths(const MapLines &lines, std::vector<std::string> &warnings) {
+void lintRepeatedHardPaths(const MapLines &lines, std::vector<LintFinding> &warnings) {
     for (const std::string &softPrefix : softPrefixes()) {
         const Block *block = lines.definition(softPrefix);
         if (block == nullptr) continue;
         for (std::size_t i = 0; i < block->paths.size(); ++i) {
             for (std::size_t earlier = 0; earlier < i; ++earlier) {
                 if (block->paths[earlier].path != block->paths[i].path) continue;
-                warnings.push_back("Warning: " + where(block->file, block->paths[i].line) + ": hard path " +
-                                   block->paths[i].path + " is given twice for " + softPrefix +
-                                   " (first at line " + std::to_string(block->paths[earlier].line) + ").");
+                warnings.push_back({LintKind::RepeatedHardPath, block->file, block->paths[i].line,
+                                    "hard path " + block->paths[i].path + " is given twice for " + softPrefix +
+                                        " (first at line " + std::to_string(block->paths[earlier].line) + ")"});
                 break;
             }
         }
@@ -179,42 +184,27 @@ void lintRepeatedHardPaths(const MapLines &lines, std::vector<std::string> &warn
 // A later block of a prefix that is already defined is skipped by the reader
 // without a message. Blocks without hard paths are left out: the library
 // reports those itself when they matter.
-void lintIgnoredRedefinitions(const MapLines &lines, std::vector<std::string> &warnings) {
+void lintIgnoredRedefinitions(const MapLines &lines, std::vector<LintFinding> &warnings) {
     for (const std::string &softPrefix : softPrefixes()) {
         const Block *definition = lines.definition(softPrefix);
         if (definition == nullptr) continue;
         for (const Block &block : lines.blocks().at(softPrefix)) {
             if (&block == definition || block.paths.empty()) continue;
-            warnings.push_back("Warning: " + where(block.file, block.line) + ": " + softPrefix +
-                               " is defined again and ignored; the definition at " +
-                               where(definition->file, definition->line) + " is used.");
+            warnings.push_back({LintKind::IgnoredRedefinition, block.file, block.line,
+                                softPrefix + " is defined again and ignored; the definition at " +
+                                    where(definition->file, definition->line) + " is used"});
         }
-    }
-}
-
-// The value shown is the one the load used (the library's lookup, in
-// backslash form), which an overridden prefix holds as its hard path.
-void lintEnvironmentOverrides(const MapLines &lines, std::vector<std::string> &warnings) {
-    for (const std::string &softPrefix : softPrefixes()) {
-        if (IsEnvOverridden(softPrefix.c_str()) != 1) continue;
-        std::string value;
-        if (translate(GetHardNameEx, softPrefix, value) != LOCMAP50_OK) continue;
-        const Block *block = lines.definition(softPrefix);
-        warnings.push_back("Warning: " + (block != nullptr ? where(block->file, block->line) + ": " : "") +
-                           "environment variable " + softPrefix.substr(1) + "=" + value +
-                           " overrides the hard paths of " + softPrefix + ".");
     }
 }
 
 }  // namespace
 
-std::vector<std::string> lintWarnings(const std::vector<std::string> &mapFiles) {
+std::vector<LintFinding> lintWarnings(const std::vector<std::string> &mapFiles) {
     const MapLines lines(mapFiles);
-    std::vector<std::string> warnings;
+    std::vector<LintFinding> warnings;
     lintCoveredHardPaths(lines, warnings);
     lintRepeatedHardPaths(lines, warnings);
     lintIgnoredRedefinitions(lines, warnings);
-    lintEnvironmentOverrides(lines, warnings);
     return warnings;
 }
 

@@ -7,12 +7,24 @@
 
 namespace locmap_tool {
 
-// Lint warnings on the loaded map, one line each, in this order: hard paths
-// that an earlier entry's hard path covers (hard-to-soft translation never
-// reaches them), a hard path given twice under one prefix, redefinitions
-// ignored because the prefix was already defined, environment overrides.
-// mapFiles are the loaded map files as the library names them.
-std::vector<std::string> lintWarnings(const std::vector<std::string> &mapFiles);
+enum class LintKind {
+    CoveredHardPath,      // within an earlier entry's hard path: hard-to-soft translation never reaches it
+    RepeatedHardPath,     // given twice under one prefix
+    IgnoredRedefinition,  // a block of a prefix that was already defined
+};
+
+// One warning: where (file as the library names it, line) and what.
+struct LintFinding {
+    LintKind kind;
+    std::string file;
+    int line = 0;
+    std::string text;
+};
+
+// Lint warnings on the loaded map, in the order of LintKind. mapFiles are the
+// loaded map files as the library names them. Environment overrides are the
+// library's own warnings and are not repeated here.
+std::vector<LintFinding> lintWarnings(const std::vector<std::string> &mapFiles);
 
 }  // namespace locmap_tool
 

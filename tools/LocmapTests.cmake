@@ -1,6 +1,6 @@
 # Tests of the locmap tool: each runs it as a subprocess on a scratch copy of the examples (see RunLocmap.cmake) and compares exit code and output.
 #
-# locmap_test(NAME EXIT code [ERRORS] [LINUX_ONLY] [SMOKE] [CHECK_FILE file] [STDIN file]
+# locmap_test(NAME EXIT code [ERRORS] [LINUX_ONLY] [SMOKE] [JSON] [CHECK_FILE file] [STDIN file]
 #             [STDOUT file] [ENV NAME=VALUE...] [COPY from to...] [SETUP argument...]
 #             ARGS argument...)
 # compares standard output (or CHECK_FILE) with testdata/expected/NAME.txt and,
@@ -14,10 +14,11 @@
 # and discovery must not find a map of the machine's own.
 set(LOCMAP_CLEAN_ENVIRONMENT
   TOOLS= LIBS= DOCS= SHARED_MODELS= VENDOR_IP= COMPILERS= MODELS= VERILOG= NO_PATHS= MANY=
-  PROJECT_SOURCES= PROJECT_BUILD= PROJECT_SIMLIBS= NEW_TOOLS= ROOT= UNC= SRV= SUB= CURRENT_PROJECT_PATH= ZOR_LOCATION_MAP= WDIR=)
+  PROJECT_SOURCES= PROJECT_BUILD= PROJECT_SIMLIBS= NEW_TOOLS= ROOT= UNC= SRV= SUB= CURRENT_PROJECT_PATH= ZOR_LOCATION_MAP= WDIR=
+  FARM= LMX= LMENV=)
 
 function(locmap_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 test "ERRORS;LINUX_ONLY;SMOKE" "EXIT;CHECK_FILE;STDIN;STDOUT" "ENV;COPY;SETUP;ARGS")
+  cmake_parse_arguments(PARSE_ARGV 1 test "ERRORS;LINUX_ONLY;SMOKE;JSON" "EXIT;CHECK_FILE;STDIN;STDOUT" "ENV;COPY;SETUP;ARGS")
   if(test_LINUX_ONLY AND WIN32)
     return()
   endif()
@@ -38,6 +39,7 @@ function(locmap_test name)
       "-DSTDIN_FILE=${test_STDIN}"
       "-DSTDOUT_FILE=${test_STDOUT}"
       "-DENVIRONMENT=${LOCMAP_CLEAN_ENVIRONMENT};${test_ENV}"
+      "-DJSON=${test_JSON}"
       "-DCOPY=${test_COPY}"
       "-DSETUP_ARGUMENTS=${test_SETUP}"
       "-DARGUMENTS=${test_ARGS}"
@@ -69,15 +71,49 @@ locmap_test(no_map_given EXIT 2 ERRORS ARGS check)
 locmap_test(no_map EXIT 2 ERRORS ARGS --map examples/site/no_such_map check)
 locmap_test(map_is_directory EXIT 2 ERRORS ARGS --map examples/site check)
 
-# check: the library's diagnostics as collected, then the lint warnings.
+# check: one line per load problem and lint warning, FILE:LINE: severity: text
+# [kind], with hints; exit 3 on load errors (--strict: on warnings too).
 locmap_test(check EXIT 0 ARGS ${SITE} check)
-locmap_test(check_errors EXIT 1 ARGS --map tools/testdata/broken.map check)
-locmap_test(check_broken_example EXIT 1 SMOKE ENV "TOOLS=D:\\elsewhere" ARGS ${BROKEN} check)
+locmap_test(check_errors EXIT 3 ARGS --map tools/testdata/broken.map check)
+locmap_test(check_broken_example EXIT 3 SMOKE ENV "TOOLS=D:\\elsewhere" ARGS ${BROKEN} check)
+locmap_test(check_broken_legacy EXIT 3 ENV "TOOLS=D:\\elsewhere" ARGS ${BROKEN} check --format=legacy)
+locmap_test(check_broken_json EXIT 3 JSON ENV "TOOLS=D:\\elsewhere" ARGS ${BROKEN} check --json)
 locmap_test(check_nested EXIT 0 ARGS ${NESTED} check)
-locmap_test(check_nested_strict EXIT 1 ARGS ${NESTED} --strict check)
+locmap_test(check_nested_strict EXIT 3 ARGS ${NESTED} --strict check)
 locmap_test(check_covering_roots EXIT 0 ARGS --map tools/testdata/covering_roots.map check)
 locmap_test(check_override EXIT 0 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} check)
-locmap_test(check_override_strict EXIT 1 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} check --strict)
+locmap_test(check_override_strict EXIT 3 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} check --strict)
+
+# One row per hint: tools/testdata/hints/NAME.map, expected output hint_NAME.txt.
+foreach(hint
+    header_bom              # a UTF-8 byte order mark before the header
+    header_utf16            # UTF-16 text: the header holds NUL bytes
+    header_word             # ZOR_LOCATION_MAP_2 forced
+    unc_forward_slashes     # //server/share, and the variable that could supply the prefix
+    bare_drive              # C:
+    drive_relative          # C:tools
+    relative_path           # tools\bin
+    posix_path              # /opt/tools
+    include_beside          # a relative include that names the file beside the map
+    no_hard_path_force      # the environment cannot supply a prefix in a force file
+    nul_hard_path)          # a NUL byte cuts no path short: the line is not used
+  locmap_test(hint_${hint} EXIT 3 ARGS --map tools/testdata/hints/${hint}.map check)
+endforeach()
+
+# explain: each case in sentences, a few again as JSON.
+locmap_test(explain_soft_name EXIT 0 ARGS ${SITE} explain "$LIBS\\libc.a")
+locmap_test(explain_override EXIT 0 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} explain "$TOOLS\\bin")
+locmap_test(explain_supplied EXIT 3 ENV "NO_PATHS=E:\\supplied" ARGS ${BROKEN} explain "$NO_PATHS\\x")
+locmap_test(explain_leading_name EXIT 0 ENV "LMX=C:\\lmx" ARGS ${SITE} explain "$LMXY")
+locmap_test(explain_live_variable EXIT 0 ENV "LMX=C:\\lmx" ARGS ${SITE} explain "$LMX\\a")
+locmap_test(explain_hard_path EXIT 0 ENV "TOOLS=D:\\elsewhere" ARGS ${NESTED} explain
+  "C:\\tools\\compilers\\cc" "\\\\server\\models\\verilog\\ram.v")
+locmap_test(explain_shadowed EXIT 1 ARGS ${NESTED} explain "D:\\tools\\x")
+locmap_test(explain_environment_table EXIT 0 ENV "LMENV=E:\\envtable" ARGS ${SITE} explain "E:\\envtable\\x")
+locmap_test(explain_not_translated EXIT 1 ARGS ${SITE} explain "$NO_SUCH_PREFIX\\a" "$NO_SUCH_PREFIX" relative
+  "E:\\nowhere")
+locmap_test(explain_json EXIT 1 JSON ENV "TOOLS=D:\\elsewhere" ARGS ${NESTED} explain --json
+  "$TOOLS\\bin" "C:\\tools\\compilers\\cc" "D:\\tools\\x" "$NO_SUCH_PREFIX\\a")
 
 # Queries; drive-letter and UNC hard paths both ways (also the Windows smoke test).
 # The long name outgrows the first buffer, so the tool must retry with a larger one.
@@ -92,8 +128,10 @@ locmap_test(paths_unknown EXIT 1 ERRORS ARGS ${SITE} paths "TOOLS")
 locmap_test(which EXIT 1 ERRORS ARGS ${SITE} which "$TOOLS" "$VENDOR_IP" "$NO_SUCH_PREFIX")
 locmap_test(list EXIT 0 ARGS ${SITE} list)
 locmap_test(list_map EXIT 0 ARGS ${SITE} list --format=map)
+locmap_test(list_json EXIT 0 JSON ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} list --json)
+locmap_test(list_json_raw_bytes EXIT 0 JSON ARGS --map tools/testdata/latin1.map list --json)
 locmap_test(stdin EXIT 0 STDIN examples/site/zor_location_map ARGS --map - hard "$VENDOR_IP\\x")
-locmap_test(stdin_check EXIT 1 STDIN tools/testdata/broken.map ARGS --map - check)
+locmap_test(stdin_check EXIT 3 STDIN tools/testdata/broken.map ARGS --map - check)
 locmap_test(project EXIT 0 ARGS --project examples/project list)
 locmap_test(project_env EXIT 0 ENV "ZOR_LOCATION_MAP=examples/site/zor_location_map"
   ARGS --project examples/project which "$TOOLS")
@@ -104,9 +142,14 @@ locmap_test(project_not_found EXIT 2 ERRORS LINUX_ONLY
 locmap_test(project_bad_env EXIT 2 ERRORS ENV ZOR_LOCATION_MAP=examples/missing.map
   ARGS --project examples/project check)
 
-# Load errors go to standard error before the results; --strict makes them fail.
-locmap_test(errors_before_results EXIT 0 ERRORS ARGS --map tools/testdata/broken.map hard "$TOOLS\\x")
-locmap_test(errors_strict EXIT 1 ERRORS ARGS --map tools/testdata/broken.map --strict hard "$TOOLS\\x")
+# Load errors go to standard error before the results and make the run exit
+# 3; --keep-going lets it exit as if the map were clean; --strict counts
+# warnings too.
+locmap_test(errors_before_results EXIT 3 ERRORS ARGS --map tools/testdata/broken.map hard "$TOOLS\\x")
+locmap_test(errors_keep_going EXIT 0 ARGS --map tools/testdata/broken.map --keep-going which "$TOOLS")
+locmap_test(errors_list EXIT 3 ARGS --map examples/broken/bad_header.map list)
+locmap_test(warnings_strict EXIT 3 ERRORS ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} --strict hard "$TOOLS\\x")
+locmap_test(warnings_not_strict EXIT 0 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} hard "$TOOLS\\x")
 
 # Edits are saved at once, survive a reload, and are refused while the map has errors.
 locmap_test(add_reloaded EXIT 0 SETUP ${SITE} add "$NEW_TOOLS" "E:\\new\\tools" "\\\\server\\new"
@@ -119,7 +162,7 @@ locmap_test(remove_reloaded EXIT 0 SETUP ${SITE} remove "$LIBS" ARGS ${SITE} lis
 locmap_test(add_existing EXIT 1 ERRORS ARGS ${SITE} add "$TOOLS" "E:\\x")
 locmap_test(add_bad_prefix EXIT 1 ERRORS ARGS ${SITE} add "$1X" "E:\\x")
 locmap_test(set_unknown EXIT 1 ERRORS ARGS ${SITE} set "$NO_SUCH_PREFIX" "E:\\x")
-locmap_test(edit_refused EXIT 1 CHECK_FILE tools/testdata/broken.map
+locmap_test(edit_refused EXIT 3 CHECK_FILE tools/testdata/broken.map
   ARGS --map tools/testdata/broken.map add "$NEW_TOOLS" "E:\\x")
 locmap_test(edit_stdin_refused EXIT 1 ERRORS STDIN examples/site/zor_location_map
   ARGS --map - remove "$TOOLS")
@@ -133,7 +176,7 @@ string(REPEAT "x" 236 longName)
 locmap_test(save_failure_named EXIT 1 ERRORS CHECK_FILE tools/testdata/long_include.map
   COPY examples/site/shared.map tools/testdata/long_name_${longName}.map
   ARGS --map tools/testdata/long_include.map add "$NEW_TOOLS" "E:\\new")
-locmap_test(save_refused EXIT 1 CHECK_FILE tools/testdata/broken.map ARGS --map tools/testdata/broken.map save)
+locmap_test(save_refused EXIT 3 CHECK_FILE tools/testdata/broken.map ARGS --map tools/testdata/broken.map save)
 locmap_test(export_stdout EXIT 0 ARGS ${SITE} export -)
 locmap_test(export_file EXIT 0 CHECK_FILE exported.map ARGS ${SITE} export exported.map)
 locmap_test(export_to_directory EXIT 1 ERRORS ARGS ${SITE} export examples)

@@ -6,7 +6,8 @@
 # instead of standard output; may be empty), STDIN_FILE (scratch-relative file
 # fed to standard input; may be empty), STDOUT_FILE (where standard output
 # goes instead of being captured, such as /dev/full; may be empty),
-# ENVIRONMENT (NAME=VALUE list; NAME= unsets), COPY (scratch-relative source
+# ENVIRONMENT (NAME=VALUE list; NAME= unsets), JSON (true: standard output
+# must parse as one JSON document, checked with string(JSON)), COPY (scratch-relative source
 # and target pairs, copied before the run; may be empty), SETUP_ARGUMENTS (a run that
 # must succeed first; may be empty), ARGUMENTS (list).
 
@@ -60,6 +61,22 @@ endif()
 # Windows writes text lines with CR LF; the expected texts use LF.
 string(REPLACE "\r\n" "\n" output "${output}")
 string(REPLACE "\r\n" "\n" errors "${errors}")
+# Absolute paths under the scratch copy (hints name where a relative include
+# led) are written as the library writes them, with backslashes; under Wine
+# with the drive letter of the root; JSON doubles each backslash.
+string(REPLACE "/" "\\" scratchBackslashed "${SCRATCH_DIR}")
+string(REPLACE "\\" "\\\\" scratchInJson "${scratchBackslashed}")
+foreach(text output errors)
+  foreach(scratch "Z:${scratchInJson}" "${scratchInJson}" "Z:${scratchBackslashed}" "${scratchBackslashed}")
+    string(REPLACE "${scratch}" "<scratch>" ${text} "${${text}}")
+  endforeach()
+endforeach()
+if(JSON)
+  string(JSON documentType ERROR_VARIABLE jsonError TYPE "${output}")
+  if(jsonError OR NOT documentType STREQUAL "ARRAY")
+    message(FATAL_ERROR "locmap ${ARGUMENTS}: standard output is no JSON array: ${jsonError}\n${output}")
+  endif()
+endif()
 # LOCMAP_UPDATE_EXPECTED=1 in the environment rewrites the expected texts
 # from this run instead; review the difference before committing it.
 if("$ENV{LOCMAP_UPDATE_EXPECTED}" STREQUAL "1")

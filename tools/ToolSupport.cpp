@@ -1,8 +1,10 @@
 // Helpers every locmap command shares: messages, C API lists and translations.
 #include "ToolSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <list>
 
 #include "locmap50/locmap50.h"
@@ -11,6 +13,16 @@
 #include "paths/PathRules.h"
 
 namespace locmap_tool {
+
+int moreUrgentExit(int first, int second) {
+    static const int kLeastUrgentFirst[] = {kExitOk, kExitFailed, kExitLoadErrors, kExitCannotWrite, kExitChanged,
+                                            kExitUsage};
+    const auto urgency = [](int code) {
+        const auto found = std::find(std::begin(kLeastUrgentFirst), std::end(kLeastUrgentFirst), code);
+        return found - std::begin(kLeastUrgentFirst);
+    };
+    return urgency(first) >= urgency(second) ? first : second;
+}
 
 void reportProblem(const std::string &message) {
     std::fprintf(stderr, "locmap: %s\n", message.c_str());

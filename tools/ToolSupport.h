@@ -8,10 +8,19 @@
 
 namespace locmap_tool {
 
-// Exit codes: success; something failed or did not translate; usage error or no map.
+// Exit codes: success; something failed or did not translate; usage error or
+// no map; the load reported errors (or, with --strict, warnings); a file could
+// not be written; the map changed on disk.
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitLoadErrors = 3;
+constexpr int kExitCannotWrite = 4;
+constexpr int kExitChanged = 5;
+
+// The exit code that wins when a run has two reasons to end: 2 before 5,
+// 4, 3, 1, and any of them before success.
+int moreUrgentExit(int first, int second);
 
 // Writes "locmap: " and message and a line end to standard error.
 void reportProblem(const std::string &message);

@@ -8,7 +8,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "Lint.h"
+#include "Check.h"
+#include "Explain.h"
 #include "MapSource.h"
 #include "ToolSupport.h"
 #include "locmapfile/Format.h"
@@ -23,8 +24,8 @@ namespace {
 
 const char kCommandFooter[] =
     "Every command works on the map chosen by --map FILE ('-': standard input)\n"
-    "or --project DIR, given before or after the command; --strict makes load\n"
-    "errors fail it. See 'locmap --help'.";
+    "or --project DIR, given before or after the command. Load errors make it\n"
+    "exit 3 (--strict: warnings too; --keep-going: neither). See 'locmap --help'.";
 
 const char kSaveFooter[] =
     "Saving writes every loaded map file back to its own path, main file first,\n"
@@ -32,8 +33,10 @@ const char kSaveFooter[] =
     "refused while the map has load errors, and for a map read from standard input.";
 
 const char kExitStatusText[] =
-    "Exit status: 0 success; 1 something failed or did not translate (or, with\n"
-    "--strict, the map has load errors); 2 usage error or no map.\n"
+    "Exit status: 0 success; 1 something failed or did not translate; 2 usage\n"
+    "error or no map; 3 the map has load errors (with --strict, also warnings),\n"
+    "after printing what it can (check used 1 for this before; --keep-going makes\n"
+    "the other commands exit as if the map had none). 2 wins over 3, 3 over 1.\n"
     "Relative INCLUDE paths in map files resolve against the current directory.";
 
 // What the command line chose, filled in by CLI11.
@@ -41,6 +44,8 @@ struct Settings {
     std::string mapFile;
     std::string projectDirectory;
     bool strict = false;
+    bool keepGoing = false;
+    bool json = false;
     std::vector<std::string> names;
     std::string softPrefix;
     std::string target;
@@ -58,13 +63,6 @@ struct LoadedMap {
 using Command = std::function<int(const LoadedMap &)>;
 
 // ---- loading ---------------------------------------------------------------
-
-std::vector<std::string> loadedMapFiles() {
-    std::vector<std::string> files;
-    if (IsLocMapPresent() != 1) return files;
-    for (const VnLocMapFile &file : VnLocMap::createMap()->m_mapFiles) files.push_back(file.m_fileName);
-    return files;
-}
 
 std::unique_ptr<MapSource> chooseMap(const Settings &settings) {
     if (!settings.projectDirectory.empty()) return MapSource::fromProject(settings.projectDirectory);
@@ -152,24 +150,14 @@ int exportTo(const std::string &target) {
     return kExitFailed;
 }
 
-int commandList(const LoadedMap &map, const std::string &format) {
+int commandList(const LoadedMap &map, const std::string &format, bool json) {
     if (format == "map") return exportTo("-");
+    if (json) return commandListJson(*map.source);
     for (const std::string &softPrefix : softPrefixes()) {
         const char *file = CurrentEntryFileName(softPrefix.c_str());
         std::printf("%s (%s)\n", softPrefix.c_str(), map.source->presentable(file != nullptr ? file : "").c_str());
         for (const std::string &path : hardPathsOf(softPrefix)) std::printf("    %s\n", path.c_str());
     }
-    return kExitOk;
-}
-
-// ---- check -----------------------------------------------------------------
-
-int commandCheck(const LoadedMap &map, bool strict) {
-    std::fputs(map.source->diagnostics().c_str(), stdout);
-    const std::vector<std::string> warnings = lintWarnings(loadedMapFiles());
-    for (const std::string &warning : warnings) std::printf("%s\n", map.source->presentable(warning).c_str());
-    if (map.errorCount > 0) return kExitFailed;
-    if (strict && (map.warningCount > 0 || !warnings.empty())) return kExitFailed;
     return kExitOk;
 }
 
@@ -262,7 +250,9 @@ int commandEdit(const LoadedMap &map, Edit edit, const std::string &softPrefix,
 // ---- the command line ------------------------------------------------------
 
 // Every command but help reports load errors on standard error before its
-// results; with --strict they stop it. check shows them on standard output.
+// results, and then exits kExitLoadErrors unless --keep-going; --strict
+// counts warnings as errors. check shows them on standard output and decides
+// its own exit code.
 int runWithMap(const Settings &settings, bool isCheck, const Command &command) {
     if (settings.mapFile.empty() && settings.projectDirectory.empty()) {
         reportProblem("no map given: use --map FILE ('-' for standard input) or --project DIR");
@@ -273,15 +263,14 @@ int runWithMap(const Settings &settings, bool isCheck, const Command &command) {
     if (!map.source) return kExitUsage;
     int outcome = LOCMAP50_LOAD_CLEAN;
     GetLoadStatus(&outcome, &map.errorCount, &map.warningCount);
-    if (!isCheck && map.errorCount > 0) {
+    if (isCheck) return command(map);
+    const bool loadFailed = map.errorCount > 0 || (settings.strict && map.warningCount > 0);
+    if (loadFailed) {
         std::fflush(stdout);
-        std::fputs(map.source->diagnostics().c_str(), stderr);
-        if (settings.strict) {
-            reportProblem("stopped: the map has load errors (--strict)");
-            return kExitFailed;
-        }
+        reportLoadProblems(*map.source);
     }
-    return command(map);
+    const int exitCode = command(map);
+    return loadFailed && !settings.keepGoing ? moreUrgentExit(exitCode, kExitLoadErrors) : exitCode;
 }
 
 // Standard output is checked once at the end: a result that did not reach it
@@ -305,8 +294,9 @@ void addMapOptions(CLI::App &app, Settings &settings) {
                    "DIR/zor_location_map, then $HOME/zor/zor_location_map, then each WDIR directory")
         ->type_name("DIR")
         ->excludes(map);
-    app.add_flag("--strict", settings.strict,
-                 "Fail when the map has load errors; for check, also when it has warnings");
+    app.add_flag("--strict", settings.strict, "Count load warnings (and, for check, lint warnings) as errors");
+    app.add_flag("--keep-going", settings.keepGoing,
+                 "Exit as if the map were clean when it has load errors (not for check)");
 }
 
 // What the command line chose to run, and how it uses the map.
@@ -332,8 +322,28 @@ CLI::App *addCommand(CLI::App &app, Invocation &invocation, const char *name, co
 
 void addQueryCommands(CLI::App &app, Invocation &invocation) {
     Settings &settings = invocation.settings;
-    addCommand(app, invocation, "check", "Load the map, print its diagnostics, then lint warnings",
-               [&](const LoadedMap &map) { return commandCheck(map, settings.strict); }, MapUse::Check);
+    CLI::App *check = addCommand(app, invocation, "check",
+                                 "Load the map and print each problem and lint warning as\n"
+                                 "FILE:LINE: error|warning|note: TEXT [kind], with hints",
+                                 [&](const LoadedMap &map) {
+                                     const CheckFormat format = settings.json                ? CheckFormat::Json
+                                                                : settings.format == "legacy" ? CheckFormat::Legacy
+                                                                                              : CheckFormat::Text;
+                                     return commandCheck(*map.source, format, settings.strict);
+                                 },
+                                 MapUse::Check);
+    check->add_option("--format", settings.format, "text (the default), or legacy: the library's message text")
+        ->check(CLI::IsMember({"text", "legacy"}))
+        ->type_name("FORMAT");
+    check->add_flag("--json", settings.json, "Print the problems as one JSON array");
+
+    CLI::App *explain = addCommand(app, invocation, "explain",
+                                   "Say why each name translates as it does, or why it does not",
+                                   [&](const LoadedMap &map) {
+                                       return commandExplain(*map.source, settings.names, settings.json);
+                                   });
+    explain->add_option("NAME", settings.names, "Soft names such as $TOOLS\\bin, or hard paths")->required();
+    explain->add_flag("--json", settings.json, "Print one JSON array with an object per name");
 
     addCommand(app, invocation, "hard", "Print the hard path of each soft name", [&](const LoadedMap &) {
         return translateAll("hard", GetHardNameEx, hardNameFailure, settings.names);
@@ -362,12 +372,13 @@ void addQueryCommands(CLI::App &app, Invocation &invocation) {
         ->add_option("PREFIX", settings.names, "Soft prefixes such as $TOOLS")
         ->required();
 
-    addCommand(app, invocation, "list",
-               "List every soft prefix in map order with its defining file\nand hard paths",
-               [&](const LoadedMap &map) { return commandList(map, settings.format); })
-        ->add_option("--format", settings.format, "text (the default), or map: the merged map as map file text")
+    CLI::App *list = addCommand(app, invocation, "list",
+                                "List every soft prefix in map order with its defining file\nand hard paths",
+                                [&](const LoadedMap &map) { return commandList(map, settings.format, settings.json); });
+    list->add_option("--format", settings.format, "text (the default), or map: the merged map as map file text")
         ->check(CLI::IsMember({"text", "map"}))
         ->type_name("FORMAT");
+    list->add_flag("--json", settings.json, "Print the entries as one JSON array");
 }
 
 void addEditCommands(CLI::App &app, Invocation &invocation) {

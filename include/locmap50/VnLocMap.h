@@ -14,7 +14,10 @@
 #include "locmap50/export.h"
 #include "locmap50/result_codes.h"
 
+struct VnExplanation;
+
 namespace locmap50::locmap {
+class Explainer;
 class LookupIndexes;
 class MapLoader;
 struct MapState;
@@ -39,6 +42,9 @@ public:
     // non-empty value by that value: with A=x, "AB" gives "xB". Empty when
     // name is empty or no leading part qualifies. Names are case-sensitive.
     std::string expandLeadingName(const std::string &name) const;
+    // The variable that expandLeadingName takes: the shortest leading part
+    // of name that is a variable with a non-empty value; "" when none is.
+    std::string leadingVariable(const std::string &name) const;
 
     std::map<std::string, std::string> m_variables;
 };
@@ -164,6 +170,16 @@ public:
     // paths and when nothing matched.
     static int getSoftNameFromEnv(std::string path, std::string &softName);
 
+    // Why name translates as it does, for a person to read
+    // (locmap50/VnExplanation.h): for a "$" name the entry, its file and
+    // line, what the environment did and the hard paths; for an absolute
+    // path every entry holding it and why all but one lost; otherwise why it
+    // does not translate. The lines are found by reading the defining files
+    // again. The list form reads each file once for all names. Returns the
+    // code of the translation explained (getHardName's or getSoftName's).
+    int explain(const std::string &name, VnExplanation &explanation);
+    void explain(const std::vector<std::string> &names, std::vector<VnExplanation> &explanations);
+
     // Editing of the merged map and its files. hardNames is a hard path list
     // string: each path followed by a backquote. addEntry returns
     // LOCMAP50_FAILED when the prefix is already present (nothing changes) and
@@ -231,6 +247,7 @@ public:
     static int lastFailure(int &reason, std::string &file);
 
 private:
+    friend class locmap50::locmap::Explainer;
     friend class locmap50::locmap::MapLoader;
     friend class locmap50::locmap::ProblemReport;
     friend class locmap50::locmap::Translations;

@@ -125,6 +125,9 @@ public:
     // An environment variable named after a soft prefix whose value holds a
     // line break: it overrides and supplies nothing.
     std::string m_msgEnvLineBreak;
+    // A header, soft prefix, hard path or include line holding a NUL byte:
+    // the line is not used.
+    std::string m_msgNulByte;
 
     // The file's record.
     std::list<std::string> m_includeLines;  // readable include lines, as read

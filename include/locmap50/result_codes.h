@@ -35,6 +35,9 @@
 #define LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS 8 /* the soft prefix, at its line */
 #define LOCMAP50_PROBLEM_INCLUDE_CYCLE 9       /* the include path as written */
 #define LOCMAP50_PROBLEM_ENV_LINE_BREAK 10     /* the soft prefix, at its line (a warning) */
+#define LOCMAP50_PROBLEM_NUL_BYTE 13           /* a header, soft prefix, hard path or include line
+                                                  holding a NUL byte, each NUL written as \0; the
+                                                  line is not used (a header ends the file) */
 /* Errors of choosing the map file (no line): */
 #define LOCMAP50_PROBLEM_BAD_ENV_PATH 11       /* ZOR_LOCATION_MAP names no readable file; detail: its value */
 #define LOCMAP50_PROBLEM_NO_READ_ACCESS 12     /* the map file given cannot be read */

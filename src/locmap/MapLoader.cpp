@@ -42,6 +42,19 @@ void report(int severity, int kind, const VnLocMapFile &file, int line, std::str
     ProblemReport::reportLoadProblem(std::move(problem), format);
 }
 
+// The record's detail reaches C callers as a NUL-terminated string, so each
+// NUL is written as the two characters "\0".
+std::string withVisibleNul(const std::string &line) {
+    std::string shown;
+    for (const char c : line) {
+        if (c == '\0')
+            shown += "\\0";
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 }  // namespace
 
 // The reading of one file's lines: the entry being read, and what each kind of line does to it.
@@ -183,7 +196,22 @@ public:
             report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_NO_SOFT_PREFIX, m_file, lineNumber,
                    paths::toBackslashes(line), m_file.m_msgNoSoftPrefix);
             return;
+        case mapfile::ParseProblem::NulInSoftPrefix:
+            // Its hard paths go with it, as with a bad soft prefix.
+            startEntry(spans);
+            m_previous = Previous::Rejected;
+            break;
+        case mapfile::ParseProblem::NulInInclude:
+            // Nothing is included, and hard paths after it stop the file, as after an unreadable include.
+            startEntry(spans);
+            m_previous = Previous::Include;
+            break;
+        case mapfile::ParseProblem::NulInHeader:
+        case mapfile::ParseProblem::NulInHardPath:
+            break;
         }
+        report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_NUL_BYTE, m_file, lineNumber, withVisibleNul(line),
+               m_file.m_msgNulByte);
     }
 
 private:

@@ -15,6 +15,12 @@ void VnEnvSnapshot::reload() {
 }
 
 std::string VnEnvSnapshot::expandLeadingName(const std::string &name) const {
+    const std::string variable = leadingVariable(name);
+    if (variable.empty()) return std::string();
+    return m_variables.at(variable) + name.substr(variable.size());
+}
+
+std::string VnEnvSnapshot::leadingVariable(const std::string &name) const {
     // The shortest qualifying leading part wins, so try lengths upwards. The
     // table is ordered, so once no variable name begins with the leading part
     // none can for any longer one: the work is bounded by the longest
@@ -27,7 +33,7 @@ std::string VnEnvSnapshot::expandLeadingName(const std::string &name) const {
             candidate->first.compare(0, leading.size(), leading) != 0)
             break;
         if (candidate->first.size() == leading.size() && !candidate->second.empty())
-            return candidate->second + name.substr(leading.size());
+            return leading;
     }
     return std::string();
 }

@@ -30,6 +30,7 @@ std::vector<std::string> legacyArguments(const VnLoadProblem &problem) {
     case LOCMAP50_PROBLEM_NO_READ_ACCESS:
         return {problem.file};
     case LOCMAP50_PROBLEM_PARSE_ERROR:
+    case LOCMAP50_PROBLEM_NUL_BYTE:
         return {problem.file, line};
     case LOCMAP50_PROBLEM_NO_HARD_PATH:
     case LOCMAP50_PROBLEM_ENV_OVERRIDE:

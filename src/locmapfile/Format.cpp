@@ -114,6 +114,10 @@ LineKind classifyLine(const std::string &line) {
     return LineKind::ParseError;
 }
 
+bool holdsNulByte(std::string_view line) {
+    return line.find('\0') != std::string_view::npos;
+}
+
 bool isValidSoftPrefix(const std::string &line) {
     if (line.size() < 2 || line[0] != '$' || !isAsciiLetter(line[1])) return false;
     for (std::size_t i = 2; i < line.size(); ++i)
@@ -158,7 +162,7 @@ namespace {
 
 // Text the normalisation would cut or split: no written line may hold it.
 bool holdsCutCharacter(const std::string &text) {
-    return text.find_first_of("#\r\n") != std::string::npos;
+    return text.find_first_of("#\r\n") != std::string::npos || holdsNulByte(text);
 }
 
 }  // namespace

@@ -48,6 +48,10 @@ enum class LineKind { SoftPrefix, HardPath, Include, ParseError };
 // Classifies a normalised entry line by the first rule that matches.
 LineKind classifyLine(const std::string &line);
 
+// Whether a line holds a NUL byte. Such a line is never used: C callers
+// would see its text cut short at the NUL. Comment text may hold any byte.
+bool holdsNulByte(std::string_view line);
+
 // For a SoftPrefix line: "$", a letter, then letters, digits or "_".
 bool isValidSoftPrefix(const std::string &line);
 

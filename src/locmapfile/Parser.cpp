@@ -25,6 +25,7 @@ Parser::Outcome Parser::parse(ParseSink &sink) {
 }
 
 bool Parser::parseSignificantLine(ParseSink &sink, const LineSpans &spans, Outcome &pause) {
+    if (holdsNulByte(m_line)) return reportNulByte(sink, spans);
     if (!m_headerSeen) {
         const Header header = parseHeader(m_line);
         if (!header.valid) {
@@ -57,6 +58,30 @@ bool Parser::parseSignificantLine(ParseSink &sink, const LineSpans &spans, Outco
         if (sink.include(pathSpans, m_line) == AfterInclude::Pause) pause = Outcome::Paused;
         return true;
     }
+    case LineKind::ParseError:
+        break;
+    }
+    sink.problem(spans, ParseProblem::UnknownLine, m_line);
+    return true;
+}
+
+bool Parser::reportNulByte(ParseSink &sink, const LineSpans &spans) {
+    if (!m_headerSeen) {
+        sink.problem(spans, ParseProblem::NulInHeader, m_line);
+        return false;
+    }
+    switch (classifyLine(m_line)) {
+    case LineKind::SoftPrefix:
+        m_entryOpen = true;
+        sink.problem(spans, ParseProblem::NulInSoftPrefix, m_line);
+        return true;
+    case LineKind::Include:
+        m_entryOpen = false;
+        sink.problem(spans, ParseProblem::NulInInclude, m_line);
+        return true;
+    case LineKind::HardPath:
+        sink.problem(spans, ParseProblem::NulInHardPath, m_line);
+        return true;
     case LineKind::ParseError:
         break;
     }

@@ -34,6 +34,12 @@ enum class ParseProblem {
     BadSoftPrefix,              // a "$" line that breaks the character rule; it opens an entry all the same
     UnknownLine,                // a line of no known kind; ignored
     HardPathWithoutSoftPrefix,  // no entry open since the header or the last include; the file ends there
+    // A significant line holding a NUL byte is not used. Each kind keeps the
+    // place in the grammar its line has, so the sink knows what was lost:
+    NulInHeader,      // the file ends there, as at a bad header
+    NulInSoftPrefix,  // opens an entry all the same, as a bad soft prefix does
+    NulInHardPath,    // ignored, whether or not an entry is open
+    NulInInclude,     // ends the open entry, as an include line does; nothing is included
 };
 
 // Whether the parser goes on after an include line, or hands control back
@@ -66,7 +72,8 @@ public:
 //   include     := "INCLUDE" (blank | tab) path
 //
 // A hard path line with no soft prefix line since the header or the last
-// include line ends the file, as does a bad header.
+// include line ends the file, as does a bad header. A significant line that
+// holds a NUL byte is reported as such and never used (see ParseProblem).
 //
 // The parser can be resumed: parse() returns at the end of the text, at a
 // line that ends the file, or after an include line whose sink asked to pause,
@@ -82,6 +89,9 @@ public:
 private:
     // Returns false when the line ends the file.
     bool parseSignificantLine(ParseSink &sink, const LineSpans &spans, Outcome &pause);
+    // A line holding a NUL byte, by the kind of line it would be; returns
+    // false when it ends the file.
+    bool reportNulByte(ParseSink &sink, const LineSpans &spans);
 
     std::string_view m_text;
     std::size_t m_position = 0;

@@ -35,6 +35,9 @@ VnLocMapFile::VnLocMapFile()
       m_msgEnvLineBreak(
           "Warning: Environment variable for soft prefix %s holds a line break.\n"
           "It will be ignored.\n\n"),
+      m_msgNulByte(
+          "Error: NUL character in location map: %s\n"
+          "at line number: %s. This line will be ignored.\n\n"),
       m_force(false) {}
 
 // Every member is a value, so copies own their own lists and a copy stays

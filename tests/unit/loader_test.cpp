@@ -45,6 +45,9 @@ const FixtureCase kFixtureCases[] = {
      "$LMT_A [C:\\tools\\bin] C:\\tools\\bin, \\\\server\\share\\x, D:\\with blanks\\in it\n"},
     {"force_header", true, LOCMAP50_OK, "", "$LMT_A [C:\\a] C:\\a\n"},
     {"bad_include_then_hard_path", true, LOCMAP50_FAILED, "2", "$LMT_A [C:\\a] C:\\a\n"},
+    // A NUL byte loses its line: the entry it opens, the hard path, the include.
+    {"nul_bytes", true, LOCMAP50_OK, "2", "$LMT_A [C:\\a] C:\\a\n$LMT_C [C:\\c] C:\\c\n"},
+    {"nul_in_header", true, LOCMAP50_FAILED, "", ""},
 };
 
 // The load's problem records, one line each, with the fixture's path as @MAP@.

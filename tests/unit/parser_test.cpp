@@ -18,6 +18,8 @@ std::string visible(std::string_view text) {
             shown += "\\r";
         else if (c == '\n')
             shown += "\\n";
+        else if (c == '\0')
+            shown += "\\0";
         else
             shown += c;
     }
@@ -42,8 +44,10 @@ public:
     }
     void commentOrBlank(const LineSpans &spans) override { add(spans, "comment-or-blank", ""); }
     void problem(const LineSpans &spans, ParseProblem problem, std::string &text) override {
-        static const char *const kNames[] = {"bad-header", "bad-soft-prefix", "unknown-line",
-                                             "hard-path-without-soft-prefix"};
+        static const char *const kNames[] = {"bad-header",         "bad-soft-prefix",    "unknown-line",
+                                             "hard-path-without-soft-prefix",
+                                             "nul-in-header",      "nul-in-soft-prefix", "nul-in-hard-path",
+                                             "nul-in-include"};
         add(spans, kNames[static_cast<int>(problem)], text);
     }
 
@@ -89,8 +93,9 @@ INSTANTIATE_TEST_SUITE_P(Reader, ParserFixtures,
                                            "bad_soft_prefix", "comments_only", "crlf_line_ends",
                                            "drive_slash_and_unc", "duplicate_soft_prefix", "force_header",
                                            "hard_path_after_header", "header_trailing_comment",
-                                           "indented_comment_after_header", "parse_error_inside_entry",
-                                           "soft_prefix_without_hard_path", "too_many_hard_paths"));
+                                           "indented_comment_after_header", "nul_bytes", "nul_in_header",
+                                           "parse_error_inside_entry", "soft_prefix_without_hard_path",
+                                           "too_many_hard_paths"));
 
 TEST(Parser, PausesAfterAnIncludeAndResumesWithTheNextLine) {
     const std::string text = "ZOR_LOCATION_MAP_2\r\nINCLUDE\t a b.map  # why\r\n$A\r\nC:/a";

@@ -19,7 +19,8 @@ TEST_F(Record, NewObjectIsEmptyAndHoldsTheMessageTexts) {
                 file.m_entryHardPaths.empty());
     EXPECT_EQ(file.m_msgBadVersion + file.m_msgParseError + file.m_msgNoHardPath +
                   file.m_msgEnvOverride + file.m_msgBadSoftPrefix + file.m_msgBadInclude +
-                  file.m_msgNoSoftPrefix + file.m_msgTooManyHardPaths + file.m_msgIncludeCycle,
+                  file.m_msgNoSoftPrefix + file.m_msgTooManyHardPaths + file.m_msgIncludeCycle +
+                  file.m_msgNulByte,
               testsupport::golden("diagnostics/message_texts.txt"));
 }
 

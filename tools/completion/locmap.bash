@@ -63,7 +63,7 @@ _locmap() {
             ;;
         --format)
             if [ "$command" = check ]; then
-                COMPREPLY=($(compgen -W "compiler legacy" -- "$current"))
+                COMPREPLY=($(compgen -W "text legacy" -- "$current"))
             else
                 COMPREPLY=($(compgen -W "text map" -- "$current"))
             fi

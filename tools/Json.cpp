@@ -1,0 +1,60 @@
+// JSON output of locmap: texts of any bytes, by the rule in Json.h, and the one place documents are printed.
+#include "Json.h"
+
+#include <cstdio>
+
+namespace locmap_tool {
+
+namespace {
+
+// nlohmann-json checks UTF-8 as it writes a string; its verdict is the one used.
+bool isValidUtf8(const std::string &text) {
+    try {
+        (void)Json(text).dump();
+        return true;
+    } catch (const Json::type_error &) {
+        return false;
+    }
+}
+
+}  // namespace
+
+std::string escapedBytes(const std::string &text) {
+    std::string escaped;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            escaped += "\\\\";
+        } else if (byte < 0x20 || byte >= 0x7f) {
+            static const char kHexDigits[] = "0123456789abcdef";
+            escaped += "\\x";
+            escaped += kHexDigits[byte >> 4];
+            escaped += kHexDigits[byte & 0xf];
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+void setText(Json &object, const std::string &key, const std::string &text) {
+    object[key] = text;
+    if (!isValidUtf8(text)) object[key + "_raw"] = escapedBytes(text);
+}
+
+void setTexts(Json &object, const std::string &key, const std::vector<std::string> &texts) {
+    object[key] = texts;
+    bool allValid = true;
+    for (const std::string &text : texts) allValid = allValid && isValidUtf8(text);
+    if (allValid) return;
+    Json raw = Json::array();
+    for (const std::string &text : texts) raw.push_back(escapedBytes(text));
+    object[key + "_raw"] = std::move(raw);
+}
+
+void printJson(const Json &document) {
+    const std::string text = document.dump(2, ' ', false, Json::error_handler_t::replace);
+    std::printf("%s\n", text.c_str());
+}
+
+}  // namespace locmap_tool
