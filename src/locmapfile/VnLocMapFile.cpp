@@ -49,5 +49,8 @@ int VnLocMapFile::clearMap() {
     m_entryOrder.clear();
     m_includeLines.clear();
     m_entryHardPaths.clear();
+    locmap50::mapfile::FileState &state = m_private.get();
+    state.keptBlocks.clear();
+    state.recordBlockOrdinals.clear();
     return LOCMAP50_OK;
 }
