@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "EditCommands.h"
 #include "Lint.h"
 #include "MapSource.h"
 #include "ToolSupport.h"
@@ -26,14 +27,26 @@ const char kCommandFooter[] =
     "or --project DIR, given before or after the command; --strict makes load\n"
     "errors fail it. See 'locmap --help'.";
 
+const char kEditFooter[] =
+    "set and remove change the file whose line defines the prefix (--file FILE\n"
+    "names another, --all-files every file holding it); add appends to the main\n"
+    "file or to --file FILE. The file is then saved keeping its layout: only the\n"
+    "lines the edit concerns change, comments, blank lines and line ends stay, and\n"
+    "files the edit does not concern are not written. Each file written is printed\n"
+    "(--quiet: nothing); --dry-run writes nothing and prints the diff instead. Only\n"
+    "a file that did not read completely blocks an edit of it.";
+
 const char kSaveFooter[] =
-    "Saving writes every loaded map file back to its own path, main file first,\n"
-    "in the standard layout (comments and rejected lines are not kept). It is\n"
-    "refused while the map has load errors, and for a map read from standard input.";
+    "save rewrites every loaded map file in the standard layout, main file first\n"
+    "(comments and rejected lines are not kept). It is refused while the map has\n"
+    "load errors, and for a map read from standard input.";
 
 const char kExitStatusText[] =
-    "Exit status: 0 success; 1 something failed or did not translate (or, with\n"
-    "--strict, the map has load errors); 2 usage error or no map.\n"
+    "Exit status: 0 done; 1 not found, not translated, or a refused edit (or, with\n"
+    "--strict, the map has load errors); 2 usage error or no map; 3 the map has load\n"
+    "errors that block the command; 4 cannot write (permission, space, not a\n"
+    "regular target); 5 changed on disk since it was read, or the save lock timed\n"
+    "out (an edit reloads and retries once first). When two apply: 2 > 5 > 4 > 3 > 1.\n"
     "Relative INCLUDE paths in map files resolve against the current directory.";
 
 // What the command line chose, filled in by CLI11.
@@ -46,6 +59,11 @@ struct Settings {
     std::string target;
     std::string format = "text";
     std::string helpTopic;
+    std::string editFile;
+    bool allFiles = false;
+    bool dryRun = false;
+    bool quiet = false;
+    bool overwriteMap = false;
 };
 
 // The map and how it loaded, for the command to work on.
@@ -139,8 +157,12 @@ int commandWhich(const LoadedMap &map, const std::vector<std::string> &prefixes)
 // name. Resolving the name as an absolute name first makes the map remember
 // it (it keeps every name it resolved that way), so Export then accepts it;
 // this also works where paths have no drive letter and never look absolute.
-int exportTo(const std::string &target) {
+int exportTo(const std::string &target, bool overwriteMap = true) {
     const bool toStdout = target == "-";
+    if (!toStdout && !overwriteMap && VnLocMap::createMap()->loadedMapFile(nativePath(target)) != nullptr) {
+        reportProblem("export: " + target + " is one of the loaded map files (--overwrite-map replaces it)");
+        return kExitFailed;
+    }
     const std::string fileName = toStdout ? "locmap-standard-output" : target;
     std::string absolute;
     translate(GetAbsoluteHardNameEx, fileName, absolute);
@@ -149,7 +171,7 @@ int exportTo(const std::string &target) {
     const std::string reason = lastLibraryFailure().reason;
     reportProblem("cannot export to " + (toStdout ? std::string("standard output") : target) +
                   (reason.empty() ? "" : ": " + reason));
-    return kExitFailed;
+    return exitCodeOfLibraryFailure();
 }
 
 int commandList(const LoadedMap &map, const std::string &format) {
@@ -199,64 +221,28 @@ int saveAll() {
     reportProblem("cannot save " + (failure.file.empty() ? "the map" : failure.file) +
                   (failure.reason.empty() ? "" : ": " + failure.reason) +
                   "; it is left as it was, and the files after it were not saved");
-    return kExitFailed;
+    return exitCodeOfLibraryFailure();
 }
 
 int commandSave(const LoadedMap &map) {
+    if (map.errorCount > 0 && !map.source->isFromStandardInput()) {
+        maySave(map, "not saved");
+        return kExitLoadErrors;
+    }
     if (!maySave(map, "not saved")) return kExitFailed;
     return saveAll();
 }
 
-enum class Edit { Set = LOCMAP50_REPLACE_ENTRY, Add = LOCMAP50_ADD_ENTRY, Remove = LOCMAP50_DELETE_ENTRY };
-
-const char *editName(Edit edit) {
-    switch (edit) {
-    case Edit::Set: return "set";
-    case Edit::Add: return "add";
-    case Edit::Remove: return "remove";
-    }
-    return "";
-}
-
-// Checks the edit's words before anything changes; false with the reason reported.
-bool editIsSound(Edit edit, const std::string &softPrefix, const std::vector<std::string> &paths) {
-    const std::string command = editName(edit);
-    if (edit == Edit::Add) {
-        // The reader's own rule, so no entry is written that the next load would reject.
-        if (!locmap50::mapfile::isValidSoftPrefix(softPrefix)) {
-            reportProblem("add: bad soft prefix '" + softPrefix + "': a $, a letter, then letters, digits or _");
-            return false;
-        }
-        if (hasSoftPrefix(softPrefix)) {
-            reportProblem("add: " + softPrefix + " is already in the map (set changes it)");
-            return false;
-        }
-    } else if (!hasSoftPrefix(softPrefix)) {
-        reportProblem(command + ": " + missingPrefixText(softPrefix));
-        return false;
-    }
-    for (const std::string &path : paths) {
-        if (path.empty() || path.find(locmap50::paths::kHardPathListEnd) != std::string::npos ||
-            !locmap50::mapfile::fitsOnOneLine(path)) {
-            reportProblem(command + ": bad hard path '" + path + "': empty, or holds a backquote or line break");
-            return false;
-        }
-    }
-    return true;
-}
-
-int commandEdit(const LoadedMap &map, Edit edit, const std::string &softPrefix,
-                const std::vector<std::string> &paths) {
-    const std::string command = editName(edit);
-    if (!maySave(map, (command + ": not changed").c_str())) return kExitFailed;
-    if (!editIsSound(edit, softPrefix, paths)) return kExitFailed;
-    const std::string list = joinBackquoteList(paths);
-    if (ChangeEntry(softPrefix.c_str(), edit == Edit::Remove ? nullptr : list.c_str(), static_cast<int>(edit)) !=
-        LOCMAP50_OK) {
-        reportProblem(command + ": the map refused to change " + softPrefix);
-        return kExitFailed;
-    }
-    return saveAll();
+int commandEdit(const Settings &settings, const LoadedMap &map, EditKind kind) {
+    EditRequest request;
+    request.kind = kind;
+    request.softPrefix = settings.softPrefix;
+    request.paths = settings.names;
+    request.file = settings.editFile;
+    request.allFiles = settings.allFiles;
+    request.dryRun = settings.dryRun;
+    request.quiet = settings.quiet;
+    return runEdit(*map.source, request, [&settings] { return chooseMap(settings); });
 }
 
 // ---- the command line ------------------------------------------------------
@@ -374,35 +360,38 @@ void addEditCommands(CLI::App &app, Invocation &invocation) {
     Settings &settings = invocation.settings;
     const std::string saveFooter = std::string(kSaveFooter) + "\n\n" + kCommandFooter;
 
-    CLI::App *add = addCommand(app, invocation, "add", "Add a soft prefix with its hard paths, then save the map",
-                               [&](const LoadedMap &map) {
-                                   return commandEdit(map, Edit::Add, settings.softPrefix, settings.names);
-                               });
+    CLI::App *add = addCommand(app, invocation, "add", "Add a soft prefix with its hard paths to one map file",
+                               [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Add); });
     add->add_option("PREFIX", settings.softPrefix, "The new soft prefix, such as $TOOLS")->required();
     add->add_option("PATH", settings.names, "Its hard paths, in order")->required();
 
-    CLI::App *set = addCommand(app, invocation, "set", "Replace the hard paths of a soft prefix, then save the map",
-                               [&](const LoadedMap &map) {
-                                   return commandEdit(map, Edit::Set, settings.softPrefix, settings.names);
-                               });
+    CLI::App *set = addCommand(app, invocation, "set", "Replace the hard paths of a soft prefix in its map file",
+                               [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Set); });
     set->add_option("PREFIX", settings.softPrefix, "A soft prefix of the map")->required();
-    set->add_option("PATH", settings.names, "Its new hard paths, in order")->required();
+    set->add_option("PATH", settings.names, "Its new hard paths, in order (at most 20)")->required();
 
-    CLI::App *remove = addCommand(app, invocation, "remove", "Remove a soft prefix, then save the map",
-                                  [&](const LoadedMap &map) {
-                                      return commandEdit(map, Edit::Remove, settings.softPrefix, {});
-                                  });
+    CLI::App *remove = addCommand(app, invocation, "remove", "Remove a soft prefix from its map file",
+                                  [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Remove); });
     remove->add_option("PREFIX", settings.softPrefix, "A soft prefix of the map")->required();
+
+    for (CLI::App *edit : {add, set, remove}) {
+        CLI::Option *file = edit->add_option("--file", settings.editFile, "The loaded map file to change");
+        if (edit != add)
+            edit->add_flag("--all-files", settings.allFiles, "Change every loaded file that holds the prefix")
+                ->excludes(file);
+        edit->add_flag("--dry-run", settings.dryRun, "Write nothing; print the diff of each file it would write");
+        edit->add_flag("-q,--quiet", settings.quiet, "Do not print the files written");
+        edit->footer(std::string(kEditFooter) + "\n\n" + kCommandFooter);
+    }
 
     CLI::App *save = addCommand(app, invocation, "save", "Rewrite every loaded map file in the standard layout",
                                 [](const LoadedMap &map) { return commandSave(map); });
+    save->footer(saveFooter);
 
-    for (CLI::App *edit : {add, set, remove, save}) edit->footer(saveFooter);
-
-    addCommand(app, invocation, "export", "Write the merged map as one new map file",
-               [&](const LoadedMap &) { return exportTo(settings.target); })
-        ->add_option("FILE", settings.target, "The file to write ('-': standard output)")
-        ->required();
+    CLI::App *exporting = addCommand(app, invocation, "export", "Write the merged map as one new map file",
+                                     [&](const LoadedMap &) { return exportTo(settings.target, settings.overwriteMap); });
+    exporting->add_option("FILE", settings.target, "The file to write ('-': standard output)")->required();
+    exporting->add_flag("--overwrite-map", settings.overwriteMap, "Allow FILE to be one of the loaded map files");
 }
 
 // "help [COMMAND]": the help of the tool or of one command, on standard output.
