@@ -145,8 +145,8 @@ void printDiff(const std::string &name, const std::string &text, const std::vect
                 ++newLines;
             }
         }
-        body += removed + added;
         context(end + 1);
+        body += removed + added;
         const int oldStart = oldLines == 0 ? start - 1 : start;
         const int newStart = newLines == 0 ? start - 1 + shift : start + shift;
         std::printf("@@ -%d,%d +%d,%d @@\n%s", oldStart, oldLines, newStart, newLines, body.c_str());
