@@ -7,6 +7,11 @@
 #include <list>
 #include <optional>
 
+#ifndef _WIN32
+#include <pwd.h>
+#include <sys/stat.h>
+#endif
+
 #include "ToolSupport.h"
 #include "locmapfile/Format.h"
 #include "paths/NameRules.h"
@@ -155,6 +160,39 @@ void printDiff(const std::string &name, const std::string &text, const std::vect
     }
 }
 
+// The owner of each loaded file, so that a save that could not keep one is told.
+struct Owner {
+    std::string file;
+    long id = -1;
+};
+
+std::vector<Owner> ownersOfLoadedFiles() {
+    std::vector<Owner> owners;
+#ifndef _WIN32
+    for (const VnLocMapFile &file : VnLocMap::createMap()->m_mapFiles) {
+        struct stat status;
+        if (::stat(nativePath(file.m_fileName).c_str(), &status) == 0)
+            owners.push_back({file.m_fileName, static_cast<long>(status.st_uid)});
+    }
+#endif
+    return owners;
+}
+
+std::string userName(long id) {
+#ifndef _WIN32
+    if (const struct passwd *user = ::getpwuid(static_cast<uid_t>(id)); user != nullptr) return user->pw_name;
+#endif
+    return std::to_string(id);
+}
+
+void warnOfChangedOwners(const MapSource &source, const std::vector<Owner> &before) {
+    for (const Owner &now : ownersOfLoadedFiles())
+        for (const Owner &old : before)
+            if (old.file == now.file && old.id != now.id)
+                reportProblem("warning: " + source.presentable(now.file) + ": the owner changed from " +
+                              userName(old.id) + " to " + userName(now.id) + " (mode and group are kept)");
+}
+
 int reportFailure(const std::string &what) {
     const LibraryFailure failure = lastLibraryFailure();
     reportProblem(what + (failure.file.empty() ? "" : " " + failure.file) +
@@ -195,7 +233,9 @@ int attempt(const MapSource &source, const EditRequest &request) {
     if (request.dryRun) return showDryRun(source);
 
     std::list<std::string> written;
+    const std::vector<Owner> owners = ownersOfLoadedFiles();
     if (VnLocMap::createMap()->saveKeepingLayout(written) != LOCMAP50_OK) return reportFailure("cannot save");
+    warnOfChangedOwners(source, owners);
     if (!request.quiet)
         for (const std::string &name : written) std::printf("%s\n", source.presentable(name).c_str());
     if (request.kind == EditKind::Remove && !request.allFiles) {
