@@ -92,9 +92,9 @@ std::vector<std::string> linesOutside(const std::string &text, const std::set<st
     const locmap50::mapfile::FileLayout layout = locmap50::mapfile::readLayout(text);
     std::set<std::size_t> inside;
     for (const locmap50::mapfile::PrefixBlock &block : layout.blocks) {
-        if (edited.count(block.softPrefix) == 0) continue;
+        if (edited.count(std::string(block.softPrefix)) == 0) continue;
         inside.insert(block.prefixLine.line.begin);
-        for (const locmap50::mapfile::LineSpans &line : block.pathLines) inside.insert(line.line.begin);
+        for (std::size_t i = 0; i < block.pathCount; ++i) inside.insert(layout.pathLines[block.firstPath + i].line.begin);
     }
     std::vector<std::string> lines;
     for (std::size_t begin = 0; begin < text.size();) {

@@ -2,12 +2,13 @@
 #include "locmapfile/Layout.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
-#include <unordered_map>
 #include <unordered_set>
 
-#include "paths/PathRules.h"
+#include "containers/FlatHashTable.h"
 #include "locmap50/VnLocMapFile.h"
 #include "locmapfile/FileState.h"
 #include "locmapfile/Format.h"
@@ -20,21 +21,23 @@ namespace {
 // ends the open block, comments and unknown lines do not.
 class LayoutReading : public ParseSink {
 public:
-    explicit LayoutReading(FileLayout &layout) : m_layout(layout) {}
+    LayoutReading(FileLayout &layout, std::string_view text) : m_layout(layout), m_text(text) {}
 
     void header(const LineSpans &spans, const Header &) override {
         m_layout.headerFound = true;
         seen(spans);
     }
-    void softPrefix(const LineSpans &spans, std::string &text) override {
-        m_layout.blocks.push_back(PrefixBlock{std::move(text), spans, {}, {}});
+    void softPrefix(const LineSpans &spans, std::string &) override {
+        // A valid prefix line's value is the prefix itself, byte for byte.
+        m_layout.blocks.push_back(
+            PrefixBlock{m_text.substr(spans.value.begin, spans.value.size()), spans, m_layout.pathLines.size(), 0});
         m_blockOpen = true;
         seen(spans);
     }
-    void hardPath(const LineSpans &spans, std::string &text) override {
+    void hardPath(const LineSpans &spans, std::string &) override {
         if (m_blockOpen) {
-            m_layout.blocks.back().pathLines.push_back(spans);
-            m_layout.blocks.back().hardPaths.push_back(paths::toBackslashes(std::move(text)));
+            m_layout.pathLines.push_back(spans);
+            ++m_layout.blocks.back().pathCount;
         }
         seen(spans);
     }
@@ -53,6 +56,7 @@ private:
     void seen(const LineSpans &spans) { m_layout.lastLine = spans; }
 
     FileLayout &m_layout;
+    std::string_view m_text;
     bool m_blockOpen = false;
 };
 
@@ -78,11 +82,62 @@ bool isBlankLine(std::string_view line) {
     return line.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-// The hard paths of a block as the reader takes them into a record.
-bool blockSays(const PrefixBlock &block, const std::list<std::string> &hardPaths) {
-    const std::size_t taken = std::min(block.hardPaths.size(), kMaxHardPathsPerEntry);
-    return hardPaths.size() == taken && std::equal(hardPaths.begin(), hardPaths.end(), block.hardPaths.begin());
+// Whether a hard path line's value reads as recorded: the reader turns each
+// "/" into "\\".
+bool readsAs(std::string_view value, const std::string &recorded) {
+    if (value.size() != recorded.size()) return false;
+    for (std::size_t i = 0; i < value.size(); ++i)
+        if ((value[i] == '/' ? '\\' : value[i]) != recorded[i]) return false;
+    return true;
 }
+
+// The blocks of each prefix, chained in file order, found by prefix without
+// an allocation per prefix.
+class BlocksByPrefix {
+public:
+    explicit BlocksByPrefix(const FileLayout &layout)
+        : m_blocks(layout.blocks), m_next(layout.blocks.size(), kNone), m_last(layout.blocks.size(), kNone),
+          m_matched(layout.blocks.size(), false) {
+        m_firsts.reserve(layout.blocks.size());
+        for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+            if (const std::size_t first = firstOf(m_blocks[i].softPrefix); first != kNone) {
+                m_next[m_last[first]] = i;
+                m_last[first] = i;
+            } else {
+                m_firsts.insert(hashOf(m_blocks[i].softPrefix), i);
+                m_last[i] = i;
+            }
+        }
+    }
+
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    // The first block of softPrefix, kNone when the file has none.
+    std::size_t firstOf(std::string_view softPrefix) const {
+        const std::size_t *found = m_firsts.find(
+            hashOf(softPrefix), [&](std::size_t block) { return m_blocks[block].softPrefix == softPrefix; });
+        return found != nullptr ? *found : kNone;
+    }
+    std::size_t next(std::size_t block) const { return m_next[block]; }
+    // The ordinal-th block of the chain at first, or its last.
+    std::size_t nth(std::size_t first, std::size_t ordinal) const {
+        std::size_t block = first;
+        for (; ordinal > 0 && m_next[block] != kNone; --ordinal) block = m_next[block];
+        return block;
+    }
+    bool isFirst(std::size_t block) const { return m_last[block] != kNone; }
+    void markMatched(std::size_t first) { m_matched[first] = true; }
+    bool matched(std::size_t first) const { return m_matched[first]; }
+
+private:
+    static std::uint64_t hashOf(std::string_view text) { return std::hash<std::string_view>()(text); }
+
+    const std::vector<PrefixBlock> &m_blocks;
+    std::vector<std::size_t> m_next;
+    std::vector<std::size_t> m_last;  // for first blocks: the chain's last; kNone for the others
+    std::vector<bool> m_matched;      // for first blocks: the record holds the prefix
+    containers::FlatHashTable<std::size_t> m_firsts;
+};
 
 class ChangePlan {
 public:
@@ -92,12 +147,22 @@ public:
 
     void removeBlock(const PrefixBlock &block) {
         edit(block.prefixLine).replacement = std::string();
-        for (const LineSpans &line : block.pathLines) edit(line).replacement = std::string();
+        for (std::size_t i = 0; i < block.pathCount; ++i) edit(pathLine(block, i)).replacement = std::string();
+    }
+
+    // Whether the block gives what the record holds, as the reader takes it.
+    bool says(const PrefixBlock &block, const std::list<std::string> &hardPaths) const {
+        if (hardPaths.size() != std::min(block.pathCount, kMaxHardPathsPerEntry)) return false;
+        std::size_t i = 0;
+        for (const std::string &hardPath : hardPaths)
+            if (!readsAs(bytesOf(pathLine(block, i++).value), hardPath)) return false;
+        return true;
     }
 
     void rewriteBlock(const PrefixBlock &block, const std::list<std::string> &hardPaths) {
         auto newPath = hardPaths.begin();
-        for (const LineSpans &line : block.pathLines) {
+        for (std::size_t i = 0; i < block.pathCount; ++i) {
+            const LineSpans &line = pathLine(block, i);
             if (newPath == hardPaths.end()) {
                 edit(line).replacement = std::string();
                 continue;
@@ -107,7 +172,8 @@ public:
         }
         std::string extra;
         for (; newPath != hardPaths.end(); ++newPath) extra += *newPath + m_lineEnd;
-        if (!extra.empty()) edit(block.pathLines.empty() ? block.prefixLine : block.pathLines.back()).following += extra;
+        if (!extra.empty())
+            edit(block.pathCount == 0 ? block.prefixLine : pathLine(block, block.pathCount - 1)).following += extra;
     }
 
     void append(const std::string &softPrefix, const std::list<std::string> &hardPaths) {
@@ -141,6 +207,9 @@ public:
     }
 
 private:
+    const LineSpans &pathLine(const PrefixBlock &block, std::size_t i) const {
+        return m_layout.pathLines[block.firstPath + i];
+    }
     LineEdit &edit(const LineSpans &line) {
         LineEdit &found = m_edits[line.number];
         found.spans = line;
@@ -170,7 +239,7 @@ private:
 
 FileLayout readLayout(std::string_view text) {
     FileLayout layout;
-    LayoutReading reading(layout);
+    LayoutReading reading(layout, text);
     Parser parser(text);
     layout.complete = parser.parse(reading) != Parser::Outcome::StoppedEarly;
     layout.lineEnd = firstLineEnd(text);
@@ -179,32 +248,46 @@ FileLayout readLayout(std::string_view text) {
 
 std::vector<LineChange> layoutChanges(const VnLocMapFile &file, const FileState *state, std::string_view text) {
     const FileLayout layout = readLayout(text);
-    std::unordered_map<std::string_view, std::vector<const PrefixBlock *>> blocksOf;
-    for (const PrefixBlock &block : layout.blocks) blocksOf[block.softPrefix].push_back(&block);
+    BlocksByPrefix blocks(layout);
+    ChangePlan plan(text, layout);
+
+    // Entries the record holds: the file's block of each, or a new one.
+    bool anyAdded = false;
+    for (const auto &[softPrefix, hardPaths] : file.m_entryHardPaths) {
+        const std::size_t first = blocks.firstOf(softPrefix);
+        if (first == BlocksByPrefix::kNone) {
+            anyAdded = true;
+            continue;
+        }
+        blocks.markMatched(first);
+        std::size_t ordinal = 0;
+        if (state != nullptr && !state->recordBlockOrdinals.empty()) {
+            const auto found = state->recordBlockOrdinals.find(softPrefix);
+            if (found != state->recordBlockOrdinals.end()) ordinal = found->second;
+        }
+        const PrefixBlock &block = layout.blocks[blocks.nth(first, ordinal)];
+        if (!plan.says(block, hardPaths)) plan.rewriteBlock(block, hardPaths);
+    }
+
+    // Entries the record lost, unless the file keeps them outside it.
     std::unordered_set<std::string_view> keptOutsideRecord;
     if (state != nullptr)
         for (const auto &[anchor, kept] : state->keptBlocks)
             for (const KeptBlock &block : kept) keptOutsideRecord.insert(block.softPrefix);
-
-    ChangePlan plan(text, layout);
-    for (const auto &[softPrefix, blocks] : blocksOf) {
-        const auto record = file.m_entryHardPaths.find(std::string(softPrefix));
-        if (record == file.m_entryHardPaths.end()) {
-            if (keptOutsideRecord.count(softPrefix) != 0) continue;
-            for (const PrefixBlock *block : blocks) plan.removeBlock(*block);
+    for (std::size_t first = 0; first < layout.blocks.size(); ++first) {
+        if (!blocks.isFirst(first) || blocks.matched(first) ||
+            keptOutsideRecord.count(layout.blocks[first].softPrefix) != 0)
             continue;
-        }
-        std::size_t ordinal = 0;
-        if (state != nullptr) {
-            const auto found = state->recordBlockOrdinals.find(record->first);
-            if (found != state->recordBlockOrdinals.end()) ordinal = std::min<std::size_t>(found->second, blocks.size() - 1);
-        }
-        if (!blockSays(*blocks[ordinal], record->second)) plan.rewriteBlock(*blocks[ordinal], record->second);
+        for (std::size_t block = first; block != BlocksByPrefix::kNone; block = blocks.next(block))
+            plan.removeBlock(layout.blocks[block]);
     }
-    for (const std::string &entry : file.m_entryOrder) {
-        if (entry == kIncludeMarker || blocksOf.count(entry) != 0) continue;
-        const auto record = file.m_entryHardPaths.find(entry);
-        if (record != file.m_entryHardPaths.end()) plan.append(entry, record->second);
+
+    if (anyAdded) {
+        for (const std::string &entry : file.m_entryOrder) {
+            if (entry == kIncludeMarker || blocks.firstOf(entry) != BlocksByPrefix::kNone) continue;
+            const auto record = file.m_entryHardPaths.find(entry);
+            if (record != file.m_entryHardPaths.end()) plan.append(entry, record->second);
+        }
     }
     return plan.changes();
 }

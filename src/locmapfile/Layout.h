@@ -15,15 +15,17 @@ namespace locmap50::mapfile {
 // One block of a soft prefix: its prefix line and the hard path lines that
 // belong to it (all of them, also those past the reader's limit).
 struct PrefixBlock {
-    std::string softPrefix;
+    std::string_view softPrefix;  // its bytes in the text read
     LineSpans prefixLine;
-    std::vector<LineSpans> pathLines;
-    std::vector<std::string> hardPaths;  // as the reader takes them, with backslashes
+    std::size_t firstPath = 0;    // its path lines: FileLayout::pathLines[firstPath, firstPath + pathCount)
+    std::size_t pathCount = 0;
 };
 
-// A file as the parser reads it, as far as the writer needs it.
+// A file as the parser reads it, as far as the writer needs it. It points
+// into the text read, which must outlive it.
 struct FileLayout {
     std::vector<PrefixBlock> blocks;  // valid soft prefixes only, in file order
+    std::vector<LineSpans> pathLines; // of every block, in file order
     bool headerFound = false;
     bool complete = true;             // read to its end
     std::string lineEnd;              // the first line end found, "" when there is none
