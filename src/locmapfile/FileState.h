@@ -30,6 +30,8 @@ struct FileState {
     PrivateIndex<ListPositions> entryPositions;
     // Written back at their places by the standard save; empty for most files.
     std::map<KeptBlockAnchor, std::list<KeptBlock>> keptBlocks;
+    // How many kept blocks each prefix has, so that a load asks without a walk.
+    std::map<std::string, unsigned> keptBlockCounts;
     // Which block of a prefix in the file the record holds, counted from 0,
     // where it is not the first (a first block without hard path that
     // counted as undefined).

@@ -51,6 +51,7 @@ int VnLocMapFile::clearMap() {
     m_entryHardPaths.clear();
     locmap50::mapfile::FileState &state = m_private.get();
     state.keptBlocks.clear();
+    state.keptBlockCounts.clear();
     state.recordBlockOrdinals.clear();
     return LOCMAP50_OK;
 }

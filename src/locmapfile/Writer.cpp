@@ -130,24 +130,24 @@ std::list<std::string> &VnLocMapFile::keepBlock(const std::string &softPrefix) {
         anchor.first = m_entryOrder.back();
         if (anchor.first == kIncludeMarker) anchor.second = static_cast<unsigned>(m_includeLines.size() - 1);
     }
-    std::list<mapfile::KeptBlock> &blocks = m_private.get().keptBlocks[anchor];
+    mapfile::FileState &state = m_private.get();
+    ++state.keptBlockCounts[softPrefix];
+    std::list<mapfile::KeptBlock> &blocks = state.keptBlocks[anchor];
     blocks.push_back(mapfile::KeptBlock{softPrefix, {}});
     return blocks.back().hardPaths;
 }
 
 unsigned VnLocMapFile::keptBlockCount(const std::string &softPrefix) const {
     const mapfile::FileState *state = m_private.find();
-    if (state == nullptr) return 0;
-    unsigned count = 0;
-    for (const auto &[anchor, blocks] : state->keptBlocks)
-        for (const mapfile::KeptBlock &block : blocks) count += block.softPrefix == softPrefix ? 1 : 0;
-    return count;
+    if (state == nullptr || state->keptBlockCounts.empty()) return 0;
+    const auto count = state->keptBlockCounts.find(softPrefix);
+    return count != state->keptBlockCounts.end() ? count->second : 0;
 }
 
 void VnLocMapFile::forgetKeptBlocksOf(const std::string &softPrefix) {
     mapfile::FileState &state = m_private.get();
     state.recordBlockOrdinals.erase(softPrefix);
-    if (state.keptBlocks.empty()) return;
+    if (state.keptBlockCounts.erase(softPrefix) == 0 && state.keptBlocks.empty()) return;
     // What stood after the entry now stands after the one before it.
     const auto following = state.keptBlocks.find(mapfile::KeptBlockAnchor(softPrefix, 0));
     if (following != state.keptBlocks.end()) {
