@@ -57,10 +57,10 @@ inline void appendEntry(std::string &text, long index) {
 // Both files are removed when the object goes.
 class GeneratedMap {
 public:
-    explicit GeneratedMap(long prefixCount)
-        : m_mainPath(fs::temp_directory_path() / ("locmap50_bench_" + std::to_string(prefixCount) + ".map")),
-          m_includedPath(fs::temp_directory_path() /
-                         ("locmap50_bench_" + std::to_string(prefixCount) + "_shared.map")) {
+    // stem names the files, so that a benchmark that saves has copies of its own.
+    explicit GeneratedMap(long prefixCount, const std::string &stem = "locmap50_bench_")
+        : m_mainPath(fs::temp_directory_path() / (stem + std::to_string(prefixCount) + ".map")),
+          m_includedPath(fs::temp_directory_path() / (stem + std::to_string(prefixCount) + "_shared.map")) {
         const long includedFirst = prefixCount / 2;
         const long includedEnd = includedFirst + (prefixCount / 10 > 0 ? prefixCount / 10 : 1);
         std::string mainText = "ZOR_LOCATION_MAP_2\n# Location map of the soc_top project, generated.\n\n";

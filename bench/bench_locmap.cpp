@@ -185,6 +185,24 @@ void deleteEverything(benchmark::State &state) {
     }
 }
 
+// One edit of a 100,000-prefix map with comments, then a save: keeping the
+// layout (only the main file, which the edit concerns, is written) or in the
+// standard layout (every file). The edit alternates between two values so
+// that every save has something to write.
+void saveAfterOneEdit(benchmark::State &state, bool keepingLayout) {
+    const bench::GeneratedMap copy(kLarge, keepingLayout ? "locmap50_bench_layout_" : "locmap50_bench_standard_");
+    destroyMap();
+    VnLocMap *map = loadMap(copy.path());
+    const std::string softPrefix = bench::prefixName(kLarge / 4);
+    const std::string values[] = {bench::firstHardPath(kLarge / 4) + "`", "E:\\edited\\value`"};
+    long round = 0;
+    for (auto _ : state) {
+        map->changeEntry(softPrefix, values[++round % 2]);
+        benchmark::DoNotOptimize(keepingLayout ? map->saveKeepingLayout() : map->save(false));
+    }
+    destroyMap();
+}
+
 // ---- Memory
 
 struct MemoryUse {
@@ -296,6 +314,8 @@ void registerBenchmarks() {
     RegisterBenchmark("load_100000_env_50", loadWithEnvironment, std::size_t(50))->Unit(benchmark::kMillisecond);
     RegisterBenchmark("load_100000_env_5000", loadWithEnvironment, std::size_t(5000))->Unit(benchmark::kMillisecond);
     RegisterBenchmark("delete_all_100000", deleteEverything)->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("save_keeping_layout_100000", saveAfterOneEdit, true)->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("save_standard_100000", saveAfterOneEdit, false)->Unit(benchmark::kMillisecond);
 }
 
 double ratio(double numerator, double denominator) {
@@ -363,6 +383,9 @@ std::vector<bench::SummaryRow> summaryRows(const bench::CollectingReporter &r, c
                     pair("C", t("hard_c_100000"), "class", t("hard_class_100000"))});
     rows.push_back({"Delete all 100,000 one by one / load", ratio(t("delete_all_100000"), t("load_100000")), 3, "x",
                     pair("delete", t("delete_all_100000"), "load", t("load_100000"))});
+    rows.push_back({"Save after one edit, 100,000 with comments: keeping the layout / standard",
+                    ratio(t("save_keeping_layout_100000"), t("save_standard_100000")), 1, "x",
+                    pair("keeping", t("save_keeping_layout_100000"), "standard", t("save_standard_100000")), true});
     rows.push_back({"Resident bytes per prefix, 100,000 (index included)", memory.map.residentBytes, 1000, " B",
                     "live heap " + bytes(memory.map.heapBytes) + "; floor resident " + bytes(memory.floor.residentBytes) +
                         ", live heap " + bytes(memory.floor.heapBytes)});

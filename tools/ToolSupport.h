@@ -14,6 +14,9 @@ namespace locmap_tool {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+// The map has load errors that block the command; a file cannot be written
+// (permission, space, not a regular target); a file changed on disk since it
+// was read, or its save lock timed out.
 constexpr int kExitLoadErrors = 3;
 constexpr int kExitCannotWrite = 4;
 constexpr int kExitChanged = 5;

@@ -9,7 +9,9 @@
 #include <CLI/CLI.hpp>
 
 #include "Check.h"
+#include "EditCommands.h"
 #include "Explain.h"
+#include "Lint.h"
 #include "MapSource.h"
 #include "ToolSupport.h"
 #include "locmapfile/Format.h"
@@ -27,16 +29,27 @@ const char kCommandFooter[] =
     "or --project DIR, given before or after the command. Load errors make it\n"
     "exit 3 (--strict: warnings too; --keep-going: neither). See 'locmap --help'.";
 
+const char kEditFooter[] =
+    "set and remove change the file whose line defines the prefix (--file FILE\n"
+    "names another, --all-files every file holding it); add appends to the main\n"
+    "file or to --file FILE. The file is then saved keeping its layout: only the\n"
+    "lines the edit concerns change, comments, blank lines and line ends stay, and\n"
+    "files the edit does not concern are not written. Each file written is printed\n"
+    "(--quiet: nothing); --dry-run writes nothing and prints the diff instead. Only\n"
+    "a file that did not read completely blocks an edit of it.";
+
 const char kSaveFooter[] =
-    "Saving writes every loaded map file back to its own path, main file first,\n"
-    "in the standard layout (comments and rejected lines are not kept). It is\n"
-    "refused while the map has load errors, and for a map read from standard input.";
+    "save rewrites every loaded map file in the standard layout, main file first\n"
+    "(comments and rejected lines are not kept). It is refused while the map has\n"
+    "load errors, and for a map read from standard input.";
 
 const char kExitStatusText[] =
-    "Exit status: 0 success; 1 something failed or did not translate; 2 usage\n"
+    "Exit status: 0 done; 1 not found, not translated, or a refused edit; 2 usage\n"
     "error or no map; 3 the map has load errors (with --strict, also warnings),\n"
-    "after printing what it can (check used 1 for this before; --keep-going makes\n"
-    "the other commands exit as if the map had none). 2 wins over 3, 3 over 1.\n"
+    "after printing what it can (--keep-going: queries exit as if it had none);\n"
+    "4 cannot write (permission, space, not a regular target); 5 changed on disk\n"
+    "since it was read, or the save lock timed out (an edit reloads and retries\n"
+    "once first). When two apply: 2 > 5 > 4 > 3 > 1.\n"
     "Relative INCLUDE paths in map files resolve against the current directory.";
 
 // What the command line chose, filled in by CLI11.
@@ -51,6 +64,11 @@ struct Settings {
     std::string target;
     std::string format = "text";
     std::string helpTopic;
+    std::string editFile;
+    bool allFiles = false;
+    bool dryRun = false;
+    bool quiet = false;
+    bool overwriteMap = false;
 };
 
 // The map and how it loaded, for the command to work on.
@@ -137,8 +155,12 @@ int commandWhich(const LoadedMap &map, const std::vector<std::string> &prefixes)
 // name. Resolving the name as an absolute name first makes the map remember
 // it (it keeps every name it resolved that way), so Export then accepts it;
 // this also works where paths have no drive letter and never look absolute.
-int exportTo(const std::string &target) {
+int exportTo(const std::string &target, bool overwriteMap = true) {
     const bool toStdout = target == "-";
+    if (!toStdout && !overwriteMap && VnLocMap::createMap()->loadedMapFile(nativePath(target)) != nullptr) {
+        reportProblem("export: " + target + " is one of the loaded map files (--overwrite-map replaces it)");
+        return kExitFailed;
+    }
     const std::string fileName = toStdout ? "locmap-standard-output" : target;
     std::string absolute;
     translate(GetAbsoluteHardNameEx, fileName, absolute);
@@ -147,7 +169,7 @@ int exportTo(const std::string &target) {
     const std::string reason = lastLibraryFailure().reason;
     reportProblem("cannot export to " + (toStdout ? std::string("standard output") : target) +
                   (reason.empty() ? "" : ": " + reason));
-    return kExitFailed;
+    return exitCodeOfLibraryFailure();
 }
 
 int commandList(const LoadedMap &map, const std::string &format, bool json) {
@@ -187,73 +209,42 @@ int saveAll() {
     reportProblem("cannot save " + (failure.file.empty() ? "the map" : failure.file) +
                   (failure.reason.empty() ? "" : ": " + failure.reason) +
                   "; it is left as it was, and the files after it were not saved");
-    return kExitFailed;
+    return exitCodeOfLibraryFailure();
 }
 
 int commandSave(const LoadedMap &map) {
+    if (map.errorCount > 0 && !map.source->isFromStandardInput()) {
+        maySave(map, "not saved");
+        return kExitLoadErrors;
+    }
     if (!maySave(map, "not saved")) return kExitFailed;
     return saveAll();
 }
 
-enum class Edit { Set = LOCMAP50_REPLACE_ENTRY, Add = LOCMAP50_ADD_ENTRY, Remove = LOCMAP50_DELETE_ENTRY };
-
-const char *editName(Edit edit) {
-    switch (edit) {
-    case Edit::Set: return "set";
-    case Edit::Add: return "add";
-    case Edit::Remove: return "remove";
-    }
-    return "";
-}
-
-// Checks the edit's words before anything changes; false with the reason reported.
-bool editIsSound(Edit edit, const std::string &softPrefix, const std::vector<std::string> &paths) {
-    const std::string command = editName(edit);
-    if (edit == Edit::Add) {
-        // The reader's own rule, so no entry is written that the next load would reject.
-        if (!locmap50::mapfile::isValidSoftPrefix(softPrefix)) {
-            reportProblem("add: bad soft prefix '" + softPrefix + "': a $, a letter, then letters, digits or _");
-            return false;
-        }
-        if (hasSoftPrefix(softPrefix)) {
-            reportProblem("add: " + softPrefix + " is already in the map (set changes it)");
-            return false;
-        }
-    } else if (!hasSoftPrefix(softPrefix)) {
-        reportProblem(command + ": " + missingPrefixText(softPrefix));
-        return false;
-    }
-    for (const std::string &path : paths) {
-        if (path.empty() || path.find(locmap50::paths::kHardPathListEnd) != std::string::npos ||
-            !locmap50::mapfile::fitsOnOneLine(path)) {
-            reportProblem(command + ": bad hard path '" + path + "': empty, or holds a backquote or line break");
-            return false;
-        }
-    }
-    return true;
-}
-
-int commandEdit(const LoadedMap &map, Edit edit, const std::string &softPrefix,
-                const std::vector<std::string> &paths) {
-    const std::string command = editName(edit);
-    if (!maySave(map, (command + ": not changed").c_str())) return kExitFailed;
-    if (!editIsSound(edit, softPrefix, paths)) return kExitFailed;
-    const std::string list = joinBackquoteList(paths);
-    if (ChangeEntry(softPrefix.c_str(), edit == Edit::Remove ? nullptr : list.c_str(), static_cast<int>(edit)) !=
-        LOCMAP50_OK) {
-        reportProblem(command + ": the map refused to change " + softPrefix);
-        return kExitFailed;
-    }
-    return saveAll();
+int commandEdit(const Settings &settings, const LoadedMap &map, EditKind kind) {
+    EditRequest request;
+    request.kind = kind;
+    request.softPrefix = settings.softPrefix;
+    request.paths = settings.names;
+    request.file = settings.editFile;
+    request.allFiles = settings.allFiles;
+    request.dryRun = settings.dryRun;
+    request.quiet = settings.quiet;
+    return runEdit(*map.source, request, [&settings] { return chooseMap(settings); });
 }
 
 // ---- the command line ------------------------------------------------------
+
+// What the command line chose to run, and how it uses the map.
+// An edit is blocked only by load errors in a file it must write, which it
+// judges itself; other load errors are reported and do not change its exit.
+enum class MapUse { Query, Check, Edit, None };
 
 // Every command but help reports load errors on standard error before its
 // results, and then exits kExitLoadErrors unless --keep-going; --strict
 // counts warnings as errors. check shows them on standard output and decides
 // its own exit code.
-int runWithMap(const Settings &settings, bool isCheck, const Command &command) {
+int runWithMap(const Settings &settings, MapUse mapUse, const Command &command) {
     if (settings.mapFile.empty() && settings.projectDirectory.empty()) {
         reportProblem("no map given: use --map FILE ('-' for standard input) or --project DIR");
         return kExitUsage;
@@ -263,14 +254,15 @@ int runWithMap(const Settings &settings, bool isCheck, const Command &command) {
     if (!map.source) return kExitUsage;
     int outcome = LOCMAP50_LOAD_CLEAN;
     GetLoadStatus(&outcome, &map.errorCount, &map.warningCount);
-    if (isCheck) return command(map);
+    if (mapUse == MapUse::Check) return command(map);
     const bool loadFailed = map.errorCount > 0 || (settings.strict && map.warningCount > 0);
     if (loadFailed) {
         std::fflush(stdout);
         reportLoadProblems(*map.source);
     }
     const int exitCode = command(map);
-    return loadFailed && !settings.keepGoing ? moreUrgentExit(exitCode, kExitLoadErrors) : exitCode;
+    const bool blocksExit = loadFailed && !settings.keepGoing && mapUse != MapUse::Edit;
+    return blocksExit ? moreUrgentExit(exitCode, kExitLoadErrors) : exitCode;
 }
 
 // Standard output is checked once at the end: a result that did not reach it
@@ -299,8 +291,6 @@ void addMapOptions(CLI::App &app, Settings &settings) {
                  "Exit as if the map were clean when it has load errors (not for check)");
 }
 
-// What the command line chose to run, and how it uses the map.
-enum class MapUse { Query, Check, None };
 
 struct Invocation {
     Settings settings;
@@ -385,35 +375,41 @@ void addEditCommands(CLI::App &app, Invocation &invocation) {
     Settings &settings = invocation.settings;
     const std::string saveFooter = std::string(kSaveFooter) + "\n\n" + kCommandFooter;
 
-    CLI::App *add = addCommand(app, invocation, "add", "Add a soft prefix with its hard paths, then save the map",
-                               [&](const LoadedMap &map) {
-                                   return commandEdit(map, Edit::Add, settings.softPrefix, settings.names);
-                               });
+    CLI::App *add = addCommand(app, invocation, "add", "Add a soft prefix with its hard paths to one map file",
+                               [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Add); },
+                               MapUse::Edit);
     add->add_option("PREFIX", settings.softPrefix, "The new soft prefix, such as $TOOLS")->required();
     add->add_option("PATH", settings.names, "Its hard paths, in order")->required();
 
-    CLI::App *set = addCommand(app, invocation, "set", "Replace the hard paths of a soft prefix, then save the map",
-                               [&](const LoadedMap &map) {
-                                   return commandEdit(map, Edit::Set, settings.softPrefix, settings.names);
-                               });
+    CLI::App *set = addCommand(app, invocation, "set", "Replace the hard paths of a soft prefix in its map file",
+                               [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Set); },
+                               MapUse::Edit);
     set->add_option("PREFIX", settings.softPrefix, "A soft prefix of the map")->required();
-    set->add_option("PATH", settings.names, "Its new hard paths, in order")->required();
+    set->add_option("PATH", settings.names, "Its new hard paths, in order (at most 20)")->required();
 
-    CLI::App *remove = addCommand(app, invocation, "remove", "Remove a soft prefix, then save the map",
-                                  [&](const LoadedMap &map) {
-                                      return commandEdit(map, Edit::Remove, settings.softPrefix, {});
-                                  });
+    CLI::App *remove = addCommand(app, invocation, "remove", "Remove a soft prefix from its map file",
+                                  [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Remove); },
+                                  MapUse::Edit);
     remove->add_option("PREFIX", settings.softPrefix, "A soft prefix of the map")->required();
+
+    for (CLI::App *edit : {add, set, remove}) {
+        CLI::Option *file = edit->add_option("--file", settings.editFile, "The loaded map file to change");
+        if (edit != add)
+            edit->add_flag("--all-files", settings.allFiles, "Change every loaded file that holds the prefix")
+                ->excludes(file);
+        edit->add_flag("--dry-run", settings.dryRun, "Write nothing; print the diff of each file it would write");
+        edit->add_flag("-q,--quiet", settings.quiet, "Do not print the files written");
+        edit->footer(std::string(kEditFooter) + "\n\n" + kCommandFooter);
+    }
 
     CLI::App *save = addCommand(app, invocation, "save", "Rewrite every loaded map file in the standard layout",
                                 [](const LoadedMap &map) { return commandSave(map); });
+    save->footer(saveFooter);
 
-    for (CLI::App *edit : {add, set, remove, save}) edit->footer(saveFooter);
-
-    addCommand(app, invocation, "export", "Write the merged map as one new map file",
-               [&](const LoadedMap &) { return exportTo(settings.target); })
-        ->add_option("FILE", settings.target, "The file to write ('-': standard output)")
-        ->required();
+    CLI::App *exporting = addCommand(app, invocation, "export", "Write the merged map as one new map file",
+                                     [&](const LoadedMap &) { return exportTo(settings.target, settings.overwriteMap); });
+    exporting->add_option("FILE", settings.target, "The file to write ('-': standard output)")->required();
+    exporting->add_flag("--overwrite-map", settings.overwriteMap, "Allow FILE to be one of the loaded map files");
 }
 
 // "help [COMMAND]": the help of the tool or of one command, on standard output.
@@ -488,5 +484,5 @@ int main(int argc, char **argv) {
     int usageExit = kExitOk;
     if (!parseCommandLine(app, argc, argv, usageExit)) return finishOutput(usageExit);
     if (invocation.mapUse == MapUse::None) return finishOutput(invocation.command(LoadedMap()));
-    return finishOutput(runWithMap(invocation.settings, invocation.mapUse == MapUse::Check, invocation.command));
+    return finishOutput(runWithMap(invocation.settings, invocation.mapUse, invocation.command));
 }

@@ -199,6 +199,34 @@ public:
     // load failed (see VnLocMapFile::save for that and for the rules of
     // concurrent saves).
     int save(bool toStdout);
+    // Writes every loaded map file's changes keeping its layout
+    // (VnLocMapFile::saveKeepingLayout), main file first; a file that says
+    // what its record says is not written at all. Before anything is written,
+    // a file whose load failed refuses the save when its record changed
+    // (LOCMAP50_FAILED, nothing written); otherwise the first file that
+    // cannot be written stops the save with LOCMAP50_FAILED (lastFailure
+    // says why and which). writtenFiles gets each file written, as the map
+    // names it. LOCMAP50_OK also when nothing was to change.
+    int saveKeepingLayout(std::list<std::string> &writtenFiles);
+    int saveKeepingLayout();
+
+    // Edits of one loaded map file, named by any name of it on disk
+    // (mapFile). LOCMAP50_FAILED, changing nothing, when mapFile names no
+    // loaded file (lastFailure: not found), when the file does not hold the
+    // prefix (change, delete; reason: no such entry), when any loaded file
+    // holds it already (add; already present), or for paths that would not
+    // read back (as changeEntry). The merged tables change only when the file
+    // is the one that defines the prefix (m_softToFileMap, as
+    // CurrentEntryFileName tells); otherwise the map answers as before. After
+    // a delete there, the map answers as a load of the files as they now
+    // stand would: from the next definition, if any. An added entry goes at
+    // the end of the file and the file defines it from then on.
+    int changeEntryInFile(std::string mapFile, std::string softPrefix, std::string hardNames);
+    int addEntryToFile(std::string mapFile, std::string softPrefix, std::string hardNames);
+    int deleteEntryFromFile(std::string mapFile, std::string softPrefix);
+    // The loaded map file object that mapFile names on disk; null when none.
+    VnLocMapFile *loadedMapFile(const std::string &mapFile);
+
     // Writes the merged map as one new version-2 map file at fileName, a path
     // the platform can open (no translation happens here). LOCMAP50_FAILED
     // when the file cannot be written (an existing file is then left as it
@@ -279,6 +307,10 @@ private:
     void enterPrimaryHardPath(const std::string &softPrefix, const std::string &hardPath);
 
     locmap50::locmap::LookupIndexes &indexes();
+
+    // Makes softPrefix answer from its first definition in the loaded files'
+    // records, in reading order, or drops it when none is left.
+    void takeNextDefinition(const std::string &softPrefix);
 
     // Everything the public members above do not show.
     locmap50::PrivateState<locmap50::locmap::MapState> m_private;

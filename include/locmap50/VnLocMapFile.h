@@ -5,6 +5,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "locmap50/PrivateState.h"
 #include "locmap50/export.h"
@@ -33,6 +34,17 @@ struct VnLoadProblem {
     std::string file;
     int line = 0;
     std::string detail;
+};
+
+/*
+ * One change a layout-keeping save makes to a file: the old lines
+ * [firstLine, firstLine + lineCount) (numbered from 1) become newText, whole
+ * lines with their line ends. lineCount 0 is an insertion before firstLine.
+ */
+struct VnLineChange {
+    int firstLine = 0;
+    int lineCount = 0;
+    std::string newText;
 };
 
 /*
@@ -99,16 +111,41 @@ public:
     // VnLocMap::lastFailure says why a save or an edit failed.
     int save(bool toStdout);
 
+    // Writes the record's changes into the file, keeping every byte that they
+    // do not concern: comments, blank lines, the header and INCLUDE lines as
+    // written, the line ends (LF or CR LF) and a last line without one. A
+    // changed entry keeps its lines and only the values of its hard path
+    // lines change (surplus ones go, extra ones follow the last); a deleted
+    // entry loses the prefix and hard path lines of every block of it; an
+    // added one is appended after one blank line, with the file's line end
+    // (the platform's when the file has none). Under the save lock the file
+    // is read again, must hold what this object read (or last saved), and is
+    // compared with the record: a file that says what the record says is not
+    // written at all (same bytes, same modification time). Otherwise it is
+    // replaced as save replaces it. written tells whether it was. Returns
+    // LOCMAP50_OK (also when nothing was to change), or LOCMAP50_FAILED with
+    // the file as it was: a file whose load failed and whose record differs,
+    // a file never read, a file changed since it was read, one the process
+    // may not write, or a failed write (lastFailure says which).
+    int saveKeepingLayout(bool &written);
+    int saveKeepingLayout();
+    // What saveKeepingLayout would change, without writing or locking:
+    // currentText gets the file's bytes as they are now, changes the line
+    // changes in file order (none when nothing is to change). Returns
+    // LOCMAP50_FAILED as saveKeepingLayout would refuse.
+    int previewKeepingLayout(std::string &currentText, std::vector<VnLineChange> &changes);
+
     // Replaces the hard paths of softPrefix by those of a backquote-terminated
     // list string; nothing when the file lacks the prefix. Returns
-    // LOCMAP50_OK, or LOCMAP50_FAILED (nothing changed) when a path would not
-    // read back from a saved file as that same hard path: one holding "#", CR
-    // or LF, or one that would read as an include line, a soft prefix line or
-    // a parse error. Empty paths are kept; they read back as nothing.
+    // LOCMAP50_OK, or LOCMAP50_FAILED (nothing changed) when the paths would
+    // not read back from a saved file as those same hard paths: more than 20,
+    // or one holding "#", CR or LF, or one that would read as an include
+    // line, a soft prefix line or a parse error. Empty paths are kept; they
+    // read back as nothing.
     int changeEntry(std::string softPrefix, std::string hardPaths);
 
-    // Removes softPrefix (first occurrence) and its hard paths. Returns
-    // LOCMAP50_OK.
+    // Removes softPrefix (first occurrence) and its hard paths, and every
+    // other block of it that the file holds. Returns LOCMAP50_OK.
     int deleteEntry(std::string softPrefix);
 
     // Message texts of the reader; "%s" stands for one argument.
@@ -153,6 +190,14 @@ private:
     // Adds a new entry at the end of the record (nothing when the file
     // already holds softPrefix); how the location map's addEntry reaches it.
     void appendEntry(const std::string &softPrefix, std::list<std::string> hardPaths);
+
+    // A block of softPrefix that the record has no place for, kept after the
+    // last entry of m_entryOrder; returns its hard path list to fill.
+    std::list<std::string> &keepBlock(const std::string &softPrefix);
+    unsigned keptBlockCount(const std::string &softPrefix) const;
+    // Drops every kept block of softPrefix; those kept after it move to the
+    // entry before it.
+    void forgetKeptBlocksOf(const std::string &softPrefix);
 
     // Where each prefix of m_entryOrder stands, so that deleteEntry needs no
     // walk; built afresh whenever m_entryOrder was changed by other hands.

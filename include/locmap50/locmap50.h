@@ -234,7 +234,8 @@ LOCMAP50_API void FreeHardPathList(char *list);
  * Returns:
  *   LOCMAP50_OK      done;
  *   LOCMAP50_FAILED  softName null or empty, an unknown operation, hardNames
- *                    null for replace or add, or (add) a prefix that is
+ *                    null for replace or add, more than 20 hard paths, or
+ *                    (add) a prefix that is
  *                    already present: nothing is changed; also when memory
  *                    ran out part-way. For replace and add also when softName
  *                    or a hard path would not read back from a saved file as
@@ -289,6 +290,48 @@ LOCMAP50_API int Export(const char *target, int toStdout);
  *   LOCMAP50_NO_MAP  no map.
  */
 LOCMAP50_API int SaveLocationMap(int toStdout);
+
+/*
+ * Writes the changes made since the load (or the last save) into the map
+ * files they concern, keeping every byte of a file that they do not concern:
+ * comments, blank lines, the header and INCLUDE lines as written, the line
+ * ends (LF or CR LF) and a last line without a line end. A file that says
+ * what its record says is not written at all (same bytes, same modification
+ * time). In a changed file, a changed entry keeps its lines and only the
+ * values of its hard path lines change (surplus lines go, extra paths follow
+ * the last path line, or the prefix line); a deleted entry loses the prefix
+ * and hard path lines of every block of it, its comments stay; an added entry
+ * is appended after one blank line with the file's line end (the platform's
+ * when it has none). Each file is read again under the save lock, which
+ * serialises saves as for SaveLocationMap, must still hold what was read, and
+ * is replaced only once its new text is completely written. A file that the
+ * process may not write is never replaced. Returns:
+ *   LOCMAP50_OK      done, also when nothing was to be written;
+ *   LOCMAP50_FAILED  a file whose load failed has a change (nothing is
+ *                    written), a file changed since it was read, may not be
+ *                    written or could not be written: it is left as it was
+ *                    and later files are not tried (GetLastFailure says why
+ *                    and which file);
+ *   LOCMAP50_NO_MAP  no map.
+ */
+LOCMAP50_API int SaveLocationMapKeepingLayout(void);
+
+/*
+ * Edits one loaded map file only, with ChangeEntry's operations. mapFile is
+ * any name of a loaded map file on disk (as it was read, absolute, through a
+ * link). The merged map changes only when that file is the one that defines
+ * softName (CurrentEntryFileName); otherwise the map answers as before.
+ * After a delete in that file, the map answers as a load of the files as they
+ * now stand would: from the next definition, if there is one. An added entry
+ * goes at the end of the file. Nothing is written until a save. Returns:
+ *   LOCMAP50_OK      done;
+ *   LOCMAP50_FAILED  mapFile names no loaded file, the file does not hold
+ *                    softName (replace, delete), a loaded file holds it
+ *                    already (add), or the input is refused as ChangeEntry
+ *                    refuses it: nothing is changed (GetLastFailure says why);
+ *   LOCMAP50_NO_MAP  no map.
+ */
+LOCMAP50_API int ChangeEntryInFile(const char *mapFile, const char *softName, const char *hardNames, int operation);
 
 /*
  * Why the last save, export or edit failed. ChangeEntry, Export and

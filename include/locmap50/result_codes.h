@@ -89,5 +89,7 @@
 #define LOCMAP50_REASON_ALREADY_PRESENT 13
 /* Any other failure of the system. */
 #define LOCMAP50_REASON_OTHER 14
+/* The map file named for an edit does not hold the soft prefix. */
+#define LOCMAP50_REASON_NO_SUCH_ENTRY 15
 
 #endif /* LOCMAP50_RESULT_CODES_H */

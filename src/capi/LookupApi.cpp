@@ -184,6 +184,23 @@ int changeEntry(const char *softName, const char *hardNames, int operation) {
     }
 }
 
+int changeEntryInFile(const char *mapFile, const char *softName, const char *hardNames, int operation) {
+    locmap50::mapfile::clearLastFailure();
+    VnLocMap *map = existingMap();
+    if (map == nullptr) return LOCMAP50_NO_MAP;
+    if (isEmpty(mapFile) || isEmpty(softName)) return invalidInput();
+    switch (operation) {
+    case LOCMAP50_REPLACE_ENTRY:
+        return hardNames != nullptr ? map->changeEntryInFile(mapFile, softName, hardNames) : invalidInput();
+    case LOCMAP50_ADD_ENTRY:
+        return hardNames != nullptr ? map->addEntryToFile(mapFile, softName, hardNames) : invalidInput();
+    case LOCMAP50_DELETE_ENTRY:
+        return map->deleteEntryFromFile(mapFile, softName);
+    default:
+        return invalidInput();
+    }
+}
+
 int exportMap(const char *target, int toStdout) {
     locmap50::mapfile::clearLastFailure();
     VnLocMap *map = existingMap();
@@ -254,6 +271,18 @@ int SaveLocationMap(int toStdout) {
         VnLocMap *map = existingMap();
         return map != nullptr ? map->save(toStdout != 0) : LOCMAP50_NO_MAP;
     });
+}
+
+int SaveLocationMapKeepingLayout(void) {
+    return guardedCall(LOCMAP50_FAILED, [&] {
+        locmap50::mapfile::clearLastFailure();
+        VnLocMap *map = existingMap();
+        return map != nullptr ? map->saveKeepingLayout() : LOCMAP50_NO_MAP;
+    });
+}
+
+int ChangeEntryInFile(const char *mapFile, const char *softName, const char *hardNames, int operation) {
+    return guardedCall(LOCMAP50_FAILED, [&] { return changeEntryInFile(mapFile, softName, hardNames, operation); });
 }
 
 int GetLastFailure(int *reason, const char **file) {

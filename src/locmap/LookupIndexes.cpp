@@ -158,6 +158,25 @@ void LookupIndexes::eraseMergedHardPaths(VnLocMap &map, const std::string &softP
     m_mergedShape = TableShape::of(map.m_softToHardMap);
 }
 
+void LookupIndexes::resetPrimaryHardPath(VnLocMap &map, const std::string &softPrefix,
+                                         const std::string *hardPath) {
+    syncPrimariesWith(map);
+    const auto entry = map.m_primaryHardPaths.find(softPrefix);
+    if (entry == map.m_primaryHardPaths.end()) {
+        if (hardPath != nullptr) enterPrimaryHardPath(map, softPrefix, *hardPath);
+        return;
+    }
+    // The index files the node, which a new value leaves where it is.
+    if (hardPath != nullptr) {
+        entry->second = *hardPath;
+        return;
+    }
+    const PrimaryEntry *node = &*entry;
+    m_primaries.erase(prefixHash(entry->first), [node](const PrimaryEntry *filed) { return filed == node; });
+    map.m_primaryHardPaths.erase(entry);
+    m_primaryShape = TableShape::of(map.m_primaryHardPaths);
+}
+
 void LookupIndexes::enterPrimaryHardPath(VnLocMap &map, const std::string &softPrefix,
                                          const std::string &hardPath) {
     syncPrimariesWith(map);

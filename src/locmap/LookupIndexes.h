@@ -69,6 +69,9 @@ public:
     // m_primaryHardPaths (insert only, as the table is)
     void enterPrimaryHardPath(VnLocMap &map, const std::string &softPrefix, const std::string &hardPath);
     const std::string *primaryHardPath(VnLocMap &map, std::string_view softPrefix);
+    // Only for an edit that makes the map answer as a reload would: the
+    // prefix's primary path becomes hardPath, or it goes (null).
+    void resetPrimaryHardPath(VnLocMap &map, const std::string &softPrefix, const std::string *hardPath);
 
     // The entry defined first of those holding a hard path that path lies
     // under, with where path's tail starts under the first such hard path of

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "locmap/ProblemReport.h"
+#include "locmapfile/FileState.h"
 #include "locmapfile/Format.h"
 #include "locmapfile/Parser.h"
 #include "paths/PathRules.h"
@@ -18,8 +19,6 @@ namespace {
 
 namespace mapfile = locmap50::mapfile;
 namespace paths = locmap50::paths;
-
-const int kMaxHardPathsPerEntry = 20;
 
 // A file's identity for cycle detection; its own name when it cannot be
 // resolved, so that at least the same spelling is always caught.
@@ -102,6 +101,7 @@ public:
             keepShadowedEntry(line);
             return;
         }
+        noteRecordBlock(line);
         m_file.m_entryOrder.push_back(line);
         m_map.appendSoftPrefix(line);
         m_previous = Previous::SoftPrefix;
@@ -112,10 +112,11 @@ public:
         line = paths::toBackslashes(std::move(line));
         const std::string &hardPath = line;
         if (m_currentIsShadowed) {
-            m_fileHardPaths->push_back(hardPath);
+            // The reader's limit holds for what the record keeps of any block.
+            if (m_fileHardPaths->size() < mapfile::kMaxHardPathsPerEntry) m_fileHardPaths->push_back(hardPath);
             return;
         }
-        if (m_hardPathCount == kMaxHardPathsPerEntry) {
+        if (m_hardPathCount == mapfile::kMaxHardPathsPerEntry) {
             // An overridden entry's hard paths never reach the merged map, so
             // its messages stay those of the override alone.
             if (!m_limitWarned && !m_mergedHoldsEnvironmentValue)
@@ -221,13 +222,25 @@ private:
 
     // An entry an earlier file defined stays out of the merged map but in this
     // file's record, so a save writes the file back whole. A second block of
-    // one prefix within a file has no place of its own in the record.
+    // one prefix within a file has no place in the record; the file's private
+    // state keeps it where it stood.
     void keepShadowedEntry(const std::string &softPrefix) {
         const auto entry = m_file.m_entryHardPaths.try_emplace(softPrefix);
-        if (!entry.second) return;
-        m_file.m_entryOrder.push_back(softPrefix);
-        m_fileHardPaths = &entry.first->second;
+        if (entry.second) {
+            noteRecordBlock(softPrefix);
+            m_file.m_entryOrder.push_back(softPrefix);
+            m_fileHardPaths = &entry.first->second;
+        } else {
+            m_fileHardPaths = &m_file.keepBlock(softPrefix);
+        }
         m_currentIsShadowed = true;
+    }
+
+    // The record's block of a prefix is its first in the file, unless blocks
+    // without hard path that counted as undefined came before it.
+    void noteRecordBlock(const std::string &softPrefix) {
+        if (const unsigned before = m_file.keptBlockCount(softPrefix); before > 0)
+            m_file.m_private.get().recordBlockOrdinals[softPrefix] = before;
     }
 
     // The environment is asked once per entry, in onSoftPathState; what it
@@ -274,7 +287,7 @@ private:
     std::string m_currentSoftPrefix;
     int m_currentPrefixLine = 0;
     Previous m_previous = Previous::None;
-    int m_hardPathCount = 0;
+    std::size_t m_hardPathCount = 0;
     bool m_limitWarned = false;
     bool m_mergedHoldsEnvironmentValue = false;
     std::list<std::string> *m_fileHardPaths = nullptr;  // the current entry's, in the file's record
@@ -357,6 +370,8 @@ void MapLoader::onSoftPathState(VnLocMapFile &file, const std::string &softPrefi
             // The prefix was the last one appended to both order lists.
             file.m_entryOrder.pop_back();
             m_map.dropLastSoftPrefix();
+            // Still what the file says: kept for the writers.
+            file.keepBlock(softPrefix);
             report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_NO_HARD_PATH, file, line, softPrefix,
                    file.m_msgNoHardPath);
         }

@@ -2,14 +2,40 @@
 #ifndef LOCMAP50_LOCMAPFILE_FILESTATE_H
 #define LOCMAP50_LOCMAPFILE_FILESTATE_H
 
+#include <list>
+#include <map>
+#include <string>
+#include <utility>
+
 #include "locmapfile/ListPositions.h"
 #include "containers/PrivateIndex.h"
 
 namespace locmap50::mapfile {
 
+// A block of a soft prefix that the file says but the public record has no
+// place for: a second block of a prefix, or a prefix line with no hard path
+// that nothing supplied (the record drops it, as the map does).
+struct KeptBlock {
+    std::string softPrefix;
+    std::list<std::string> hardPaths;
+};
+
+// Where kept blocks stood: right after the entry-order element `first`, at
+// its `second`-th appearance (which counts only for include markers); an
+// empty element stands for the start of the file.
+using KeptBlockAnchor = std::pair<std::string, unsigned>;
+
 struct FileState {
     // Over the owner's m_entryOrder; a copy builds its own.
     PrivateIndex<ListPositions> entryPositions;
+    // Written back at their places by the standard save; empty for most files.
+    std::map<KeptBlockAnchor, std::list<KeptBlock>> keptBlocks;
+    // How many kept blocks each prefix has, so that a load asks without a walk.
+    std::map<std::string, unsigned> keptBlockCounts;
+    // Which block of a prefix in the file the record holds, counted from 0,
+    // where it is not the first (a first block without hard path that
+    // counted as undefined).
+    std::map<std::string, unsigned> recordBlockOrdinals;
 };
 
 }  // namespace locmap50::mapfile

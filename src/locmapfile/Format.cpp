@@ -182,9 +182,13 @@ bool readsBackAsHardPath(const std::string &hardPath) {
            paths::toBackslashes(line) == paths::toBackslashes(hardPath);
 }
 
-bool entryReadsBack(const std::string &softPrefix, const std::list<std::string> &hardPaths) {
-    return readsBackAsSoftPrefix(softPrefix) &&
+bool hardPathsReadBack(const std::list<std::string> &hardPaths) {
+    return hardPaths.size() <= kMaxHardPathsPerEntry &&
            std::all_of(hardPaths.begin(), hardPaths.end(), readsBackAsHardPath);
+}
+
+bool entryReadsBack(const std::string &softPrefix, const std::list<std::string> &hardPaths) {
+    return readsBackAsSoftPrefix(softPrefix) && hardPathsReadBack(hardPaths);
 }
 
 }  // namespace locmap50::mapfile

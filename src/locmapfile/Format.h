@@ -2,11 +2,16 @@
 #ifndef LOCMAP50_LOCMAPFILE_FORMAT_H
 #define LOCMAP50_LOCMAPFILE_FORMAT_H
 
+#include <cstddef>
 #include <list>
 #include <string>
 #include <string_view>
 
 namespace locmap50::mapfile {
+
+// A file gives at most this many hard paths per soft prefix; the reader
+// ignores the rest.
+inline constexpr std::size_t kMaxHardPathsPerEntry = 20;
 
 // The entry that stands for one readable include line in a file's entry order.
 inline constexpr char kIncludeMarker[] = "INCLUDE";
@@ -83,6 +88,9 @@ bool readsBackAsSoftPrefix(const std::string &softPrefix);
 // A hard path line must read back as that hard path (with "/" read as ""),
 // or as nothing at all when it is blank.
 bool readsBackAsHardPath(const std::string &hardPath);
+// A list of hard paths a file can give one prefix: no more than the reader
+// takes, each reading back.
+bool hardPathsReadBack(const std::list<std::string> &hardPaths);
 // An entry as the writers lay it out: the prefix and every path.
 bool entryReadsBack(const std::string &softPrefix, const std::list<std::string> &hardPaths);
 

@@ -52,5 +52,9 @@ int VnLocMapFile::clearMap() {
     m_entryOrder.clear();
     m_includeLines.clear();
     m_entryHardPaths.clear();
+    locmap50::mapfile::FileState &state = m_private.get();
+    state.keptBlocks.clear();
+    state.keptBlockCounts.clear();
+    state.recordBlockOrdinals.clear();
     return LOCMAP50_OK;
 }

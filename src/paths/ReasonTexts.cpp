@@ -21,6 +21,7 @@ std::string reasonText(int reason) {
     case LOCMAP50_REASON_NOT_LOADED: return "it did not load whole";
     case LOCMAP50_REASON_INVALID_INPUT: return "the map refused the name or path given";
     case LOCMAP50_REASON_ALREADY_PRESENT: return "the soft prefix is already in the map";
+    case LOCMAP50_REASON_NO_SUCH_ENTRY: return "the map file does not hold the soft prefix";
     default: return "the system refused it";
     }
 }

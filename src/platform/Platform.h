@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -131,7 +132,11 @@ Result<std::string> fileIdentity(const std::string &path);
 //   flushed; the replacement keeps the old file's owner and permission bits
 //   where the process may set them, and on POSIX the directory is synced
 //   after the rename. On any failure the old file is untouched and no
-//   temporary file is left behind. Replacements of one file are serialised
+//   temporary file is left behind. A file the process may not write is
+//   never replaced (Failure::PermissionDenied), whatever its folder allows:
+//   for root one without any write bit (on Windows the read-only
+//   attribute), for anyone else what the system's access check for the
+//   effective user says. Replacements of one file are serialised
 //   across processes by a save lock (see replaceFileIfUnchanged), and
 //   temporary files that a crashed save left beside path are removed.
 // - a character device or a pipe (Windows: a reserved device name such as
@@ -151,6 +156,22 @@ Status replaceFileWithText(const std::string &path, const std::string &text);
 // file, or writing failed.
 Result<ContentStamp> replaceFileIfUnchanged(const std::string &path, const std::string &text,
                                             const ContentStamp &expected);
+
+// What a layout-keeping save writes in place of a file's bytes, given the
+// bytes the file holds now: no value when nothing is to change.
+using ContentEdit = std::function<std::optional<std::string>(const std::string &current)>;
+
+// Under the save lock of the regular file at path: reads it, which must still
+// hold the content stamped `expected`, asks edit for its new bytes and, when
+// there are any, replaces the file with them as they are (line ends
+// included), with every guarantee of replaceFileIfUnchanged. Returns the
+// stamp of the bytes written, or no stamp when edit changed nothing and the
+// file was left alone (not even touched).
+Result<std::optional<ContentStamp>> editFileIfUnchanged(const std::string &path, const ContentStamp &expected,
+                                                        const ContentEdit &edit);
+
+// The line end a new text file gets here: "\r\n" on Windows, "\n" elsewhere.
+const char *textLineEnd();
 
 // Writes text to the standard output stream and flushes it.
 Status writeStandardOutput(const std::string &text);

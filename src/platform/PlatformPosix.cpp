@@ -259,6 +259,17 @@ Result<bool> regularFileExists(const std::string &target) {
     return true;
 }
 
+Status mayWrite(const std::string &target) {
+    if (::geteuid() == 0) {
+        // Root passes every access check, so the mode bits are its only guard.
+        struct stat status;
+        if (::stat(target.c_str(), &status) != 0) return lastFailure();
+        return (status.st_mode & 0222) != 0 ? Status::success() : Status(Failure::PermissionDenied);
+    }
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0) return Status::success();
+    return errno == EACCES || errno == EROFS || errno == EPERM ? Status(Failure::PermissionDenied) : lastFailure();
+}
+
 std::vector<std::string> namesInDirectory(const std::string &directory) {
     std::vector<std::string> names;
     DIR *listing = ::opendir(openableDirectory(directory).c_str());
@@ -386,6 +397,10 @@ Status TemporaryFile::moveOnto(const std::string &target, bool) {
 }
 
 }  // namespace detail
+
+const char *textLineEnd() {
+    return "\n";
+}
 
 const char *const *runtimeEnvironmentTable() {
     return environ;

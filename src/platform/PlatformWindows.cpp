@@ -253,6 +253,14 @@ Result<bool> regularFileExists(const std::string &target) {
     return true;
 }
 
+// Windows replaces a read-only file only when asked to, so the attribute is
+// the guard for every user.
+Status mayWrite(const std::string &target) {
+    const DWORD attributes = ::GetFileAttributesW(osPath(target).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return lastFailure();
+    return (attributes & FILE_ATTRIBUTE_READONLY) == 0 ? Status::success() : Status(Failure::PermissionDenied);
+}
+
 std::vector<std::string> namesInDirectory(const std::string &directory) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found;
@@ -371,6 +379,10 @@ Status TemporaryFile::moveOnto(const std::string &target, bool targetExists) {
 }
 
 }  // namespace detail
+
+const char *textLineEnd() {
+    return "\r\n";
+}
 
 const char *const *runtimeEnvironmentTable() {
     // A program entered through wmain starts with only the wide table; the

@@ -1,5 +1,6 @@
 // How a file is replaced by a save, written once: lock, check, clean up, write aside, flush, rename, sync.
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -55,23 +56,46 @@ Status writeAsideAndMoveOnto(const std::string &target, const std::string &bytes
     return step;
 }
 
-// Replaces the regular file target (or creates it) under its save lock,
-// once `approve` has accepted what stands there now (its argument: whether
-// a file does). Returns the stamp of the bytes written.
-template <typename Approval>
-Result<ContentStamp> replaceRegularFile(const std::string &target, const std::string &text, Approval approve) {
+// What a save has settled under the save lock: the bytes to write, or none
+// when the file is to stay as it is.
+using Settled = Result<std::optional<std::string>>;
+
+// Replaces the regular file target (or creates it) under its save lock with
+// the bytes `settle` gives once it has seen what stands there now (its
+// argument: whether a file does). Returns the stamp of the bytes written, or
+// none when settle asked for nothing to be written.
+template <typename Settle>
+Result<std::optional<ContentStamp>> replaceRegularFile(const std::string &target, Settle settle) {
     SaveLockFile lock(target);
     if (const Status locked = takeSaveLock(lock); !locked) return locked.failure();
     const Result<bool> exists = detail::regularFileExists(target);
     if (!exists) return exists.failure();
-    if (const Status approved = approve(*exists); !approved) return approved.failure();
+    Settled bytes = settle(*exists);
+    if (!bytes) return bytes.failure();
+    if (!*bytes) return std::optional<ContentStamp>();
+    // The folder's permissions would let the rename through; the file's own decide.
+    if (*exists)
+        if (const Status writable = detail::mayWrite(target); !writable) return writable.failure();
     removeLeftoverTemporaries(target);
 
-    const std::string bytes = detail::withPlatformLineEnds(text);
-    if (const Status written = writeAsideAndMoveOnto(target, bytes, *exists); !written) return written.failure();
+    if (const Status written = writeAsideAndMoveOnto(target, **bytes, *exists); !written) return written.failure();
     // The rename is durable only once the directory holding it is.
     detail::syncDirectory(paths::splitDirectoryAndBase(target).directory);
-    return stampOf(bytes);
+    return std::optional<ContentStamp>(stampOf(**bytes));
+}
+
+// The file at target, which must still hold what `expected` stamps.
+Result<std::string> unchangedContent(const std::string &target, bool exists, const ContentStamp &expected) {
+    if (!exists) return Failure::NotFound;
+    Result<std::string> current = readRegularFile(target);
+    if (!current) return current.failure();
+    if (stampOf(*current) != expected) return Failure::ChangedSinceRead;
+    return current;
+}
+
+// A stamp that a settled save always has.
+ContentStamp writtenStamp(const Result<std::optional<ContentStamp>> &written) {
+    return written->value_or(ContentStamp());
 }
 
 }  // namespace
@@ -80,7 +104,8 @@ Status replaceFileWithText(const std::string &path, const std::string &text) {
     const Result<TargetKind> kind = detail::kindOfSaveTarget(path);
     if (!kind) return kind.failure();
     if (*kind == TargetKind::Stream) return detail::writeInPlace(path, text);
-    return replaceRegularFile(detail::replacedFileOf(path), text, [](bool) { return Status::success(); })
+    const std::string bytes = detail::withPlatformLineEnds(text);
+    return replaceRegularFile(detail::replacedFileOf(path), [&](bool) { return Settled(std::optional(bytes)); })
         .status();
 }
 
@@ -90,11 +115,25 @@ Result<ContentStamp> replaceFileIfUnchanged(const std::string &path, const std::
     if (!kind) return kind.failure();
     if (*kind == TargetKind::Stream) return Failure::NotRegularFile;
     const std::string target = detail::replacedFileOf(path);
-    return replaceRegularFile(target, text, [&](bool exists) -> Status {
-        if (!exists) return Failure::NotFound;
-        const Result<std::string> current = readRegularFile(target);
+    const Result<std::optional<ContentStamp>> written = replaceRegularFile(target, [&](bool exists) -> Settled {
+        const Result<std::string> current = unchangedContent(target, exists, expected);
         if (!current) return current.failure();
-        return stampOf(*current) == expected ? Status::success() : Status(Failure::ChangedSinceRead);
+        return std::optional(detail::withPlatformLineEnds(text));
+    });
+    if (!written) return written.failure();
+    return writtenStamp(written);
+}
+
+Result<std::optional<ContentStamp>> editFileIfUnchanged(const std::string &path, const ContentStamp &expected,
+                                                        const ContentEdit &edit) {
+    const Result<TargetKind> kind = detail::kindOfSaveTarget(path);
+    if (!kind) return kind.failure();
+    if (*kind == TargetKind::Stream) return Failure::NotRegularFile;
+    const std::string target = detail::replacedFileOf(path);
+    return replaceRegularFile(target, [&](bool exists) -> Settled {
+        const Result<std::string> current = unchangedContent(target, exists, expected);
+        if (!current) return current.failure();
+        return edit(*current);
     });
 }
 

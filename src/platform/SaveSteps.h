@@ -36,6 +36,12 @@ std::string withPlatformLineEnds(const std::string &text);
 // something else does.
 Result<bool> regularFileExists(const std::string &target);
 
+// Whether the process may write the existing regular file target itself
+// (being able to write its folder does not count): for root, some write bit
+// is set (Windows: no read-only attribute); for others, the effective access
+// check allows it.
+Status mayWrite(const std::string &target);
+
 // The names of the entries of directory ("" is the current one; otherwise it
 // ends in a separator); empty when it cannot be listed.
 std::vector<std::string> namesInDirectory(const std::string &directory);

@@ -79,3 +79,21 @@ TEST_F(CApiTest, SuccessfulSaveAndCallsWithoutAMapLeaveNoFailure) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CApiTest, OneFileEditsAndTheLayoutKeepingSaveThroughTheCFunctions) {
+    const std::string path = loadMap("# kept\n$LMT_A   # a\nC:\\a\n");
+    EXPECT_EQ(ChangeEntryInFile(path.c_str(), "$LMT_B", nullptr, LOCMAP50_DELETE_ENTRY), LOCMAP50_FAILED);
+    EXPECT_EQ(lastFailure().reason, LOCMAP50_REASON_NO_SUCH_ENTRY);
+    EXPECT_EQ(ChangeEntryInFile("no-such.map", "$LMT_A", "D:\\a`", LOCMAP50_REPLACE_ENTRY), LOCMAP50_FAILED);
+    EXPECT_EQ(lastFailure().reason, LOCMAP50_REASON_NOT_FOUND);
+    EXPECT_EQ(ChangeEntryInFile(path.c_str(), "$LMT_A", "D:\\a`", 7), LOCMAP50_FAILED);
+
+    ASSERT_EQ(ChangeEntryInFile(path.c_str(), "$LMT_A", "D:\\a`", LOCMAP50_REPLACE_ENTRY), LOCMAP50_OK);
+    ASSERT_EQ(SaveLocationMapKeepingLayout(), LOCMAP50_OK);
+    EXPECT_NE(testsupport::readFile(path).value_or("").find("# kept\n$LMT_A   # a\nD:\\a\n"), std::string::npos);
+    EXPECT_EQ(lastFailure(), kNothing);
+}
+
+}  // namespace

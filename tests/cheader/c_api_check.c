@@ -54,6 +54,8 @@ int main(void) {
     CHECK(ChangeEntry("$P", "C:\\p`", LOCMAP50_REPLACE_ENTRY) == LOCMAP50_NO_MAP);
     CHECK(Export("C:\\x.map", 0) == LOCMAP50_NO_MAP);
     CHECK(SaveLocationMap(0) == LOCMAP50_NO_MAP);
+    CHECK(SaveLocationMapKeepingLayout() == LOCMAP50_NO_MAP);
+    CHECK(ChangeEntryInFile("a.map", "$P", "C:\\p`", LOCMAP50_DELETE_ENTRY) == LOCMAP50_NO_MAP);
     CHECK(IsEnvOverridden("$P") == 0);
     CHECK(ReturnAllSoftPrefixes() == NULL);
     {

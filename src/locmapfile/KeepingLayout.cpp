@@ -1,0 +1,78 @@
+// The layout-keeping save of one map file: only the lines its record's changes concern are written.
+#include "locmap50/VnLocMapFile.h"
+
+#include "locmapfile/FileState.h"
+#include "locmapfile/LastFailure.h"
+#include "locmapfile/Layout.h"
+#include "platform/Platform.h"
+
+namespace {
+
+namespace mapfile = locmap50::mapfile;
+namespace platform = locmap50::platform;
+
+VnLineChange publicChange(const mapfile::LineChange &change) {
+    VnLineChange line;
+    line.firstLine = static_cast<int>(change.firstLine);
+    line.lineCount = static_cast<int>(change.lineCount);
+    line.newText = change.text;
+    return line;
+}
+
+}  // namespace
+
+int VnLocMapFile::saveKeepingLayout() {
+    bool written = false;
+    return saveKeepingLayout(written);
+}
+
+int VnLocMapFile::saveKeepingLayout(bool &written) {
+    mapfile::clearLastFailure();
+    written = false;
+    if (!m_loadState.read) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
+    if (m_loadState.failed) {
+        // What was never read whole is never written over; with no change it
+        // needs no writing either.
+        const platform::Result<std::string> text = platform::readRegularFile(
+            m_loadState.absolutePath.empty() ? m_fileName : m_loadState.absolutePath);
+        if (!text || mapfile::layoutChanges(*this, m_private.find(), *text).empty()) return LOCMAP50_OK;
+        return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
+    }
+    platform::ContentStamp asRead;
+    asRead.size = m_loadState.contentSize;
+    asRead.hash = m_loadState.contentHash;
+    // The spans are those of the bytes read under the lock, never of the load.
+    const platform::Result<std::optional<platform::ContentStamp>> saved = platform::editFileIfUnchanged(
+        m_loadState.absolutePath, asRead, [this](const std::string &current) -> std::optional<std::string> {
+            const std::vector<mapfile::LineChange> changes = mapfile::layoutChanges(*this, m_private.find(), current);
+            if (changes.empty()) return std::nullopt;
+            return mapfile::withChanges(current, changes);
+        });
+    if (!saved) return mapfile::resultRecordingFailure(saved.status(), m_fileName);
+    if (saved->has_value()) {
+        m_loadState.contentSize = (*saved)->size;
+        m_loadState.contentHash = (*saved)->hash;
+        written = true;
+    }
+    return LOCMAP50_OK;
+}
+
+int VnLocMapFile::previewKeepingLayout(std::string &currentText, std::vector<VnLineChange> &changes) {
+    mapfile::clearLastFailure();
+    changes.clear();
+    if (!m_loadState.read) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
+    const std::string &path = m_loadState.absolutePath.empty() ? m_fileName : m_loadState.absolutePath;
+    platform::Result<std::string> text = platform::readRegularFile(path);
+    if (!text) {
+        if (m_loadState.failed) return LOCMAP50_OK;
+        return mapfile::resultRecordingFailure(text.status(), m_fileName);
+    }
+    const platform::ContentStamp now = platform::stampOf(*text);
+    if (!m_loadState.failed && (now.size != m_loadState.contentSize || now.hash != m_loadState.contentHash))
+        return mapfile::failedWith(LOCMAP50_REASON_CHANGED_SINCE_READ, m_fileName);
+    currentText = std::move(*text);
+    for (const mapfile::LineChange &change : mapfile::layoutChanges(*this, m_private.find(), currentText))
+        changes.push_back(publicChange(change));
+    if (m_loadState.failed && !changes.empty()) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
+    return LOCMAP50_OK;
+}

@@ -1,0 +1,39 @@
+// locmap's edits (set, add, remove): which file they change, the layout-keeping save, --dry-run diffs and exit codes.
+#ifndef LOCMAP_TOOLS_EDITCOMMANDS_H
+#define LOCMAP_TOOLS_EDITCOMMANDS_H
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MapSource.h"
+
+namespace locmap_tool {
+
+enum class EditKind { Set, Add, Remove };
+
+struct EditRequest {
+    EditKind kind = EditKind::Set;
+    std::string softPrefix;
+    std::vector<std::string> paths;
+    std::string file;       // --file: the map file to change ("" chooses as described in the help)
+    bool allFiles = false;  // --all-files: every file holding the prefix
+    bool dryRun = false;
+    bool quiet = false;
+};
+
+// Loads the map again, as the run first did; null when it cannot.
+using MapReloader = std::function<std::unique_ptr<MapSource>()>;
+
+// Makes the edit on the loaded map and saves it keeping each file's layout,
+// printing each file written (or, with dryRun, the diff it would write).
+// On a concurrent change it reloads once and tries again. Returns an exit code.
+int runEdit(const MapSource &source, const EditRequest &request, const MapReloader &reload);
+
+// The exit code of a failed save, export or edit, from the library's reason.
+int exitCodeOfLibraryFailure();
+
+}  // namespace locmap_tool
+
+#endif  // LOCMAP_TOOLS_EDITCOMMANDS_H
