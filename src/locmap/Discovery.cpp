@@ -31,7 +31,7 @@ std::string mapFileIn(const std::string &directory) {
 bool takesCandidate(const std::string &candidate, int kind) {
     const platform::Status readable = platform::canRead(candidate);
     if (readable) return true;
-    ProblemReport::note(kind, paths::toBackslashes(candidate),
+    ProblemReport::note(kind, paths::toHostFileName(candidate),
                         paths::reasonText(locmap50::mapfile::reasonCode(readable.failure())));
     return false;
 }
@@ -62,7 +62,7 @@ void trimSemicolons(std::string &text) {
 
 int VnLocMap::initialize(const std::string &path, int isMapFile) {
     if (isMapFile != 0) {
-        m_mapFileName = paths::toBackslashes(path);
+        m_mapFileName = paths::toHostFileName(path);
         if (platform::canRead(m_mapFileName)) {
             m_globalMapInUse = false;
             return LOCMAP50_OK;
@@ -90,7 +90,7 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
     }
 
     if (m_mapFileName.empty()) return LOCMAP50_FAILED;
-    m_mapFileName = paths::toBackslashes(m_mapFileName);
+    m_mapFileName = paths::toHostFileName(m_mapFileName);
     return LOCMAP50_OK;
 }
 

@@ -51,7 +51,7 @@ const FixtureCase kFixtureCases[] = {
 std::string problemRecords(const VnLocMap &map, const std::string &mainPath) {
     std::string text;
     for (const VnLoadProblem &problem : map.loadProblems()) {
-        const std::string file = problem.file == testsupport::backslashed(mainPath) ? "@MAP@" : problem.file;
+        const std::string file = problem.file == testsupport::libraryFileName(mainPath) ? "@MAP@" : problem.file;
         text += std::to_string(problem.severity) + " kind " + std::to_string(problem.kind) + " " + file + ":" +
                 std::to_string(problem.line) + " \"" + problem.detail + "\"\n";
     }
@@ -78,7 +78,7 @@ TEST_P(ReaderFixtures, TablesRecordsAndMessagesMatchTheGolden) {
     std::string defined;
     for (const std::string &softPrefix : map.m_softPrefixOrder) {
         defined += softPrefix + "\n";
-        EXPECT_EQ(map.m_softToFileMap[softPrefix], testsupport::backslashed(path));
+        EXPECT_EQ(map.m_softToFileMap[softPrefix], testsupport::libraryFileName(path));
     }
     std::string recorded;
     for (const std::string &entry : mainFile().m_entryOrder) recorded += entry + "\n";
@@ -108,7 +108,7 @@ TEST_F(Reader, PrefixFollowedByIncludeIsSettledFirstAndHardPathAfterIncludeStops
 
 TEST_F(Reader, MissingFileReadsNothingAndSaysNothing) {
     VnLocMapFile file;
-    file.m_fileName = testsupport::backslashed(m_dir.file("absent.map"));
+    file.m_fileName = testsupport::libraryFileName(m_dir.file("absent.map"));
     EXPECT_EQ(file.readMap(), LOCMAP50_OK);
     EXPECT_EQ(VnLocMap::createMap()->m_errorText, "");
     EXPECT_TRUE(VnLocMap::createMap()->m_softPrefixOrder.empty());
@@ -160,7 +160,7 @@ TEST_P(ReaderOverride, FollowsTheOverrideTable) {
                                       : testsupport::successLine(path));
     EXPECT_EQ(map.isEnvOverridden("$LMT_TOOLS"), c.overridden ? 1 : 0);
     if (!map.m_softPrefixOrder.empty())
-        EXPECT_EQ(map.m_softToFileMap["$LMT_TOOLS"], testsupport::backslashed(path));
+        EXPECT_EQ(map.m_softToFileMap["$LMT_TOOLS"], testsupport::libraryFileName(path));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ReaderOverride, ::testing::ValuesIn(kOverrideCases),
