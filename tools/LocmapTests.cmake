@@ -16,14 +16,27 @@ set(LOCMAP_CLEAN_ENVIRONMENT
   TOOLS= LIBS= DOCS= SHARED_MODELS= VENDOR_IP= COMPILERS= MODELS= VERILOG= NO_PATHS= MANY=
   PROJECT_SOURCES= PROJECT_BUILD= PROJECT_SIMLIBS= NEW_TOOLS= ROOT= UNC= SRV= SUB= CURRENT_PROJECT_PATH= ZOR_LOCATION_MAP= WDIR=)
 
+# File names in the output are the system's own: where they show, a POSIX
+# system has its expected text under expected/posix.
+function(locmap_expected_file variable file)
+  set(expected ${CMAKE_CURRENT_SOURCE_DIR}/testdata/expected)
+  if(NOT WIN32 AND EXISTS ${expected}/posix/${file})
+    set(${variable} ${expected}/posix/${file} PARENT_SCOPE)
+  else()
+    set(${variable} ${expected}/${file} PARENT_SCOPE)
+  endif()
+endfunction()
+
 function(locmap_test name)
   cmake_parse_arguments(PARSE_ARGV 1 test "ERRORS;LINUX_ONLY;SMOKE" "EXIT;CHECK_FILE;STDIN;STDOUT" "ENV;COPY;SETUP;ARGS")
   if(test_LINUX_ONLY AND WIN32)
     return()
   endif()
+  set(expectedText "")
+  locmap_expected_file(expectedText ${name}.txt)
   set(expectedErrors "")
   if(test_ERRORS)
-    set(expectedErrors ${CMAKE_CURRENT_SOURCE_DIR}/testdata/expected/${name}.err)
+    locmap_expected_file(expectedErrors ${name}.err)
   endif()
   add_test(NAME locmap_${name}
     COMMAND ${CMAKE_COMMAND}
@@ -32,7 +45,7 @@ function(locmap_test name)
       "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
       "-DSCRATCH_DIR=${CMAKE_CURRENT_BINARY_DIR}/scratch/${name}"
       "-DEXPECTED_EXIT=${test_EXIT}"
-      "-DEXPECTED_TEXT=${CMAKE_CURRENT_SOURCE_DIR}/testdata/expected/${name}.txt"
+      "-DEXPECTED_TEXT=${expectedText}"
       "-DEXPECTED_ERRORS=${expectedErrors}"
       "-DCHECK_FILE=${test_CHECK_FILE}"
       "-DSTDIN_FILE=${test_STDIN}"
