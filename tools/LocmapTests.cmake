@@ -82,6 +82,15 @@ locmap_test(no_map_given EXIT 2 ERRORS ARGS check)
 locmap_test(no_map EXIT 2 ERRORS ARGS --map examples/site/no_such_map check)
 locmap_test(map_is_directory EXIT 2 ERRORS ARGS --map examples/site check)
 
+# The Linux site map: POSIX hard paths, matched exactly, joined with "/".
+set(LINUX_SITE --map examples/linux-site/zor_location_map)
+locmap_test(linux_site_check EXIT 0 LINUX_ONLY ARGS ${LINUX_SITE} check)
+locmap_test(linux_site_hard EXIT 0 LINUX_ONLY ARGS ${LINUX_SITE} hard "$TOOLS/bin/cc" "$LIBS\\libc.so" /opt/tools/bin)
+locmap_test(linux_site_soft EXIT 1 LINUX_ONLY ERRORS ARGS ${LINUX_SITE} soft
+  /opt/tools/bin/cc /opt/Tools/bin/cc /opt/toolsX/cc "/usr/share/doc/Zor Docs/a.html" "\\\\server\\vendor\\ip\\core.v")
+locmap_test(linux_site_override EXIT 0 LINUX_ONLY ENV TOOLS=/usr/local/tools tools=/elsewhere
+  ARGS ${LINUX_SITE} hard "$TOOLS/bin/cc")
+
 # check: the library's diagnostics as collected, then the lint warnings.
 locmap_test(check EXIT 0 ARGS ${SITE} check)
 locmap_test(check_errors EXIT 1 ARGS --map tools/testdata/broken.map check)
