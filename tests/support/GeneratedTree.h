@@ -65,6 +65,7 @@ public:
 
 private:
     static constexpr std::size_t kMaxDepth = 60;
+    static constexpr std::size_t kChosenEntries = 40;
     static constexpr const char *kDirectoryNames[] = {"src", "Src", "SRC", "rtl", "my dir", "#gen",
                                                       "Core #2", "lib", "Lib", "lib x", "a", "B"};
     static constexpr const char *kFileNames[] = {"top.v", "Top.V", "#notes.txt", "a b.sv", "README",
@@ -81,12 +82,16 @@ private:
         m_depths.push_back(m_depths[parent] + 1);
     }
 
-    // Every 83rd directory whose path a map line can hold ("#" would start a
-    // comment there), in a scrambled order, then "tools" and the root.
+    // About kChosenEntries directories whose path a map line can hold ("#"
+    // would start a comment there), spread over the tree, in a scrambled
+    // order, then "tools" and the root.
     void chooseEntries() {
+        std::vector<std::size_t> candidates;
+        for (std::size_t i = 5; i < m_directories.size(); ++i)
+            if (m_directories[i].find('#') == std::string::npos) candidates.push_back(i);
         std::vector<std::size_t> chosen;
-        for (std::size_t i = 83; i < m_directories.size(); i += 83)
-            if (m_directories[i].find('#') == std::string::npos) chosen.push_back(i);
+        const std::size_t step = std::max<std::size_t>(1, candidates.size() / kChosenEntries);
+        for (std::size_t i = 0; i < candidates.size(); i += step) chosen.push_back(candidates[i]);
         std::stable_sort(chosen.begin(), chosen.end(),
                          [](std::size_t a, std::size_t b) { return a * 7919 % 1009 < b * 7919 % 1009; });
         for (std::size_t i : chosen) m_entries.push_back({"$LMTREE_D" + std::to_string(i), m_directories[i]});
