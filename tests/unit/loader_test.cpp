@@ -139,6 +139,13 @@ const OverrideCase kOverrideCases[] = {
      "$LMT_TOOLS: C:\\tools\n", "env_override.txt", true},
     {"supplies_a_prefix_without_paths", "E:/x", "", "$LMT_TOOLS [E:\\x] E:\\x\n", "$LMT_TOOLS:\n", nullptr,
      false},
+    // On POSIX systems a POSIX value is a hard path kept as written; on Windows it is "\\opt\\...".
+    {"posix_value_overrides", "/opt/Eda Tools/", "C:\\tools\n",
+     testsupport::onWindows() ? "$LMT_TOOLS [\\opt\\Eda Tools\\] \\opt\\Eda Tools\\\n"
+                              : "$LMT_TOOLS [/opt/Eda Tools/] /opt/Eda Tools/\n",
+     "$LMT_TOOLS: C:\\tools\n", "env_override.txt", true},
+    {"posix_value_supplies", "/opt/t", "", testsupport::onWindows() ? "$LMT_TOOLS [\\opt\\t] \\opt\\t\n" : "$LMT_TOOLS [/opt/t] /opt/t\n",
+     "$LMT_TOOLS:\n", nullptr, false},
     // An empty value is no value: it neither overrides nor supplies (Windows cannot even hold one).
     {"empty_value_overrides_nothing", "", "C:\\tools\nD:\\more\n", "$LMT_TOOLS [C:\\tools] C:\\tools, D:\\more\n",
      "$LMT_TOOLS: C:\\tools, D:\\more\n", nullptr, false},
