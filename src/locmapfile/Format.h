@@ -45,7 +45,9 @@ struct Header {
 Header parseHeader(const std::string &line);
 
 enum class LineKind { SoftPrefix, HardPath, Include, ParseError };
-// Classifies a normalised entry line by the first rule that matches.
+// Classifies a normalised entry line by the first rule that matches. A hard
+// path line is what paths::isAbsolute takes on this system: a drive or UNC
+// path, and on POSIX systems a POSIX path too.
 LineKind classifyLine(const std::string &line);
 
 // For a SoftPrefix line: "$", a letter, then letters, digits or "_".
@@ -76,7 +78,8 @@ bool fitsOnOneLine(const std::string &text);
 // entry, an INCLUDE) into a shared file, or be cut short at a "#".
 // A soft prefix line must read back as that same valid soft prefix.
 bool readsBackAsSoftPrefix(const std::string &softPrefix);
-// A hard path line must read back as that hard path (with "/" read as ""),
+// A hard path line must read back as that hard path (with "/" read as "\"
+// in a Windows-style path),
 // or as nothing at all when it is blank.
 bool readsBackAsHardPath(const std::string &hardPath);
 // An entry as the writers lay it out: the prefix and every path.
