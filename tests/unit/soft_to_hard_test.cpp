@@ -86,9 +86,10 @@ TEST_F(SoftToHard, GetHardNameRules) {
         {"$LMQ\\s", LOCMAP50_OK, "$Q\\r\\s"},
         {"$", LOCMAP50_FAILED, kUntouched},
         {"$\\x", LOCMAP50_FAILED, kUntouched},
-        // A POSIX hard path joins with its own "/", whichever the name used.
-        {"$LMTOOLS\\src\\a.v", LOCMAP50_OK, "/opt/tools/src/a.v"},
-        {"$LMTOOLS/src/a.v", LOCMAP50_OK, "/opt/tools/src/a.v"},
+        // A POSIX hard path joins with its own "/", whichever the name used;
+        // on Windows it is no hard path and joins as any text does.
+        {"$LMTOOLS\\src\\a.v", LOCMAP50_OK, kPosix ? "/opt/tools/src/a.v" : "/opt/tools/\\src\\a.v"},
+        {"$LMTOOLS/src/a.v", LOCMAP50_OK, kPosix ? "/opt/tools/src/a.v" : "/opt/tools/\\src\\a.v"},
         {"$LMTOOLS", LOCMAP50_OK, "/opt/tools/"},
         {"/opt/Tools X/a\\b", kPosix ? LOCMAP50_OK : LOCMAP50_FAILED, kPosix ? "/opt/Tools X/a\\b" : kUntouched},
         {"//server/share", LOCMAP50_OK, "\\\\server\\share"},
@@ -103,7 +104,7 @@ TEST_F(SoftToHard, PrefixWithRestFallsBackToTheLiveEnvironmentByTheSystemsNameRu
     EXPECT_EQ(hard("$LMENVQ\\a"), Result(LOCMAP50_OK, "E:/q\\a"));  // the value is not converted
     EXPECT_EQ(hard("$lmenvq\\a"),
               testsupport::onWindows() ? Result(LOCMAP50_OK, "E:/q\\a") : Result(LOCMAP50_FAILED, kUntouched));
-    EXPECT_EQ(hard("$LMENVPOSIX/a\\b"), Result(LOCMAP50_OK, "/srv/q/a/b"));
+    EXPECT_EQ(hard("$LMENVPOSIX/a\\b"), Result(LOCMAP50_OK, kPosix ? "/srv/q/a/b" : "/srv/q\\a\\b"));
     // Without a backslash only the snapshot counts, and it predates the variable.
     EXPECT_EQ(hard("$LMENVQ"), Result(LOCMAP50_FAILED, kUntouched));
 }
