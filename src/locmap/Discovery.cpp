@@ -28,10 +28,13 @@ std::string mapFileIn(const std::string &directory) {
 
 // Whether candidate can be taken as the map file; when not, notes the place
 // (kind says where the candidate came from) and why it was passed over.
+// The candidates the search builds are noted in the library's form; a
+// variable's value as it was set.
 bool takesCandidate(const std::string &candidate, int kind) {
     const platform::Status readable = platform::canRead(candidate);
     if (readable) return true;
-    ProblemReport::note(kind, paths::toHostFileName(candidate),
+    ProblemReport::note(kind,
+                        kind == LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE ? candidate : paths::toHostFileName(candidate),
                         paths::reasonText(locmap50::mapfile::reasonCode(readable.failure())));
     return false;
 }
