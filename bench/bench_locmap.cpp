@@ -6,7 +6,10 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <numeric>
@@ -26,6 +29,7 @@
 #include "locmap50/VnLocMap.h"
 #include "locmap50/VnLocMapFile.h"
 #include "locmap50/locmap50.h"
+#include "support/GeneratedTree.h"
 
 #if !defined(_WIN32)
 extern char **environ;
@@ -101,6 +105,73 @@ void softName(benchmark::State &state, long prefixCount, const std::string &path
     VnLocMap *map = mapLoadedFrom(generatedMap(prefixCount).path());
     std::string result;
     for (auto _ : state) benchmark::DoNotOptimize(map->getSoftName(path, result));
+}
+
+// ---- Hard to soft over the generated tree, POSIX and Windows-style
+
+using testsupport::GeneratedTree;
+using testsupport::TreeStyle;
+
+// The tree (data, not on disk) and its map file, written once per style.
+struct TreeOnDisk {
+    explicit TreeOnDisk(TreeStyle style)
+        : tree(style),
+          mapPath(std::filesystem::temp_directory_path() /
+                  (style == TreeStyle::Posix ? "locmap50_bench_tree_posix.map" : "locmap50_bench_tree_windows.map")) {
+        std::ofstream(mapPath, std::ios::binary) << tree.mapText();
+    }
+    ~TreeOnDisk() {
+        std::error_code ignored;
+        std::filesystem::remove(mapPath, ignored);
+    }
+    TreeOnDisk(const TreeOnDisk &) = delete;
+    TreeOnDisk &operator=(const TreeOnDisk &) = delete;
+
+    GeneratedTree tree;
+    std::filesystem::path mapPath;
+};
+
+const TreeOnDisk &treeOnDisk(TreeStyle style) {
+    static std::map<TreeStyle, std::unique_ptr<TreeOnDisk>> trees;
+    std::unique_ptr<TreeOnDisk> &tree = trees[style];
+    if (!tree) tree = std::make_unique<TreeOnDisk>(style);
+    return *tree;
+}
+
+// Which files: every file in turn, or only those under the first entry of the
+// map (the first tried), or only the others, which later entries take.
+enum class TreeFiles { All, UnderFirstEntry, UnderLaterEntries };
+
+std::vector<std::string> treeFiles(const GeneratedTree &tree, TreeFiles which) {
+    if (which == TreeFiles::All) return tree.files();
+    const std::string &first = tree.entries().front().hardPath + tree.separator();
+    std::vector<std::string> files;
+    for (const std::string &file : tree.files()) {
+        const bool underFirst = file.compare(0, first.size(), first) == 0;
+        if (underFirst == (which == TreeFiles::UnderFirstEntry)) files.push_back(file);
+    }
+    return files;
+}
+
+void treeSoftName(benchmark::State &state, TreeStyle style, TreeFiles which) {
+    const TreeOnDisk &tree = treeOnDisk(style);
+    VnLocMap *map = mapLoadedFrom(tree.mapPath.string());
+    const std::vector<std::string> files = treeFiles(tree.tree, which);
+    std::string result;
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(map->getSoftName(files[next], result));
+        if (++next == files.size()) next = 0;
+    }
+}
+
+void printTreeFigures() {
+    const GeneratedTree &tree = treeOnDisk(TreeStyle::Posix).tree;
+    std::size_t longest = 0;
+    for (const std::string &file : tree.files()) longest = std::max(longest, file.size());
+    std::printf("Generated tree: %zu directories, %zu files, %zu map entries, nested %zu levels deep, "
+                "longest path %zu characters\n",
+                tree.directories().size(), tree.files().size(), tree.entries().size(), tree.deepest(), longest);
 }
 
 // ---- Soft to hard
@@ -300,6 +371,12 @@ void registerBenchmarks() {
     RegisterBenchmark("soft_environment_100000", softName, kLarge,
                       std::string("D:\\tools\\vendor\\package_7\\bin\\run.exe"));
     RegisterBenchmark("soft_miss_100000", softName, kLarge, miss);
+    RegisterBenchmark("tree_soft_posix", treeSoftName, TreeStyle::Posix, TreeFiles::All);
+    RegisterBenchmark("tree_soft_windows", treeSoftName, TreeStyle::Windows, TreeFiles::All);
+    RegisterBenchmark("tree_soft_posix_first", treeSoftName, TreeStyle::Posix, TreeFiles::UnderFirstEntry);
+    RegisterBenchmark("tree_soft_posix_later", treeSoftName, TreeStyle::Posix, TreeFiles::UnderLaterEntries);
+    RegisterBenchmark("tree_soft_windows_first", treeSoftName, TreeStyle::Windows, TreeFiles::UnderFirstEntry);
+    RegisterBenchmark("tree_soft_windows_later", treeSoftName, TreeStyle::Windows, TreeFiles::UnderLaterEntries);
     RegisterBenchmark("hard_class_100000", hardNameClass);
     RegisterBenchmark("hard_c_100000", hardNameC);
     RegisterBenchmark("hard_floor_100000", hardNameFloor);
@@ -369,6 +446,12 @@ std::vector<bench::SummaryRow> summaryRows(const bench::CollectingReporter &r, c
                                      t("soft_environment_100000"), t("soft_miss_100000")});
     rows.push_back({"Hard to soft: slowest lookup (first, last, environment, miss) / getHardName, 100,000", ratio(slowest, t("hard_class_100000")), 5, "x",
                     pair("slowest", slowest, "getHardName", t("hard_class_100000"))});
+    rows.push_back({"Hard to soft, generated tree, every file: POSIX / Windows-style", ratio(t("tree_soft_posix"), t("tree_soft_windows")), 1.5, "x",
+                    pair("POSIX", t("tree_soft_posix"), "Windows", t("tree_soft_windows"))});
+    rows.push_back({"Hard to soft, generated POSIX tree: files of later entries / of the first", ratio(t("tree_soft_posix_later"), t("tree_soft_posix_first")), 3, "x",
+                    pair("later", t("tree_soft_posix_later"), "first", t("tree_soft_posix_first"))});
+    rows.push_back({"Hard to soft, generated Windows-style tree: files of later entries / of the first", ratio(t("tree_soft_windows_later"), t("tree_soft_windows_first")), 3, "x",
+                    pair("later", t("tree_soft_windows_later"), "first", t("tree_soft_windows_first"))});
     rows.push_back({"Load 100,000 / floor", ratio(t("load_100000"), t("load_floor_100000")), 4, "x",
                     pair("load", t("load_100000"), "floor", t("load_floor_100000"))});
     const double perPrefixLarge = t("load_100000") < 0 ? -1 : t("load_100000") / kLarge;
@@ -406,6 +489,7 @@ int main(int argc, char **argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     destroyMap();
     benchmark::Shutdown();
+    printTreeFigures();
     std::printf("\nFor getSoftName under the last of 1,000 prefixes: %s\n",
                 bench::formatTime(reporter.nanoseconds("soft_last_of_1000")).c_str());
     bench::printSummary(summaryRows(reporter, memory));

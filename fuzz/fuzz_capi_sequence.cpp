@@ -109,6 +109,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     // Variables the seeds name, so expansion and overrides have something to find.
     setenv("LMF_A", "C:\\env\\a", 1);
     setenv("LMF_B", "\\\\server\\share\\b", 1);
+    setenv("LMF_POSIX", "/opt/env posix", 1);
     setenv("HOME", fuzzscratch::directory().c_str(), 1);
     unsetenv("WDIR");
     unsetenv("ZOR_LOCATION_MAP");

@@ -53,6 +53,15 @@ cp -r examples/site "$work/examples/"
     show locmap "${site[@]}" check
 )
 
+say "On Linux the site reads its own main map, with POSIX hard paths (examples/linux-site):"
+linux=(--map examples/linux-site/zor_location_map)
+show locmap "${linux[@]}" check
+show locmap "${linux[@]}" hard '$TOOLS/bin/cc' '$LIBS\libc.so' '$DOCS/index.html'
+say "POSIX paths match exactly, letter case included, at / boundaries (the second and third do not translate):"
+show locmap "${linux[@]}" soft /opt/tools/bin/cc /opt/Tools/bin/cc /opt/toolsX/bin/cc '/usr/share/doc/Zor Docs/a.html'
+show locmap "${linux[@]}" abs rel/x.v
+show env 'TOOLS=/usr/local/tools' locmap "${linux[@]}" hard '$TOOLS/bin/cc'
+
 show locmap --project examples/project list
 say "A map with every mistake the reader reports (TOOLS set for the override warning):"
 show env 'TOOLS=D:\other tools' locmap --map examples/broken/zor_location_map check

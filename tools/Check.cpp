@@ -201,8 +201,8 @@ std::vector<std::string> hardPathHints(const std::string &line) {
                 line.substr(0, 2) + "\\" + line.substr(2)};
     }
     if (line[0] == '/')
-        return {line + " is a POSIX path; hard paths are drive paths (C:\\...) or UNC paths (\\\\server\\share) on"
-                       " every system"};
+        return {line + " is a POSIX path, a hard path only on Linux; on Windows hard paths are drive paths"
+                       " (C:\\...) or UNC paths (\\\\server\\share): keep it in the map that Linux machines read"};
     if (line[0] != '$' && line.find_first_of("/\\") != std::string::npos)
         return {line + " is a relative path; a hard path starts with a drive letter, a colon and a backslash"
                        " (C:\\...), or with two backslashes (\\\\server\\share)"};
@@ -221,10 +221,10 @@ std::vector<std::string> includeHints(const VnLoadProblem &problem, const MapSou
         hints.push_back("it resolved to " + resolved);
     hints.push_back("relative include paths resolve against the current directory, not the including map's folder");
     namespace fs = std::filesystem;
-    const fs::path folder = fs::path(nativePath(source.presentable(problem.file))).parent_path();
+    const fs::path folder = fs::path(source.presentable(problem.file)).parent_path();
     std::error_code error;
     if (!folder.empty()) {
-        const fs::path beside = folder / nativePath(path);
+        const fs::path beside = folder / path;
         if (fs::is_regular_file(beside, error))
             hints.push_back("a file of that name stands beside the including map: " +
                             locmap50::paths::toBackslashes(beside.string()));

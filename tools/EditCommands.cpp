@@ -96,7 +96,7 @@ std::string defaultFile(const MapSource &source, const EditRequest &request) {
 
 // The line of file that holds softPrefix's prefix line, 0 when none is found.
 int prefixLineIn(const std::string &file, const std::string &softPrefix) {
-    std::FILE *stream = std::fopen(nativePath(file).c_str(), "rb");
+    std::FILE *stream = std::fopen(file.c_str(), "rb");
     if (stream == nullptr) return 0;
     std::string text;
     char buffer[4096];
@@ -171,7 +171,7 @@ std::vector<Owner> ownersOfLoadedFiles() {
 #ifndef _WIN32
     for (const VnLocMapFile &file : VnLocMap::createMap()->m_mapFiles) {
         struct stat status;
-        if (::stat(nativePath(file.m_fileName).c_str(), &status) == 0)
+        if (::stat(file.m_fileName.c_str(), &status) == 0)
             owners.push_back({file.m_fileName, static_cast<long>(status.st_uid)});
     }
 #endif

@@ -36,7 +36,7 @@ struct Block {
 };
 
 std::string fileText(const std::string &file) {
-    std::ifstream stream(nativePath(file), std::ios::binary);
+    std::ifstream stream(file, std::ios::binary);
     std::ostringstream text;
     text << stream.rdbuf();
     return text.str();
@@ -70,7 +70,7 @@ std::vector<Block> scanBlocks(const std::string &file) {
             inBlock = false;
             break;
         case mapfile::LineKind::HardPath:
-            if (inBlock) blocks.back().paths.push_back({locmap50::paths::toBackslashes(line), number});
+            if (inBlock) blocks.back().paths.push_back({locmap50::paths::toHardPathForm(line), number});
             break;
         case mapfile::LineKind::ParseError:
             break;

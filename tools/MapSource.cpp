@@ -77,13 +77,13 @@ std::string copyStandardInput() {
 std::string searchNoteText(int kind, const std::string &file, const std::string &detail) {
     switch (kind) {
     case LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE:
-        return "ZOR_LOCATION_MAP is set to '" + nativePath(file) + "', which cannot be read (" + detail +
+        return "ZOR_LOCATION_MAP is set to '" + file + "', which cannot be read (" + detail +
                "); while it is set, no other place is searched";
     case LOCMAP50_PROBLEM_NOTE_IN_PROJECT:
     case LOCMAP50_PROBLEM_NOTE_IN_HOME:
-        return nativePath(file) + ": " + detail;
+        return file + ": " + detail;
     case LOCMAP50_PROBLEM_NOTE_IN_WDIR:
-        return nativePath(file) + " (from WDIR): " + detail;
+        return file + " (from WDIR): " + detail;
     case LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET:
         if (detail == "HOME") return "HOME is not set, so no home directory was searched";
         if (detail == "WDIR") return "WDIR is not set, so no working directory was searched";
@@ -147,7 +147,7 @@ std::string MapSource::diagnostics() const {
 }
 
 std::string MapSource::presentable(std::string text) const {
-    if (isFromStandardInput()) replaceAll(text, locmap50::paths::toBackslashes(m_temporaryFile), kStandardInputName);
+    if (isFromStandardInput()) replaceAll(text, locmap50::paths::toHostFileName(m_temporaryFile), kStandardInputName);
     return text;
 }
 

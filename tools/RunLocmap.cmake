@@ -62,12 +62,14 @@ endif()
 string(REPLACE "\r\n" "\n" output "${output}")
 string(REPLACE "\r\n" "\n" errors "${errors}")
 # Absolute paths under the scratch copy (hints name where a relative include
-# led) are written as the library writes them, with backslashes; under Wine
-# with the drive letter of the root; JSON doubles each backslash.
+# led) are written as the library writes them: with backslashes on Windows,
+# under Wine with the drive letter of the root, and JSON doubles each
+# backslash; natively on Linux.
 string(REPLACE "/" "\\" scratchBackslashed "${SCRATCH_DIR}")
 string(REPLACE "\\" "\\\\" scratchInJson "${scratchBackslashed}")
 foreach(text output errors)
-  foreach(scratch "Z:${scratchInJson}" "${scratchInJson}" "Z:${scratchBackslashed}" "${scratchBackslashed}")
+  foreach(scratch "Z:${scratchInJson}" "${scratchInJson}" "Z:${scratchBackslashed}" "${scratchBackslashed}"
+                  "${SCRATCH_DIR}")
     string(REPLACE "${scratch}" "<scratch>" ${text} "${${text}}")
   endforeach()
 endforeach()

@@ -75,12 +75,4 @@ int translate(SizedTranslation function, const std::string &name, std::string &r
     return status;
 }
 
-std::string nativePath(const std::string &libraryPath) {
-#ifdef _WIN32
-    return libraryPath;
-#else
-    return locmap50::paths::toForwardSlashes(libraryPath);
-#endif
-}
-
 }  // namespace locmap_tool

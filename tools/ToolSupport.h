@@ -53,10 +53,6 @@ bool hasSoftPrefix(const std::string &softPrefix);
 using SizedTranslation = int (*)(const char *, char *, std::size_t);
 int translate(SizedTranslation function, const std::string &name, std::string &result);
 
-// A file name as the library reports it (backslashes) in the form this
-// platform's file functions open.
-std::string nativePath(const std::string &libraryPath);
-
 }  // namespace locmap_tool
 
 #endif  // LOCMAP_TOOLS_TOOLSUPPORT_H

@@ -157,7 +157,7 @@ int commandWhich(const LoadedMap &map, const std::vector<std::string> &prefixes)
 // this also works where paths have no drive letter and never look absolute.
 int exportTo(const std::string &target, bool overwriteMap = true) {
     const bool toStdout = target == "-";
-    if (!toStdout && !overwriteMap && VnLocMap::createMap()->loadedMapFile(nativePath(target)) != nullptr) {
+    if (!toStdout && !overwriteMap && VnLocMap::createMap()->loadedMapFile(target) != nullptr) {
         reportProblem("export: " + target + " is one of the loaded map files (--overwrite-map replaces it)");
         return kExitFailed;
     }

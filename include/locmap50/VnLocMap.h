@@ -82,8 +82,9 @@ public:
  *
  * Strings are 8-bit text (on Windows in the process's code page); where case
  * is ignored only ASCII letters fold. Hard paths are Windows paths on every
- * system: on Linux results keep their backslashes, and a POSIX absolute path
- * ("/usr/local") is not a hard path.
+ * system, and on Linux (POSIX) also POSIX absolute paths ("/usr/local"),
+ * kept as written and matched byte for byte; file names are given in the
+ * system's own separators.
  */
 class LOCMAP50_API VnLocMap {
 public:
@@ -98,7 +99,7 @@ public:
     // nonzero: path is the file itself. Zero: ZOR_LOCATION_MAP, then path +
     // "/zor_location_map", then HOME + "/zor/zor_location_map", then each WDIR
     // directory. Returns LOCMAP50_OK when a file was chosen (m_mapFileName,
-    // with backslashes), LOCMAP50_FAILED when none was (m_errorText says why
+    // in the system's separators), LOCMAP50_FAILED when none was (m_errorText says why
     // for an unreadable explicit file or a bad ZOR_LOCATION_MAP).
     int initialize(const std::string &path, int isMapFile);
     // Empties the tables and stops being the singleton (the object itself
@@ -156,13 +157,18 @@ public:
     // directory cannot be read.
     int getAbsoluteHardName(std::string name, std::string &hardName);
     // The one absolute-path rule: "X:\" or "\\" at the start means absolute.
+    // On Linux (and other POSIX systems) a POSIX path is absolute too: "/"
+    // first and the second character not "/" ("/opt/x", not "//srv/x"); on
+    // Windows "/x" is relative.
     static bool isPathRelative(const std::string &path);
-    // Joins a hard path and the rest of a name, dropping one trailing "\".
+    // Joins a hard path and the rest of a name, dropping one trailing "\"
+    // (one trailing "/" from a POSIX path, which takes rest with "/").
     static void mergePaths(std::string &hardPath, const std::string &rest);
 
     // Hard path to soft name: every hard path of the map entries in
     // definition order (the first entry holding the path wins, compared
-    // ignoring ASCII case at "\" boundaries), then s_envHardToSoftMap.
+    // ignoring ASCII case at "\" boundaries, or for a POSIX path byte for byte
+    // at "/" boundaries), then s_envHardToSoftMap.
     // Returns LOCMAP50_OK with softName set (or the input passed through),
     // LOCMAP50_FAILED when nothing matched or the path is relative.
     int getSoftName(std::string path, std::string &softName);
@@ -260,7 +266,7 @@ public:
     std::map<std::string, std::string> m_softToFileMap;  // "$P" -> defining map file
     std::string m_msgBadEnvPath;
     std::string m_msgNoReadAccess;
-    std::string m_mapFileName;    // the chosen map file, with backslashes
+    std::string m_mapFileName;    // the chosen map file, in the system's separators
     std::string m_errorText;      // load diagnostics, or the success line
     bool m_globalMapInUse;        // false when the file came from initialize's path
     std::list<VnLocMapFile> m_mapFiles;  // main file first, then included files

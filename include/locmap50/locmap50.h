@@ -59,11 +59,14 @@ extern "C" {
  * letters fold. Hard paths are absolute Windows paths: a drive letter, ":"
  * and "\", or "\\" and a server name; "/" in input is read as "\".
  *
- * On Linux and other POSIX systems the same rules hold: results keep their
- * backslashes ("C:\tools\bin", "\\server\share"), and a POSIX absolute path
- * such as "/usr/local" is not a hard path (it is relative by the rule above).
- * Only when a file is opened is each "\" turned into "/", so "\\srv\maps\a"
- * names the file /srv/maps/a there.
+ * On Linux and other POSIX systems a POSIX absolute path ("/" first, the
+ * second character not "/") is a hard path too. It is kept as written,
+ * matched byte for byte (letter case counts) at "/" boundaries, and joined
+ * with "/": "$TOOLS\src" and "$TOOLS/src" both give "/opt/tools/src".
+ * Windows paths keep their backslashes there. The names the library gives
+ * (the map file, the file that defined an entry, absolute forms of relative
+ * names, the current directory) use "/"; names given with "\" are accepted.
+ * Environment variable names match exactly, as the system does.
  *
  * The translation functions without "Ex" write into a caller buffer that
  * carries no size: it must hold the longest path the caller expects, plus its
@@ -133,7 +136,8 @@ LOCMAP50_API int GetLoadProblem(int index, int *severity, int *kind, const char 
 /* 1 when the map exists, else 0. */
 LOCMAP50_API int IsLocMapPresent(void);
 
-/* The map file in use, with backslashes, as it was named (empty for a map
+/* The map file in use, as it was named, in the system's own separators ("\"
+ * on Windows, "/" elsewhere; either is accepted on input) (empty for a map
  * never initialised); null when no map exists. */
 LOCMAP50_API const char *CurrentMapName(void);
 

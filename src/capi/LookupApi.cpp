@@ -51,7 +51,7 @@ Translation expandFromSnapshot(const std::string &name, Resolution resolution) {
     if (resolution == Resolution::AsGiven)
         paths::mergePaths(expansion, parts.rest);
     else
-        expansion += parts.rest;
+        expansion += paths::restInSeparatorsOf(expansion, parts.rest);
     return {LOCMAP50_FROM_ENVIRONMENT, expansion};
 }
 
@@ -67,9 +67,9 @@ Translation resolveFromCurrentDirectory(const std::string &name) {
 // The no-map translation of GetHardName and GetAbsoluteHardName. Separators
 // are converted before the URL test, so a URL comes back with backslashes.
 Translation hardNameFromEnvironment(const char *softName, Resolution resolution) {
-    const std::string name = paths::toBackslashes(softName);
+    const std::string name = paths::toHardPathForm(softName);
     if (name[0] == '$') return expandFromSnapshot(name, resolution);
-    if (paths::isUrl(name) || paths::startsWithDriveOrDoubleBackslash(name))
+    if (paths::isUrl(name) || paths::startsWithDriveOrDoubleBackslash(name) || paths::isPosixAbsolute(name))
         return {LOCMAP50_FROM_ENVIRONMENT, name};
     if (resolution == Resolution::Absolute) return resolveFromCurrentDirectory(name);
     return {LOCMAP50_FROM_ENVIRONMENT, std::string()};
@@ -79,7 +79,7 @@ Translation hardNameFromEnvironment(const char *softName, Resolution resolution)
 // URL test comes first, so a URL comes back exactly as given.
 Translation softNameFromEnvironment(const char *hardName) {
     if (paths::isUrl(hardName)) return {LOCMAP50_FROM_ENVIRONMENT, hardName};
-    const std::string path = paths::toBackslashes(hardName);
+    const std::string path = paths::toHardPathForm(hardName);
     if (paths::passesThroughAsSoftName(path)) return {LOCMAP50_FROM_ENVIRONMENT, path};
     std::string softName;
     if (VnLocMap::getSoftNameFromEnv(path, softName) != LOCMAP50_OK)

@@ -34,7 +34,7 @@ bool takesCandidate(const std::string &candidate, int kind) {
     const platform::Status readable = platform::canRead(candidate);
     if (readable) return true;
     ProblemReport::note(kind,
-                        kind == LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE ? candidate : paths::toBackslashes(candidate),
+                        kind == LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE ? candidate : paths::toHostFileName(candidate),
                         paths::reasonText(locmap50::mapfile::reasonCode(readable.failure())));
     return false;
 }
@@ -65,7 +65,7 @@ void trimSemicolons(std::string &text) {
 
 int VnLocMap::initialize(const std::string &path, int isMapFile) {
     if (isMapFile != 0) {
-        m_mapFileName = paths::toBackslashes(path);
+        m_mapFileName = paths::toHostFileName(path);
         if (platform::canRead(m_mapFileName)) {
             m_globalMapInUse = false;
             return LOCMAP50_OK;
@@ -95,7 +95,7 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
     }
 
     if (m_mapFileName.empty()) return LOCMAP50_FAILED;
-    m_mapFileName = paths::toBackslashes(m_mapFileName);
+    m_mapFileName = paths::toHostFileName(m_mapFileName);
     return LOCMAP50_OK;
 }
 

@@ -43,7 +43,7 @@ public:
         m_current->line = lineOf(spans);
     }
     void hardPath(const mapfile::LineSpans &spans, std::string &text) override {
-        if (m_current != nullptr) m_current->hardPaths.emplace_back(paths::toBackslashes(text), lineOf(spans));
+        if (m_current != nullptr) m_current->hardPaths.emplace_back(paths::toHardPathForm(text), lineOf(spans));
     }
     mapfile::AfterInclude include(const mapfile::LineSpans &, std::string &) override {
         m_current = nullptr;
@@ -79,7 +79,7 @@ public:
             explainSoftName(paths::toBackslashes(name), out);
         } else {
             out.status = m_map.getSoftName(name, out.result);
-            explainPath(paths::toBackslashes(name), out);
+            explainPath(paths::toHardPathForm(name), out);
         }
         if (out.status != LOCMAP50_OK) out.result.clear();
         return out.status;

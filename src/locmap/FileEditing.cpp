@@ -44,7 +44,7 @@ const VnLocMapFile *firstDefinitionIn(const std::list<VnLocMapFile> &files, cons
         const std::string &entry = *reading.entry++;
         if (entry == mapfile::kIncludeMarker) {
             if (reading.includeLine == reading.file->m_includeLines.end()) continue;
-            const std::string name = locmap50::paths::toBackslashes(mapfile::includePath(*reading.includeLine++));
+            const std::string name = locmap50::paths::toHostFileName(mapfile::includePath(*reading.includeLine++));
             const auto included = byName.find(name);
             if (included != byName.end() && read.insert(included->second).second)
                 stack.push_back({included->second, included->second->m_entryOrder.begin(),
@@ -148,7 +148,7 @@ void VnLocMap::takeNextDefinition(const std::string &softPrefix) {
     // As a load would: the environment overrides or supplies a file without force.
     const auto variable = m_environment.m_variables.find(softPrefix.substr(1));
     if (!next->m_force && variable != m_environment.m_variables.end() && mapfile::fitsOnOneLine(variable->second))
-        hardPaths = {locmap50::paths::toBackslashes(variable->second)};
+        hardPaths = {locmap50::paths::toHardPathForm(variable->second)};
     const std::string *primary = hardPaths.empty() ? nullptr : &hardPaths.front();
     indexes().resetPrimaryHardPath(*this, softPrefix, primary);
     if (!indexes().replaceMergedHardPaths(*this, softPrefix, hardPaths)) enterMergedHardPaths(softPrefix, hardPaths);

@@ -15,8 +15,10 @@
 namespace locmap50::locmap {
 
 // A path P lies under a hard path H when P begins with H's base (H without one
-// trailing "\", letters folded) and the base ends on a component boundary of
-// P. So only P's own boundary prefixes can be bases over it: the index keys
+// trailing separator; letters folded for Windows-style paths, exact for POSIX
+// ones) and the base ends on a component boundary of P. Both kinds are keyed
+// by the folded hash: the caller's exact check sorts out a POSIX candidate
+// that differs only in case, so the index stays one flat table for both. So only P's own boundary prefixes can be bases over it: the index keys
 // each hard path by a hash of its folded base and probes P's boundary
 // prefixes, and only at lengths some base has. The lookup thus costs what
 // P's length costs, never what the number of entries costs.
@@ -61,10 +63,11 @@ public:
         const Holder *best = nullptr;
         std::uint64_t bestRank = std::numeric_limits<std::uint64_t>::max();
         std::uint64_t hash = kHashStart;
+        const char separator = paths::separatorOf(path);
         const std::size_t longest = std::min(path.size(), m_basesOfLength.empty() ? 0 : m_basesOfLength.size() - 1);
         for (std::size_t length = 1; length <= longest; ++length) {
             hash = hashStep(hash, path[length - 1]);
-            if (m_basesOfLength[length] == 0 || !paths::endsOnComponentBoundary(path, length)) continue;
+            if (m_basesOfLength[length] == 0 || !paths::endsOnComponentBoundary(path, length, separator)) continue;
             m_candidates.forEach(finished(hash), [&](const Candidate &c) {
                 if (c.rank < bestRank && holdsPathOver(*c.holder)) {
                     best = c.holder;

@@ -28,7 +28,7 @@ int Translations::softName(VnLocMap &map, std::string &path, TranslatedName &res
         result.set(path);
         return LOCMAP50_OK;
     }
-    path = paths::toBackslashes(std::move(path));
+    path = paths::toHardPathForm(std::move(path));
     if (paths::passesThroughAsSoftName(path)) {
         result.set(path);
         return LOCMAP50_OK;

@@ -109,7 +109,7 @@ public:
 
     void hardPath(const mapfile::LineSpans &, std::string &line) override {
         // Converted in place: a hard path is copied only into the tables.
-        line = paths::toBackslashes(std::move(line));
+        line = paths::toHardPathForm(std::move(line));
         const std::string &hardPath = line;
         if (m_currentIsShadowed) {
             // The reader's limit holds for what the record keeps of any block.
@@ -150,7 +150,7 @@ public:
         m_file.m_entryOrder.push_back(mapfile::kIncludeMarker);
 
         auto included = std::make_unique<VnLocMapFile>();
-        included->m_fileName = paths::toBackslashes(includePath);
+        included->m_fileName = paths::toHostFileName(includePath);
         const std::string identity = identityOf(included->m_fileName);
         if (m_loader.isBeingRead(identity)) {
             report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_INCLUDE_CYCLE, m_file, lineNumber, includePath,
@@ -195,7 +195,7 @@ public:
             return;
         case mapfile::ParseProblem::HardPathWithoutSoftPrefix:
             report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_NO_SOFT_PREFIX, m_file, lineNumber,
-                   paths::toBackslashes(line), m_file.m_msgNoSoftPrefix);
+                   paths::toHardPathForm(line), m_file.m_msgNoSoftPrefix);
             return;
         case mapfile::ParseProblem::NulInSoftPrefix:
             // Its hard paths go with it, as with a bad soft prefix.
@@ -377,7 +377,7 @@ void MapLoader::onSoftPathState(VnLocMapFile &file, const std::string &softPrefi
         }
         return;
     }
-    const std::string hardPath = paths::toBackslashes(*value);
+    const std::string hardPath = paths::toHardPathForm(*value);
     const bool overrides = !noHardPath && hardPath != firstHardPath;
     // The record keeps what the file says, so a save never writes one user's
     // environment into the file: a supplied prefix keeps no hard paths there.

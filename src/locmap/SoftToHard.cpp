@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "locmap/LookupIndexes.h"
 #include "locmap/Translations.h"
@@ -18,10 +19,19 @@ using locmap50::locmap::Translations;
 
 namespace {
 
-// A hard path joined with the rest of a name as mergePaths joins them, left
-// in two pieces: the hard path without one trailing "\", then the rest.
+// A hard path joined with the rest of a name as mergePaths joins them. A
+// Windows-style hard path is left in two pieces: the hard path without one
+// trailing "\", then the rest. A POSIX one takes the rest with "/", which
+// only a copy can give.
 void setMerged(std::string_view hardPath, std::string_view rest, TranslatedName &result) {
-    result.set(hardPath.substr(0, paths::hardPathBaseLength(hardPath)), rest);
+    if (!paths::isPosixAbsolute(hardPath)) {
+        result.set(hardPath.substr(0, paths::hardPathBaseLength(hardPath)), rest);
+        return;
+    }
+    std::string merged(hardPath);
+    paths::mergePaths(merged, std::string(rest));
+    result.scratch() = std::move(merged);
+    result.set(result.scratch());
 }
 
 }  // namespace
@@ -54,7 +64,7 @@ int Translations::hardName(VnLocMap &map, std::string &name, TranslatedName &res
         result.set(name);
         return LOCMAP50_OK;
     }
-    name = paths::toBackslashes(std::move(name));
+    name = paths::toHardPathForm(std::move(name));
     if (!map.m_resolvedNameCache.empty()) {
         const auto remembered = map.m_resolvedNameCache.find(name);
         if (remembered != map.m_resolvedNameCache.end()) {
@@ -114,8 +124,8 @@ int VnLocMap::getHardName(std::string name, std::string &hardName) {
 }
 
 int Translations::absoluteHardName(VnLocMap &map, std::string &name, TranslatedName &result) {
-    // hardName leaves name in backslash form, which is what it looks up
-    // remembered names under.
+    // hardName leaves a relative name in backslash form, which is what it
+    // looks up remembered names under.
     if (hardName(map, name, result) == LOCMAP50_OK) return LOCMAP50_OK;
     if (!name.empty() && name[0] == '$') return LOCMAP50_FAILED;
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "paths/AsciiText.h"
+#include "paths/NameRules.h"
 #include "paths/PathRules.h"
 
 namespace locmap50::mapfile {
@@ -119,10 +120,7 @@ bool holdsNulByte(std::string_view line) {
 }
 
 bool isValidSoftPrefix(const std::string &line) {
-    if (line.size() < 2 || line[0] != '$' || !isAsciiLetter(line[1])) return false;
-    for (std::size_t i = 2; i < line.size(); ++i)
-        if (!isAsciiLetter(line[i]) && !isAsciiDigit(line[i]) && line[i] != '_') return false;
-    return true;
+    return !line.empty() && line[0] == '$' && paths::isSoftPrefixName(std::string_view(line).substr(1));
 }
 
 std::size_t includePathStart(const std::string &line) {

@@ -50,7 +50,9 @@ struct Header {
 Header parseHeader(const std::string &line);
 
 enum class LineKind { SoftPrefix, HardPath, Include, ParseError };
-// Classifies a normalised entry line by the first rule that matches.
+// Classifies a normalised entry line by the first rule that matches. A hard
+// path line is what paths::isAbsolute takes on this system: a drive or UNC
+// path, and on POSIX systems a POSIX path too.
 LineKind classifyLine(const std::string &line);
 
 // Whether a line holds a NUL byte. Such a line is never used: C callers
@@ -85,7 +87,8 @@ bool fitsOnOneLine(const std::string &text);
 // entry, an INCLUDE) into a shared file, or be cut short at a "#".
 // A soft prefix line must read back as that same valid soft prefix.
 bool readsBackAsSoftPrefix(const std::string &softPrefix);
-// A hard path line must read back as that hard path (with "/" read as ""),
+// A hard path line must read back as that hard path (with "/" read as "\"
+// in a Windows-style path),
 // or as nothing at all when it is blank.
 bool readsBackAsHardPath(const std::string &hardPath);
 // A list of hard paths a file can give one prefix: no more than the reader

@@ -69,6 +69,7 @@ public:
 //   entry       := softPrefix hardPath* | include | anything else (UnknownLine, ignored)
 //   softPrefix  := "$" letter { letter | digit | "_" }
 //   hardPath    := letter ":\" text | "\\" text   ("/" read as "\")
+//                | "/" (not "/") text            (POSIX systems only: kept as written)
 //   include     := "INCLUDE" (blank | tab) path
 //
 // A hard path line with no soft prefix line since the header or the last

@@ -3,10 +3,24 @@
 
 #include <algorithm>
 
+#include "paths/AsciiText.h"
+
 namespace locmap50::paths {
 
 bool isCurrentProjectPrefix(std::string_view softPrefix) {
     return !softPrefix.empty() && softPrefix[0] == '$' && softPrefix.substr(1) == kCurrentProjectVariable;
+}
+
+bool isSoftPrefixName(std::string_view name) {
+    if (name.empty() || !isAsciiLetter(name[0])) return false;
+    return std::all_of(name.begin() + 1, name.end(),
+                       [](char c) { return isAsciiLetter(c) || isAsciiDigit(c) || c == '_'; });
+}
+
+bool entersEnvironmentTable(std::string_view name, PathStyle style) {
+    if (name == "CADRIX_PROJECTS") return false;
+    if (style == PathStyle::Windows) return true;
+    return isSoftPrefixName(name) && name != "PWD" && name != "OLDPWD";
 }
 
 bool passesThroughAsSoftName(const std::string &name) {

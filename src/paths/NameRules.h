@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "paths/PathRules.h"
+
 namespace locmap50::paths {
 
 // The names the system itself gives meaning to, one home each.
@@ -17,6 +19,18 @@ inline constexpr char kCurrentProjectVariable[] = "CURRENT_PROJECT_PATH";
 inline constexpr char kMapFileBaseName[] = "zor_location_map";
 // Whether softPrefix is "$" followed by kCurrentProjectVariable.
 bool isCurrentProjectPrefix(std::string_view softPrefix);
+
+// Whether name, without "$", makes a soft prefix: an ASCII letter, then
+// letters, digits or "_".
+bool isSoftPrefixName(std::string_view name);
+
+// Whether a variable of this name may enter the environment table
+// (VnLocMap::s_envHardToSoftMap) when it holds an absolute path. Never
+// CADRIX_PROJECTS, which holds project directories. Under the POSIX style
+// also only names that make a soft prefix, and never PWD, OLDPWD or "_",
+// which the shell keeps pointing at where it is: a path under the current
+// directory must not translate to "$PWD/...".
+bool entersEnvironmentTable(std::string_view name, PathStyle style = kHostPathStyle);
 
 // Names that hard-to-soft translation hands back as they are: the bare UNC
 // root "\\" and names that are already soft ("$..."). Expects backslashes.

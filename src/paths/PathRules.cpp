@@ -2,6 +2,7 @@
 #include "paths/PathRules.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "paths/AsciiText.h"
 
@@ -21,6 +22,15 @@ bool beginsWithTwoBackslashes(std::string_view text) {
     return text.size() >= 2 && text[0] == '\\' && text[1] == '\\';
 }
 
+bool beginsWithDriveAndBackslash(std::string_view text) {
+    return text.size() >= 3 && isAsciiLetter(text[0]) && text[1] == ':' && text[2] == '\\';
+}
+
+// "/x" but not "//x": the POSIX spelling of an absolute path.
+bool beginsWithOneSlash(std::string_view text) {
+    return !text.empty() && text[0] == '/' && (text.size() == 1 || text[1] != '/');
+}
+
 bool sameDrive(const std::string &a, const std::string &b) {
     return beginsWithDrive(a) && beginsWithDrive(b) &&
            sameIgnoringAsciiCase(a[0], b[0]);
@@ -30,6 +40,23 @@ bool sameDrive(const std::string &a, const std::string &b) {
 std::string underDirectory(const std::string &directory, const std::string &name) {
     if (name == ".") return directory;
     return directory + '\\' + name;
+}
+
+// The POSIX form of underDirectory: name (with "/" already) under directory,
+// with no second "/" after the root.
+std::string underPosixDirectory(const std::string &directory, const std::string &name) {
+    if (name == ".") return directory;
+    if (!directory.empty() && directory.back() == '/') return directory + name;
+    return directory + '/' + name;
+}
+
+// A name that is not a drive name, resolved against a POSIX current directory.
+std::string resolveAgainstPosixDirectory(const std::string &name, const std::string &currentDirectory) {
+    const std::string posixName = toForwardSlashes(name);
+    if (posixName.size() >= 2 && posixName[0] == '.' && posixName[1] == '/')
+        return underPosixDirectory(currentDirectory, posixName.substr(2));
+    if (!posixName.empty() && posixName[0] == '/') return posixName;
+    return underPosixDirectory(currentDirectory, posixName);
 }
 
 // "C:x" on the current drive goes under the current directory (as Windows
@@ -71,10 +98,32 @@ std::string toForwardSlashes(std::string name) {
     return name;
 }
 
-bool isAbsolute(std::string_view path) {
-    if (path.size() >= 3 && isAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\')
-        return true;
-    return beginsWithTwoBackslashes(path);
+PathKind classifyPath(std::string_view rawPath, PathStyle style) {
+    if (beginsWithDriveAndBackslash(rawPath)) return PathKind::Drive;
+    if (beginsWithTwoBackslashes(rawPath)) return PathKind::Unc;
+    if (style == PathStyle::Posix && beginsWithOneSlash(rawPath)) return PathKind::PosixAbsolute;
+    return PathKind::Relative;
+}
+
+bool isAbsolute(std::string_view path, PathStyle style) {
+    return classifyPath(path, style) != PathKind::Relative;
+}
+
+bool isPosixAbsolute(std::string_view path, PathStyle style) {
+    return classifyPath(path, style) == PathKind::PosixAbsolute;
+}
+
+char separatorOf(std::string_view path, PathStyle style) {
+    return isPosixAbsolute(path, style) ? '/' : '\\';
+}
+
+std::string toHardPathForm(std::string rawName, PathStyle style) {
+    if (isPosixAbsolute(rawName, style)) return rawName;
+    return toBackslashes(std::move(rawName));
+}
+
+std::string toHostFileName(std::string name, PathStyle style) {
+    return style == PathStyle::Posix ? toForwardSlashes(std::move(name)) : toBackslashes(std::move(name));
 }
 
 bool startsWithDriveOrDoubleBackslash(const std::string &name) {
@@ -87,44 +136,60 @@ bool isDriveRelative(const std::string &name) {
 
 std::string resolveAgainstCurrentDirectory(const std::string &name,
                                            const std::string &currentDirectory,
-                                           const std::string &currentDriveRoot) {
+                                           const std::string &currentDriveRoot, PathStyle style) {
+    if (isDriveRelative(name)) return resolveDriveRelative(name, currentDirectory);
+    if (isPosixAbsolute(currentDirectory, style)) return resolveAgainstPosixDirectory(name, currentDirectory);
     // The dot is dropped and its backslash kept.
     if (name.size() >= 2 && name[0] == '.' && name[1] == '\\')
         return currentDirectory + name.substr(1);
     if (!name.empty() && name[0] == '\\') return withUpperCaseDrive(currentDriveRoot) + name;
-    if (isDriveRelative(name)) return resolveDriveRelative(name, currentDirectory);
     return underDirectory(currentDirectory, name);
 }
 
-void mergePaths(std::string &hardPath, const std::string &rest) {
-    hardPath.resize(hardPathBaseLength(hardPath));
-    hardPath += rest;
+std::string restInSeparatorsOf(std::string_view hardPath, std::string rest, PathStyle style) {
+    if (isPosixAbsolute(hardPath, style)) return toForwardSlashes(std::move(rest));
+    return rest;
 }
 
-std::size_t hardPathBaseLength(std::string_view hardPath) {
+void mergePaths(std::string &hardPath, const std::string &rest, PathStyle style) {
+    const std::string tail = restInSeparatorsOf(hardPath, rest, style);
+    const char separator = separatorOf(hardPath, style);
+    if (!hardPath.empty() && hardPath.back() == separator) hardPath.pop_back();
+    hardPath += tail;
+}
+
+std::size_t hardPathBaseLength(std::string_view hardPath, PathStyle style) {
     const std::size_t length = hardPath.size();
-    return length > 0 && hardPath[length - 1] == '\\' ? length - 1 : length;
+    if (length == 0) return 0;
+    const char separator = separatorOf(hardPath, style);
+    // The POSIX root is its own base: without its "/" it would lie over nothing.
+    if (separator == '/' && length == 1) return 1;
+    return hardPath[length - 1] == separator ? length - 1 : length;
 }
 
-bool endsOnComponentBoundary(const std::string &path, std::size_t baseLength) {
-    return path.size() == baseLength || path[baseLength] == '\\' || path[baseLength - 1] == '\\';
+bool endsOnComponentBoundary(const std::string &path, std::size_t baseLength, char separator) {
+    return path.size() == baseLength || path[baseLength] == separator || path[baseLength - 1] == separator;
 }
 
-std::size_t tailPositionUnderHardPath(const std::string &hardPath, const std::string &path) {
+std::size_t tailPositionUnderHardPath(const std::string &hardPath, const std::string &path, PathStyle style) {
     // Measured, not copied: the reverse lookup runs this on every candidate.
-    const std::size_t baseLength = hardPathBaseLength(hardPath);
+    const std::size_t baseLength = hardPathBaseLength(hardPath, style);
     if (baseLength == 0 || path.size() < baseLength) return std::string::npos;
+    const char separator = separatorOf(hardPath, style);
     // Paths mostly come in the case they were defined in: compare bytes first.
-    if (path.compare(0, baseLength, hardPath, 0, baseLength) != 0)
+    // A POSIX path is its bytes: letter case is never folded there.
+    if (path.compare(0, baseLength, hardPath, 0, baseLength) != 0) {
+        if (separator == '/') return std::string::npos;
         for (std::size_t i = 0; i < baseLength; ++i)
             if (!sameIgnoringAsciiCase(path[i], hardPath[i])) return std::string::npos;
-    if (!endsOnComponentBoundary(path, baseLength)) return std::string::npos;
-    // A base ending in "\" (hard path "\\" or "X:\\") keeps that separator in the tail.
-    return hardPath[baseLength - 1] == '\\' ? baseLength - 1 : baseLength;
+    }
+    if (!endsOnComponentBoundary(path, baseLength, separator)) return std::string::npos;
+    // A base ending in its separator (hard path "\\", "X:\\" or "/") keeps that separator in the tail.
+    return hardPath[baseLength - 1] == separator ? baseLength - 1 : baseLength;
 }
 
-bool liesUnderHardPath(const std::string &hardPath, const std::string &path, std::string &tail) {
-    const std::size_t tailPosition = tailPositionUnderHardPath(hardPath, path);
+bool liesUnderHardPath(const std::string &hardPath, const std::string &path, std::string &tail, PathStyle style) {
+    const std::size_t tailPosition = tailPositionUnderHardPath(hardPath, path, style);
     if (tailPosition == std::string::npos) return false;
     tail = path.substr(tailPosition);
     return true;

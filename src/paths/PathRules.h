@@ -8,6 +8,42 @@
 // These never touch the OS, so Windows path rules are tested on every host.
 namespace locmap50::paths {
 
+// Whose rules a path is read by. The library reads by its host's style,
+// chosen here once for the build; tests pass either, so both sets of rules
+// are tested on every host. Windows-style paths (drive, UNC) are hard paths
+// under both styles; POSIX absolute paths only under the POSIX style.
+enum class PathStyle { Windows, Posix };
+#ifdef _WIN32
+inline constexpr PathStyle kHostPathStyle = PathStyle::Windows;
+#else
+inline constexpr PathStyle kHostPathStyle = PathStyle::Posix;
+#endif
+
+// What a path is, read from its raw text before any "/" is turned into "\".
+enum class PathKind { Drive, Unc, PosixAbsolute, Relative };
+
+// Drive: a letter, ":" and "\" first. Unc: "\\" first. PosixAbsolute (POSIX
+// style only): "/" first and the second character not "/" ("//server/share"
+// is no POSIX path). Everything else is relative: "C:x", "C:/x", "\x", "$P",
+// and under the Windows style "/x".
+PathKind classifyPath(std::string_view rawPath, PathStyle style = kHostPathStyle);
+
+// Whether path is a POSIX absolute path under style: such a path is kept as
+// written, matched byte for byte, and joined and split at "/".
+bool isPosixAbsolute(std::string_view path, PathStyle style = kHostPathStyle);
+
+// The separator of a path's components: "/" for a POSIX absolute path, "\"
+// for every other path.
+char separatorOf(std::string_view path, PathStyle style = kHostPathStyle);
+
+// A name in the form the library keeps names and hard paths in: a POSIX
+// absolute path as written; any other with every "/" turned into "\".
+std::string toHardPathForm(std::string rawName, PathStyle style = kHostPathStyle);
+
+// A file name as the host names files: "\" separators under the Windows
+// style, "/" under the POSIX style; either is accepted on input.
+std::string toHostFileName(std::string name, PathStyle style = kHostPathStyle);
+
 // "http:" (5+ characters) or "ftp:" (4+ characters) at the start, letters in
 // any case; no other scheme counts.
 bool isUrl(const std::string &name);
@@ -18,9 +54,8 @@ std::string toBackslashes(std::string name);
 // Every "\" turned into "/": a library path as POSIX systems name the file.
 std::string toForwardSlashes(std::string name);
 
-// Absolute: a letter, ":" and "\" first, or "\\" first. Everything else,
-// including "/x", "C:x", "\x" and "$P", is relative.
-bool isAbsolute(std::string_view path);
+// Absolute: classifyPath says anything but Relative.
+bool isAbsolute(std::string_view path, PathStyle style = kHostPathStyle);
 
 // A drive letter and ":" at the start ("C:", "c:x", "D:\\").
 bool beginsWithDrive(const std::string &name);
@@ -42,33 +77,47 @@ bool startsWithDriveOrDoubleBackslash(const std::string &name);
 // "\\server\share", or "" where there are no drives): ".\x" and "x" go
 // under the current directory, "." is the current directory itself, "\x"
 // goes under the drive root (its letter in upper case), "C:x" under the
-// current directory when C is the current drive, else under "C:\".
+// current directory when C is the current drive, else under "C:\". Under a
+// POSIX current directory the result is a POSIX path: the name's "\" become
+// "/", and a directory ending in "/" (the root) gets no second one.
 std::string resolveAgainstCurrentDirectory(const std::string &name,
                                            const std::string &currentDirectory,
-                                           const std::string &currentDriveRoot);
+                                           const std::string &currentDriveRoot,
+                                           PathStyle style = kHostPathStyle);
 
-// Drops one trailing "\" from hardPath (when it has one), then appends rest.
-void mergePaths(std::string &hardPath, const std::string &rest);
+// Drops one trailing separator from hardPath (when it has one), then appends
+// rest in hardPath's separators: a POSIX hard path gets rest's "\" as "/", so
+// "$P\a" and "$P/a" join alike; any other hard path gets rest as it is.
+void mergePaths(std::string &hardPath, const std::string &rest, PathStyle style = kHostPathStyle);
+
+// rest as mergePaths appends it to hardPath.
+std::string restInSeparatorsOf(std::string_view hardPath, std::string rest,
+                               PathStyle style = kHostPathStyle);
 
 // The part of a hard path that paths under it share: hardPath without one
-// trailing "\". An empty base (hard path "" or "\") lies over nothing.
-std::size_t hardPathBaseLength(std::string_view hardPath);
+// trailing separator. An empty base (hard path "" or "\") lies over nothing;
+// the POSIX root "/" is its own base and lies over every POSIX path.
+std::size_t hardPathBaseLength(std::string_view hardPath, PathStyle style = kHostPathStyle);
 
 // Whether a base of baseLength (non-zero, at most path's length) that path
 // begins with ends on a component boundary of path: at path's end, before a
-// "\" of path, or itself ending in "\".
-bool endsOnComponentBoundary(const std::string &path, std::size_t baseLength);
+// separator of path, or itself ending in one.
+bool endsOnComponentBoundary(const std::string &path, std::size_t baseLength, char separator = '\\');
 
 // Where the tail of path starts when path lies under hardPath (see
 // liesUnderHardPath), or npos when it does not; copies nothing.
-std::size_t tailPositionUnderHardPath(const std::string &hardPath, const std::string &path);
+std::size_t tailPositionUnderHardPath(const std::string &hardPath, const std::string &path,
+                                      PathStyle style = kHostPathStyle);
 
-// The component-boundary match: whether path lies under hardPath, compared
-// with ASCII letters folded to lower case. One trailing "\" of hardPath is
-// ignored; an empty hardPath (or a lone "\") never matches. On a match, tail
-// receives the rest of path in its own case: empty, or beginning with "\".
+// The component-boundary match: whether path lies under hardPath. A
+// Windows-style hard path is compared with ASCII letters folded to lower case
+// at "\" boundaries; a POSIX hard path byte for byte at "/" boundaries
+// ("/opt/toolsX" is not under "/opt/tools"). One trailing separator of
+// hardPath is ignored; an empty hardPath (or a lone "\") never matches. On a
+// match, tail receives the rest of path as written: empty, or beginning with
+// the separator.
 bool liesUnderHardPath(const std::string &hardPath, const std::string &path,
-                       std::string &tail);
+                       std::string &tail, PathStyle style = kHostPathStyle);
 
 // "\\server\share\dir" -> "\\server\share": the root of a UNC path; the
 // whole text when it names no more than a server.

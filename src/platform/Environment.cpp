@@ -11,9 +11,6 @@
 namespace locmap50::platform {
 namespace {
 
-// Holds project directories, not a location; never offered as a soft name.
-const char kProjectsVariable[] = "CADRIX_PROJECTS";
-
 // One entry of the table as every view sees it: nullopt when it names no
 // variable or its value is empty (an empty variable is an unset one).
 std::optional<paths::EnvironmentEntry> setVariableOf(std::string_view text) {
@@ -21,6 +18,10 @@ std::optional<paths::EnvironmentEntry> setVariableOf(std::string_view text) {
     if (!entry || entry->value.empty()) return std::nullopt;
     return entry;
 }
+
+// Windows finds a variable whatever the case of its name; POSIX systems only
+// by its exact name.
+constexpr bool kNamesIgnoreCase = paths::kHostPathStyle == paths::PathStyle::Windows;
 
 bool sameNameIgnoringCase(std::string_view one, std::string_view other) {
     if (one.size() != other.size()) return false;
@@ -49,7 +50,8 @@ std::optional<std::string> getEnvironmentVariable(std::string_view name) {
         const std::optional<paths::EnvironmentEntry> entry = setVariableOf(*table);
         if (!entry) continue;
         if (entry->name == name) return std::string(entry->value);
-        if (!firstIgnoringCase && sameNameIgnoringCase(entry->name, name)) firstIgnoringCase = entry->value;
+        if (kNamesIgnoreCase && !firstIgnoringCase && sameNameIgnoringCase(entry->name, name))
+            firstIgnoringCase = entry->value;
     }
     if (firstIgnoringCase) return std::string(*firstIgnoringCase);
     return std::nullopt;
@@ -63,34 +65,38 @@ std::map<std::string, std::string> snapshotVariables(const std::vector<std::stri
     return variables;
 }
 
-std::map<std::string, std::string> variablesByAbsolutePath(const std::vector<std::string> &entries) {
+std::map<std::string, std::string> variablesByAbsolutePath(const std::vector<std::string> &entries,
+                                                           paths::PathStyle style) {
     std::map<std::string, std::string> variables;
     for (const std::string &text : entries) {
         const std::optional<paths::EnvironmentEntry> entry = setVariableOf(text);
-        if (!entry || entry->name == kProjectsVariable || !paths::isAbsolute(entry->value)) continue;
+        if (!entry || !paths::isAbsolute(entry->value, style) || !paths::entersEnvironmentTable(entry->name, style))
+            continue;
         variables[std::string(entry->value)] = std::string(entry->name);
     }
     return variables;
 }
 
-EnvironmentIndex::EnvironmentIndex() : m_entries(environmentTable().value_or(std::vector<std::string>())) {
+EnvironmentIndex::EnvironmentIndex()
+    : m_entries(environmentTable().value_or(std::vector<std::string>())), m_namesIgnoreCase(kNamesIgnoreCase) {
     indexEntries();
 }
 
-EnvironmentIndex::EnvironmentIndex(std::vector<std::string> entries) : m_entries(std::move(entries)) {
+EnvironmentIndex::EnvironmentIndex(std::vector<std::string> entries, paths::PathStyle style)
+    : m_entries(std::move(entries)), m_namesIgnoreCase(style == paths::PathStyle::Windows) {
     indexEntries();
 }
 
 void EnvironmentIndex::indexEntries() {
     m_exactNames.reserve(m_entries.size());
-    m_foldedNames.reserve(m_entries.size());
+    if (m_namesIgnoreCase) m_foldedNames.reserve(m_entries.size());
     for (const std::string &text : m_entries) {
         const std::optional<paths::EnvironmentEntry> entry = setVariableOf(text);
         // Nameless entries (Windows keeps "=C:=C:\x" ones) are never asked for.
         if (!entry || entry->name.empty()) continue;
         // emplace keeps the first entry of a name in both tables, as the live walk finds it.
         m_exactNames.emplace(entry->name, entry->value);
-        m_foldedNames.emplace(paths::toLowerAscii(std::string(entry->name)), entry->value);
+        if (m_namesIgnoreCase) m_foldedNames.emplace(paths::toLowerAscii(std::string(entry->name)), entry->value);
     }
 }
 
@@ -98,6 +104,7 @@ std::optional<std::string> EnvironmentIndex::value(std::string_view name) const 
     if (name.empty()) return std::nullopt;
     const auto exact = m_exactNames.find(name);
     if (exact != m_exactNames.end()) return std::string(exact->second);
+    if (!m_namesIgnoreCase) return std::nullopt;
     m_foldedName.assign(name.data(), name.size());
     for (char &c : m_foldedName) c = paths::toLowerAscii(c);
     const auto folded = m_foldedNames.find(m_foldedName);

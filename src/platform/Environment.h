@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "paths/PathRules.h"
+
 // Every view of the environment the library uses is filled here, so that they
 // agree on what a variable is. The rules, once for all views:
 //
@@ -20,20 +22,22 @@
 //   makes an empty variable mean there what it means on Windows.
 //
 // Each view then has its own rule for letter case and for a name that the
-// table holds more than once:
+// table holds more than once. Names ignore case only where the system's do:
+// on POSIX systems every view matches names exactly, as the system does.
 //
 // | View                      | Names                          | A name given twice          |
 // |---------------------------|--------------------------------|-----------------------------|
 // | snapshotVariables         | exact, case significant; an    | the later entry wins        |
 // |                           | entry "=x=y" is kept under ""  |                             |
 // | EnvironmentIndex,         | an exact-case match first,     | the first entry wins, in    |
-// | getEnvironmentVariable    | else the first entry in table  | both steps (as Windows      |
-// |                           | order matching ignoring ASCII  | finds a variable)           |
-// |                           | case; "" names nothing         |                             |
+// | getEnvironmentVariable    | else (Windows only) the first  | both steps (as Windows      |
+// |                           | entry in table order matching  | finds a variable)           |
+// |                           | ignoring ASCII case; "" names  |                             |
+// |                           | nothing                        |                             |
 // | variablesByAbsolutePath   | keyed by value: every absolute | the later variable holding  |
 // |                           | value (paths::isAbsolute), as  | the same value wins         |
-// |                           | it stands, to its name; never  |                             |
-// |                           | CADRIX_PROJECTS                |                             |
+// |                           | it stands, to its name, when   |                             |
+// |                           | paths::entersEnvironmentTable  |                             |
 //
 // getEnvironmentVariable is live: it reads the table at the moment of the
 // call. The other views are copies of the table at the moment they are made;
@@ -54,7 +58,8 @@ std::map<std::string, std::string> snapshotVariables(const std::vector<std::stri
 
 // Absolute path held by a variable to that variable's name, for
 // VnLocMap::s_envHardToSoftMap.
-std::map<std::string, std::string> variablesByAbsolutePath(const std::vector<std::string> &entries);
+std::map<std::string, std::string> variablesByAbsolutePath(const std::vector<std::string> &entries,
+                                                           paths::PathStyle style = paths::kHostPathStyle);
 
 // Answers as getEnvironmentVariable does, from the table as it stood when the
 // index was made, for the many lookups of one load. Each lookup costs the
@@ -64,8 +69,10 @@ class EnvironmentIndex {
 public:
     // Copies the process environment table now.
     EnvironmentIndex();
-    // Indexes the given entries ("NAME=value"), for tests.
-    explicit EnvironmentIndex(std::vector<std::string> entries);
+    // Indexes the given entries ("NAME=value"), names matched as under
+    // style's system, for tests.
+    explicit EnvironmentIndex(std::vector<std::string> entries,
+                              paths::PathStyle style = paths::kHostPathStyle);
     // The index points into its own entries: a copy would point into the
     // original's, so there is none; a move keeps the entries where they are.
     EnvironmentIndex(const EnvironmentIndex &) = delete;
@@ -81,6 +88,7 @@ private:
     std::vector<std::string> m_entries;
     std::unordered_map<std::string_view, std::string_view> m_exactNames;   // first entry of each name
     std::unordered_map<std::string, std::string_view> m_foldedNames;      // lower-case name -> first value
+    bool m_namesIgnoreCase = false;
     mutable std::string m_foldedName;  // the name being looked up, folded, kept to save an allocation each
 };
 

@@ -111,8 +111,8 @@ bool operator==(const ContentStamp &left, const ContentStamp &right);
 bool operator!=(const ContentStamp &left, const ContentStamp &right);
 ContentStamp stampOf(const std::string &bytes);
 
-// The current directory in backslash form, whatever its length; fails when
-// it cannot be obtained. On POSIX each "/" of getcwd() becomes "\".
+// The current directory as the platform names it ("C:\\w", "/tmp/w"),
+// whatever its length; fails when it cannot be obtained.
 Result<std::string> currentDirectory();
 
 // What goes in front of a name beginning with "\" to make it absolute on the

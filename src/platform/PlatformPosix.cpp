@@ -443,7 +443,7 @@ Result<std::string> currentDirectory() {
         buffer.resize(buffer.size() * 2);
     }
     buffer.resize(std::strlen(buffer.c_str()));
-    return paths::toBackslashes(buffer);
+    return buffer;
 }
 
 std::string currentDriveRoot() { return std::string(); }

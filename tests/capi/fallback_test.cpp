@@ -3,7 +3,7 @@
 
 #include "support/CApiTest.h"
 
-using testsupport::backslashed;
+using testsupport::libraryFileName;
 using testsupport::onWindows;
 
 namespace {
@@ -19,6 +19,7 @@ protected:
         CApiTest::SetUp();
         setEnv("LMTEST_A", "C:\\a\\");
         setEnv("LMTEST_TOOLS", "Q:\\lmtools");
+        setEnv("LMTEST_POSIX", "/opt/p/");
         refreshLibraryEnvironment();
     }
 
@@ -42,6 +43,8 @@ TEST_F(NoMapFallbackTest, GetHardNameExpandsMergesAndPassesThrough) {
         {"c:/w/a", {LOCMAP50_FROM_ENVIRONMENT, "c:\\w\\a"}},
         {"//srv/share", {LOCMAP50_FROM_ENVIRONMENT, "\\\\srv\\share"}},
         {"\\x", {LOCMAP50_FROM_ENVIRONMENT, ""}},
+        {"/opt/x", {LOCMAP50_FROM_ENVIRONMENT, onWindows() ? "" : "/opt/x"}},  // a hard path on POSIX only
+        {"$LMTEST_POSIX\\x\\y", {LOCMAP50_FROM_ENVIRONMENT, onWindows() ? "/opt/p/\\x\\y" : "/opt/p/x/y"}},
         {"rel\\f", {LOCMAP50_FROM_ENVIRONMENT, ""}},
         {"1:x", {LOCMAP50_FROM_ENVIRONMENT, ""}},
         {"", {LOCMAP50_FAILED, ""}},
@@ -60,6 +63,7 @@ TEST_F(NoMapFallbackTest, GetAbsoluteHardNameConcatenatesAndPassesThrough) {
     expectAll(GetAbsoluteHardName, {
         {"$LMTEST_A\\x", {LOCMAP50_FROM_ENVIRONMENT, "C:\\a\\\\x"}},  // plain concatenation keeps both separators
         {"$LMTEST_A", {LOCMAP50_FROM_ENVIRONMENT, "C:\\a\\"}},
+        {"$LMTEST_POSIX\\x", {LOCMAP50_FROM_ENVIRONMENT, onWindows() ? "/opt/p/\\x" : "/opt/p//x"}},
         {"$LMTEST_NONE\\x", {LOCMAP50_FAILED, ""}},
         {"http://h/x", {LOCMAP50_FROM_ENVIRONMENT, "http:\\\\h\\x"}},
         {"C:x", {LOCMAP50_FROM_ENVIRONMENT, "C:x"}},
@@ -71,29 +75,31 @@ TEST_F(NoMapFallbackTest, GetAbsoluteHardNameConcatenatesAndPassesThrough) {
 
 TEST_F(NoMapFallbackTest, GetAbsoluteHardNameResolvesAgainstTheCurrentDirectory) {
     testsupport::ScopedCurrentDir here(m_dir.path());
-    const std::string cwd = backslashed(std::filesystem::current_path().string());
-    // Linux has no drives, so "\x" stays as it is; under Wine it gets the
+    const std::string cwd = libraryFileName(std::filesystem::current_path().string());
+    // Linux has no drives, so "\x" is "/x" there; under Wine it gets the
     // current drive's letter.
     const std::string onDrive =
-        onWindows() ? std::string(1, static_cast<char>(std::toupper(cwd[0]))) + ":\\x" : "\\x";
+        onWindows() ? std::string(1, static_cast<char>(std::toupper(cwd[0]))) + ":\\x" : "/x";
     expectAll(GetAbsoluteHardName, {
         {".", {LOCMAP50_FROM_ENVIRONMENT, cwd}},
-        {".\\f", {LOCMAP50_FROM_ENVIRONMENT, cwd + "\\f"}},
-        {"./f", {LOCMAP50_FROM_ENVIRONMENT, cwd + "\\f"}},
-        {"a\\b", {LOCMAP50_FROM_ENVIRONMENT, cwd + "\\a\\b"}},
-        {"..\\a", {LOCMAP50_FROM_ENVIRONMENT, cwd + "\\..\\a"}},
+        {".\\f", {LOCMAP50_FROM_ENVIRONMENT, libraryFileName(cwd + "\\f")}},
+        {"./f", {LOCMAP50_FROM_ENVIRONMENT, libraryFileName(cwd + "\\f")}},
+        {"a\\b", {LOCMAP50_FROM_ENVIRONMENT, libraryFileName(cwd + "\\a\\b")}},
+        {"..\\a", {LOCMAP50_FROM_ENVIRONMENT, libraryFileName(cwd + "\\..\\a")}},
         {"\\x", {LOCMAP50_FROM_ENVIRONMENT, onDrive}},
     });
 }
 
-TEST_F(NoMapFallbackTest, GetAbsoluteHardNameAtARootDoublesTheSeparator) {
+// As specified for drive roots; the POSIX root "/" takes no second "/".
+TEST_F(NoMapFallbackTest, GetAbsoluteHardNameAtARootDoublesTheSeparatorOnlyOnWindows) {
     testsupport::ScopedCurrentDir root(m_dir.path().root_path());
-    const std::string cwd = backslashed(std::filesystem::current_path().string());
-    ASSERT_EQ(cwd.back(), '\\');
+    const std::string cwd = libraryFileName(std::filesystem::current_path().string());
+    ASSERT_EQ(cwd.back(), onWindows() ? '\\' : '/');
+    const std::string underRoot = onWindows() ? cwd + "\\a" : "/a";
     expectAll(GetAbsoluteHardName, {
         {".", {LOCMAP50_FROM_ENVIRONMENT, cwd}},
-        {".\\a", {LOCMAP50_FROM_ENVIRONMENT, cwd + "\\a"}},
-        {"a", {LOCMAP50_FROM_ENVIRONMENT, cwd + "\\a"}},
+        {".\\a", {LOCMAP50_FROM_ENVIRONMENT, underRoot}},
+        {"a", {LOCMAP50_FROM_ENVIRONMENT, underRoot}},
     });
 }
 
@@ -102,6 +108,9 @@ TEST_F(NoMapFallbackTest, GetSoftNameUsesTheEnvironmentPathTable) {
         {"Q:/lmtools/bin", {LOCMAP50_FROM_ENVIRONMENT, "$LMTEST_TOOLS\\bin"}},
         {"q:\\LMTOOLS", {LOCMAP50_FROM_ENVIRONMENT, "$LMTEST_TOOLS"}},
         {"Q:\\lmtoolsx", {LOCMAP50_FAILED, ""}},
+        {"/opt/p/bin/cc", onWindows() ? Translated{LOCMAP50_FAILED, ""}
+                                      : Translated{LOCMAP50_FROM_ENVIRONMENT, "$LMTEST_POSIX/bin/cc"}},
+        {"/opt/P/bin", {LOCMAP50_FAILED, ""}},
         {"http://h/x", {LOCMAP50_FROM_ENVIRONMENT, "http://h/x"}},  // URL test before the slash conversion
         {"$P/a", {LOCMAP50_FROM_ENVIRONMENT, "$P\\a"}},
         {"//", {LOCMAP50_FROM_ENVIRONMENT, "\\\\"}},

@@ -1,7 +1,7 @@
 // Tests of the translation, listing, editing, saving and export functions with a map, and of their no-map results.
 #include "support/CApiTest.h"
 
-using testsupport::backslashed;
+using testsupport::libraryFileName;
 using testsupport::printedBy;
 using testsupport::readFile;
 

@@ -27,7 +27,7 @@ TEST_F(CApiTest, InjectedIncludeLinesNeverReachASavedFile) {
     ASSERT_EQ(SaveLocationMap(0), LOCMAP50_OK);
 
     ASSERT_EQ(InitLocationMap(mainPath.c_str(), 1), LOCMAP50_OK);
-    EXPECT_EQ(text(GetErrorString()), "Location map file " + testsupport::backslashed(mainPath) +
+    EXPECT_EQ(text(GetErrorString()), "Location map file " + testsupport::libraryFileName(mainPath) +
                                           " loaded successfully.\n");
     EXPECT_EQ(SaveLocationMap(0), LOCMAP50_OK);
     EXPECT_EQ(readFile(victim), std::string(kVictim));

@@ -1,7 +1,7 @@
 // Tests of InitLocationMap, keeping and replacing maps, and the query functions.
 #include "support/CApiTest.h"
 
-using testsupport::backslashed;
+using testsupport::libraryFileName;
 using testsupport::getEnv;
 
 namespace {
@@ -19,12 +19,12 @@ TEST_F(InitLocationMapTest, MapFromZorLocationMapIsKeptByALaterDirectoryCall) {
     const std::string global = writeMap("global.map", "$G\nC:\\g\n");
     setEnv("ZOR_LOCATION_MAP", global);
     ASSERT_EQ(InitLocationMap(projectWithMap("first", "$A\nC:\\a\n").c_str(), 0), LOCMAP50_OK);
-    EXPECT_EQ(text(CurrentMapName()), backslashed(global));
+    EXPECT_EQ(text(CurrentMapName()), libraryFileName(global));
     const std::string loaded = GetErrorString();
 
     // C:\lmproj need not exist: the kept map is not searched for again.
     EXPECT_EQ(InitLocationMap("C:\\lmproj", 0), LOCMAP50_OK);
-    EXPECT_EQ(text(CurrentMapName()), backslashed(global));
+    EXPECT_EQ(text(CurrentMapName()), libraryFileName(global));
     EXPECT_EQ(text(GetErrorString()), loaded);
     EXPECT_EQ(getEnv("CURRENT_PROJECT_PATH"), "C:\\lmproj");
     EXPECT_EQ(VnLocMap::s_envHardToSoftMap["C:\\lmproj"], "CURRENT_PROJECT_PATH");
@@ -34,9 +34,9 @@ TEST_F(InitLocationMapTest, MapFromAProjectDirectoryIsReplacedByAnotherDirectory
     const std::string first = projectWithMap("first", "$A\nC:\\a\n");
     const std::string second = projectWithMap("second", "$B\nC:\\b\n");
     ASSERT_EQ(InitLocationMap(first.c_str(), 0), LOCMAP50_OK);
-    EXPECT_EQ(text(CurrentMapName()), backslashed(first + "/zor_location_map"));
+    EXPECT_EQ(text(CurrentMapName()), libraryFileName(first + "/zor_location_map"));
     ASSERT_EQ(InitLocationMap(second.c_str(), 0), LOCMAP50_OK);
-    EXPECT_EQ(text(CurrentMapName()), backslashed(second + "/zor_location_map"));
+    EXPECT_EQ(text(CurrentMapName()), libraryFileName(second + "/zor_location_map"));
     EXPECT_EQ(CurrentEntryFileName("$A"), nullptr);
     EXPECT_NE(CurrentEntryFileName("$B"), nullptr);
 }
@@ -47,13 +47,13 @@ TEST_F(InitLocationMapTest, ExplicitFileAlwaysRebuilds) {
 
     const std::string explicitMap = writeMap("explicit.map", "$E\nC:\\e\n");
     ASSERT_EQ(InitLocationMap(explicitMap.c_str(), 1), LOCMAP50_OK);
-    EXPECT_EQ(text(CurrentMapName()), backslashed(explicitMap));
+    EXPECT_EQ(text(CurrentMapName()), libraryFileName(explicitMap));
     EXPECT_EQ(CurrentEntryFileName("$G"), nullptr);
 
     writeMap("explicit.map", "$F\nC:\\f\n");
     ASSERT_EQ(InitLocationMap(explicitMap.c_str(), 1), LOCMAP50_OK);
     EXPECT_EQ(CurrentEntryFileName("$E"), nullptr);
-    EXPECT_EQ(text(CurrentEntryFileName("$F")), backslashed(explicitMap));
+    EXPECT_EQ(text(CurrentEntryFileName("$F")), libraryFileName(explicitMap));
 }
 
 TEST_F(InitLocationMapTest, MapMadeThroughTheClassInterfaceIsKept) {
@@ -75,7 +75,7 @@ TEST_F(InitLocationMapTest, BadZorLocationMapStopsTheSearchUntilUnset) {
     EXPECT_EQ(UnsetLocMapEnvVariable(), LOCMAP50_OK);
     EXPECT_EQ(getEnv("ZOR_LOCATION_MAP"), std::nullopt);
     EXPECT_EQ(InitLocationMap(project.c_str(), 0), LOCMAP50_OK);
-    EXPECT_EQ(text(CurrentMapName()), backslashed(project + "/zor_location_map"));
+    EXPECT_EQ(text(CurrentMapName()), libraryFileName(project + "/zor_location_map"));
 }
 
 TEST_F(InitLocationMapTest, SuccessLineNamesAForwardSlashFileInBackslashForm) {
@@ -83,8 +83,8 @@ TEST_F(InitLocationMapTest, SuccessLineNamesAForwardSlashFileInBackslashForm) {
     const std::string forward = (m_dir.path() / "site.map").generic_string();
     ASSERT_EQ(InitLocationMap(forward.c_str(), 1), LOCMAP50_OK);
     EXPECT_EQ(IsLocMapPresent(), 1);
-    EXPECT_EQ(text(GetErrorString()), "Location map file " + backslashed(forward) + " loaded successfully.\n");
-    EXPECT_EQ(text(CurrentMapName()), backslashed(forward));
+    EXPECT_EQ(text(GetErrorString()), "Location map file " + libraryFileName(forward) + " loaded successfully.\n");
+    EXPECT_EQ(text(CurrentMapName()), libraryFileName(forward));
 }
 
 TEST_F(InitLocationMapTest, MapWithErrorsLoadsWithItsDiagnostics) {
@@ -111,15 +111,15 @@ TEST_F(InitLocationMapTest, NullPathChangesNothing) {
     const std::string path = loadMap("$P\nC:\\p\n");
     EXPECT_EQ(InitLocationMap(nullptr, 0), LOCMAP50_FAILED);
     EXPECT_EQ(InitLocationMap(nullptr, 1), LOCMAP50_FAILED);
-    EXPECT_EQ(text(CurrentMapName()), backslashed(path));
+    EXPECT_EQ(text(CurrentMapName()), libraryFileName(path));
     EXPECT_NE(CurrentEntryFileName("$P"), nullptr);
 }
 
 TEST_F(CApiTest, CurrentEntryFileNameNamesTheDefiningFile) {
     const std::string included = writeMap("inc.map", "$I\nC:\\i\n");
     const std::string main = loadMap("$P\nC:\\p\nINCLUDE " + included + "\n");
-    EXPECT_EQ(text(CurrentEntryFileName("$P")), backslashed(main));
-    EXPECT_EQ(text(CurrentEntryFileName("$I")), backslashed(included));
+    EXPECT_EQ(text(CurrentEntryFileName("$P")), libraryFileName(main));
+    EXPECT_EQ(text(CurrentEntryFileName("$I")), libraryFileName(included));
     EXPECT_EQ(CurrentEntryFileName("$p"), nullptr);
     EXPECT_EQ(CurrentEntryFileName("P"), nullptr);
     EXPECT_EQ(CurrentEntryFileName("$Q"), nullptr);

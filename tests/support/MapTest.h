@@ -38,7 +38,7 @@ inline VnLocMapFile &mainFile() { return VnLocMap::createMap()->m_mapFiles.front
 
 // The message text of a load of mainPath that reported nothing.
 inline std::string successLine(const std::string &mainPath) {
-    return "Location map file " + backslashed(mainPath) + " loaded successfully.\n";
+    return "Location map file " + libraryFileName(mainPath) + " loaded successfully.\n";
 }
 
 // " path, path": the hard paths of one entry as the table texts below show them.
@@ -110,7 +110,7 @@ protected:
     // Placeholders of the diagnostics goldens: @MAP@ the main map file,
     // @DIR@ the temporary directory, both as the library names them.
     Substitutions placeholders(const std::string &mainPath) const {
-        return {{"@MAP@", backslashed(mainPath)}, {"@DIR@", backslashed(m_dir.path().string())}};
+        return {{"@MAP@", libraryFileName(mainPath)}, {"@DIR@", libraryFileName(m_dir.path().string())}};
     }
 
     TempDir m_dir;

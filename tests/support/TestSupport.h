@@ -140,10 +140,13 @@ private:
     std::filesystem::path m_path;
 };
 
-// The path as the library stores it: every "/" turned into "\".
-inline std::string backslashed(std::string path) {
+// A file name as the library reports it: in the system's own separators,
+// whichever the caller gave.
+inline std::string libraryFileName(std::string path) {
+    const char wrong = onWindows() ? '/' : '\\';
+    const char right = onWindows() ? '\\' : '/';
     for (char &c : path)
-        if (c == '/') c = '\\';
+        if (c == wrong) c = right;
     return path;
 }
 

@@ -13,7 +13,7 @@
 
 namespace {
 
-using testsupport::backslashed;
+using testsupport::libraryFileName;
 using testsupport::ScopedEnv;
 
 // Each test starts with none of the variables that steer the search set.
@@ -27,7 +27,7 @@ protected:
         return m_dir.file(dir);
     }
 
-    static std::string mapFileIn(const std::string &dir) { return backslashed(dir + "/zor_location_map"); }
+    static std::string mapFileIn(const std::string &dir) { return libraryFileName(dir + "/zor_location_map"); }
 
     VnLocMap &map() { return *VnLocMap::createMap(); }
 
@@ -39,7 +39,7 @@ TEST_F(Discovery, ExplicitFileIsTakenWithBackslashesWhateverTheVariableSays) {
     std::string slashed = write("my.map", "ZOR_LOCATION_MAP_2\n");
     std::replace(slashed.begin(), slashed.end(), '\\', '/');
     EXPECT_EQ(map().initialize(slashed, 1), LOCMAP50_OK);
-    EXPECT_EQ(map().m_mapFileName, backslashed(slashed));
+    EXPECT_EQ(map().m_mapFileName, libraryFileName(slashed));
     EXPECT_FALSE(map().m_globalMapInUse);
     EXPECT_EQ(map().m_errorText, "");
 }
@@ -76,7 +76,7 @@ TEST_F(Discovery, VariableNamingAFileIsTakenAndTheMapStaysGlobal) {
     const std::string named = write("named.map", "ZOR_LOCATION_MAP_2\n");
     ScopedEnv variable("ZOR_LOCATION_MAP", named);
     EXPECT_EQ(map().initialize(directoryWithMap("project"), 0), LOCMAP50_OK);
-    EXPECT_EQ(map().m_mapFileName, backslashed(named));
+    EXPECT_EQ(map().m_mapFileName, libraryFileName(named));
     EXPECT_TRUE(map().m_globalMapInUse);
 }
 

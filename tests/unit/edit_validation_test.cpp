@@ -4,6 +4,7 @@
 #include <string>
 
 #include "support/MapTest.h"
+#include "support/TestSupport.h"
 #include "locmap50/result_codes.h"
 
 namespace {
@@ -54,6 +55,7 @@ TEST_F(EditValidation, LinesThatWouldReadBackAsSomethingElseAreRefused) {
         {"$LMT_A", "  INCLUDE\tvictim.txt`"},
         {"$LMT_A", "$LMT_EVIL`"},
         {"$LMT_A", "relative\\path`"},
+        {"$LMT_A", "//server/share`"},
         {"$LMT_A", "C:\\a `"},
         {"$LMT_B#x", "C:\\b`"},
         {"$LMT_B\nINCLUDE victim.txt", "C:\\b`"},
@@ -77,10 +79,14 @@ TEST_F(EditValidation, PathsThatReadBackAsThemselvesAreTaken) {
     VnLocMap &map = load(m_mainPath);
     EXPECT_EQ(map.changeEntry("$LMT_A", "C:/fwd/slashes`\\\\server\\share`D:\\with blank`"), LOCMAP50_OK);
     EXPECT_EQ(map.addEntry("$LMT_NEW", "E:\\n`"), LOCMAP50_OK);
+    // A POSIX path is a hard path on POSIX systems only, and is kept as written.
+    const bool posix = !testsupport::onWindows();
+    EXPECT_EQ(map.addEntry("$LMT_POSIX", "/opt/Eda Tools/x\\y`"), posix ? LOCMAP50_OK : LOCMAP50_FAILED);
     expectSavedMapReadsBackCleanly();
     EXPECT_EQ(mergedTables(*VnLocMap::createMap()),
               "$LMT_A [C:\\fwd\\slashes] C:\\fwd\\slashes, \\\\server\\share, D:\\with blank\n"
-              "$LMT_NEW [E:\\n] E:\\n\n");
+              "$LMT_NEW [E:\\n] E:\\n\n" +
+                  std::string(posix ? "$LMT_POSIX [/opt/Eda Tools/x\\y] /opt/Eda Tools/x\\y\n" : ""));
 }
 
 TEST_F(EditValidation, VariableWithALineBreakOverridesNothingAndIsReported) {

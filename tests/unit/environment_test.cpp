@@ -15,6 +15,7 @@
 namespace {
 
 namespace platform = locmap50::platform;
+using Style = locmap50::paths::PathStyle;
 using testsupport::ScopedEnv;
 using Variables = std::map<std::string, std::string>;
 
@@ -40,26 +41,41 @@ TEST(EnvironmentViews, SnapshotTakesExactNamesAndTheLaterEntry) {
     EXPECT_EQ(platform::snapshotVariables(kEntries), expected);
 }
 
-TEST(EnvironmentViews, IndexTakesExactCaseFirstThenTheFirstMatchIgnoringCase) {
-    const platform::EnvironmentIndex index{std::vector<std::string>(kEntries)};
+// Windows finds a name ignoring case when no entry has it exactly; POSIX
+// systems only ever by the exact name.
+TEST(EnvironmentViews, IndexTakesExactCaseFirstThenOnWindowsTheFirstMatchIgnoringCase) {
+    const platform::EnvironmentIndex windows{std::vector<std::string>(kEntries), Style::Windows};
+    const platform::EnvironmentIndex posix{std::vector<std::string>(kEntries), Style::Posix};
     const struct {
         const char *name;
-        std::optional<std::string> value;
+        std::optional<std::string> windows, posix;
     } cases[] = {
-        {"PATH", "/b"}, {"path", "/c"}, {"PaTh", "/a"},  // exact first, then the first in table order
-        {"X", "1"}, {"x", "1"},                          // a repeated name: its first entry
-        {"V", "a=b"},                                    // split at the first "="
-        {"EMPTY", std::nullopt},                         // empty is unset
-        {"R", "r"}, {"S", "s"},                          // the empty entry is passed over
-        {"E2", "lower"},                                 // ... even when it is the exact-case one
-        {"", std::nullopt}, {"A=B", std::nullopt}, {"NOEQUALS", std::nullopt}, {"MISSING", std::nullopt},
+        {"PATH", "/b", "/b"}, {"path", "/c", "/c"},
+        {"PaTh", "/a", std::nullopt},              // exact first, then the first in table order
+        {"X", "1", "1"}, {"x", "1", std::nullopt},  // a repeated name: its first entry
+        {"V", "a=b", "a=b"},                       // split at the first "="
+        {"EMPTY", std::nullopt, std::nullopt},     // empty is unset
+        {"R", "r", "r"}, {"S", "s", "s"},          // the empty entry is passed over
+        {"E2", "lower", std::nullopt},             // ... even when it is the exact-case one
+        {"", std::nullopt, std::nullopt}, {"A=B", std::nullopt, std::nullopt},
+        {"NOEQUALS", std::nullopt, std::nullopt}, {"MISSING", std::nullopt, std::nullopt},
     };
-    for (const auto &c : cases) EXPECT_EQ(index.value(c.name), c.value) << c.name;
+    for (const auto &c : cases) {
+        EXPECT_EQ(windows.value(c.name), c.windows) << c.name;
+        EXPECT_EQ(posix.value(c.name), c.posix) << c.name;
+    }
 }
 
+// On POSIX systems POSIX paths enter too, but never under a name that is no
+// soft prefix, nor the shell's PWD and OLDPWD.
 TEST(EnvironmentViews, AbsolutePathsMapToTheLaterVariable) {
-    const Variables expected = {{"C:\\same", "B"}, {"\\\\srv\\s", "UNC"}};
-    EXPECT_EQ(platform::variablesByAbsolutePath(kEntries), expected);
+    std::vector<std::string> entries = kEntries;
+    entries.insert(entries.end(), {"PWD=/w", "OLDPWD=/o", "_=/usr/bin/env", "MY-VAR=/m", "9X=/n", "TOOLS=/opt/t"});
+    EXPECT_EQ(platform::variablesByAbsolutePath(entries, Style::Windows),
+              (Variables{{"C:\\same", "B"}, {"\\\\srv\\s", "UNC"}}));  // "/w" is relative there
+    const Variables posix = {{"C:\\same", "B"}, {"\\\\srv\\s", "UNC"}, {"/a", "Path"},
+                             {"/b", "PATH"},    {"/c", "path"},          {"/opt/t", "TOOLS"}};
+    EXPECT_EQ(platform::variablesByAbsolutePath(entries, Style::Posix), posix);
 }
 
 // The live lookup and an index of the live table answer alike, and the
@@ -73,7 +89,9 @@ TEST(EnvironmentViews, LiveLookupAnswersAsAnIndexOfTheTableNow) {
         const char *name;
         std::optional<std::string> value;
     } cases[] = {
-        {"LM50_ENV_First", "one"}, {"lm50_env_first", "one"}, {"LM50_ENV_eq", "a=b"},
+        {"LM50_ENV_First", "one"},
+        {"lm50_env_first", testsupport::onWindows() ? std::optional<std::string>("one") : std::nullopt},
+        {"LM50_ENV_eq", testsupport::onWindows() ? std::optional<std::string>("a=b") : std::nullopt},
         {"LM50_ENV_EMPTY", std::nullopt}, {"LM50_ENV_ABSENT", std::nullopt}, {"", std::nullopt},
     };
     const platform::EnvironmentIndex index;
@@ -86,7 +104,7 @@ TEST(EnvironmentViews, LiveLookupAnswersAsAnIndexOfTheTableNow) {
     EXPECT_EQ(index.value("LM50_ENV_ABSENT"), std::nullopt);
 }
 
-TEST(EnvironmentViews, LiveLookupTakesExactCaseFirstWhereNamesDifferOnlyInCase) {
+TEST(EnvironmentViews, LiveLookupTakesOnlyTheExactNameWhereNamesDifferOnlyInCase) {
     if (testsupport::onWindows()) GTEST_SKIP() << "names differing only in case are one variable here";
     ScopedEnv first("LM50_ENV_First", "one");
     ScopedEnv lower("lm50_env_first", "lower");
@@ -98,14 +116,14 @@ TEST(EnvironmentViews, LiveLookupTakesExactCaseFirstWhereNamesDifferOnlyInCase) 
         std::optional<std::string> value;
     } cases[] = {
         {"lm50_env_first", "lower"}, {"LM50_ENV_First", "one"},
-        {"LM50_ENV_Second", "two"},  // the empty exact-case variable is unset
+        {"LM50_ENV_Second", std::nullopt},  // the empty exact-case variable is unset, the other not it
     };
     for (const auto &c : cases) {
         EXPECT_EQ(platform::getEnvironmentVariable(c.name), c.value) << c.name;
         EXPECT_EQ(index.value(c.name), c.value) << c.name;
     }
-    // Neither spelling exact: the earlier entry of the table wins, in both.
-    EXPECT_EQ(platform::getEnvironmentVariable("Lm50_Env_First"), index.value("Lm50_Env_First"));
+    EXPECT_EQ(platform::getEnvironmentVariable("Lm50_Env_First"), std::nullopt);
+    EXPECT_EQ(index.value("Lm50_Env_First"), std::nullopt);
 }
 
 TEST(EnvironmentViews, TableKeepsOrderAndNames) {

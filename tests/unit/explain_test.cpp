@@ -89,7 +89,7 @@ TEST_P(Explain, GivesTheFactsOfTheTranslation) {
     EXPECT_EQ(explanation.result, c.result);
     EXPECT_EQ(explanation.whyNot, c.whyNot);
     EXPECT_EQ(explanation.line, c.line);
-    if (c.line > 0) EXPECT_EQ(explanation.file, testsupport::backslashed(m_path));
+    if (c.line > 0) EXPECT_EQ(explanation.file, testsupport::libraryFileName(m_path));
     EXPECT_EQ(explanation.environment, c.environment);
     if (c.name[0] == '$') EXPECT_EQ(explanation.variable, c.variable);
     EXPECT_EQ(holdersOf(explanation), c.holders);

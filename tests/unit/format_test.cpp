@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "locmapfile/Format.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -118,6 +119,8 @@ TEST(FormatClassifyLine, FirstMatchingRuleWins) {
         {"\\\\server\\share", LineKind::HardPath},
         {"\\\\", LineKind::HardPath},
         {"//server/share", LineKind::ParseError},
+        {"/opt/Eda Tools", testsupport::onWindows() ? LineKind::ParseError : LineKind::HardPath},
+        {"/", testsupport::onWindows() ? LineKind::ParseError : LineKind::HardPath},
         {"c:tools", LineKind::ParseError},
         {"C:/x", LineKind::ParseError},  // normalisation turns this into C:\x first
         {"tools\\bin", LineKind::ParseError},

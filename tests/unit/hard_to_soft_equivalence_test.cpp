@@ -1,4 +1,4 @@
-// Randomised check that the indexed hard-to-soft lookups answer exactly as a plain first-match search, through loads and edits.
+// Randomised check that the indexed hard-to-soft lookups answer exactly as a plain first-match search, through loads and edits, for Windows and POSIX paths.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -24,7 +24,13 @@ char lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// "/x" but not "//x", and on POSIX systems only: matched byte for byte at "/".
+bool isPosixPath(const std::string &path) {
+    return !testsupport::onWindows() && !path.empty() && path[0] == '/' && (path.size() == 1 || path[1] != '/');
+}
+
 bool isAbsolute(const std::string &path) {
+    if (isPosixPath(path)) return true;
     const bool letter = !path.empty() && ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
     return (path.size() >= 3 && letter && path[1] == ':' && path[2] == '\\') ||
            (path.size() >= 2 && path[0] == '\\' && path[1] == '\\');
@@ -39,16 +45,19 @@ bool beginsWithScheme(const std::string &text, const std::string &scheme) {
 
 // Tries one hard path; every failed try leaves the path as the result.
 bool substitute(const std::string &hardPath, const std::string &head, const std::string &path, std::string &result) {
+    const bool posix = isPosixPath(hardPath);
+    const char separator = posix ? '/' : '\\';
     std::string base = hardPath;
-    if (!base.empty() && base.back() == '\\') base.pop_back();
+    if (!base.empty() && base.back() == separator && !(posix && base.size() == 1)) base.pop_back();
     bool under = !base.empty() && path.size() >= base.size();
-    for (std::size_t i = 0; under && i < base.size(); ++i) under = lower(path[i]) == lower(base[i]);
-    under = under && (path.size() == base.size() || path[base.size()] == '\\' || base.back() == '\\');
+    for (std::size_t i = 0; under && i < base.size(); ++i)
+        under = posix ? path[i] == base[i] : lower(path[i]) == lower(base[i]);
+    under = under && (path.size() == base.size() || path[base.size()] == separator || base.back() == separator);
     if (!under) {
         result = path;
         return false;
     }
-    result = head + path.substr(base.back() == '\\' ? base.size() - 1 : base.size());
+    result = head + path.substr(base.back() == separator ? base.size() - 1 : base.size());
     return true;
 }
 
@@ -68,8 +77,9 @@ Answer referenceFromEnv(const std::string &path) {
 Answer referenceSoftName(const VnLocMap &map, std::string path) {
     if ((path.size() >= 5 && beginsWithScheme(path, "http:")) || (path.size() >= 4 && beginsWithScheme(path, "ftp:")))
         return {LOCMAP50_OK, path};
-    for (char &c : path)
-        if (c == '/') c = '\\';
+    if (!isPosixPath(path))
+        for (char &c : path)
+            if (c == '/') c = '\\';
     if (path == "\\\\" || (!path.empty() && path[0] == '$')) return {LOCMAP50_OK, path};
     std::string result = kUntouched;
     if (!isAbsolute(path)) return {LOCMAP50_FAILED, result};
@@ -98,15 +108,17 @@ public:
         return items[static_cast<std::size_t>(number(static_cast<int>(items.size())))];
     }
 
-    // Nested, cased, sometimes backslash-terminated; now and then an odd one.
+    // Nested, cased, sometimes separator-terminated; Windows and POSIX paths
+    // (the POSIX ones lines in error on Windows); now and then an odd one.
     std::string hardPath() {
         if (!m_hardPaths.empty() && chance(20)) return flipCase(pick(m_hardPaths));  // duplicated
-        static const std::vector<std::string> roots = {"C:", "c:", "D:", "\\\\srv\\share", "\\\\SRV"};
-        static const std::vector<std::string> odd = {"C:\\", "C:\\\\", "\\\\", "\\", ""};
+        static const std::vector<std::string> roots = {"C:", "c:", "D:", "\\\\srv\\share", "\\\\SRV", "/opt", "/Opt", "/srv/x y"};
+        static const std::vector<std::string> odd = {"C:\\", "C:\\\\", "\\\\", "\\", "", "/", "/opt//"};
         if (chance(4)) return pick(odd);
         std::string path = pick(roots);
-        for (int depth = number(4); depth > 0; --depth) path += "\\" + component();
-        if (chance(25)) path += "\\";
+        const std::string separator = path[0] == '/' ? "/" : "\\";
+        for (int depth = number(4); depth > 0; --depth) path += separator + component();
+        if (chance(25)) path += separator;
         m_hardPaths.push_back(path);
         return path;
     }
@@ -128,16 +140,19 @@ public:
                                                        "a\\b", "C:x", "", "."};
         if (m_hardPaths.empty() || chance(8)) return pick(fixed);
         std::string path = flipCase(pick(m_hardPaths));
+        const std::string separator = !path.empty() && path[0] == '/' ? "/" : "\\";
         switch (number(5)) {
         case 0: break;
-        case 1: path += "\\" + component(); break;
-        case 2: path += "\\" + component() + "\\" + component() + ".v"; break;
+        case 1: path += separator + component(); break;
+        case 2: path += separator + component() + separator + component() + ".v"; break;
         case 3: path += component(); break;  // not on a component boundary
         case 4: path = path.substr(0, static_cast<std::size_t>(number(static_cast<int>(path.size()) + 1))); break;
         }
+        // The other separator now and then: "/" is read as "\" in a Windows
+        // path, and "\" is a name character in a POSIX one.
         if (chance(15))
             for (char &c : path)
-                if (c == '\\' && chance(50)) c = '/';
+                if (c == separator[0] && chance(50)) c = separator[0] == '/' ? '\\' : '/';
         return path;
     }
 

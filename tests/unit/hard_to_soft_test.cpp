@@ -9,6 +9,7 @@
 #include "locmap50/VnLocMap.h"
 #include "locmap50/result_codes.h"
 #include "support/MapTest.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -67,11 +68,21 @@ TEST_F(HardToSoft, MatchesOnlyOnComponentBoundaries) {
     define("$A", {"C:\\proj"});
     define("$T", {"D:\\t\\"});
     define("$M", {"X:\\a", "Y:\\b"});
+    define("$P", {"/opt/tools/"});
+    // POSIX paths are hard paths on POSIX systems only (on Windows "/opt" is
+    // "\opt", a relative path), matched byte for byte at "/".
+    const bool posix = !testsupport::onWindows();
+    const int posixOk = posix ? LOCMAP50_OK : LOCMAP50_FAILED;
     const struct {
         const char *path;
         int code;
         const char *soft;
     } cases[] = {
+        {"/opt/tools/src/a.v", posixOk, posix ? "$P/src/a.v" : kUntouched},
+        {"/opt/tools", posixOk, posix ? "$P" : kUntouched},
+        {"/opt/toolsX/a", LOCMAP50_FAILED, posix ? "/opt/toolsX/a" : kUntouched},
+        {"/opt/Tools/a", LOCMAP50_FAILED, posix ? "/opt/Tools/a" : kUntouched},
+        {"/opt/tools\\a", LOCMAP50_FAILED, posix ? "/opt/tools\\a" : kUntouched},
         {"C:\\proj", LOCMAP50_OK, "$A"},
         {"C:\\proj\\", LOCMAP50_OK, "$A\\"},
         {"C:/proj/lib", LOCMAP50_OK, "$A\\lib"},

@@ -39,7 +39,7 @@ TEST_F(Include, NestedFilesAreReadAtTheirLineRelativeToTheCurrentDirectory) {
     EXPECT_EQ(mergedTables(map),
               "$LMT_A [C:\\a] C:\\a\n$LMT_B [C:\\b] C:\\b\n$LMT_C [C:\\c] C:\\c\n$LMT_D [D:\\d] D:\\d\n");
     // A nested include is handed over before the file that includes it.
-    EXPECT_EQ(fileNames(map), testsupport::backslashed(mainPath) + "\nc.map\nb.map\n");
+    EXPECT_EQ(fileNames(map), testsupport::libraryFileName(mainPath) + "\nc.map\nb.map\n");
     EXPECT_EQ(map.m_softToFileMap["$LMT_C"], "c.map");
     // The later $LMT_B block is shadowed: not merged, but kept for the save.
     EXPECT_EQ(recordOf(mainFile()), "$LMT_A: C:\\a\nINCLUDE\n$LMT_B: D:\\later\n$LMT_D: D:\\d\n");
@@ -56,7 +56,7 @@ TEST_F(Include, PathWithTabAndSpacesIsTrimmedAndKeptAsWritten) {
 
     VnLocMap &map = load(mainPath);
     EXPECT_EQ(map.m_errorText, testsupport::successLine(mainPath));
-    EXPECT_EQ(map.m_mapFiles.back().m_fileName, "sub dir\\site map.txt");
+    EXPECT_EQ(map.m_mapFiles.back().m_fileName, testsupport::libraryFileName("sub dir/site map.txt"));
     EXPECT_EQ(mainFile().m_includeLines, std::list<std::string>{"INCLUDE\t  sub dir/site map.txt"});
     EXPECT_EQ(mergedTables(map), "$LMT_S [C:\\s] C:\\s\n");
 }
@@ -83,7 +83,7 @@ TEST_F(Include, TwoFileCycleStopsAtTheLineThatLeadsBack) {
     VnLocMap &map = load(mainPath);
     EXPECT_EQ(map.m_errorText, golden("diagnostics/two_file_cycle.txt", placeholders(mainPath)));
     EXPECT_EQ(mergedTables(map), "$LMT_A [C:\\a] C:\\a\n$LMT_B [C:\\b] C:\\b\n$LMT_C [C:\\c] C:\\c\n");
-    EXPECT_EQ(fileNames(map), testsupport::backslashed(mainPath) + "\nb.map\n");
+    EXPECT_EQ(fileNames(map), testsupport::libraryFileName(mainPath) + "\nb.map\n");
     EXPECT_EQ(mainFile().m_includeLines, std::list<std::string>{"INCLUDE b.map"});
     EXPECT_EQ(map.m_mapFiles.back().m_includeLines, std::list<std::string>{"INCLUDE a.map"});
 }
@@ -97,7 +97,7 @@ TEST_F(Include, FileIncludedTwiceSideBySideIsReadOnce) {
 
     VnLocMap &map = load(mainPath);
     EXPECT_EQ(map.m_errorText, testsupport::successLine(mainPath));
-    EXPECT_EQ(fileNames(map), testsupport::backslashed(mainPath) + "\nd.map\nb.map\nc.map\n");
+    EXPECT_EQ(fileNames(map), testsupport::libraryFileName(mainPath) + "\nd.map\nb.map\nc.map\n");
     // The second include adds nothing, but its line stays for the save.
     EXPECT_EQ(map.m_mapFiles.back().m_includeLines, std::list<std::string>{"INCLUDE d.map"});
     EXPECT_EQ(mergedTables(map), "$LMT_D [C:\\d] C:\\d\n");

@@ -54,7 +54,7 @@ const FixtureCase kFixtureCases[] = {
 std::string problemRecords(const VnLocMap &map, const std::string &mainPath) {
     std::string text;
     for (const VnLoadProblem &problem : map.loadProblems()) {
-        const std::string file = problem.file == testsupport::backslashed(mainPath) ? "@MAP@" : problem.file;
+        const std::string file = problem.file == testsupport::libraryFileName(mainPath) ? "@MAP@" : problem.file;
         text += std::to_string(problem.severity) + " kind " + std::to_string(problem.kind) + " " + file + ":" +
                 std::to_string(problem.line) + " \"" + problem.detail + "\"\n";
     }
@@ -81,7 +81,7 @@ TEST_P(ReaderFixtures, TablesRecordsAndMessagesMatchTheGolden) {
     std::string defined;
     for (const std::string &softPrefix : map.m_softPrefixOrder) {
         defined += softPrefix + "\n";
-        EXPECT_EQ(map.m_softToFileMap[softPrefix], testsupport::backslashed(path));
+        EXPECT_EQ(map.m_softToFileMap[softPrefix], testsupport::libraryFileName(path));
     }
     std::string recorded;
     for (const std::string &entry : mainFile().m_entryOrder) recorded += entry + "\n";
@@ -111,7 +111,7 @@ TEST_F(Reader, PrefixFollowedByIncludeIsSettledFirstAndHardPathAfterIncludeStops
 
 TEST_F(Reader, MissingFileReadsNothingAndSaysNothing) {
     VnLocMapFile file;
-    file.m_fileName = testsupport::backslashed(m_dir.file("absent.map"));
+    file.m_fileName = testsupport::libraryFileName(m_dir.file("absent.map"));
     EXPECT_EQ(file.readMap(), LOCMAP50_OK);
     EXPECT_EQ(VnLocMap::createMap()->m_errorText, "");
     EXPECT_TRUE(VnLocMap::createMap()->m_softPrefixOrder.empty());
@@ -142,6 +142,13 @@ const OverrideCase kOverrideCases[] = {
      "$LMT_TOOLS: C:\\tools\n", "env_override.txt", true},
     {"supplies_a_prefix_without_paths", "E:/x", "", "$LMT_TOOLS [E:\\x] E:\\x\n", "$LMT_TOOLS:\n", nullptr,
      false},
+    // On POSIX systems a POSIX value is a hard path kept as written; on Windows it is "\\opt\\...".
+    {"posix_value_overrides", "/opt/Eda Tools/", "C:\\tools\n",
+     testsupport::onWindows() ? "$LMT_TOOLS [\\opt\\Eda Tools\\] \\opt\\Eda Tools\\\n"
+                              : "$LMT_TOOLS [/opt/Eda Tools/] /opt/Eda Tools/\n",
+     "$LMT_TOOLS: C:\\tools\n", "env_override.txt", true},
+    {"posix_value_supplies", "/opt/t", "", testsupport::onWindows() ? "$LMT_TOOLS [\\opt\\t] \\opt\\t\n" : "$LMT_TOOLS [/opt/t] /opt/t\n",
+     "$LMT_TOOLS:\n", nullptr, false},
     // An empty value is no value: it neither overrides nor supplies (Windows cannot even hold one).
     {"empty_value_overrides_nothing", "", "C:\\tools\nD:\\more\n", "$LMT_TOOLS [C:\\tools] C:\\tools, D:\\more\n",
      "$LMT_TOOLS: C:\\tools, D:\\more\n", nullptr, false},
@@ -163,7 +170,7 @@ TEST_P(ReaderOverride, FollowsTheOverrideTable) {
                                       : testsupport::successLine(path));
     EXPECT_EQ(map.isEnvOverridden("$LMT_TOOLS"), c.overridden ? 1 : 0);
     if (!map.m_softPrefixOrder.empty())
-        EXPECT_EQ(map.m_softToFileMap["$LMT_TOOLS"], testsupport::backslashed(path));
+        EXPECT_EQ(map.m_softToFileMap["$LMT_TOOLS"], testsupport::libraryFileName(path));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ReaderOverride, ::testing::ValuesIn(kOverrideCases),

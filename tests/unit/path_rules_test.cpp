@@ -1,4 +1,5 @@
-// The pure path rules: URL test, slash conversion, absolute test, joining,
+// The pure path rules under both styles on every host: URL test, slash
+// conversion, the classifier, joining,
 // hard path lists, the component-boundary match, current-directory resolution,
 // UNC roots, directory splits and the names a save makes beside its file.
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "paths/SaveFileNames.h"
 
 namespace paths = locmap50::paths;
+using Style = paths::PathStyle;
 
 TEST(PathRules, UrlNeedsSchemeAndColonInAnyCase) {
     EXPECT_TRUE(paths::isUrl("http:"));
@@ -26,37 +28,86 @@ TEST(PathRules, UrlNeedsSchemeAndColonInAnyCase) {
 TEST(PathRules, SlashesBecomeBackslashesAndBack) {
     EXPECT_EQ(paths::toBackslashes("C:/a//b\\c"), "C:\\a\\\\b\\c");
     EXPECT_EQ(paths::toForwardSlashes("\\\\srv\\a/b\\"), "//srv/a/b/");
-}
-
-TEST(PathRules, AbsoluteOnlyForDriveBackslashOrTwoBackslashes) {
+    // Only a POSIX path keeps its text; file names take the host's separator.
     const struct {
-        const char *path;
-        bool absolute;
+        const char *raw;
+        Style style;
+        const char *hardForm, *fileName;
     } cases[] = {
-        {"C:\\", true},       {"z:\\x", true},  {"\\\\server\\share", true}, {"\\\\", true},
-        {"C:", false},        {"C:x", false},   {"C:/x", false},             {"\\x", false},
-        {"/x", false},        {"", false},      {"\\", false},               {"$P\\x", false},
-        {"1:\\x", false},     {"a", false},
-    };
-    for (const auto &c : cases) EXPECT_EQ(paths::isAbsolute(c.path), c.absolute) << c.path;
-}
-
-TEST(PathRules, MergeDropsOneTrailingBackslashOnly) {
-    const struct {
-        const char *hard, *rest, *merged;
-    } cases[] = {
-        {"D:\\p\\", "\\sub", "D:\\p\\sub"},
-        {"D:\\p", "\\sub", "D:\\p\\sub"},
-        {"D:\\p\\\\", "\\sub", "D:\\p\\\\sub"},
-        {"D:\\p", "sub", "D:\\psub"},
-        {"", "\\x", "\\x"},
-        {"D:\\p\\", "", "D:\\p"},
+        {"C:/a/b", Style::Windows, "C:\\a\\b", "C:\\a\\b"},
+        {"C:/a/b", Style::Posix, "C:\\a\\b", "C:/a/b"},
+        {"/opt/a\\b", Style::Windows, "\\opt\\a\\b", "\\opt\\a\\b"},
+        {"/opt/a\\b", Style::Posix, "/opt/a\\b", "/opt/a/b"},
+        {"//srv/share", Style::Posix, "\\\\srv\\share", "//srv/share"},
+        {"rel\\x.v", Style::Posix, "rel\\x.v", "rel/x.v"},
     };
     for (const auto &c : cases) {
-        std::string hard = c.hard;
-        paths::mergePaths(hard, c.rest);
-        EXPECT_EQ(hard, c.merged) << c.hard << " + " << c.rest;
+        EXPECT_EQ(paths::toHardPathForm(c.raw, c.style), c.hardForm) << c.raw;
+        EXPECT_EQ(paths::toHostFileName(c.raw, c.style), c.fileName) << c.raw;
     }
+}
+
+// The classifier reads the raw text: a POSIX path is one only under the POSIX
+// style, and every other answer is the same under both.
+TEST(PathRules, ClassifierReadsTheRawTextUnderEitherStyle) {
+    using Kind = paths::PathKind;
+    const struct {
+        const char *path;
+        Kind windows, posix;
+    } cases[] = {
+        {"C:\\", Kind::Drive, Kind::Drive},
+        {"z:\\x", Kind::Drive, Kind::Drive},
+        {"\\\\server\\share", Kind::Unc, Kind::Unc},
+        {"\\\\", Kind::Unc, Kind::Unc},
+        {"/x", Kind::Relative, Kind::PosixAbsolute},
+        {"/", Kind::Relative, Kind::PosixAbsolute},
+        {"/opt/Tools X/#a", Kind::Relative, Kind::PosixAbsolute},
+        {"//server/share", Kind::Relative, Kind::Relative},
+        {"C:", Kind::Relative, Kind::Relative},
+        {"C:x", Kind::Relative, Kind::Relative},
+        {"C:/x", Kind::Relative, Kind::Relative},
+        {"\\x", Kind::Relative, Kind::Relative},
+        {"", Kind::Relative, Kind::Relative},
+        {"\\", Kind::Relative, Kind::Relative},
+        {"$P\\x", Kind::Relative, Kind::Relative},
+        {"1:\\x", Kind::Relative, Kind::Relative},
+        {"a", Kind::Relative, Kind::Relative},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(paths::classifyPath(c.path, Style::Windows), c.windows) << c.path;
+        EXPECT_EQ(paths::classifyPath(c.path, Style::Posix), c.posix) << c.path;
+        EXPECT_EQ(paths::isAbsolute(c.path, Style::Windows), c.windows != Kind::Relative) << c.path;
+        EXPECT_EQ(paths::isAbsolute(c.path, Style::Posix), c.posix != Kind::Relative) << c.path;
+        EXPECT_EQ(paths::separatorOf(c.path, Style::Posix), c.posix == Kind::PosixAbsolute ? '/' : '\\') << c.path;
+    }
+}
+
+// Windows-style rows give the same under both styles; a POSIX hard path
+// joins with its own "/".
+TEST(PathRules, MergeDropsOneTrailingSeparatorOnly) {
+    const struct {
+        const char *hard, *rest, *merged;
+        bool posixOnly;
+    } cases[] = {
+        {"D:\\p\\", "\\sub", "D:\\p\\sub", false},
+        {"D:\\p", "\\sub", "D:\\p\\sub", false},
+        {"D:\\p\\\\", "\\sub", "D:\\p\\\\sub", false},
+        {"D:\\p", "sub", "D:\\psub", false},
+        {"", "\\x", "\\x", false},
+        {"D:\\p\\", "", "D:\\p", false},
+        {"/opt/tools", "\\src\\a.v", "/opt/tools/src/a.v", true},
+        {"/opt/tools/", "\\src", "/opt/tools/src", true},
+        {"/opt/tools//", "\\src", "/opt/tools//src", true},
+        {"/opt/tools/", "", "/opt/tools", true},
+        {"/", "\\usr", "/usr", true},
+    };
+    for (const auto &c : cases)
+        for (const Style style : {Style::Windows, Style::Posix}) {
+            if (c.posixOnly && style == Style::Windows) continue;
+            std::string hard = c.hard;
+            paths::mergePaths(hard, c.rest, style);
+            EXPECT_EQ(hard, c.merged) << c.hard << " + " << c.rest;
+        }
 }
 
 TEST(PathRules, HardPathListsSplitAtBackquotesAndJoinBack) {
@@ -67,11 +118,14 @@ TEST(PathRules, HardPathListsSplitAtBackquotesAndJoinBack) {
     EXPECT_EQ(paths::joinHardPathList({}), "");
 }
 
-TEST(PathRules, LiesUnderHardPathOnComponentBoundariesIgnoringCase) {
+// Windows-style hard paths match ignoring case at "\\" under both styles;
+// POSIX ones (POSIX style only) byte for byte at "/".
+TEST(PathRules, LiesUnderHardPathOnComponentBoundaries) {
     const struct {
         const char *hard, *path;
         bool under;
         const char *tail;
+        bool posixOnly = false;
     } cases[] = {
         {"C:\\proj", "c:\\PROJ\\lib\\x.v", true, "\\lib\\x.v"},
         {"C:\\proj", "C:\\proj", true, ""},
@@ -87,12 +141,23 @@ TEST(PathRules, LiesUnderHardPathOnComponentBoundariesIgnoringCase) {
         {"C:\\\\", "C:\\a", true, "\\a"},
         {"", "C:\\a", false, ""},
         {"\\", "\\\\a", false, ""},
+        {"/opt/tools", "/opt/tools/src/a.v", true, "/src/a.v", true},
+        {"/opt/tools", "/opt/tools", true, "", true},
+        {"/opt/tools/", "/opt/tools", true, "", true},
+        {"/opt/tools", "/opt/toolsX/a", false, "", true},
+        {"/opt/tools", "/opt/Tools/a", false, "", true},
+        {"/opt/Tools", "/opt/tools/a", false, "", true},
+        {"/opt/tools", "/opt/tools\\a", false, "", true},  // "\\" is a name character there
+        {"/", "/usr/x", true, "/usr/x", true},
+        {"/", "/", true, "/", true},
     };
-    for (const auto &c : cases) {
-        std::string tail = "untouched";
-        EXPECT_EQ(paths::liesUnderHardPath(c.hard, c.path, tail), c.under) << c.hard << " / " << c.path;
-        EXPECT_EQ(tail, c.under ? c.tail : "untouched") << c.hard << " / " << c.path;
-    }
+    for (const auto &c : cases)
+        for (const Style style : {Style::Windows, Style::Posix}) {
+            if (c.posixOnly && style == Style::Windows) continue;
+            std::string tail = "untouched";
+            EXPECT_EQ(paths::liesUnderHardPath(c.hard, c.path, tail, style), c.under) << c.hard << " / " << c.path;
+            EXPECT_EQ(tail, c.under ? c.tail : "untouched") << c.hard << " / " << c.path;
+        }
 }
 
 TEST(PathRules, DriveRelativeIsALetterAndColonWithoutBackslash) {
@@ -125,15 +190,27 @@ TEST(PathRules, RelativeNamesResolveAgainstTheCurrentDirectory) {
         {"d:x\\y", "C:\\w", "C:", "D:\\x\\y"},
         {"D:", "C:\\w", "C:", "D:\\"},
         {"C:x", "\\tmp\\w", "", "C:\\x"},
+        // A POSIX current directory (POSIX style) gives POSIX paths.
+        {"rel\\x.v", "/tmp/proj", "", "/tmp/proj/rel/x.v"},
+        {".\\a", "/tmp/proj", "", "/tmp/proj/a"},
+        {".", "/tmp/proj", "", "/tmp/proj"},
+        {"..\\a", "/tmp/proj", "", "/tmp/proj/../a"},
+        {"\\x", "/tmp/proj", "", "/x"},
+        {"a", "/", "", "/a"},
+        {"C:x", "/tmp/proj", "", "C:\\x"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(paths::resolveAgainstCurrentDirectory(c.name, c.cwd, c.driveRoot), c.absolute)
+        EXPECT_EQ(paths::resolveAgainstCurrentDirectory(c.name, c.cwd, c.driveRoot, Style::Posix), c.absolute)
             << c.name << " in " << c.cwd;
+    // Under the Windows style a "/" directory is nothing special.
+    EXPECT_EQ(paths::resolveAgainstCurrentDirectory("a", "/tmp", "", Style::Windows), "/tmp\\a");
 }
 
 TEST(PathRules, LongCurrentDirectoryIsUsedWhole) {
     const std::string cwd = "C:\\" + std::string(300, 'd');
     EXPECT_EQ(paths::resolveAgainstCurrentDirectory("a", cwd, "C:"), cwd + "\\a");
+    EXPECT_EQ(paths::resolveAgainstCurrentDirectory("a", "/" + std::string(300, 'd'), "", Style::Posix),
+              "/" + std::string(300, 'd') + "/a");
 }
 
 TEST(PathRules, UncRootIsServerAndShare) {

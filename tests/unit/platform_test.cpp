@@ -17,7 +17,7 @@
 
 namespace platform = locmap50::platform;
 namespace fs = std::filesystem;
-using testsupport::backslashed;
+using testsupport::libraryFileName;
 using testsupport::namesIn;
 using testsupport::onWindows;
 
@@ -85,13 +85,13 @@ protected:
 
 TEST_F(PlatformFiles, CanReadTestsExistence) {
     EXPECT_TRUE(platform::canRead(m_dir.file("dir/a.map")));
-    EXPECT_TRUE(platform::canRead(backslashed(m_dir.file("dir/a.map"))));
+    EXPECT_TRUE(platform::canRead(libraryFileName(m_dir.file("dir/a.map"))));
     EXPECT_FALSE(platform::canRead(m_dir.file("dir/missing.map")));
     EXPECT_FALSE(platform::canRead(""));
 }
 
 TEST_F(PlatformFiles, ReadRegularFileKeepsBytes) {
-    const auto bytes = platform::readRegularFile(backslashed(m_dir.file("dir/a.map")));
+    const auto bytes = platform::readRegularFile(libraryFileName(m_dir.file("dir/a.map")));
     ASSERT_TRUE(bytes);
     EXPECT_EQ(*bytes, "line 1\r\nline 2\n");
     EXPECT_FALSE(platform::readRegularFile(m_dir.file("dir/missing.map")));
@@ -101,7 +101,7 @@ TEST_F(PlatformFiles, ReadRegularFileKeepsBytes) {
 TEST_F(PlatformFiles, FileIdentityIgnoresSpelling) {
     const auto identity = platform::fileIdentity(m_dir.file("dir/a.map"));
     ASSERT_TRUE(identity);
-    EXPECT_EQ(platform::fileIdentity(backslashed(m_dir.file("dir/./a.map"))), identity);
+    EXPECT_EQ(platform::fileIdentity(libraryFileName(m_dir.file("dir/./a.map"))), identity);
     EXPECT_EQ(platform::fileIdentity(m_dir.file("dir/../dir/a.map")), identity);
     {
         testsupport::ScopedCurrentDir inside(m_dir.path() / "dir");
@@ -119,19 +119,19 @@ protected:
     testsupport::TempDir m_dir;
 };
 
-TEST_F(PlatformCurrentDirectory, ReportedInBackslashForm) {
+TEST_F(PlatformCurrentDirectory, ReportedInTheSystemsOwnForm) {
     testsupport::ScopedCurrentDir inside(m_dir.path());
     const auto current = platform::currentDirectory();
     ASSERT_TRUE(current);
-    EXPECT_EQ(*current, backslashed(fs::current_path().string()));
-    EXPECT_EQ(current->find('/'), std::string::npos);
+    EXPECT_EQ(*current, libraryFileName(fs::current_path().string()));
+    EXPECT_EQ(current->find(testsupport::onWindows() ? '/' : '\\'), std::string::npos);
 }
 
 TEST_F(PlatformCurrentDirectory, LongDirectoryReturnedWhole) {
     LongDirectoryChain chain(m_dir.path());
     testsupport::ScopedCurrentDir start(m_dir.path());
     const std::string below = chain.path().string().substr(m_dir.path().string().size());
-    const std::string expected = platform::currentDirectory().value_or("") + backslashed(below);
+    const std::string expected = platform::currentDirectory().value_or("") + libraryFileName(below);
     testsupport::ScopedCurrentDir inside(fs::path(".") / below.substr(1));
     EXPECT_EQ(platform::currentDirectory(), expected);
 }
@@ -153,7 +153,7 @@ TEST_F(PlatformCurrentDirectory, DriveFollowsCurrentDirectory) {
 class PlatformSave : public ::testing::Test {
 protected:
     void TearDown() override { platform::testing::stopFailingWrites(); }
-    std::string target() const { return backslashed(m_dir.file("saved.map")); }
+    std::string target() const { return libraryFileName(m_dir.file("saved.map")); }
     testsupport::TempDir m_dir;
 };
 
@@ -179,9 +179,9 @@ TEST_F(PlatformSave, FailedWriteLeavesOldFileIntact) {
 }
 
 TEST_F(PlatformSave, FailsWhereNoFileCanBeMade) {
-    EXPECT_FALSE(platform::replaceFileWithText(backslashed(m_dir.file("nodir/x.map")), "a\n"));
+    EXPECT_FALSE(platform::replaceFileWithText(libraryFileName(m_dir.file("nodir/x.map")), "a\n"));
     fs::create_directory(m_dir.path() / "adir");
-    EXPECT_FALSE(platform::replaceFileWithText(backslashed(m_dir.file("adir")), "a\n"));
+    EXPECT_FALSE(platform::replaceFileWithText(libraryFileName(m_dir.file("adir")), "a\n"));
     EXPECT_EQ(namesIn(m_dir.path()), std::vector<std::string>{"adir"});
     EXPECT_TRUE(fs::is_empty(m_dir.path() / "adir"));
 }
@@ -213,7 +213,7 @@ TEST_F(PlatformSave, WritesThroughSymbolicLink) {
 // Paths beyond the classic Windows limit are written, replaced, tested and read like any other.
 TEST_F(PlatformSave, LongPathsWork) {
     LongDirectoryChain chain(m_dir.path());
-    const std::string file = backslashed(chain.path().string()) + "\\saved.map";
+    const std::string file = libraryFileName(chain.path().string()) + "\\saved.map";
     ASSERT_TRUE(platform::replaceFileWithText(file, "a\n"));
     ASSERT_TRUE(platform::replaceFileWithText(file, "b\nc\n"));
     EXPECT_TRUE(platform::canRead(file));
@@ -224,7 +224,7 @@ TEST_F(PlatformSave, LongPathsWork) {
     EXPECT_TRUE(identity);
     const fs::path shortened = chain.shortened();
     EXPECT_EQ(namesIn(shortened), std::vector<std::string>{"saved.map"});
-    EXPECT_EQ(platform::fileIdentity(backslashed((shortened / "saved.map").string())), identity);
+    EXPECT_EQ(platform::fileIdentity(libraryFileName((shortened / "saved.map").string())), identity);
 }
 
 TEST(PlatformExtendedLengthForm, PrefixesDriveAndUncPathsOnly) {

@@ -36,11 +36,11 @@ TEST_F(Record, ClearMapKeepsNameVersionAndForce) {
     EXPECT_EQ(file.clearMap(), LOCMAP50_OK);
     EXPECT_TRUE(file.m_entryOrder.empty() && file.m_includeLines.empty() &&
                 file.m_entryHardPaths.empty());
-    EXPECT_EQ(file.m_fileName, testsupport::backslashed(path));
+    EXPECT_EQ(file.m_fileName, testsupport::libraryFileName(path));
     EXPECT_TRUE(file.m_force);
     EXPECT_EQ(file.m_version, "");
     EXPECT_EQ(file.clearMap(), LOCMAP50_OK);
-    EXPECT_EQ(file.m_fileName, testsupport::backslashed(path));
+    EXPECT_EQ(file.m_fileName, testsupport::libraryFileName(path));
 
     // The copy made before kept everything of its own.
     EXPECT_EQ(testsupport::recordOf(copy), "$LMT_A: C:\\a\nINCLUDE\n");

@@ -60,7 +60,7 @@ TEST_F(SaveTargets, SaveOrExportToADirectoryFails) {
     fs::create_directory(m_dir.path() / "adir");
     VnLocMap *map = VnLocMap::createMap();
     map->addEntry("$LMT_A", "C:\\a`");
-    EXPECT_EQ(map->exportLocMap(testsupport::backslashed(m_dir.file("adir")), false), LOCMAP50_FAILED);
+    EXPECT_EQ(map->exportLocMap(testsupport::libraryFileName(m_dir.file("adir")), false), LOCMAP50_FAILED);
     EXPECT_TRUE(fs::is_directory(m_dir.path() / "adir"));
     EXPECT_TRUE(fs::is_empty(m_dir.path() / "adir"));
 }

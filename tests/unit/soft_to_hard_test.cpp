@@ -29,6 +29,7 @@ protected:
         m_map->m_primaryHardPaths["$LMP"] = "D:\\p\\";
         m_map->m_primaryHardPaths["$LMQ"] = "$Q\\r";
         m_map->m_primaryHardPaths["$LMREL"] = "rel";
+        m_map->m_primaryHardPaths["$LMTOOLS"] = "/opt/tools/";
     }
 
     Result hard(const std::string &name) {
@@ -41,12 +42,22 @@ protected:
     // Nothing of these names may leak in from the environment the tests run in.
     ScopedEnv m_noP{"LMP", std::nullopt};
     ScopedEnv m_noEnvQ{"LMENVQ", std::nullopt};
+    ScopedEnv m_noEnvPosix{"LMENVPOSIX", std::nullopt};
     VnLocMap *m_map = nullptr;
 };
 
 std::string currentDirectory() {
-    return testsupport::backslashed(std::filesystem::current_path().string());
+    return testsupport::libraryFileName(std::filesystem::current_path().string());
 }
+
+// name (written with "\\") under the current directory cwd, as the library gives it.
+std::string under(const std::string &cwd, const std::string &name) {
+    return testsupport::libraryFileName(cwd + "\\" + name);
+}
+
+// A POSIX path is a hard path on POSIX systems only; on Windows it is a
+// relative name like "\\x".
+const bool kPosix = !testsupport::onWindows();
 
 }  // namespace
 
@@ -75,14 +86,25 @@ TEST_F(SoftToHard, GetHardNameRules) {
         {"$LMQ\\s", LOCMAP50_OK, "$Q\\r\\s"},
         {"$", LOCMAP50_FAILED, kUntouched},
         {"$\\x", LOCMAP50_FAILED, kUntouched},
+        // A POSIX hard path joins with its own "/", whichever the name used;
+        // on Windows it is no hard path and joins as any text does.
+        {"$LMTOOLS\\src\\a.v", LOCMAP50_OK, kPosix ? "/opt/tools/src/a.v" : "/opt/tools/\\src\\a.v"},
+        {"$LMTOOLS/src/a.v", LOCMAP50_OK, kPosix ? "/opt/tools/src/a.v" : "/opt/tools/\\src\\a.v"},
+        {"$LMTOOLS", LOCMAP50_OK, "/opt/tools/"},
+        {"/opt/Tools X/a\\b", kPosix ? LOCMAP50_OK : LOCMAP50_FAILED, kPosix ? "/opt/Tools X/a\\b" : kUntouched},
+        {"//server/share", LOCMAP50_OK, "\\\\server\\share"},
     };
     for (const auto &c : cases) EXPECT_EQ(hard(c.name), Result(c.code, c.hard)) << c.name;
 }
 
-TEST_F(SoftToHard, PrefixWithRestFallsBackToTheLiveEnvironmentIgnoringCase) {
+// Names ignore case only where the system's do (Windows).
+TEST_F(SoftToHard, PrefixWithRestFallsBackToTheLiveEnvironmentByTheSystemsNameRule) {
     ScopedEnv later("LMENVQ", "E:/q");  // set after the map was made
+    ScopedEnv posix("LMENVPOSIX", "/srv/q");
     EXPECT_EQ(hard("$LMENVQ\\a"), Result(LOCMAP50_OK, "E:/q\\a"));  // the value is not converted
-    EXPECT_EQ(hard("$lmenvq\\a"), Result(LOCMAP50_OK, "E:/q\\a"));
+    EXPECT_EQ(hard("$lmenvq\\a"),
+              testsupport::onWindows() ? Result(LOCMAP50_OK, "E:/q\\a") : Result(LOCMAP50_FAILED, kUntouched));
+    EXPECT_EQ(hard("$LMENVPOSIX/a\\b"), Result(LOCMAP50_OK, kPosix ? "/srv/q/a/b" : "/srv/q\\a\\b"));
     // Without a backslash only the snapshot counts, and it predates the variable.
     EXPECT_EQ(hard("$LMENVQ"), Result(LOCMAP50_FAILED, kUntouched));
 }
@@ -109,17 +131,17 @@ TEST_F(SoftToHard, RelativeNamesResolveAgainstTheCurrentDirectory) {
     const std::string rootedX =
         testsupport::onWindows()
             ? std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(cwd[0])))) + ":\\x"
-            : "\\x";  // no drives: the name is already as absolute as it gets
+            : "/x";  // no drives: the root of the one tree
     const char otherDrive = std::toupper(static_cast<unsigned char>(cwd[0])) == 'Q' ? 'R' : 'Q';
 
     const struct {
         std::string name, absolute;
     } cases[] = {
         {".", cwd},
-        {".\\a", cwd + "\\a"},
-        {"a\\b", cwd + "\\a\\b"},
-        {"a/c", cwd + "\\a\\c"},
-        {"..\\a", cwd + "\\..\\a"},
+        {".\\a", under(cwd, "a")},
+        {"a\\b", under(cwd, "a\\b")},
+        {"a/c", under(cwd, "a\\c")},
+        {"..\\a", under(cwd, "..\\a")},
         {"\\x", rootedX},
         {std::string(1, otherDrive) + ":x", std::string(1, otherDrive) + ":\\x"},
     };
@@ -134,14 +156,14 @@ TEST_F(SoftToHard, FirstResolutionIsRememberedThroughBothOperations) {
     {
         ScopedCurrentDir inFirst(first.path());
         firstCwd = currentDirectory();
-        EXPECT_EQ(absolute("a\\b"), Result(LOCMAP50_OK, firstCwd + "\\a\\b"));
-        EXPECT_EQ(absolute("s/t"), Result(LOCMAP50_OK, firstCwd + "\\s\\t"));
+        EXPECT_EQ(absolute("a\\b"), Result(LOCMAP50_OK, under(firstCwd, "a\\b")));
+        EXPECT_EQ(absolute("s/t"), Result(LOCMAP50_OK, under(firstCwd, "s\\t")));
     }
     ScopedCurrentDir inSecond(second.path());
-    EXPECT_EQ(absolute("a\\b"), Result(LOCMAP50_OK, firstCwd + "\\a\\b"));
-    EXPECT_EQ(hard("a\\b"), Result(LOCMAP50_OK, firstCwd + "\\a\\b"));
-    EXPECT_EQ(hard("a/b"), Result(LOCMAP50_OK, firstCwd + "\\a\\b"));
-    EXPECT_EQ(hard("s\\t"), Result(LOCMAP50_OK, firstCwd + "\\s\\t"));  // kept under the backslash form
+    EXPECT_EQ(absolute("a\\b"), Result(LOCMAP50_OK, under(firstCwd, "a\\b")));
+    EXPECT_EQ(hard("a\\b"), Result(LOCMAP50_OK, under(firstCwd, "a\\b")));
+    EXPECT_EQ(hard("a/b"), Result(LOCMAP50_OK, under(firstCwd, "a\\b")));
+    EXPECT_EQ(hard("s\\t"), Result(LOCMAP50_OK, under(firstCwd, "s\\t")));  // kept under the backslash form
     EXPECT_EQ(m_map->m_resolvedNameCache.count("s/t"), 0u);
 
     m_map->uninitialize();
