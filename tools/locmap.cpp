@@ -29,6 +29,10 @@ const char kCommandFooter[] =
     "or --project DIR, given before or after the command. Load errors make it\n"
     "exit 3 (--strict: warnings too; --keep-going: neither). See 'locmap --help'.";
 
+const char kEditMapFooter[] =
+    "Every command works on the map chosen by --map FILE ('-': standard input)\n"
+    "or --project DIR, given before or after the command. See 'locmap --help'.";
+
 const char kEditFooter[] =
     "set and remove change the file whose line defines the prefix (--file FILE\n"
     "names another, --all-files every file holding it); add appends to the main\n"
@@ -399,7 +403,7 @@ void addEditCommands(CLI::App &app, Invocation &invocation) {
                 ->excludes(file);
         edit->add_flag("--dry-run", settings.dryRun, "Write nothing; print the diff of each file it would write");
         edit->add_flag("-q,--quiet", settings.quiet, "Do not print the files written");
-        edit->footer(std::string(kEditFooter) + "\n\n" + kCommandFooter);
+        edit->footer(std::string(kEditFooter) + "\n\n" + kEditMapFooter);
     }
 
     CLI::App *save = addCommand(app, invocation, "save", "Rewrite every loaded map file in the standard layout",

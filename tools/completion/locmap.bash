@@ -14,7 +14,8 @@ _locmap_command_options() {
         check) echo "--format --json" ;;
         list) echo "--format --json" ;;
         explain) echo "--json" ;;
-        add | set | remove) echo "--file --all-files --quiet --dry-run" ;;
+        add) echo "--file --quiet --dry-run" ;;
+        set | remove) echo "--file --all-files --quiet --dry-run" ;;
         export) echo "--overwrite-map" ;;
         *) echo "" ;;
     esac
