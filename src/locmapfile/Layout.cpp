@@ -17,8 +17,9 @@
 namespace locmap50::mapfile {
 namespace {
 
-// The blocks as the reader sees them: a bad soft prefix or an include line
-// ends the open block, comments and unknown lines do not.
+// The blocks as the reader sees them: a bad soft prefix, a soft prefix or
+// include line holding a NUL byte, and an include line end the open block;
+// comments, unknown lines and hard path lines holding a NUL do not.
 class LayoutReading : public ParseSink {
 public:
     LayoutReading(FileLayout &layout, std::string_view text) : m_layout(layout), m_text(text) {}
@@ -48,7 +49,11 @@ public:
     }
     void commentOrBlank(const LineSpans &spans) override { seen(spans); }
     void problem(const LineSpans &spans, ParseProblem problem, std::string &) override {
-        if (problem == ParseProblem::BadSoftPrefix) m_blockOpen = false;
+        // These open an entry the reader rejects, or close one, so what
+        // follows belongs to no block of the record.
+        if (problem == ParseProblem::BadSoftPrefix || problem == ParseProblem::NulInSoftPrefix ||
+            problem == ParseProblem::NulInInclude)
+            m_blockOpen = false;
         seen(spans);
     }
 

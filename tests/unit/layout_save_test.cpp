@@ -219,3 +219,24 @@ TEST_F(KeptFilesTest, AnEditThatWouldNotReadBackIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A soft prefix line holding a NUL byte opens an entry the reader rejects, for
+// the layout as for the load: the hard path after it belongs to no entry, so
+// a save with no edit has nothing to write, and an edit leaves it alone.
+class NulLinesLayoutTest : public testsupport::MapFileTest {};
+
+TEST_F(NulLinesLayoutTest, APathAfterAPrefixWithANulBelongsToNoEntry) {
+    const std::string rejected = std::string("$") + '\0' + "BAD\nC:\\x\n";
+    const std::string path = write("nul.map", "ZOR_LOCATION_MAP_2\n$A\nC:\\a\n" + rejected);
+    VnLocMap &map = load(path);
+    std::list<std::string> written;
+    ASSERT_EQ(map.saveKeepingLayout(written), LOCMAP50_OK);
+    EXPECT_TRUE(written.empty());
+    ASSERT_EQ(map.changeEntry("$A", "D:\\a`"), LOCMAP50_OK);
+    ASSERT_EQ(map.saveKeepingLayout(written), LOCMAP50_OK);
+    EXPECT_EQ(testsupport::readFile(path), "ZOR_LOCATION_MAP_2\n$A\nD:\\a\n" + rejected);
+}
+
+}  // namespace
