@@ -12,6 +12,7 @@
 #include "locmap50/VnLocMapFile.h"
 #include "locmapfile/FileState.h"
 #include "locmapfile/Format.h"
+#include "paths/PathRules.h"
 #include "platform/Platform.h"
 
 namespace locmap50::mapfile {
@@ -87,10 +88,12 @@ bool isBlankLine(std::string_view line) {
     return line.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-// Whether a hard path line's value reads as recorded: the reader turns each
-// "/" into "\\".
+// Whether a hard path line's value reads as recorded: the reader keeps a
+// POSIX path as written and turns each "/" of any other into "\\"
+// (paths::toHardPathForm, without a copy).
 bool readsAs(std::string_view value, const std::string &recorded) {
     if (value.size() != recorded.size()) return false;
+    if (paths::isPosixAbsolute(value)) return value == recorded;
     for (std::size_t i = 0; i < value.size(); ++i)
         if ((value[i] == '/' ? '\\' : value[i]) != recorded[i]) return false;
     return true;

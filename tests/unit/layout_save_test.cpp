@@ -239,4 +239,16 @@ TEST_F(NulLinesLayoutTest, APathAfterAPrefixWithANulBelongsToNoEntry) {
     EXPECT_EQ(testsupport::readFile(path), "ZOR_LOCATION_MAP_2\n$A\nD:\\a\n" + rejected);
 }
 
+TEST_F(NulLinesLayoutTest, AnUnchangedEntryWithPosixAndSlashedPathsIsNotRewritten) {
+    // The POSIX line (a parse error on Windows) reads as written, the UNC line
+    // with its "/" as backslashes: both as the record holds them.
+    const std::string text = "ZOR_LOCATION_MAP_2\n$P\n/opt/p\n\\\\rs/q\n";
+    const std::string path = write("posix.map", text);
+    VnLocMap &map = load(path);
+    std::list<std::string> written;
+    ASSERT_EQ(map.saveKeepingLayout(written), LOCMAP50_OK);
+    EXPECT_TRUE(written.empty());
+    EXPECT_EQ(testsupport::readFile(path), text);
+}
+
 }  // namespace
