@@ -1,5 +1,7 @@
 // Edits of one loaded map file, and the layout-keeping save of every file.
 #include <algorithm>
+#include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "locmap/LookupIndexes.h"
 #include "locmapfile/Format.h"
 #include "locmapfile/LastFailure.h"
+#include "platform/Environment.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -145,10 +148,13 @@ void VnLocMap::takeNextDefinition(const std::string &softPrefix) {
         return;
     }
     std::list<std::string> hardPaths = next->m_entryHardPaths.at(softPrefix);
-    // As a load would: the environment overrides or supplies a file without force.
-    const auto variable = m_environment.m_variables.find(softPrefix.substr(1));
-    if (!next->m_force && variable != m_environment.m_variables.end() && mapfile::fitsOnOneLine(variable->second))
-        hardPaths = {locmap50::paths::toHardPathForm(variable->second)};
+    // As a load would: the environment overrides or supplies a file without
+    // force, its variable found by the system's name rule, as the loader finds it.
+    if (!next->m_force) {
+        const std::optional<std::string> value =
+            locmap50::platform::getEnvironmentVariable(std::string_view(softPrefix).substr(1));
+        if (value && mapfile::fitsOnOneLine(*value)) hardPaths = {locmap50::paths::toHardPathForm(*value)};
+    }
     const std::string *primary = hardPaths.empty() ? nullptr : &hardPaths.front();
     indexes().resetPrimaryHardPath(*this, softPrefix, primary);
     if (!indexes().replaceMergedHardPaths(*this, softPrefix, hardPaths)) enterMergedHardPaths(softPrefix, hardPaths);

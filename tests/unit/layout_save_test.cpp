@@ -161,6 +161,16 @@ TEST_F(KeptFilesTest, OneFileEditsChangeTheMergedMapOnlyWhereTheFileDefinesThePr
     EXPECT_EQ(testsupport::mergedTables(reloaded), "$SIM [E:\\sim] E:\\sim\n$TOOLS [Y:\\team] Y:\\team\n");
 }
 
+// The definition that takes over meets the environment as a load would, its
+// variable's name matched as the system matches names.
+TEST_F(KeptFilesTest, TheNextDefinitionMeetsTheEnvironmentAsALoadWould) {
+    testsupport::ScopedEnv tools{testsupport::onWindows() ? "tools" : "TOOLS", std::string("Q:\\env")};
+    VnLocMap &map = load(m_site);
+    ASSERT_EQ(map.deleteEntryFromFile("site.map", "$TOOLS"), LOCMAP50_OK);
+    EXPECT_EQ(testsupport::mergedTables(map), "$TOOLS [Q:\\env] Q:\\env\n$SIM [E:\\sim] E:\\sim\n");
+    EXPECT_EQ(map.m_softToFileMap.at("$TOOLS"), "team.map");
+}
+
 TEST_F(KeptFilesTest, AFileChangedSinceTheLoadIsLeftAsTheOtherProcessWroteIt) {
     VnLocMap &map = load(m_site);
     ASSERT_EQ(map.changeEntry("$SIM", "F:\\sim`"), LOCMAP50_OK);
