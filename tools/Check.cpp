@@ -213,8 +213,7 @@ std::vector<std::string> hardPathHints(const std::string &line) {
 // user may not expect; say where it led, and where the file may really be.
 std::vector<std::string> includeHints(const VnLoadProblem &problem, const MapSource &source) {
     const std::string &path = problem.detail;
-    if (path.empty() || locmap50::paths::isAbsolute(locmap50::paths::toBackslashes(path)) || path[0] == '/')
-        return {};
+    if (path.empty() || locmap50::paths::isAbsolute(locmap50::paths::toHardPathForm(path))) return {};
     std::vector<std::string> hints;
     std::string resolved;
     if (translate(GetAbsoluteHardNameEx, path, resolved) == LOCMAP50_OK)

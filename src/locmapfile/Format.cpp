@@ -177,7 +177,7 @@ bool readsBackAsHardPath(const std::string &hardPath) {
     std::string line = hardPath;
     if (!normaliseLine(line)) return true;  // blank: read back as nothing
     return classifyLine(line) == LineKind::HardPath &&
-           paths::toBackslashes(line) == paths::toBackslashes(hardPath);
+           paths::toHardPathForm(line) == paths::toHardPathForm(hardPath);
 }
 
 bool hardPathsReadBack(const std::list<std::string> &hardPaths) {
