@@ -8,19 +8,22 @@
 
 #include <algorithm>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <sstream>
 
 #include "ToolSupport.h"
 #include "paths/NameRules.h"
 #include "locmap50/locmap50.h"
-#include "locmapfile/Format.h"
+#include "locmapfile/Parser.h"
 #include "paths/AsciiText.h"
 #include "paths/PathRules.h"
 
 namespace locmap_tool {
 
 namespace {
+
+namespace mapfile = locmap50::mapfile;
 
 struct PathLine {
     std::string path;
@@ -42,41 +45,53 @@ std::string fileText(const std::string &file) {
     return text.str();
 }
 
-// The soft prefix blocks of one file, in file order, its lines split,
-// normalised and classified by the reader's own rules; the first remaining
-// line is the header.
-std::vector<Block> scanBlocks(const std::string &file) {
-    namespace mapfile = locmap50::mapfile;
-    std::vector<Block> blocks;
-    const std::string text = fileText(file);
-    std::size_t position = 0;
-    std::string line;
-    int number = 0;
-    bool headerSeen = false;
-    bool inBlock = false;
-    while (mapfile::readRawLine(text, position, line)) {
-        ++number;
-        if (!mapfile::normaliseLine(line) || line.empty()) continue;
-        if (!headerSeen) {
-            headerSeen = true;
-            continue;
-        }
-        switch (mapfile::classifyLine(line)) {
-        case mapfile::LineKind::SoftPrefix:
-            blocks.push_back({file, line, number, {}});
-            inBlock = true;
-            break;
-        case mapfile::LineKind::Include:
-            inBlock = false;
-            break;
-        case mapfile::LineKind::HardPath:
-            if (inBlock) blocks.back().paths.push_back({locmap50::paths::toHardPathForm(line), number});
-            break;
-        case mapfile::LineKind::ParseError:
-            break;
-        }
+// Collects the soft prefix blocks of one file, in file order, from the
+// library's own parser, so that a block holds just the lines the loader read
+// for its entry.
+class BlockScan : public mapfile::ParseSink {
+public:
+    explicit BlockScan(std::string file) : m_file(std::move(file)) {}
+
+    std::vector<Block> take() { return std::move(m_blocks); }
+
+    void header(const mapfile::LineSpans &, const mapfile::Header &) override {}
+    void softPrefix(const mapfile::LineSpans &spans, std::string &text) override {
+        m_blocks.push_back({m_file, std::move(text), lineOf(spans), {}});
+        m_inBlock = true;
     }
-    return blocks;
+    void hardPath(const mapfile::LineSpans &spans, std::string &text) override {
+        if (m_inBlock)
+            m_blocks.back().paths.push_back({locmap50::paths::toHardPathForm(std::move(text)), lineOf(spans)});
+    }
+    mapfile::AfterInclude include(const mapfile::LineSpans &, std::string &) override {
+        m_inBlock = false;
+        return mapfile::AfterInclude::Continue;  // each loaded file is scanned on its own
+    }
+    void commentOrBlank(const mapfile::LineSpans &) override {}
+    // A rejected soft prefix line opens an entry of no use, and an include
+    // line ends one: the hard paths after either belong to no block.
+    void problem(const mapfile::LineSpans &, mapfile::ParseProblem problem, std::string &) override {
+        using mapfile::ParseProblem;
+        if (problem == ParseProblem::BadSoftPrefix || problem == ParseProblem::NulInSoftPrefix ||
+            problem == ParseProblem::NulInInclude)
+            m_inBlock = false;
+    }
+
+private:
+    static int lineOf(const mapfile::LineSpans &spans) {
+        return static_cast<int>(std::min<unsigned long>(spans.number, std::numeric_limits<int>::max()));
+    }
+
+    std::string m_file;
+    std::vector<Block> m_blocks;
+    bool m_inBlock = false;
+};
+
+std::vector<Block> scanBlocks(const std::string &file) {
+    const std::string text = fileText(file);
+    BlockScan scan(file);
+    mapfile::Parser(text).parse(scan);
+    return scan.take();
 }
 
 std::string where(const std::string &file, int line) {

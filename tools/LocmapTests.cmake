@@ -104,6 +104,8 @@ locmap_test(check_broken_json EXIT 3 JSON ENV "TOOLS=D:\\elsewhere" ARGS ${BROKE
 locmap_test(check_nested EXIT 0 ARGS ${NESTED} check)
 locmap_test(check_nested_strict EXIT 3 ARGS ${NESTED} --strict check)
 locmap_test(check_covering_roots EXIT 0 ARGS --map tools/testdata/covering_roots.map check)
+# The lines after an orphan hard path are never read: no warning names them.
+locmap_test(check_stops_early EXIT 3 ARGS --map tools/testdata/stops_early.map check)
 locmap_test(check_override EXIT 0 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} check)
 locmap_test(check_override_strict EXIT 3 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} check --strict)
 
