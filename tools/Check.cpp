@@ -186,21 +186,17 @@ bool isSlash(char c) {
     return c == '/' || c == '\\';
 }
 
-bool isAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 // A line that was meant as a hard path but is none on this system.
 std::vector<std::string> hardPathHints(const std::string &line) {
     if (line.empty()) return {};
     if (line.size() >= 2 && isSlash(line[0]) && isSlash(line[1]))
         return {"a UNC path starts with two backslashes: write " + locmap50::paths::toBackslashes(line)};
-    if (line.size() >= 2 && isAsciiLetter(line[0]) && line[1] == ':') {
+    if (locmap50::paths::beginsWithDrive(line)) {
         if (line.size() == 2) return {line + " names a drive, not a directory: write " + line + "\\ for its root"};
         return {line + " is relative to the current directory of drive " + line.substr(0, 2) + ": write " +
                 line.substr(0, 2) + "\\" + line.substr(2)};
     }
-    if (line[0] == '/')
+    if (locmap50::paths::isPosixAbsolute(line, locmap50::paths::PathStyle::Posix))
         return {line + " is a POSIX path, a hard path only on Linux; on Windows hard paths are drive paths"
                        " (C:\\...) or UNC paths (\\\\server\\share): keep it in the map that Linux machines read"};
     if (line[0] != '$' && line.find_first_of("/\\") != std::string::npos)
