@@ -8,14 +8,13 @@
 
 #include <algorithm>
 #include <fstream>
-#include <limits>
 #include <map>
 #include <sstream>
 
 #include "ToolSupport.h"
 #include "paths/NameRules.h"
 #include "locmap50/locmap50.h"
-#include "locmapfile/Parser.h"
+#include "locmapfile/EntryLines.h"
 #include "paths/AsciiText.h"
 #include "paths/PathRules.h"
 
@@ -25,17 +24,10 @@ namespace {
 
 namespace mapfile = locmap50::mapfile;
 
-struct PathLine {
-    std::string path;
-    int line;
-};
-
-// One soft prefix line of a file and the hard path lines under it.
+// One soft prefix block of a map file, and where it stands.
 struct Block {
     std::string file;
-    std::string softPrefix;
-    int line;
-    std::vector<PathLine> paths;
+    mapfile::EntryLines lines;
 };
 
 std::string fileText(const std::string &file) {
@@ -43,55 +35,6 @@ std::string fileText(const std::string &file) {
     std::ostringstream text;
     text << stream.rdbuf();
     return text.str();
-}
-
-// Collects the soft prefix blocks of one file, in file order, from the
-// library's own parser, so that a block holds just the lines the loader read
-// for its entry.
-class BlockScan : public mapfile::ParseSink {
-public:
-    explicit BlockScan(std::string file) : m_file(std::move(file)) {}
-
-    std::vector<Block> take() { return std::move(m_blocks); }
-
-    void header(const mapfile::LineSpans &, const mapfile::Header &) override {}
-    void softPrefix(const mapfile::LineSpans &spans, std::string &text) override {
-        m_blocks.push_back({m_file, std::move(text), lineOf(spans), {}});
-        m_inBlock = true;
-    }
-    void hardPath(const mapfile::LineSpans &spans, std::string &text) override {
-        if (m_inBlock)
-            m_blocks.back().paths.push_back({locmap50::paths::toHardPathForm(std::move(text)), lineOf(spans)});
-    }
-    mapfile::AfterInclude include(const mapfile::LineSpans &, std::string &) override {
-        m_inBlock = false;
-        return mapfile::AfterInclude::Continue;  // each loaded file is scanned on its own
-    }
-    void commentOrBlank(const mapfile::LineSpans &) override {}
-    // A rejected soft prefix line opens an entry of no use, and an include
-    // line ends one: the hard paths after either belong to no block.
-    void problem(const mapfile::LineSpans &, mapfile::ParseProblem problem, std::string &) override {
-        using mapfile::ParseProblem;
-        if (problem == ParseProblem::BadSoftPrefix || problem == ParseProblem::NulInSoftPrefix ||
-            problem == ParseProblem::NulInInclude)
-            m_inBlock = false;
-    }
-
-private:
-    static int lineOf(const mapfile::LineSpans &spans) {
-        return static_cast<int>(std::min<unsigned long>(spans.number, std::numeric_limits<int>::max()));
-    }
-
-    std::string m_file;
-    std::vector<Block> m_blocks;
-    bool m_inBlock = false;
-};
-
-std::vector<Block> scanBlocks(const std::string &file) {
-    const std::string text = fileText(file);
-    BlockScan scan(file);
-    mapfile::Parser(text).parse(scan);
-    return scan.take();
 }
 
 std::string where(const std::string &file, int line) {
@@ -103,7 +46,8 @@ class MapLines {
 public:
     explicit MapLines(const std::vector<std::string> &mapFiles) {
         for (const std::string &file : mapFiles)
-            for (Block &block : scanBlocks(file)) m_blocks[block.softPrefix].push_back(std::move(block));
+            for (auto &[softPrefix, blocks] : mapfile::entryLinesOf(fileText(file)))
+                for (mapfile::EntryLines &lines : blocks) m_blocks[softPrefix].push_back({file, std::move(lines)});
     }
 
     // The block that defines softPrefix: the first one in its defining file.
@@ -124,8 +68,8 @@ public:
         const Block *block = definition(softPrefix);
         if (block == nullptr) return place;
         place.file = block->file;
-        place.line = block->line;
-        for (const PathLine &path : block->paths) {
+        place.line = block->lines.line;
+        for (const mapfile::HardPathLine &path : block->lines.hardPaths) {
             if (path.path != hardPath) continue;
             place.line = path.line;
             break;
@@ -184,12 +128,13 @@ void lintRepeatedHardPaths(const MapLines &lines, std::vector<LintFinding> &warn
     for (const std::string &softPrefix : softPrefixes()) {
         const Block *block = lines.definition(softPrefix);
         if (block == nullptr) continue;
-        for (std::size_t i = 0; i < block->paths.size(); ++i) {
+        const std::vector<mapfile::HardPathLine> &hardPaths = block->lines.hardPaths;
+        for (std::size_t i = 0; i < hardPaths.size(); ++i) {
             for (std::size_t earlier = 0; earlier < i; ++earlier) {
-                if (block->paths[earlier].path != block->paths[i].path) continue;
-                warnings.push_back({LintKind::RepeatedHardPath, block->file, block->paths[i].line,
-                                    "hard path " + block->paths[i].path + " is given twice for " + softPrefix +
-                                        " (first at line " + std::to_string(block->paths[earlier].line) + ")"});
+                if (hardPaths[earlier].path != hardPaths[i].path) continue;
+                warnings.push_back({LintKind::RepeatedHardPath, block->file, hardPaths[i].line,
+                                    "hard path " + hardPaths[i].path + " is given twice for " + softPrefix +
+                                        " (first at line " + std::to_string(hardPaths[earlier].line) + ")"});
                 break;
             }
         }
@@ -204,10 +149,10 @@ void lintIgnoredRedefinitions(const MapLines &lines, std::vector<LintFinding> &w
         const Block *definition = lines.definition(softPrefix);
         if (definition == nullptr) continue;
         for (const Block &block : lines.blocks().at(softPrefix)) {
-            if (&block == definition || block.paths.empty()) continue;
-            warnings.push_back({LintKind::IgnoredRedefinition, block.file, block.line,
+            if (&block == definition || block.lines.hardPaths.empty()) continue;
+            warnings.push_back({LintKind::IgnoredRedefinition, block.file, block.lines.line,
                                 softPrefix + " is defined again and ignored; the definition at " +
-                                    where(definition->file, definition->line) + " is used"});
+                                    where(definition->file, definition->lines.line) + " is used"});
         }
     }
 }

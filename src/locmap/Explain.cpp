@@ -7,7 +7,7 @@
 #include "locmap/LookupIndexes.h"
 #include "locmap50/VnExplanation.h"
 #include "locmap50/VnLocMap.h"
-#include "locmapfile/Parser.h"
+#include "locmapfile/EntryLines.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "platform/Environment.h"
@@ -19,49 +19,6 @@ namespace {
 namespace mapfile = locmap50::mapfile;
 
 using Standing = VnExplainedEntry::Standing;
-
-// The lines of one soft prefix's first block in a file.
-struct BlockLines {
-    int line = 0;
-    std::vector<std::pair<std::string, int>> hardPaths;  // backslash form, line
-};
-
-// Per soft prefix, the lines of each of its blocks in one file, in file
-// order: the map's own parser decides what a soft prefix and a hard path
-// line are.
-using FileBlocks = std::map<std::string, std::vector<BlockLines>>;
-
-class BlockLineSink : public mapfile::ParseSink {
-public:
-    FileBlocks blocks;
-
-    void header(const mapfile::LineSpans &, const mapfile::Header &) override {}
-    void softPrefix(const mapfile::LineSpans &spans, std::string &text) override {
-        std::vector<BlockLines> &ofPrefix = blocks[text];
-        ofPrefix.emplace_back();
-        m_current = &ofPrefix.back();
-        m_current->line = lineOf(spans);
-    }
-    void hardPath(const mapfile::LineSpans &spans, std::string &text) override {
-        if (m_current != nullptr) m_current->hardPaths.emplace_back(paths::toHardPathForm(text), lineOf(spans));
-    }
-    mapfile::AfterInclude include(const mapfile::LineSpans &, std::string &) override {
-        m_current = nullptr;
-        return mapfile::AfterInclude::Continue;
-    }
-    void commentOrBlank(const mapfile::LineSpans &) override {}
-    void problem(const mapfile::LineSpans &, mapfile::ParseProblem problem, std::string &) override {
-        if (problem == mapfile::ParseProblem::BadSoftPrefix || problem == mapfile::ParseProblem::NulInSoftPrefix ||
-            problem == mapfile::ParseProblem::NulInInclude)
-            m_current = nullptr;
-    }
-
-private:
-    static int lineOf(const mapfile::LineSpans &spans) {
-        return spans.number > 0x7fffffffUL ? 0 : static_cast<int>(spans.number);
-    }
-    BlockLines *m_current = nullptr;
-};
 
 }  // namespace
 
@@ -115,7 +72,7 @@ private:
         const auto defined = m_map.m_softToFileMap.find(out.softPrefix);
         if (defined == m_map.m_softToFileMap.end()) return;  // added by an edit
         out.file = defined->second;
-        if (const BlockLines *block = blockOf(out.file, out.softPrefix)) out.line = block->line;
+        if (const mapfile::EntryLines *block = blockOf(out.file, out.softPrefix)) out.line = block->line;
         if (m_map.isEnvOverridden(out.softPrefix) == 1)
             out.environment = VnExplanation::Environment::Overrode;
         else if (const VnLocMapFile *file = fileNamed(out.file); file != nullptr && suppliedInFile(*file, out.softPrefix))
@@ -192,7 +149,7 @@ private:
     }
 
     void addShadowedBlock(const std::string &path, const std::string &file, const std::string &softPrefix,
-                          const BlockLines &block, VnExplanation &out) {
+                          const mapfile::EntryLines &block, VnExplanation &out) {
         std::string rest;
         for (const auto &[hardPath, line] : block.hardPaths) {
             if (!paths::liesUnderHardPath(hardPath, path, rest)) continue;
@@ -238,7 +195,7 @@ private:
         entry.softPrefix = softPrefix;
         entry.file = file;
         entry.hardPath = hardPath;
-        if (const BlockLines *block = blockOf(file, softPrefix)) {
+        if (const mapfile::EntryLines *block = blockOf(file, softPrefix)) {
             entry.line = block->line;
             for (const auto &[linePath, line] : block->hardPaths) {
                 if (linePath != hardPath) continue;
@@ -257,33 +214,30 @@ private:
 
     // The file is read again from where the load read it, whatever the
     // current directory is now.
-    const FileBlocks &blocksOf(const std::string &fileName) {
+    const mapfile::FileEntryLines &blocksOf(const std::string &fileName) {
         auto read = m_files.find(fileName);
         if (read == m_files.end()) read = m_files.emplace(fileName, readBlocks(fileName)).first;
         return read->second;
     }
 
     // The first block of softPrefix in the file: the one a load takes.
-    const BlockLines *blockOf(const std::string &fileName, const std::string &softPrefix) {
-        const FileBlocks &blocks = blocksOf(fileName);
+    const mapfile::EntryLines *blockOf(const std::string &fileName, const std::string &softPrefix) {
+        const mapfile::FileEntryLines &blocks = blocksOf(fileName);
         const auto block = blocks.find(softPrefix);
         return block != blocks.end() && !block->second.empty() ? &block->second.front() : nullptr;
     }
 
-    FileBlocks readBlocks(const std::string &fileName) const {
+    mapfile::FileEntryLines readBlocks(const std::string &fileName) const {
         const VnLocMapFile *file = fileNamed(fileName);
         const std::string &path =
             file != nullptr && !file->m_loadState.absolutePath.empty() ? file->m_loadState.absolutePath : fileName;
         const std::optional<std::string> text = platform::readRegularFile(path);
         if (!text) return {};
-        BlockLineSink sink;
-        mapfile::Parser parser(*text);
-        parser.parse(sink);
-        return std::move(sink.blocks);
+        return mapfile::entryLinesOf(*text);
     }
 
     VnLocMap &m_map;
-    std::map<std::string, FileBlocks> m_files;  // file name -> its blocks
+    std::map<std::string, mapfile::FileEntryLines> m_files;  // file name -> its blocks
 };
 
 }  // namespace locmap50::locmap

@@ -2,7 +2,6 @@
 #include "locmap/MapLoader.h"
 
 #include <algorithm>
-#include <climits>
 #include <list>
 #include <memory>
 #include <utility>
@@ -24,10 +23,6 @@ namespace paths = locmap50::paths;
 // resolved, so that at least the same spelling is always caught.
 std::string identityOf(const std::string &fileName) {
     return platform::fileIdentity(fileName).value_or(fileName);
-}
-
-int lineOf(unsigned long number) {
-    return number > static_cast<unsigned long>(INT_MAX) ? INT_MAX : static_cast<int>(number);
 }
 
 void report(int severity, int kind, const VnLocMapFile &file, int line, std::string detail,
@@ -138,7 +133,7 @@ public:
     mapfile::AfterInclude include(const mapfile::LineSpans &spans, std::string &line) override {
         startEntry(spans);
         m_previous = Previous::Include;
-        const int lineNumber = lineOf(spans.number);
+        const int lineNumber = spans.lineNumber();
         const std::string includePath = mapfile::includePath(line);
         if (!platform::canRead(includePath)) {
             report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_INCLUDE, m_file, lineNumber, includePath,
@@ -177,7 +172,7 @@ public:
     void commentOrBlank(const mapfile::LineSpans &) override {}
 
     void problem(const mapfile::LineSpans &spans, mapfile::ParseProblem problem, std::string &line) override {
-        const int lineNumber = lineOf(spans.number);
+        const int lineNumber = spans.lineNumber();
         switch (problem) {
         case mapfile::ParseProblem::BadHeader:
             report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_HEADER, m_file, lineNumber, line,
@@ -267,7 +262,7 @@ private:
         m_limitWarned = false;
         m_mergedHoldsEnvironmentValue = false;
         m_currentIsShadowed = false;
-        m_currentPrefixLine = lineOf(spans.number);
+        m_currentPrefixLine = spans.lineNumber();
     }
 
     void settleWithoutHardPath() {

@@ -2,7 +2,9 @@
 #ifndef LOCMAP50_LOCMAPFILE_PARSER_H
 #define LOCMAP50_LOCMAPFILE_PARSER_H
 
+#include <algorithm>
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -26,6 +28,12 @@ struct LineSpans {
     unsigned long number = 0;  // from 1
     Span line;
     Span value;
+
+    // The line number as problem records and explanations carry it: an int,
+    // held at INT_MAX for any line beyond.
+    int lineNumber() const {
+        return static_cast<int>(std::min<unsigned long>(number, std::numeric_limits<int>::max()));
+    }
 };
 
 // How a line breaks the grammar.
