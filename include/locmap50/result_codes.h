@@ -91,5 +91,12 @@
 #define LOCMAP50_REASON_OTHER 14
 /* The map file named for an edit does not hold the soft prefix. */
 #define LOCMAP50_REASON_NO_SUCH_ENTRY 15
+/* What the save was about to write would not read back as what the map
+ * holds (a line the reader would take for something else); nothing was
+ * written. GetLastFailureDetail names the soft prefix concerned. */
+#define LOCMAP50_REASON_WOULD_NOT_READ_BACK 16
+/* Replacing the file would lose its group, an access control list, an
+ * extended attribute or another hard link to it; nothing was written. */
+#define LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS 17
 
 #endif /* LOCMAP50_RESULT_CODES_H */

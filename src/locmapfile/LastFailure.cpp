@@ -42,6 +42,8 @@ int reasonCode(platform::Failure failure) {
     case Failure::NoSpace: return LOCMAP50_REASON_NO_SPACE;
     case Failure::LockTimedOut: return LOCMAP50_REASON_LOCK_TIMED_OUT;
     case Failure::ChangedSinceRead: return LOCMAP50_REASON_CHANGED_SINCE_READ;
+    case Failure::WouldNotReadBack: return LOCMAP50_REASON_WOULD_NOT_READ_BACK;
+    case Failure::WouldLosePermissions: return LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS;
     case Failure::ReadError: return LOCMAP50_REASON_READ_ERROR;
     case Failure::WriteError: return LOCMAP50_REASON_WRITE_ERROR;
     case Failure::Other: return LOCMAP50_REASON_OTHER;

@@ -22,6 +22,8 @@ std::string reasonText(int reason) {
     case LOCMAP50_REASON_INVALID_INPUT: return "the map refused the name or path given";
     case LOCMAP50_REASON_ALREADY_PRESENT: return "the soft prefix is already in the map";
     case LOCMAP50_REASON_NO_SUCH_ENTRY: return "the map file does not hold the soft prefix";
+    case LOCMAP50_REASON_WOULD_NOT_READ_BACK: return "what would be written would not read back as the map holds it";
+    case LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS: return "replacing it would lose its group, access list, attributes or links";
     default: return "the system refused it";
     }
 }

@@ -29,6 +29,8 @@ enum class Failure {
     NoSpace,           // the disk or the user's quota is full
     LockTimedOut,      // another save of the file held its lock all the time allowed
     ChangedSinceRead,  // another process changed the file after it was read
+    WouldNotReadBack,  // the bytes to be written would not read back as meant
+    WouldLosePermissions,  // a replacement could not keep a group, ACL, attribute or hard link
     ReadError,
     WriteError,
     Other,

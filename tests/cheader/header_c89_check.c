@@ -9,5 +9,6 @@ int locmap50_c89_header_check(void) {
            LOCMAP50_SEVERITY_NOTE + LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY + (int)sizeof version +
            GetLastFailure(&reason, &file) + LOCMAP50_REASON_OTHER +
            SaveLocationMapKeepingLayout() + ChangeEntryInFile("a.map", "$P", "C:\\p`", LOCMAP50_ADD_ENTRY) +
-           LOCMAP50_REASON_NO_SUCH_ENTRY;
+           LOCMAP50_REASON_NO_SUCH_ENTRY + LOCMAP50_REASON_WOULD_NOT_READ_BACK +
+           LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS;
 }
