@@ -356,6 +356,18 @@ LOCMAP50_API int ChangeEntryInFile(const char *mapFile, const char *softName, co
  */
 LOCMAP50_API int GetLastFailure(int *reason, const char **file);
 
+/*
+ * What exactly the last failure recorded for GetLastFailure concerns, where
+ * its reason has more to say: for LOCMAP50_REASON_WOULD_NOT_READ_BACK the
+ * soft prefix whose lines would not read back, for
+ * LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS what the replacement would lose
+ * (such as "group", "access control list"); "" otherwise. The text belongs
+ * to the library and stays valid as GetLastFailure's does. Returns:
+ *   LOCMAP50_OK      a failure is recorded and *detail is set (possibly "");
+ *   LOCMAP50_FAILED  none is, or detail is null: *detail (when given) is "".
+ */
+LOCMAP50_API int GetLastFailureDetail(const char **detail);
+
 /* 1 when an environment variable overrode the soft prefix name ("$NAME",
  * exact case) while the map was read; 0 otherwise, also with no map or a null
  * or empty name. */

@@ -221,6 +221,13 @@ int lastFailure(int *reason, const char **file) {
     return asked && record.reason != LOCMAP50_REASON_NONE ? LOCMAP50_OK : LOCMAP50_FAILED;
 }
 
+int lastFailureDetail(const char **detail) {
+    if (detail == nullptr) return LOCMAP50_FAILED;
+    const locmap50::mapfile::FailureRecord &record = locmap50::mapfile::lastFailure();
+    *detail = record.detail.c_str();
+    return record.reason != LOCMAP50_REASON_NONE ? LOCMAP50_OK : LOCMAP50_FAILED;
+}
+
 }  // namespace
 
 extern "C" {
@@ -287,6 +294,10 @@ int ChangeEntryInFile(const char *mapFile, const char *softName, const char *har
 
 int GetLastFailure(int *reason, const char **file) {
     return guardedCall(LOCMAP50_FAILED, [&] { return lastFailure(reason, file); });
+}
+
+int GetLastFailureDetail(const char **detail) {
+    return guardedCall(LOCMAP50_FAILED, [&] { return lastFailureDetail(detail); });
 }
 
 int IsEnvOverridden(const char *name) {

@@ -23,10 +23,11 @@ int resultRecordingFailure(const platform::Status &status, const std::string &fi
     return status ? LOCMAP50_OK : failedWith(reasonCode(status.failure()), file);
 }
 
-int failedWith(int reason, const std::string &file) {
+int failedWith(int reason, const std::string &file, const std::string &detail) {
     FailureRecord &record = theRecord();
     record.reason = reason;
     record.file = file;
+    record.detail = detail;
     return LOCMAP50_FAILED;
 }
 

@@ -16,6 +16,7 @@ namespace locmap50::mapfile {
 struct FailureRecord {
     int reason = LOCMAP50_REASON_NONE;  // a LOCMAP50_REASON_* code
     std::string file;                   // the file it concerns, "" when none
+    std::string detail;                 // what exactly: a soft prefix, what would be lost; "" when none
 };
 
 const FailureRecord &lastFailure();
@@ -30,7 +31,7 @@ int resultRecordingFailure(const platform::Status &status, const std::string &fi
 
 // Records reason for file and returns LOCMAP50_FAILED: how an operation that
 // refuses says why.
-int failedWith(int reason, const std::string &file = std::string());
+int failedWith(int reason, const std::string &file = std::string(), const std::string &detail = std::string());
 
 }  // namespace locmap50::mapfile
 

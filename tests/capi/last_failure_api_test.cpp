@@ -31,6 +31,17 @@ Reported lastFailure() {
 
 const Reported kNothing{LOCMAP50_FAILED, LOCMAP50_REASON_NONE, ""};
 
+TEST_F(CApiTest, LastFailureDetailIsEmptyWhereTheReasonHasNoMore) {
+    EXPECT_EQ(GetLastFailureDetail(nullptr), LOCMAP50_FAILED);
+    loadMap("$LMT_A\nC:\\a\n");
+    const char *detail = nullptr;
+    EXPECT_EQ(GetLastFailureDetail(&detail), LOCMAP50_FAILED);
+    EXPECT_STREQ(detail, "");
+    ASSERT_EQ(ChangeEntry("$LMT_A", "C:\\b`", LOCMAP50_ADD_ENTRY), LOCMAP50_FAILED);
+    EXPECT_EQ(GetLastFailureDetail(&detail), LOCMAP50_OK);
+    EXPECT_STREQ(detail, "");
+}
+
 TEST_F(CApiTest, LastFailureTakesEitherPointerAlone) {
     loadMap("$LMT_A\nC:\\a\n");
     ASSERT_EQ(ChangeEntry("$LMT_A", "C:\\b`", LOCMAP50_ADD_ENTRY), LOCMAP50_FAILED);
