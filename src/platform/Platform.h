@@ -37,35 +37,41 @@ enum class Failure {
 };
 
 // The outcome of a service that returns nothing else: true when it
-// succeeded, otherwise failure() says why.
+// succeeded, otherwise failure() says why, and detail() what exactly it
+// concerns where the failure has more to say (for WouldLosePermissions, what
+// would be lost); "" otherwise.
 class Status {
 public:
     Status() = default;  // success
     Status(Failure failure) : m_failure(failure) {}
+    Status(Failure failure, std::string detail) : m_failure(failure), m_detail(std::move(detail)) {}
     static Status success() { return Status(); }
 
     explicit operator bool() const { return m_failure == Failure::None; }
     Failure failure() const { return m_failure; }
+    const std::string &detail() const { return m_detail; }
 
 private:
     Failure m_failure = Failure::None;
+    std::string m_detail;
 };
 
 // A value, or the reason why there is none. Used as the std::optional it is
-// (test it, "*", "->", value_or, or copy it into an optional), plus failure().
+// (test it, "*", "->", value_or, or copy it into an optional), plus failure()
+// and, through status(), the failure's detail.
 template <typename T>
 class Result : public std::optional<T> {
 public:
     Result(T value) : std::optional<T>(std::move(value)) {}
     // Failure::None is no reason: it counts as Other.
-    Result(Failure failure) : m_failure(failure == Failure::None ? Failure::Other : failure) {}
-    Result(Status status) : Result(status.failure()) {}
+    Result(Failure failure) : Result(Status(failure)) {}
+    Result(Status status) : m_status(status ? Status(Failure::Other) : std::move(status)) {}
 
-    Failure failure() const { return this->has_value() ? Failure::None : m_failure; }
-    Status status() const { return Status(failure()); }
+    Failure failure() const { return this->has_value() ? Failure::None : m_status.failure(); }
+    Status status() const { return this->has_value() ? Status::success() : m_status; }
 
 private:
-    Failure m_failure = Failure::None;
+    Status m_status;
 };
 
 // Two results compare as the optionals they are (two failures are equal);
