@@ -135,18 +135,24 @@ Result<std::string> fileIdentity(const std::string &path);
 
 // Writes text (with "\n" line ends; the platform's text line end is written)
 // to path, as the kind of thing path names asks:
-// - a regular file, or nothing yet: the text goes to a new temporary file
-//   beside path, which replaces path only once every byte is written and
-//   flushed; the replacement keeps the old file's owner and permission bits
-//   where the process may set them, and on POSIX the directory is synced
-//   after the rename. On any failure the old file is untouched and no
-//   temporary file is left behind. A file the process may not write is
-//   never replaced (Failure::PermissionDenied), whatever its folder allows:
-//   for root one without any write bit (on Windows the read-only
-//   attribute), for anyone else what the system's access check for the
-//   effective user says. Replacements of one file are serialised
-//   across processes by a save lock (see replaceFileIfUnchanged), and
-//   temporary files that a crashed save left beside path are removed.
+// - a regular file, or nothing yet: the text goes to a new hidden temporary
+//   file beside path (made with an exclusive create), which replaces path
+//   only once every byte is written and flushed; the file is never written
+//   in place. The replacement keeps the old file's group, mode, ACLs and
+//   extended attributes, and its owner where the process may set it; when
+//   any of these, or a second hard link to the file, cannot be kept,
+//   nothing is written (Failure::WouldLosePermissions, detail: what). On
+//   POSIX the directory is synced after the rename. On any failure the old
+//   file is untouched and no temporary file is left behind. A file the
+//   process may not write is never replaced (Failure::PermissionDenied),
+//   whatever its folder allows: for root one without any write bit (on
+//   Windows the read-only attribute), for anyone else what the system's
+//   access check for the effective user says. Replacements of one file are
+//   serialised across processes by a save lock, the file "<path>.save-lock",
+//   which a save removes again only when it created it; a lock path that is
+//   no regular file fails the save at once (Failure::NotRegularFile, detail:
+//   the lock file's name). Temporary files that a crashed save of this
+//   user's left beside path are removed, and no other file is.
 // - a character device or a pipe (Windows: a reserved device name such as
 //   NUL or COM1, or a "\\.\" path): written in place, as opening it for
 //   writing would; a pipe with no reader fails at once, it is never waited for.

@@ -358,13 +358,14 @@ SaveLockFile::Attempt SaveLockFile::tryToTake() {
             lock.failure = Status(Failure::NotRegularFile, lock.name);
             return Attempt::Failed;
         }
+        // Its holder's lock file went between the two looks.
+        if (error == ERROR_FILE_NOT_FOUND) error = ERROR_SHARING_VIOLATION;
     }
     lock.failure = Status::success();
     switch (error) {
     case ERROR_SUCCESS:
         return Attempt::Taken;
     case ERROR_SHARING_VIOLATION:  // held by another save: a timeout, if it lasts
-    case ERROR_FILE_NOT_FOUND:     // its holder's lock file went between two looks
         return Attempt::Busy;
     case ERROR_ACCESS_DENIED:
         // Also what a holder's lock file on its way out gives, so it is tried
