@@ -279,24 +279,25 @@ Status copyExtendedAttributes(const std::string &source, int fd) {
     const Result<std::vector<std::string>> present =
         attributeNames([&](char *list, std::size_t size) { return ::flistxattr(fd, list, size); });
     if (!present) return present.status();
-    for (const std::string &name : *present)
-        if (std::find(wanted->begin(), wanted->end(), name) == wanted->end() && ::fremovexattr(fd, name.c_str()) != 0 &&
-            errno != ENODATA)
+    for (const std::string &name : *present) {
+        const bool unwanted = std::find(wanted->begin(), wanted->end(), name) == wanted->end();
+        if (unwanted && ::fremovexattr(fd, name.c_str()) != 0 && errno != ENODATA)
             return wouldLose(whatAttributeIs(name));
+    }
     // The access list last: it may take away the owner's right to set the others.
     std::stable_partition(wanted->begin(), wanted->end(), [](const std::string &name) { return !isAccessList(name); });
     for (const std::string &name : *wanted) {
         std::string value;
-        if (!attributeBytes([&](void *bytes, std::size_t size) { return ::getxattr(source.c_str(), name.c_str(), bytes, size); },
-                            value)) {
+        std::string current;
+        const auto readSource = [&](void *bytes, std::size_t size) {
+            return ::getxattr(source.c_str(), name.c_str(), bytes, size);
+        };
+        const auto readCopy = [&](void *bytes, std::size_t size) { return ::fgetxattr(fd, name.c_str(), bytes, size); };
+        if (!attributeBytes(readSource, value)) {
             if (errno == ENODATA) continue;  // gone since the list
             return wouldLose(whatAttributeIs(name));
         }
-        std::string current;
-        if (attributeBytes([&](void *bytes, std::size_t size) { return ::fgetxattr(fd, name.c_str(), bytes, size); },
-                           current) &&
-            current == value)
-            continue;
+        if (attributeBytes(readCopy, current) && current == value) continue;
         if (::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0) return wouldLose(whatAttributeIs(name));
     }
     return Status::success();
@@ -536,7 +537,8 @@ Status TemporaryFile::write(const std::string &bytes) {
 
 Status TemporaryFile::keepPermissionsOf(const std::string &target, bool targetExists) {
     const int fd = m_native->file.get();
-    if (!targetExists) return ::fchmod(fd, 0666 & ~processUmask()) == 0 ? Status::success() : Status(lastFailure());
+    if (!targetExists)
+        return ::fchmod(fd, 0666 & ~processUmask()) == 0 ? Status::success() : Status(lastFailure());
     struct stat old;
     if (::stat(target.c_str(), &old) != 0) return lastFailure();
     // The other names would go on naming the old file, and its old text.

@@ -198,6 +198,9 @@ Status regularFileStatus(HANDLE file) {
                                                                          : Status(Failure::IsDirectory);
 }
 
+// Others may read, write and delete a file this process looks at.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 // What the process's access token says of one kind (TokenUser, TokenOwner);
 // empty when it cannot be read.
 std::vector<BYTE> tokenInformation(TOKEN_INFORMATION_CLASS kind) {
@@ -301,8 +304,8 @@ std::vector<std::string> namesInDirectory(const std::string &directory) {
 void removeOwnLeftover(const std::string &path) {
     // Opened as the file itself, not what a link or junction points to.
     const std::wstring name = osPath(path);
-    const HandleOwner file(::CreateFileW(name.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const HandleOwner file(::CreateFileW(name.c_str(), READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.isValid() || ::GetFileType(file.get()) != FILE_TYPE_DISK) return;
     BY_HANDLE_FILE_INFORMATION information;
     if (!::GetFileInformationByHandle(file.get(), &information) || information.nNumberOfLinks != 1 ||
@@ -423,8 +426,8 @@ Status TemporaryFile::write(const std::string &bytes) {
 // other names of a file with hard links would go on naming the old one.
 Status TemporaryFile::keepPermissionsOf(const std::string &target, bool targetExists) {
     if (!targetExists) return Status::success();
-    const HandleOwner file(::CreateFileW(osPath(target).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const HandleOwner file(
+        ::CreateFileW(osPath(target).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION information;
     if (!file.isValid() || !::GetFileInformationByHandle(file.get(), &information)) return lastFailure();
     return information.nNumberOfLinks > 1 ? Status(Failure::WouldLosePermissions, "hard links") : Status::success();

@@ -49,7 +49,8 @@ inline std::map<std::string, std::string> folderSnapshot(const std::filesystem::
         const std::string name = entry.path().filename().string();
         if (name == except) continue;
         std::string state = identityAndTime(entry.path());
-        if (entry.is_regular_file() && !entry.is_symlink()) state += " bytes " + readFile(entry.path().string()).value_or("?");
+        if (entry.is_regular_file() && !entry.is_symlink())
+            state += " bytes " + readFile(entry.path().string()).value_or("?");
         entries[name] = state;
     }
     return entries;

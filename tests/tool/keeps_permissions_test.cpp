@@ -78,7 +78,8 @@ protected:
         fs::permissions(m_dir.path(), fs::perms::all);
         ASSERT_EQ(::chown(m_map.c_str(), 0, kMapGroup), 0);
         ASSERT_EQ(::chmod(m_map.c_str(), 0640), 0);
-        if (!shell("setfacl -m u:" + std::to_string(kEditor) + ":rw,u:" + std::to_string(kReader) + ":r '" + m_map + "'"))
+        const std::string acl = "u:" + std::to_string(kEditor) + ":rw,u:" + std::to_string(kReader) + ":r";
+        if (!shell("setfacl -m " + acl + " '" + m_map + "'"))
             GTEST_SKIP() << "this file system takes no ACLs";
     }
 

@@ -75,7 +75,8 @@ struct SaveCase {
 TEST_F(SaveLeavesOthers, EveryEntryBesideTheTargetStaysAsItWas) {
     const SaveCase cases[] = {
         {"standard save", "site.map", true, [](VnLocMap &map, const fs::path &) { return map.save(false); }},
-        {"layout-keeping save", "site.map", true, [](VnLocMap &map, const fs::path &) { return map.saveKeepingLayout(); }},
+        {"layout-keeping save", "site.map", true,
+         [](VnLocMap &map, const fs::path &) { return map.saveKeepingLayout(); }},
         {"export to a new file", "out.map", false,
          [](VnLocMap &map, const fs::path &dir) { return map.exportLocMap((dir / "out.map").string(), false); }},
         {"export over a file", "out.map", true,
