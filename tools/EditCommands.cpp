@@ -160,22 +160,26 @@ void printDiff(const std::string &name, const std::string &text, const std::vect
     }
 }
 
-// The owner of each loaded file, so that a save that could not keep one is told.
-struct Owner {
+// The owner, group and mode of each loaded file, so that a save that could
+// not keep the owner is told.
+struct Ownership {
     std::string file;
-    long id = -1;
+    long owner = -1;
+    long group = -1;
+    unsigned mode = 0;
 };
 
-std::vector<Owner> ownersOfLoadedFiles() {
-    std::vector<Owner> owners;
+std::vector<Ownership> ownershipOfLoadedFiles() {
+    std::vector<Ownership> found;
 #ifndef _WIN32
     for (const VnLocMapFile &file : VnLocMap::createMap()->m_mapFiles) {
         struct stat status;
         if (::stat(file.m_fileName.c_str(), &status) == 0)
-            owners.push_back({file.m_fileName, static_cast<long>(status.st_uid)});
+            found.push_back({file.m_fileName, static_cast<long>(status.st_uid), static_cast<long>(status.st_gid),
+                             static_cast<unsigned>(status.st_mode & 07777)});
     }
 #endif
-    return owners;
+    return found;
 }
 
 std::string userName(long id) {
@@ -185,12 +189,22 @@ std::string userName(long id) {
     return std::to_string(id);
 }
 
-void warnOfChangedOwners(const MapSource &source, const std::vector<Owner> &before) {
-    for (const Owner &now : ownersOfLoadedFiles())
-        for (const Owner &old : before)
-            if (old.file == now.file && old.id != now.id)
+// What a file whose owner changed kept, as seen: the save keeps the group
+// and mode or refuses, but the warning says only what it found.
+std::string keptWithNewOwner(const Ownership &old, const Ownership &now) {
+    const bool groupKept = old.group == now.group;
+    const bool modeKept = old.mode == now.mode;
+    if (groupKept && modeKept) return " (its group and mode are kept)";
+    if (groupKept) return " (its group is kept, its mode is not)";
+    return modeKept ? " (its mode is kept, its group is not)" : " (its group and mode changed too)";
+}
+
+void warnOfChangedOwners(const MapSource &source, const std::vector<Ownership> &before) {
+    for (const Ownership &now : ownershipOfLoadedFiles())
+        for (const Ownership &old : before)
+            if (old.file == now.file && old.owner != now.owner)
                 reportProblem("warning: " + source.presentable(now.file) + ": the owner changed from " +
-                              userName(old.id) + " to " + userName(now.id) + " (mode and group are kept)");
+                              userName(old.owner) + " to " + userName(now.owner) + keptWithNewOwner(old, now));
 }
 
 int reportFailure(const std::string &what) {
@@ -233,7 +247,7 @@ int attempt(const MapSource &source, const EditRequest &request) {
     if (request.dryRun) return showDryRun(source);
 
     std::list<std::string> written;
-    const std::vector<Owner> owners = ownersOfLoadedFiles();
+    const std::vector<Ownership> owners = ownershipOfLoadedFiles();
     if (VnLocMap::createMap()->saveKeepingLayout(written) != LOCMAP50_OK) return reportFailure("cannot save");
     warnOfChangedOwners(source, owners);
     if (!request.quiet)
@@ -261,6 +275,7 @@ int exitCodeOfLibraryFailure() {
     case LOCMAP50_REASON_IS_DIRECTORY:
     case LOCMAP50_REASON_NAME_TOO_LONG:
     case LOCMAP50_REASON_WRITE_ERROR:
+    case LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS:
         return kExitCannotWrite;
     case LOCMAP50_REASON_NOT_LOADED:
         return kExitLoadErrors;

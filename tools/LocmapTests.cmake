@@ -197,6 +197,15 @@ locmap_test(edit_refused EXIT 0 CHECK_FILE tools/testdata/broken.map
 locmap_test(edit_blocked_unread EXIT 3 ERRORS CHECK_FILE tools/testdata/stops_early.map
   ARGS --map tools/testdata/stops_early.map set "$TOOLS" "E:\\x")
 
+# A save removes no file it did not make: a user's own file named like the
+# save lock, or like the temporary files of older versions, stays as it was.
+locmap_test(set_keeps_lock_decoy EXIT 0 CHECK_FILE examples/site/shared.map.save-lock
+  COPY tools/testdata/decoy.txt examples/site/shared.map.save-lock
+  ARGS ${SITE} set "$VENDOR_IP" "\\\\server\\ip2")
+locmap_test(set_keeps_temporary_decoy EXIT 0 CHECK_FILE examples/site/shared.map.tmp-backup
+  COPY tools/testdata/decoy.txt examples/site/shared.map.tmp-backup
+  ARGS ${SITE} set "$VENDOR_IP" "\\\\server\\ip2")
+
 # Which file an edit changes, what it prints, and what it refuses.
 locmap_test(set_defining_file EXIT 0 CHECK_FILE tools/testdata/nested_site.map
   ARGS ${NESTED} set "$MODELS" "E:\\m")

@@ -36,7 +36,10 @@ LibraryFailure lastLibraryFailure() {
     int reason = LOCMAP50_REASON_NONE;
     const char *file = nullptr;
     if (GetLastFailure(&reason, &file) != LOCMAP50_OK) return LibraryFailure();
-    return {file != nullptr ? file : "", locmap50::paths::reasonText(reason)};
+    const char *detail = nullptr;
+    GetLastFailureDetail(&detail);
+    const std::string what = detail != nullptr && *detail != '\0' ? std::string(" (") + detail + ")" : std::string();
+    return {file != nullptr ? file : "", locmap50::paths::reasonText(reason) + what};
 }
 
 std::vector<std::string> takeBackquoteList(char *list) {

@@ -51,9 +51,10 @@ const char kExitStatusText[] =
     "Exit status: 0 done; 1 not found, not translated, or a refused edit; 2 usage\n"
     "error or no map; 3 the map has load errors (with --strict, also warnings),\n"
     "after printing what it can (--keep-going: queries exit as if it had none);\n"
-    "4 cannot write (permission, space, not a regular target); 5 changed on disk\n"
-    "since it was read, or the save lock timed out (an edit reloads and retries\n"
-    "once first). When two apply: 2 > 5 > 4 > 3 > 1.\n"
+    "4 cannot write (permission, space, not a regular target, or it would lose\n"
+    "the file's group, access list, attributes or links); 5 changed on disk since\n"
+    "it was read, or the save lock timed out (an edit reloads and retries once\n"
+    "first). When two apply: 2 > 5 > 4 > 3 > 1.\n"
     "Relative INCLUDE paths in map files resolve against the current directory.";
 
 // What the command line chose, filled in by CLI11.

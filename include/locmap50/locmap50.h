@@ -361,7 +361,9 @@ LOCMAP50_API int GetLastFailure(int *reason, const char **file);
  * its reason has more to say: for LOCMAP50_REASON_WOULD_NOT_READ_BACK the
  * soft prefix whose lines would not read back, for
  * LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS what the replacement would lose
- * (such as "group", "access control list"); "" otherwise. The text belongs
+ * (such as "group", "access control list", "hard links"), for
+ * LOCMAP50_REASON_NOT_REGULAR_FILE when it is the file's save lock that is
+ * none, the lock file's name; "" otherwise. The text belongs
  * to the library and stays valid as GetLastFailure's does. Returns:
  *   LOCMAP50_OK      a failure is recorded and *detail is set (possibly "");
  *   LOCMAP50_FAILED  none is, or detail is null: *detail (when given) is "".

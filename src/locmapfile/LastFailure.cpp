@@ -20,7 +20,7 @@ void clearLastFailure() {
 }
 
 int resultRecordingFailure(const platform::Status &status, const std::string &file) {
-    return status ? LOCMAP50_OK : failedWith(reasonCode(status.failure()), file);
+    return status ? LOCMAP50_OK : failedWith(reasonCode(status.failure()), file, status.detail());
 }
 
 int failedWith(int reason, const std::string &file, const std::string &detail) {

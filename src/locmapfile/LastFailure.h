@@ -25,8 +25,8 @@ void clearLastFailure();
 // The LOCMAP50_REASON_* code that tells callers of failure.
 int reasonCode(platform::Failure failure);
 
-// LOCMAP50_OK when status is a success; otherwise records its failure for
-// file and returns LOCMAP50_FAILED.
+// LOCMAP50_OK when status is a success; otherwise records its failure (and
+// the failure's detail) for file and returns LOCMAP50_FAILED.
 int resultRecordingFailure(const platform::Status &status, const std::string &file);
 
 // Records reason for file and returns LOCMAP50_FAILED: how an operation that

@@ -1,51 +1,50 @@
-// The names of the save lock and of a save's temporary files, and how a leftover is recognised.
+// The names of the save lock and of a save's temporary file, and how a leftover is recognised.
 #include "paths/SaveFileNames.h"
 
 #include <algorithm>
 
 #include "paths/AsciiText.h"
+#include "paths/PathRules.h"
 
 namespace locmap50::paths {
 namespace {
 
-constexpr std::size_t kMkstempUniqueLength = 6;
+constexpr char kTemporaryInfix[] = ".locmap50-";
+constexpr char kTemporarySuffix[] = ".tmp";
+constexpr char kUniqueAlphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
-bool isSixLettersOrDigits(const std::string &tail) {
-    return tail.size() == kMkstempUniqueLength &&
-           std::all_of(tail.begin(), tail.end(), [](char c) { return isAsciiLetter(c) || isAsciiDigit(c); });
+std::string temporaryNameBefore(const std::string &targetBase) {
+    return "." + targetBase + kTemporaryInfix;
 }
 
-// Three runs of digits joined by two "-".
-bool isProcessTickCounter(const std::string &tail) {
-    int separators = 0;
-    std::size_t digits = 0;
-    for (char c : tail) {
-        if (isAsciiDigit(c)) {
-            ++digits;
-            continue;
-        }
-        if (c != '-' || digits == 0) return false;
-        ++separators;
-        digits = 0;
-    }
-    return separators == 2 && digits != 0;
+bool isLetterOrDigit(char c) { return isAsciiLetter(c) || isAsciiDigit(c); }
+
+bool endsWith(const std::string &text, const std::string &tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 }  // namespace
-
-const char kTemporaryNameSuffix[] = ".tmp-";
 
 std::string saveLockNameOf(const std::string &target) {
     return target + ".save-lock";
 }
 
-bool isLeftoverTemporaryName(const std::string &fileName, const std::string &targetBase,
-                             TemporaryNameStyle style) {
-    const std::string prefix = targetBase + kTemporaryNameSuffix;
-    if (fileName.size() <= prefix.size() || fileName.compare(0, prefix.size(), prefix) != 0) return false;
-    const std::string tail = fileName.substr(prefix.size());
-    return style == TemporaryNameStyle::SixLettersOrDigits ? isSixLettersOrDigits(tail)
-                                                           : isProcessTickCounter(tail);
+std::string temporaryPathOf(const std::string &target, std::uint64_t randomBits) {
+    const DirectoryAndBase parts = splitDirectoryAndBase(target);
+    const std::size_t alphabetSize = sizeof kUniqueAlphabet - 1;
+    std::string unique;
+    for (std::size_t i = 0; i < kTemporaryUniqueLength; ++i, randomBits /= alphabetSize)
+        unique += kUniqueAlphabet[randomBits % alphabetSize];
+    return parts.directory + temporaryNameBefore(parts.base) + unique + kTemporarySuffix;
+}
+
+bool isLeftoverTemporaryName(const std::string &fileName, const std::string &targetBase) {
+    const std::string before = temporaryNameBefore(targetBase);
+    const std::string after = kTemporarySuffix;
+    if (fileName.size() != before.size() + kTemporaryUniqueLength + after.size()) return false;
+    if (fileName.compare(0, before.size(), before) != 0 || !endsWith(fileName, after)) return false;
+    const auto unique = fileName.begin() + static_cast<std::ptrdiff_t>(before.size());
+    return std::all_of(unique, unique + kTemporaryUniqueLength, isLetterOrDigit);
 }
 
 }  // namespace locmap50::paths

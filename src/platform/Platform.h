@@ -37,35 +37,41 @@ enum class Failure {
 };
 
 // The outcome of a service that returns nothing else: true when it
-// succeeded, otherwise failure() says why.
+// succeeded, otherwise failure() says why, and detail() what exactly it
+// concerns where the failure has more to say (for WouldLosePermissions, what
+// would be lost); "" otherwise.
 class Status {
 public:
     Status() = default;  // success
     Status(Failure failure) : m_failure(failure) {}
+    Status(Failure failure, std::string detail) : m_failure(failure), m_detail(std::move(detail)) {}
     static Status success() { return Status(); }
 
     explicit operator bool() const { return m_failure == Failure::None; }
     Failure failure() const { return m_failure; }
+    const std::string &detail() const { return m_detail; }
 
 private:
     Failure m_failure = Failure::None;
+    std::string m_detail;
 };
 
 // A value, or the reason why there is none. Used as the std::optional it is
-// (test it, "*", "->", value_or, or copy it into an optional), plus failure().
+// (test it, "*", "->", value_or, or copy it into an optional), plus failure()
+// and, through status(), the failure's detail.
 template <typename T>
 class Result : public std::optional<T> {
 public:
     Result(T value) : std::optional<T>(std::move(value)) {}
     // Failure::None is no reason: it counts as Other.
-    Result(Failure failure) : m_failure(failure == Failure::None ? Failure::Other : failure) {}
-    Result(Status status) : Result(status.failure()) {}
+    Result(Failure failure) : Result(Status(failure)) {}
+    Result(Status status) : m_status(status ? Status(Failure::Other) : std::move(status)) {}
 
-    Failure failure() const { return this->has_value() ? Failure::None : m_failure; }
-    Status status() const { return Status(failure()); }
+    Failure failure() const { return this->has_value() ? Failure::None : m_status.failure(); }
+    Status status() const { return this->has_value() ? Status::success() : m_status; }
 
 private:
-    Failure m_failure = Failure::None;
+    Status m_status;
 };
 
 // Two results compare as the optionals they are (two failures are equal);
@@ -129,18 +135,24 @@ Result<std::string> fileIdentity(const std::string &path);
 
 // Writes text (with "\n" line ends; the platform's text line end is written)
 // to path, as the kind of thing path names asks:
-// - a regular file, or nothing yet: the text goes to a new temporary file
-//   beside path, which replaces path only once every byte is written and
-//   flushed; the replacement keeps the old file's owner and permission bits
-//   where the process may set them, and on POSIX the directory is synced
-//   after the rename. On any failure the old file is untouched and no
-//   temporary file is left behind. A file the process may not write is
-//   never replaced (Failure::PermissionDenied), whatever its folder allows:
-//   for root one without any write bit (on Windows the read-only
-//   attribute), for anyone else what the system's access check for the
-//   effective user says. Replacements of one file are serialised
-//   across processes by a save lock (see replaceFileIfUnchanged), and
-//   temporary files that a crashed save left beside path are removed.
+// - a regular file, or nothing yet: the text goes to a new hidden temporary
+//   file beside path (made with an exclusive create), which replaces path
+//   only once every byte is written and flushed; the file is never written
+//   in place. The replacement keeps the old file's group, mode, ACLs and
+//   extended attributes, and its owner where the process may set it; when
+//   any of these, or a second hard link to the file, cannot be kept,
+//   nothing is written (Failure::WouldLosePermissions, detail: what). On
+//   POSIX the directory is synced after the rename. On any failure the old
+//   file is untouched and no temporary file is left behind. A file the
+//   process may not write is never replaced (Failure::PermissionDenied),
+//   whatever its folder allows: for root one without any write bit (on
+//   Windows the read-only attribute), for anyone else what the system's
+//   access check for the effective user says. Replacements of one file are
+//   serialised across processes by a save lock, the file "<path>.save-lock",
+//   which a save removes again only when it created it; a lock path that is
+//   no regular file fails the save at once (Failure::NotRegularFile, detail:
+//   the lock file's name). Temporary files that a crashed save of this
+//   user's left beside path are removed, and no other file is.
 // - a character device or a pipe (Windows: a reserved device name such as
 //   NUL or COM1, or a "\\.\" path): written in place, as opening it for
 //   writing would; a pipe with no reader fails at once, it is never waited for.

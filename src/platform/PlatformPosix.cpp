@@ -8,9 +8,11 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -202,13 +204,110 @@ mode_t processUmask() {
     return mask;
 }
 
+// ---- what a replacement keeps of the file it replaces -------------------------
+
+// A save that would drop what of the replaced file, and so writes nothing.
+Status wouldLose(std::string what) {
+    return Status(Failure::WouldLosePermissions, std::move(what));
+}
+
+// The replaced file's owner where the process may give it away (root), and
+// its group, which a member of it may give: the owner alone may change, as
+// the user who saves.
+Status takeOverOwnerAndGroup(int fd, const struct stat &old) {
+    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    struct stat now;
+    if (::fstat(fd, &now) != 0) return lastFailure();
+    return now.st_gid == old.st_gid ? Status::success() : wouldLose("group");
+}
+
+// The bytes a list or get call of <sys/xattr.h> gives, asked for by size
+// first and again while they grow between the calls; false with errno set
+// when the call fails.
+template <typename Call>
+bool attributeBytes(Call call, std::string &bytes) {
+    for (;;) {
+        const ssize_t size = call(nullptr, 0);
+        if (size < 0) return false;
+        bytes.assign(static_cast<std::size_t>(size), '\0');
+        const ssize_t got = call(bytes.data(), bytes.size());
+        if (got >= 0) {
+            bytes.resize(static_cast<std::size_t>(got));
+            return true;
+        }
+        if (errno != ERANGE) return false;
+    }
+}
+
+// The names in a list of listxattr; a file system without extended
+// attributes (ENOTSUP) has none.
+template <typename List>
+Result<std::vector<std::string>> attributeNames(List list) {
+    std::string bytes;
+    if (!attributeBytes(list, bytes)) {
+        if (errno == ENOTSUP) return std::vector<std::string>();
+        return lastFailure();
+    }
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = bytes.find('\0', start);
+        names.push_back(bytes.substr(start, end - start));
+        start = end == std::string::npos ? bytes.size() : end + 1;
+    }
+    return names;
+}
+
+// POSIX ACLs are stored as these extended attributes.
+bool isAccessList(const std::string &attribute) {
+    return attribute.rfind("system.posix_acl_", 0) == 0;
+}
+
+std::string whatAttributeIs(const std::string &attribute) {
+    return isAccessList(attribute) ? "access control list" : "extended attribute " + attribute;
+}
+
+// Gives the file open as fd exactly the extended attributes, ACLs among
+// them, that the file at source has and the process can see (which for a
+// user other than root leaves out "trusted.*"). Those it has already, such
+// as a security label the system gave it, are left as they are; those it
+// got without source having them, such as a folder's default ACL, go.
+Status copyExtendedAttributes(const std::string &source, int fd) {
+    Result<std::vector<std::string>> wanted =
+        attributeNames([&](char *list, std::size_t size) { return ::listxattr(source.c_str(), list, size); });
+    if (!wanted) return wanted.status();
+    const Result<std::vector<std::string>> present =
+        attributeNames([&](char *list, std::size_t size) { return ::flistxattr(fd, list, size); });
+    if (!present) return present.status();
+    for (const std::string &name : *present) {
+        const bool unwanted = std::find(wanted->begin(), wanted->end(), name) == wanted->end();
+        if (unwanted && ::fremovexattr(fd, name.c_str()) != 0 && errno != ENODATA)
+            return wouldLose(whatAttributeIs(name));
+    }
+    // The access list last: it may take away the owner's right to set the others.
+    std::stable_partition(wanted->begin(), wanted->end(), [](const std::string &name) { return !isAccessList(name); });
+    for (const std::string &name : *wanted) {
+        std::string value;
+        std::string current;
+        const auto readSource = [&](void *bytes, std::size_t size) {
+            return ::getxattr(source.c_str(), name.c_str(), bytes, size);
+        };
+        const auto readCopy = [&](void *bytes, std::size_t size) { return ::fgetxattr(fd, name.c_str(), bytes, size); };
+        if (!attributeBytes(readSource, value)) {
+            if (errno == ENODATA) continue;  // gone since the list
+            return wouldLose(whatAttributeIs(name));
+        }
+        if (attributeBytes(readCopy, current) && current == value) continue;
+        if (::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0) return wouldLose(whatAttributeIs(name));
+    }
+    return Status::success();
+}
+
 }  // namespace
 
 // ---- the steps of a save (SaveSteps.h) ----------------------------------------
 
 namespace detail {
-
-const paths::TemporaryNameStyle kTemporaryNameStyle = paths::TemporaryNameStyle::SixLettersOrDigits;
 
 Result<TargetKind> kindOfSaveTarget(const std::string &path) {
     const std::string osPath = toOsPath(path);
@@ -279,9 +378,11 @@ std::vector<std::string> namesInDirectory(const std::string &directory) {
     return names;
 }
 
-void removeRegularFile(const std::string &path) {
+void removeOwnLeftover(const std::string &path) {
     struct stat status;
-    if (::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) ::unlink(path.c_str());
+    if (::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1 &&
+        status.st_uid == ::geteuid())
+        ::unlink(path.c_str());
 }
 
 void syncDirectory(const std::string &directory) {
@@ -290,53 +391,118 @@ void syncDirectory(const std::string &directory) {
 }
 
 // An exclusive flock() on the lock file. The OS drops the lock when its
-// holder dies, so a crashed save never blocks later ones; the holder removes
-// the lock file before letting go, and a waiter that wins a lock file
-// already removed starts again on the new one.
+// holder dies, so a crashed save never blocks later ones. A save that made
+// the lock file removes it again while it still holds the lock; a waiter
+// that wins a lock file so removed starts again on the next one, which is
+// how saves of older versions of the library, that remove the lock file
+// whoever made it, are still kept out.
 struct SaveLockFile::Native {
     std::string path;
-    Descriptor held;
-    Failure failure = Failure::None;
+    Descriptor file;       // the lock file as last opened
+    bool created = false;  // by this save: it goes again with the lock
+    bool held = false;
+    Status failure;
 };
+
+namespace {
+
+// Whether path still names the file open as fd.
+bool namesOpenFile(const std::string &path, int fd) {
+    struct stat named;
+    struct stat open;
+    return ::lstat(path.c_str(), &named) == 0 && ::fstat(fd, &open) == 0 && named.st_dev == open.st_dev &&
+           named.st_ino == open.st_ino;
+}
+
+enum class LockFileOpened { Yes, Vanished, Failed };
+
+// Opens the lock file at path: a new one made here (created), or else the
+// regular file that stands there; anything else (a FIFO, a folder, a device,
+// a link) fails at once and is not opened at all. Vanished: the file went
+// between two looks, so there is nothing to report yet.
+LockFileOpened openLockFile(const std::string &path, Descriptor &file, bool &created, Status &failure) {
+    // Read access suffices for flock, so users who may replace the map but
+    // not write a lock file left by another user still get the lock.
+    file.adopt(::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    created = file.isOpen();
+    if (created) return LockFileOpened::Yes;
+    if (errno == EINTR) return LockFileOpened::Vanished;
+    if (errno != EEXIST) {
+        failure = lastFailure();
+        return LockFileOpened::Failed;
+    }
+    const Status notRegular(Failure::NotRegularFile, path);
+    struct stat found;
+    if (::lstat(path.c_str(), &found) != 0) {
+        if (errno == ENOENT) return LockFileOpened::Vanished;
+        failure = lastFailure();
+        return LockFileOpened::Failed;
+    }
+    if (!S_ISREG(found.st_mode)) {
+        failure = notRegular;
+        return LockFileOpened::Failed;
+    }
+    file.adopt(openWithoutBlocking(path, O_RDONLY | O_NOFOLLOW));
+    if (!file.isOpen()) {
+        if (errno == ENOENT) return LockFileOpened::Vanished;
+        failure = errno == ELOOP ? notRegular : Status(lastFailure());
+        return LockFileOpened::Failed;
+    }
+    if (!regularFileStatus(file.get())) {  // swapped since the look
+        failure = notRegular;
+        return LockFileOpened::Failed;
+    }
+    return LockFileOpened::Yes;
+}
+
+}  // namespace
 
 SaveLockFile::SaveLockFile(const std::string &target) : m_native(new Native) {
     m_native->path = paths::saveLockNameOf(target);
 }
 
 SaveLockFile::~SaveLockFile() {
-    if (!m_native->held.isOpen()) return;
-    ::unlink(m_native->path.c_str());
-    m_native->held.close();
+    Native &lock = *m_native;
+    if (!lock.created || !lock.file.isOpen()) return;
+    // Removed only under the lock, so that no one else locks a file on its
+    // way out; closing the file then lets the lock go.
+    const int fd = lock.file.get();
+    if ((lock.held || ::flock(fd, LOCK_EX | LOCK_NB) == 0) && namesOpenFile(lock.path, fd))
+        ::unlink(lock.path.c_str());
 }
 
 SaveLockFile::Attempt SaveLockFile::tryToTake() {
-    // Read access suffices for flock, so users who may replace the map but
-    // not write a lock file left by another user still get the lock.
-    Descriptor fd(::open(m_native->path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!fd.isOpen()) {
-        if (errno == EINTR) return Attempt::Busy;
-        m_native->failure = lastFailure();
-        return Attempt::Failed;
+    Native &lock = *m_native;
+    if (!lock.file.isOpen()) {
+        switch (openLockFile(lock.path, lock.file, lock.created, lock.failure)) {
+        case LockFileOpened::Yes: break;
+        case LockFileOpened::Vanished: return Attempt::Busy;
+        case LockFileOpened::Failed: return Attempt::Failed;
+        }
     }
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+    // A file this save made stays open while it waits, so that it is still
+    // known as its own when its turn comes.
+    if (::flock(lock.file.get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK || errno == EINTR) return Attempt::Busy;
-        m_native->failure = lastFailure();
+        lock.failure = lastFailure();
         return Attempt::Failed;
     }
-    struct stat held;
-    struct stat named;
-    if (::fstat(fd.get(), &held) != 0) return Attempt::Busy;
-    if (::stat(m_native->path.c_str(), &named) != 0 || named.st_dev != held.st_dev || named.st_ino != held.st_ino)
-        return Attempt::Busy;  // the holder before us removed it: lock the new one
-    m_native->held.adopt(fd.release());
+    if (!namesOpenFile(lock.path, lock.file.get())) {
+        // The holder before removed it: lock the one that stands there now.
+        lock.file.close();
+        lock.created = false;
+        return Attempt::Busy;
+    }
+    lock.held = true;
     return Attempt::Taken;
 }
 
-Failure SaveLockFile::failure() const {
+Status SaveLockFile::failure() const {
     return m_native->failure;
 }
 
-// mkstemp's file "<target>.tmp-XXXXXX".
+// The new file ".<base>.locmap50-XXXXXXXX.tmp" beside target, made with an
+// exclusive create so that no file of someone else's is ever taken over.
 struct TemporaryFile::Native {
     Descriptor file;
     std::string path;
@@ -345,14 +511,16 @@ struct TemporaryFile::Native {
 };
 
 TemporaryFile::TemporaryFile(const std::string &target) : m_native(new Native) {
-    const std::string pattern = target + paths::kTemporaryNameSuffix + "XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    m_native->file.adopt(::mkstemp(name.data()));
-    if (m_native->file.isOpen())
-        m_native->path = name.data();
-    else
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        const std::string name = newTemporaryPathFor(target);
+        m_native->file.adopt(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (m_native->file.isOpen()) {
+            m_native->path = name;
+            return;
+        }
         m_native->creationFailure = lastFailure();
+        if (errno != EEXIST) return;
+    }
 }
 
 TemporaryFile::~TemporaryFile() {
@@ -363,23 +531,27 @@ Status TemporaryFile::created() const {
     return m_native->creationFailure;
 }
 
-// The new file takes the old one's owner, group and permission bits, as far
-// as the process may set them; a new file gets what creat() would give.
-Status TemporaryFile::takeOverOwnerAndPermissionsOf(const std::string &target, bool targetExists) {
-    const int fd = m_native->file.get();
-    struct stat old;
-    if (!targetExists || ::stat(target.c_str(), &old) != 0)
-        return ::fchmod(fd, 0666 & ~processUmask()) == 0 ? Status::success() : Status(lastFailure());
-    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-        // A group member may still hand over the group when the owner cannot change.
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-    }
-    // After fchown, which may clear set-id bits.
-    return ::fchmod(fd, old.st_mode & 07777) == 0 ? Status::success() : Status(lastFailure());
-}
-
 Status TemporaryFile::write(const std::string &bytes) {
     return writeAll(m_native->file.get(), bytes);
+}
+
+Status TemporaryFile::keepPermissionsOf(const std::string &target, bool targetExists) {
+    const int fd = m_native->file.get();
+    if (!targetExists)
+        return ::fchmod(fd, 0666 & ~processUmask()) == 0 ? Status::success() : Status(lastFailure());
+    struct stat old;
+    if (::stat(target.c_str(), &old) != 0) return lastFailure();
+    // The other names would go on naming the old file, and its old text.
+    if (old.st_nlink > 1) return wouldLose("hard links");
+    if (const Status owned = takeOverOwnerAndGroup(fd, old); !owned) return owned;
+    if (const Status copied = copyExtendedAttributes(target, fd); !copied) return copied;
+    // Last: fchown clears set-id bits, and over an access list the mode sets
+    // its owner, mask and other entries, which are the old file's, as its
+    // mode says them.
+    if (::fchmod(fd, old.st_mode & 07777) != 0) return lastFailure();
+    struct stat now;
+    if (::fstat(fd, &now) != 0) return lastFailure();
+    return (now.st_mode & 07777) == (old.st_mode & 07777) ? Status::success() : wouldLose("mode");
 }
 
 Status TemporaryFile::flushToDisk() {

@@ -6,6 +6,8 @@
 #endif
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <direct.h>
 #include <stdlib.h>
 
@@ -143,14 +145,6 @@ Failure lastFailureOr(Failure general) {
     return failure == Failure::Other ? general : failure;
 }
 
-// Keeps temporary names apart within one process; plain, so usable at load.
-unsigned long s_temporaryNameCounter = 0;
-
-std::string temporaryNameFor(const std::string &target) {
-    return target + paths::kTemporaryNameSuffix + std::to_string(::GetCurrentProcessId()) + "-" +
-           std::to_string(::GetTickCount()) + "-" + std::to_string(++s_temporaryNameCounter);
-}
-
 // Writes every byte, retrying short writes.
 Status writeAll(HANDLE handle, const std::string &text) {
     std::size_t done = 0;
@@ -204,13 +198,46 @@ Status regularFileStatus(HANDLE file) {
                                                                          : Status(Failure::IsDirectory);
 }
 
+// Others may read, write and delete a file this process looks at.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// What the process's access token says of one kind (TokenUser, TokenOwner);
+// empty when it cannot be read.
+std::vector<BYTE> tokenInformation(TOKEN_INFORMATION_CLASS kind) {
+    HANDLE token = INVALID_HANDLE_VALUE;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::vector<BYTE>();
+    const HandleOwner owned(token);
+    DWORD size = 0;
+    ::GetTokenInformation(token, kind, nullptr, 0, &size);
+    std::vector<BYTE> information(size);
+    if (size == 0 || !::GetTokenInformation(token, kind, information.data(), size, &size)) return std::vector<BYTE>();
+    return information;
+}
+
+// Whether the file open as handle belongs to the user the process saves as:
+// its owner is the process's user, or the owner the process gives what it
+// creates (for an administrator, often the Administrators group).
+bool ownedByThisUser(HANDLE file) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                          &descriptor) != ERROR_SUCCESS)
+        return false;
+    const std::vector<BYTE> user = tokenInformation(TokenUser);
+    const std::vector<BYTE> newOwner = tokenInformation(TokenOwner);
+    const bool owned =
+        owner != nullptr &&
+        ((!user.empty() && ::EqualSid(owner, reinterpret_cast<const TOKEN_USER *>(user.data())->User.Sid)) ||
+         (!newOwner.empty() && ::EqualSid(owner, reinterpret_cast<const TOKEN_OWNER *>(newOwner.data())->Owner)));
+    ::LocalFree(descriptor);
+    return owned;
+}
+
 }  // namespace
 
 // ---- the steps of a save (SaveSteps.h) ----------------------------------------
 
 namespace detail {
-
-const paths::TemporaryNameStyle kTemporaryNameStyle = paths::TemporaryNameStyle::ProcessTickCounter;
 
 // Devices (NUL, CON, COM1, "\\.\..." paths) take the text in place, a
 // directory none; what else stands there is looked at again under the lock.
@@ -274,45 +301,87 @@ std::vector<std::string> namesInDirectory(const std::string &directory) {
     return names;
 }
 
-void removeRegularFile(const std::string &path) {
-    ::DeleteFileW(osPath(path).c_str());
+void removeOwnLeftover(const std::string &path) {
+    // Opened as the file itself, not what a link or junction points to.
+    const std::wstring name = osPath(path);
+    const HandleOwner file(::CreateFileW(name.c_str(), READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.isValid() || ::GetFileType(file.get()) != FILE_TYPE_DISK) return;
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!::GetFileInformationByHandle(file.get(), &information) || information.nNumberOfLinks != 1 ||
+        (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+        !ownedByThisUser(file.get()))
+        return;
+    ::DeleteFileW(name.c_str());
 }
 
 // Windows has no call to sync a folder; the move asks for write-through instead.
 void syncDirectory(const std::string &) {}
 
-// The lock file opened with no sharing and deleted when closed. The open
-// itself is the lock, and the OS closes (and so deletes) it when its holder
-// dies, so a crashed save never blocks later ones and leaves no lock file
-// behind.
+// The lock file opened with no sharing: the open itself is the lock, and the
+// OS closes it when its holder dies, so a crashed save never blocks later
+// ones. A save that creates the lock file opens it to be deleted when closed,
+// so it leaves none behind; one that finds it there (a user's own file, or
+// what a save of an older version of the library left) opens it as it is,
+// and it stays.
 struct SaveLockFile::Native {
     std::wstring path;
+    std::string name;  // as the library names it
     HandleOwner held{INVALID_HANDLE_VALUE};
-    Failure failure = Failure::None;
+    Status failure;
 };
 
 SaveLockFile::SaveLockFile(const std::string &target) : m_native(new Native) {
-    m_native->path = osPath(paths::saveLockNameOf(target));
+    m_native->name = paths::saveLockNameOf(target);
+    m_native->path = osPath(m_native->name);
 }
 
 SaveLockFile::~SaveLockFile() = default;
 
 SaveLockFile::Attempt SaveLockFile::tryToTake() {
-    m_native->held.reset(::CreateFileW(m_native->path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    if (m_native->held.isValid()) return Attempt::Taken;
-    const DWORD error = ::GetLastError();
-    m_native->failure = failureToOpen(error, m_native->path);
-    if (error == ERROR_SHARING_VIOLATION) {
-        m_native->failure = Failure::None;  // held by another save: a timeout, if it lasts
-        return Attempt::Busy;
+    Native &lock = *m_native;
+    lock.held.reset(::CreateFileW(lock.path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    DWORD error = lock.held.isValid() ? ERROR_SUCCESS : ::GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED) {
+        // A folder or device by that name is no lock file: never waited for.
+        const DWORD attributes = ::GetFileAttributesW(lock.path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0) {
+            lock.failure = Status(Failure::NotRegularFile, lock.name);
+            return Attempt::Failed;
+        }
     }
-    // Also what a holder's lock file on its way out gives, so it is tried
-    // again; if it lasts, the folder is what refuses.
-    return error == ERROR_ACCESS_DENIED ? Attempt::Busy : Attempt::Failed;
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+        lock.held.reset(::CreateFileW(lock.path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        error = lock.held.isValid() ? ERROR_SUCCESS : ::GetLastError();
+        if (error == ERROR_SUCCESS && !regularFileStatus(lock.held.get())) {
+            lock.held.close();
+            lock.failure = Status(Failure::NotRegularFile, lock.name);
+            return Attempt::Failed;
+        }
+        // Its holder's lock file went between the two looks.
+        if (error == ERROR_FILE_NOT_FOUND) error = ERROR_SHARING_VIOLATION;
+    }
+    lock.failure = Status::success();
+    switch (error) {
+    case ERROR_SUCCESS:
+        return Attempt::Taken;
+    case ERROR_SHARING_VIOLATION:  // held by another save: a timeout, if it lasts
+        return Attempt::Busy;
+    case ERROR_ACCESS_DENIED:
+        // Also what a holder's lock file on its way out gives, so it is tried
+        // again; if it lasts, the folder or the file is what refuses.
+        lock.failure = failureToOpen(error, lock.path);
+        return Attempt::Busy;
+    default:
+        lock.failure = failureToOpen(error, lock.path);
+        return Attempt::Failed;
+    }
 }
 
-Failure SaveLockFile::failure() const {
+Status SaveLockFile::failure() const {
     return m_native->failure;
 }
 
@@ -325,9 +394,9 @@ struct TemporaryFile::Native {
 
 TemporaryFile::TemporaryFile(const std::string &target) : m_native(new Native) {
     // Another writer may have taken the name; try fresh names a while.
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         // Each name is converted on its own: the suffix may carry it past the classic limit.
-        const std::wstring name = osPath(temporaryNameFor(target));
+        const std::wstring name = osPath(newTemporaryPathFor(target));
         m_native->file.reset(
             ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (m_native->file.isValid()) {
@@ -349,13 +418,19 @@ Status TemporaryFile::created() const {
     return m_native->file.isValid() ? Status::success() : Status(m_native->creationFailure);
 }
 
-// ReplaceFileW keeps the replaced file's owner, ACLs and attributes.
-Status TemporaryFile::takeOverOwnerAndPermissionsOf(const std::string &, bool) {
-    return Status::success();
-}
-
 Status TemporaryFile::write(const std::string &bytes) {
     return writeAll(m_native->file.get(), bytes);
+}
+
+// ReplaceFileW keeps the replaced file's owner, ACLs and attributes; the
+// other names of a file with hard links would go on naming the old one.
+Status TemporaryFile::keepPermissionsOf(const std::string &target, bool targetExists) {
+    if (!targetExists) return Status::success();
+    const HandleOwner file(
+        ::CreateFileW(osPath(target).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!file.isValid() || !::GetFileInformationByHandle(file.get(), &information)) return lastFailure();
+    return information.nNumberOfLinks > 1 ? Status(Failure::WouldLosePermissions, "hard links") : Status::success();
 }
 
 Status TemporaryFile::flushToDisk() {

@@ -1,6 +1,9 @@
-// How a file is replaced by a save, written once: lock, check, clean up, write aside, flush, rename, sync.
+// How a file is replaced by a save, written once: lock, check, clean up, write aside, keep permissions, flush, rename, sync.
 #include <chrono>
+#include <cstdint>
+#include <exception>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -31,25 +34,28 @@ Status takeSaveLock(SaveLockFile &lock) {
             break;
         }
     }
-    return lock.failure() == Failure::None ? Failure::LockTimedOut : lock.failure();
+    return lock.failure() ? Status(Failure::LockTimedOut) : lock.failure();
 }
 
-// Temporary files of saves of target that died before they could remove
-// them. Only called under the save lock, when no save of the target by this
-// library is under way.
+// Temporary files that saves of target by this user died before they could
+// remove: only names of exactly the library's shape, and of those only the
+// user's own regular files. Only called under the save lock, when no save of
+// the target by this library is under way.
 void removeLeftoverTemporaries(const std::string &target) {
     const paths::DirectoryAndBase parts = paths::splitDirectoryAndBase(target);
     for (const std::string &name : detail::namesInDirectory(parts.directory))
-        if (paths::isLeftoverTemporaryName(name, parts.base, detail::kTemporaryNameStyle))
-            detail::removeRegularFile(parts.directory + name);
+        if (paths::isLeftoverTemporaryName(name, parts.base)) detail::removeOwnLeftover(parts.directory + name);
 }
 
 // Writes bytes to a new file beside target and puts it in target's place.
+// The permissions are settled after the bytes are written, as writing may
+// clear some of them, and before the rename, so that no reader ever finds
+// the file with less.
 Status writeAsideAndMoveOnto(const std::string &target, const std::string &bytes, bool targetExists) {
     detail::TemporaryFile temporary(target);
     Status step = temporary.created();
-    if (step) step = temporary.takeOverOwnerAndPermissionsOf(target, targetExists);
     if (step) step = temporary.write(bytes);
+    if (step) step = temporary.keepPermissionsOf(target, targetExists);
     if (step) step = temporary.flushToDisk();
     if (step) step = temporary.close();
     if (step) step = temporary.moveOnto(target, targetExists);
@@ -67,18 +73,18 @@ using Settled = Result<std::optional<std::string>>;
 template <typename Settle>
 Result<std::optional<ContentStamp>> replaceRegularFile(const std::string &target, Settle settle) {
     SaveLockFile lock(target);
-    if (const Status locked = takeSaveLock(lock); !locked) return locked.failure();
+    if (Status locked = takeSaveLock(lock); !locked) return locked;
     const Result<bool> exists = detail::regularFileExists(target);
     if (!exists) return exists.failure();
     Settled bytes = settle(*exists);
-    if (!bytes) return bytes.failure();
+    if (!bytes) return bytes.status();
     if (!*bytes) return std::optional<ContentStamp>();
     // The folder's permissions would let the rename through; the file's own decide.
     if (*exists)
         if (const Status writable = detail::mayWrite(target); !writable) return writable.failure();
     removeLeftoverTemporaries(target);
 
-    if (const Status written = writeAsideAndMoveOnto(target, **bytes, *exists); !written) return written.failure();
+    if (Status written = writeAsideAndMoveOnto(target, **bytes, *exists); !written) return written;
     // The rename is durable only once the directory holding it is.
     detail::syncDirectory(paths::splitDirectoryAndBase(target).directory);
     return std::optional<ContentStamp>(stampOf(**bytes));
@@ -98,7 +104,24 @@ ContentStamp writtenStamp(const Result<std::optional<ContentStamp>> &written) {
     return written->value_or(ContentStamp());
 }
 
+// Some bits from the system's source of randomness, mixed with the clock so
+// that a system without one still gives each try a new name.
+std::uint64_t randomBits() {
+    std::uint64_t bits =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) * 0x9E3779B97F4A7C15u;
+    try {
+        std::random_device source;
+        bits ^= (static_cast<std::uint64_t>(source()) << 32) ^ source();
+    } catch (const std::exception &) {
+    }
+    return bits;
+}
+
 }  // namespace
+
+std::string detail::newTemporaryPathFor(const std::string &target) {
+    return paths::temporaryPathOf(target, randomBits());
+}
 
 Status replaceFileWithText(const std::string &path, const std::string &text) {
     const Result<TargetKind> kind = detail::kindOfSaveTarget(path);
@@ -120,7 +143,7 @@ Result<ContentStamp> replaceFileIfUnchanged(const std::string &path, const std::
         if (!current) return current.failure();
         return std::optional(detail::withPlatformLineEnds(text));
     });
-    if (!written) return written.failure();
+    if (!written) return written.status();
     return writtenStamp(written);
 }
 

@@ -45,18 +45,22 @@ Status mayWrite(const std::string &target);
 // The names of the entries of directory ("" is the current one; otherwise it
 // ends in a separator); empty when it cannot be listed.
 std::vector<std::string> namesInDirectory(const std::string &directory);
-// Removes path if it is a regular file; anything else stays.
-void removeRegularFile(const std::string &path);
+// Removes path if it is a regular file with no other name, owned by the user
+// the process saves as: what a save of this user's may have left. Anything
+// else stays.
+void removeOwnLeftover(const std::string &path);
 
 // Makes the entries of directory (as namesInDirectory takes it) durable,
 // where the platform needs it after a rename.
 void syncDirectory(const std::string &directory);
 
-// The unique part this platform's temporary names carry.
-extern const paths::TemporaryNameStyle kTemporaryNameStyle;
-
 // The lock file that serialises saves of one file. The lock, once taken, is
-// held until the object goes, and the OS drops it if the process dies.
+// held until the object goes, and the OS drops it if the process dies. The
+// lock file is removed again only by the save that created it; one that was
+// there before (a user's own file, or what a crashed save left) stays as it
+// is. A lock path that is no regular file fails at once
+// (Failure::NotRegularFile, with the lock file's name as detail): it is
+// never waited on.
 class SaveLockFile {
 public:
     explicit SaveLockFile(const std::string &target);
@@ -68,14 +72,21 @@ public:
     // what kept it, for when the wait runs out), Failed when it cannot be had.
     enum class Attempt { Taken, Busy, Failed };
     Attempt tryToTake();
-    Failure failure() const;
+    Status failure() const;
 
 private:
     struct Native;
     std::unique_ptr<Native> m_native;
 };
 
-// A new file beside target that takes the text; removed again when the
+// A fresh name of paths::temporaryPathOf for a temporary file beside target,
+// and how many such names a save tries before it gives up. Defined in
+// SaveSequence.cpp.
+std::string newTemporaryPathFor(const std::string &target);
+constexpr int kTemporaryNameAttempts = 100;
+
+// A new file beside target that takes the text, made with an exclusive
+// create under a name of paths::temporaryPathOf; removed again when the
 // object goes, unless it was moved onto target.
 class TemporaryFile {
 public:
@@ -85,10 +96,16 @@ public:
     TemporaryFile &operator=(const TemporaryFile &) = delete;
 
     Status created() const;
-    // The replaced file's owner and permission bits, or those a new file
-    // would get, where the platform's replacement does not keep them itself.
-    Status takeOverOwnerAndPermissionsOf(const std::string &target, bool targetExists);
     Status write(const std::string &bytes);
+    // Gives the written file what the replaced one has and the platform's
+    // replacement would not keep by itself: on POSIX its owner where the
+    // process may set it, its group, mode, ACLs and extended attributes. A
+    // new file gets what creat() would give. Fails with
+    // Failure::WouldLosePermissions (detail: what) when any of them, or
+    // another hard link to target, cannot be kept; the caller then writes
+    // nothing. Called after write, which would clear set-id bits and file
+    // capabilities.
+    Status keepPermissionsOf(const std::string &target, bool targetExists);
     Status flushToDisk();
     Status close();
     Status moveOnto(const std::string &target, bool targetExists);

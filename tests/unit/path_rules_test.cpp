@@ -4,6 +4,7 @@
 // UNC roots, directory splits and the names a save makes beside its file.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <list>
 #include <string>
 
@@ -244,34 +245,41 @@ TEST(PathRules, DirectoryAndBaseSplitAtTheLastSeparatorOfEitherKind) {
     }
 }
 
-// What a crashed save of "m.map" leaves is removed by the next one; anything
-// else beside it belongs to someone else and stays.
+// Only a name of exactly the shape a save of "m.map" gives its temporary
+// file is a leftover; anything else beside it belongs to someone else and
+// stays, the names older versions of the library used among them.
 TEST(SaveFileNames, LeftoverTemporaryNamesAreTheSavesOwnOnly) {
-    using Style = paths::TemporaryNameStyle;
     const struct {
         const char *name;
-        Style style;
         bool leftover;
     } cases[] = {
-        {"m.map.tmp-Ab3xYz", Style::SixLettersOrDigits, true},
-        {"m.map.tmp-000000", Style::SixLettersOrDigits, true},
-        {"m.map.tmp-Ab3xY", Style::SixLettersOrDigits, false},
-        {"m.map.tmp-Ab3xYz7", Style::SixLettersOrDigits, false},
-        {"m.map.tmp-Ab3_Yz", Style::SixLettersOrDigits, false},
-        {"m.map.tmp-12-3-4", Style::SixLettersOrDigits, false},
-        {"n.map.tmp-Ab3xYz", Style::SixLettersOrDigits, false},
-        {"xm.map.tmp-Ab3xYz", Style::SixLettersOrDigits, false},
-        {"m.map.tmp-12-345-6", Style::ProcessTickCounter, true},
-        {"m.map.tmp-7-8-9", Style::ProcessTickCounter, true},
-        {"m.map.tmp-12-345-", Style::ProcessTickCounter, false},
-        {"m.map.tmp--345-6", Style::ProcessTickCounter, false},
-        {"m.map.tmp-12-345", Style::ProcessTickCounter, false},
-        {"m.map.tmp-1-2-3-4", Style::ProcessTickCounter, false},
-        {"m.map.tmp-Ab3xYz", Style::ProcessTickCounter, false},
-        {"m.map.tmp-", Style::ProcessTickCounter, false},
-        {"m.map", Style::SixLettersOrDigits, false},
+        {".m.map.locmap50-Ab3xYz09.tmp", true},
+        {".m.map.locmap50-00000000.tmp", true},
+        {".m.map.locmap50-Ab3xYz0.tmp", false},    // seven
+        {".m.map.locmap50-Ab3xYz091.tmp", false},  // nine
+        {".m.map.locmap50-Ab3_Yz09.tmp", false},
+        {".m.map.locmap50-Ab3xYz09.tm", false},
+        {".m.map.locmap50-Ab3xYz09.tmpx", false},
+        {"m.map.locmap50-Ab3xYz09.tmp", false},
+        {".n.map.locmap50-Ab3xYz09.tmp", false},
+        {".xm.map.locmap50-Ab3xYz09.tmp", false},
+        {".m.map.locmap51-Ab3xYz09.tmp", false},
+        {"m.map.tmp-Ab3xYz", false},
+        {"m.map.tmp-12-345-6", false},
+        {"m.map.save-lock", false},
+        {"m.map", false},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(paths::isLeftoverTemporaryName(c.name, "m.map", c.style), c.leftover) << c.name;
+    for (const auto &c : cases) EXPECT_EQ(paths::isLeftoverTemporaryName(c.name, "m.map"), c.leftover) << c.name;
     EXPECT_EQ(paths::saveLockNameOf("C:\\maps\\m.map"), "C:\\maps\\m.map.save-lock");
+}
+
+TEST(SaveFileNames, TemporaryFilesAreHiddenBesideTheTargetWithEightLettersOrDigits) {
+    for (const std::uint64_t bits : {std::uint64_t(0), std::uint64_t(61), ~std::uint64_t(0)}) {
+        const std::string path = paths::temporaryPathOf("C:\\maps\\m.map", bits);
+        const paths::DirectoryAndBase parts = paths::splitDirectoryAndBase(path);
+        EXPECT_EQ(parts.directory, "C:\\maps\\") << path;
+        EXPECT_TRUE(paths::isLeftoverTemporaryName(parts.base, "m.map")) << path;
+    }
+    EXPECT_EQ(paths::temporaryPathOf("m.map", 0), ".m.map.locmap50-00000000.tmp");
+    EXPECT_NE(paths::temporaryPathOf("m.map", 1), paths::temporaryPathOf("m.map", 2));
 }
