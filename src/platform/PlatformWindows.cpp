@@ -389,8 +389,10 @@ const char *textLineEnd() {
 
 const char *const *runtimeEnvironmentTable() {
     // A program entered through wmain starts with only the wide table; the
-    // runtime builds the narrow one when getenv first asks for it.
-    if (_environ == nullptr) static_cast<void>(std::getenv("PATH"));
+    // runtime builds the narrow one from it when getenv first asks. With no
+    // wide table either there is nothing to build from (and getenv would
+    // fault): the process has no table.
+    if (_environ == nullptr && _wenviron != nullptr) static_cast<void>(std::getenv("PATH"));
     return _environ;
 }
 
