@@ -117,6 +117,22 @@ TEST_F(BackslashFolder, IncludesRelativeToACurrentDirectoryWithABackslashAreEdit
     EXPECT_EQ(absolute, m_dir.file("a\\b/x.v"));
 }
 
+// The map's own name holds "\": its folder is the one it stands in, and a
+// folder named like the part before the "\" is none of the save's business.
+TEST_F(BackslashFolder, AMapWhoseNameHoldsABackslashIsSavedBesideItself) {
+    const std::string real = m_dir.write("x\\y.map", kMap);
+    m_dir.write("x\\/y.map.tmp-abc123", "not the save's\n");
+    m_dir.write("x\\/y.map", kMap);
+    fs::create_symlink("x\\y.map", m_dir.path() / "l.map");
+    testsupport::ScopedCurrentDir inside(m_dir.path());
+    const auto before = entriesBelow(m_dir.path(), real);
+    VnLocMap &map = testsupport::loadMapFile("l.map").map;
+    ASSERT_EQ(map.changeEntry("$A", "/opt/new`"), LOCMAP50_OK);
+    ASSERT_EQ(map.save(false), LOCMAP50_OK);
+    EXPECT_NE(readFile(real).value_or("").find("$A\n/opt/new\n"), std::string::npos);
+    EXPECT_EQ(entriesBelow(m_dir.path(), real), before);
+}
+
 TEST_F(BackslashFolder, TheSystemsNameReachesTheSystemAsItIs) {
     plantDecoy();
     testsupport::writeFile(m_real, "real");
