@@ -105,7 +105,8 @@ bool operator!=(const Result<T> &left, const Result<T> &right) {
 }
 
 // The runtime's environment table (the one getenv reads and putenv changes):
-// "NAME=value" texts up to a null pointer; null when the process has none.
+// "NAME=value" texts up to a null pointer; null when the process has none
+// (on Windows: neither a narrow table nor a wide one to build it from).
 // Read it only through platform/Environment.h, which holds the rules for its
 // entries.
 const char *const *runtimeEnvironmentTable();
