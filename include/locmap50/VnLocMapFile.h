@@ -178,7 +178,7 @@ public:
     struct LoadState {
         bool read = false;             // readMap ran on this object
         bool failed = false;           // not opened, not a map file, or reading stopped early
-        std::string absolutePath;      // where it was read from, backslash form
+        std::string absolutePath;      // where it was read from, as the system names it (saves write there)
         unsigned long long contentSize = 0;  // length of what it held when read or last saved
         unsigned long long contentHash = 0;  // hash of those bytes
     };

@@ -8,6 +8,7 @@
 #include "locmap50/VnExplanation.h"
 #include "locmap50/VnLocMap.h"
 #include "locmapfile/EntryLines.h"
+#include "locmapfile/NameOnDisk.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "platform/Environment.h"
@@ -229,9 +230,8 @@ private:
 
     mapfile::FileEntryLines readBlocks(const std::string &fileName) const {
         const VnLocMapFile *file = fileNamed(fileName);
-        const std::string &path =
-            file != nullptr && !file->m_loadState.absolutePath.empty() ? file->m_loadState.absolutePath : fileName;
-        const std::optional<std::string> text = platform::readRegularFile(path);
+        const std::optional<std::string> text =
+            platform::readRegularFile(file != nullptr ? mapfile::nameOnDisk(*file) : platform::FileName(fileName));
         if (!text) return {};
         return mapfile::entryLinesOf(*text);
     }

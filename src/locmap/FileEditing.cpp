@@ -12,6 +12,7 @@
 #include "locmap/LookupIndexes.h"
 #include "locmapfile/Format.h"
 #include "locmapfile/LastFailure.h"
+#include "locmapfile/NameOnDisk.h"
 #include "platform/Environment.h"
 #include "platform/Platform.h"
 
@@ -87,10 +88,8 @@ int VnLocMap::saveKeepingLayout(std::list<std::string> &writtenFiles) {
 VnLocMapFile *VnLocMap::loadedMapFile(const std::string &mapFile) {
     const platform::Result<std::string> wanted = platform::fileIdentity(mapFile);
     if (!wanted) return nullptr;
-    for (VnLocMapFile &file : m_mapFiles) {
-        const std::string &path = file.m_loadState.absolutePath.empty() ? file.m_fileName : file.m_loadState.absolutePath;
-        if (platform::fileIdentity(path) == wanted) return &file;
-    }
+    for (VnLocMapFile &file : m_mapFiles)
+        if (platform::fileIdentity(mapfile::nameOnDisk(file)) == wanted) return &file;
     return nullptr;
 }
 

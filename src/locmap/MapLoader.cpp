@@ -299,12 +299,15 @@ std::optional<std::string> MapLoader::fetch(VnLocMapFile &file, const std::strin
     file.m_loadState.read = true;
     file.m_loadState.failed = true;
     m_read.insert(identity);
-    std::optional<std::string> bytes = platform::readRegularFile(file.m_fileName);
-    std::optional<std::string> absolute = platform::absolutePath(file.m_fileName);
-    if (!bytes || !absolute) return std::nullopt;
+    // Resolved once: the bytes are read, and later locked and written, under
+    // the system's own name for the file, which no conversion touches again.
+    const platform::Result<platform::FileName> absolute = platform::absolutePath(file.m_fileName);
+    if (!absolute) return std::nullopt;
+    file.m_loadState.absolutePath = absolute->text();
+    std::optional<std::string> bytes = platform::readRegularFile(*absolute);
+    if (!bytes) return std::nullopt;
     const platform::ContentStamp stamp = platform::stampOf(*bytes);
     file.m_loadState.failed = false;
-    file.m_loadState.absolutePath = std::move(*absolute);
     file.m_loadState.contentSize = stamp.size;
     file.m_loadState.contentHash = stamp.hash;
     return bytes;

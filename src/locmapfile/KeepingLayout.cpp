@@ -4,6 +4,7 @@
 #include "locmapfile/FileState.h"
 #include "locmapfile/LastFailure.h"
 #include "locmapfile/Layout.h"
+#include "locmapfile/NameOnDisk.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -33,8 +34,7 @@ int VnLocMapFile::saveKeepingLayout(bool &written) {
     if (m_loadState.failed) {
         // What was never read whole is never written over; with no change it
         // needs no writing either.
-        const platform::Result<std::string> text = platform::readRegularFile(
-            m_loadState.absolutePath.empty() ? m_fileName : m_loadState.absolutePath);
+        const platform::Result<std::string> text = platform::readRegularFile(mapfile::nameOnDisk(*this));
         if (!text || mapfile::layoutChanges(*this, m_private.find(), *text).empty()) return LOCMAP50_OK;
         return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
     }
@@ -43,7 +43,7 @@ int VnLocMapFile::saveKeepingLayout(bool &written) {
     asRead.hash = m_loadState.contentHash;
     // The spans are those of the bytes read under the lock, never of the load.
     const platform::Result<std::optional<platform::ContentStamp>> saved = platform::editFileIfUnchanged(
-        m_loadState.absolutePath, asRead, [this](const std::string &current) -> std::optional<std::string> {
+        mapfile::nameOnDisk(*this), asRead, [this](const std::string &current) -> std::optional<std::string> {
             const std::vector<mapfile::LineChange> changes = mapfile::layoutChanges(*this, m_private.find(), current);
             if (changes.empty()) return std::nullopt;
             return mapfile::withChanges(current, changes);
@@ -61,8 +61,7 @@ int VnLocMapFile::previewKeepingLayout(std::string &currentText, std::vector<VnL
     mapfile::clearLastFailure();
     changes.clear();
     if (!m_loadState.read) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
-    const std::string &path = m_loadState.absolutePath.empty() ? m_fileName : m_loadState.absolutePath;
-    platform::Result<std::string> text = platform::readRegularFile(path);
+    platform::Result<std::string> text = platform::readRegularFile(mapfile::nameOnDisk(*this));
     if (!text) {
         if (m_loadState.failed) return LOCMAP50_OK;
         return mapfile::resultRecordingFailure(text.status(), m_fileName);

@@ -10,6 +10,7 @@
 #include "locmapfile/FileState.h"
 #include "locmapfile/LastFailure.h"
 #include "locmapfile/ListPositions.h"
+#include "locmapfile/NameOnDisk.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -84,7 +85,7 @@ int VnLocMapFile::save(bool toStdout) {
     asRead.size = m_loadState.contentSize;
     asRead.hash = m_loadState.contentHash;
     const platform::Result<platform::ContentStamp> written =
-        platform::replaceFileIfUnchanged(m_loadState.absolutePath, text, asRead);
+        platform::replaceFileIfUnchanged(mapfile::nameOnDisk(*this), text, asRead);
     if (!written) return mapfile::resultRecordingFailure(written.status(), m_fileName);
     // The next save compares against this version.
     m_loadState.contentSize = written->size;

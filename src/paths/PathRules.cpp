@@ -202,8 +202,8 @@ std::string uncRoot(const std::string &uncPath) {
     return uncPath.substr(0, shareEnd);
 }
 
-DirectoryAndBase splitDirectoryAndBase(const std::string &path) {
-    const std::size_t separator = path.find_last_of("\\/");
+DirectoryAndBase splitDirectoryAndBase(const std::string &path, PathStyle style) {
+    const std::size_t separator = path.find_last_of(style == PathStyle::Posix ? "/" : "\\/");
     if (separator == std::string::npos) return {std::string(), path};
     return {path.substr(0, separator + 1), path.substr(separator + 1)};
 }

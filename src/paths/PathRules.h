@@ -123,14 +123,15 @@ bool liesUnderHardPath(const std::string &hardPath, const std::string &path,
 // whole text when it names no more than a server.
 std::string uncRoot(const std::string &uncPath);
 
-// A path cut after its last separator ("\" or "/"): "a\b\c.map" gives
-// "a\b\" and "c.map"; "c.map" gives "" and "c.map". The directory keeps its
-// separator, so directory + base is the path again.
+// A path cut after its last separator ("\" or "/"; under the POSIX style
+// only "/", as a "\" there belongs to a name the system gave): "a\b\c.map"
+// gives "a\b\" and "c.map"; "c.map" gives "" and "c.map". The directory
+// keeps its separator, so directory + base is the path again.
 struct DirectoryAndBase {
     std::string directory;
     std::string base;
 };
-DirectoryAndBase splitDirectoryAndBase(const std::string &path);
+DirectoryAndBase splitDirectoryAndBase(const std::string &path, PathStyle style = kHostPathStyle);
 
 }  // namespace locmap50::paths
 

@@ -29,8 +29,8 @@ std::string saveLockNameOf(const std::string &target) {
     return target + ".save-lock";
 }
 
-std::string temporaryPathOf(const std::string &target, std::uint64_t randomBits) {
-    const DirectoryAndBase parts = splitDirectoryAndBase(target);
+std::string temporaryPathOf(const std::string &target, std::uint64_t randomBits, PathStyle style) {
+    const DirectoryAndBase parts = splitDirectoryAndBase(target, style);
     const std::size_t alphabetSize = sizeof kUniqueAlphabet - 1;
     std::string unique;
     for (std::size_t i = 0; i < kTemporaryUniqueLength; ++i, randomBits /= alphabetSize)

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "paths/PathRules.h"
+
 namespace locmap50::paths {
 
 // "<file>.save-lock": the lock file that serialises saves of <file>. Programs
@@ -17,7 +19,8 @@ std::string saveLockNameOf(const std::string &target);
 // <unique> is kTemporaryUniqueLength letters or digits, made from
 // randomBits.
 constexpr std::size_t kTemporaryUniqueLength = 8;
-std::string temporaryPathOf(const std::string &target, std::uint64_t randomBits);
+std::string temporaryPathOf(const std::string &target, std::uint64_t randomBits,
+                            PathStyle style = kHostPathStyle);
 
 // Whether fileName, found beside the file called targetBase, has exactly the
 // shape of a temporary file of a save of that file: what a crashed save

@@ -12,9 +12,34 @@
 #include <vector>
 
 // One implementation per platform (PlatformPosix.cpp, PlatformWindows.cpp);
-// exactly one is built. Paths given here use the library's backslash form;
-// the POSIX implementation turns each "\" into "/" before the OS sees it.
+// exactly one is built. Every file name given here is a FileName, which says
+// whether the OS takes it converted or as it is.
 namespace locmap50::platform {
+
+// A file name and the form it is in. A name that a caller, a map file or the
+// environment gave is in the library's form, "\" and "/" alike: on POSIX each
+// "\" becomes "/" before the OS sees it. A name the system gave back (what
+// absolutePath resolved) is the system's own bytes and reaches the OS
+// unchanged: on POSIX a "\" in it is part of a folder's or a file's name, and
+// converting it would name another file. On Windows the two forms are one.
+// A plain string stands for a given name.
+class FileName {
+public:
+    FileName(std::string given) : m_text(std::move(given)) {}
+    FileName(const char *given) : m_text(given) {}
+    static FileName ofSystem(std::string systemName) {
+        FileName name(std::move(systemName));
+        name.m_isSystemName = true;
+        return name;
+    }
+
+    const std::string &text() const { return m_text; }
+    bool isSystemName() const { return m_isSystemName; }
+
+private:
+    std::string m_text;
+    bool m_isSystemName = false;
+};
 
 // Why a service failed, mapped from errno on POSIX and from GetLastError on
 // Windows, or decided by the service itself (a lock that never came free, a
@@ -86,7 +111,8 @@ bool operator!=(const Result<T> &left, const Result<T> &right) {
 }
 
 // The runtime's environment table (the one getenv reads and putenv changes):
-// "NAME=value" texts up to a null pointer; null when the process has none.
+// "NAME=value" texts up to a null pointer; null when the process has none
+// (on Windows: neither a narrow table nor a wide one to build it from).
 // Read it only through platform/Environment.h, which holds the rules for its
 // entries.
 const char *const *runtimeEnvironmentTable();
@@ -98,17 +124,19 @@ int putEnvironmentEntry(const std::string &entry);
 // Whether path names a regular file (after following links) that the
 // process may read. Directories, devices, pipes and sockets are no map files;
 // the test never blocks.
-Status canRead(const std::string &path);
+Status canRead(const FileName &path);
 
 // The whole content of the regular file at path, as bytes; the file is closed
 // again before this returns, so reading holds no handle. Fails when path
 // names no regular file, cannot be opened, or a read fails part-way. Opening
 // never blocks, whatever path names.
-Result<std::string> readRegularFile(const std::string &path);
+Result<std::string> readRegularFile(const FileName &path);
 
-// The absolute form of path in backslash form (links resolved where the
-// platform has them); fails when path cannot be resolved.
-Result<std::string> absolutePath(const std::string &path);
+// The system's name for the file path names: absolute, with every link
+// resolved on POSIX (a real path, in the system's bytes), in backslash form
+// on Windows. Reading, locking and writing the file under this name reach
+// that very file; fails when path cannot be resolved.
+Result<FileName> absolutePath(const FileName &path);
 
 // A fingerprint of a file's content: its length and a 64-bit hash of its bytes.
 struct ContentStamp {
@@ -120,7 +148,8 @@ bool operator!=(const ContentStamp &left, const ContentStamp &right);
 ContentStamp stampOf(const std::string &bytes);
 
 // The current directory as the platform names it ("C:\\w", "/tmp/w"),
-// whatever its length; fails when it cannot be obtained.
+// whatever its length, in the system's bytes: a "\" in a POSIX folder's name
+// stays. Fails when it cannot be obtained.
 Result<std::string> currentDirectory();
 
 // What goes in front of a name beginning with "\" to make it absolute on the
@@ -131,7 +160,7 @@ std::string currentDriveRoot();
 // A name for the file path resolves to, the same for every spelling of one
 // file (so "a.map", ".\a.map" and a link to it agree); fails when the file
 // cannot be resolved.
-Result<std::string> fileIdentity(const std::string &path);
+Result<std::string> fileIdentity(const FileName &path);
 
 // Writes text (with "\n" line ends; the platform's text line end is written)
 // to path, as the kind of thing path names asks:
@@ -159,7 +188,7 @@ Result<std::string> fileIdentity(const std::string &path);
 // - a directory, a socket or a block device: fails, nothing is written.
 // Fails when nothing (or not everything) was written; a save that waited for
 // the lock all the time allowed fails with Failure::LockTimedOut.
-Status replaceFileWithText(const std::string &path, const std::string &text);
+Status replaceFileWithText(const FileName &path, const std::string &text);
 
 // As replaceFileWithText for a regular file, but only while that file still
 // holds the content stamped `expected` (what this process read from it): the
@@ -168,7 +197,7 @@ Status replaceFileWithText(const std::string &path, const std::string &text);
 // stamp of the bytes written; fails, writing nothing, when the file changed
 // (Failure::ChangedSinceRead), vanished (Failure::NotFound), is no regular
 // file, or writing failed.
-Result<ContentStamp> replaceFileIfUnchanged(const std::string &path, const std::string &text,
+Result<ContentStamp> replaceFileIfUnchanged(const FileName &path, const std::string &text,
                                             const ContentStamp &expected);
 
 // What a layout-keeping save writes in place of a file's bytes, given the
@@ -181,7 +210,7 @@ using ContentEdit = std::function<std::optional<std::string>(const std::string &
 // included), with every guarantee of replaceFileIfUnchanged. Returns the
 // stamp of the bytes written, or no stamp when edit changed nothing and the
 // file was left alone (not even touched).
-Result<std::optional<ContentStamp>> editFileIfUnchanged(const std::string &path, const ContentStamp &expected,
+Result<std::optional<ContentStamp>> editFileIfUnchanged(const FileName &path, const ContentStamp &expected,
                                                         const ContentEdit &edit);
 
 // The line end a new text file gets here: "\r\n" on Windows, "\n" elsewhere.

@@ -29,9 +29,10 @@ extern char **environ;
 namespace locmap50::platform {
 namespace {
 
-// The library writes paths with "\"; the OS wants "/".
-std::string toOsPath(const std::string &path) {
-    return paths::toForwardSlashes(path);
+// A given name may use "\" where the OS wants "/"; a name the system gave
+// back is its own bytes already, and a "\" in it belongs to a name.
+std::string toOsPath(const FileName &path) {
+    return path.isSystemName() ? path.text() : paths::toForwardSlashes(path.text());
 }
 
 // Closes a descriptor when the scope ends.
@@ -309,7 +310,7 @@ Status copyExtendedAttributes(const std::string &source, int fd) {
 
 namespace detail {
 
-Result<TargetKind> kindOfSaveTarget(const std::string &path) {
+Result<TargetKind> kindOfSaveTarget(const FileName &path) {
     const std::string osPath = toOsPath(path);
     struct stat status;
     if (::stat(osPath.c_str(), &status) != 0) {
@@ -327,12 +328,12 @@ Result<TargetKind> kindOfSaveTarget(const std::string &path) {
 
 // The file a link points to, not the link; a name that is not there yet
 // stays as it is, for a new file.
-std::string replacedFileOf(const std::string &path) {
+std::string replacedFileOf(const FileName &path) {
     const std::string osPath = toOsPath(path);
     return realPathOf(osPath).value_or(osPath);
 }
 
-Status writeInPlace(const std::string &path, const std::string &text) {
+Status writeInPlace(const FileName &path, const std::string &text) {
     // A pipe without a reader refuses the open at once (ENXIO).
     Descriptor target(openWithoutBlocking(toOsPath(path), O_WRONLY));
     if (!target.isOpen()) return lastFailure();
@@ -586,7 +587,7 @@ int putEnvironmentEntry(const std::string &entry) {
     return ::setenv(name.c_str(), std::string(parts->value).c_str(), 1) == 0 ? 0 : -1;
 }
 
-Status canRead(const std::string &path) {
+Status canRead(const FileName &path) {
     const std::string osPath = toOsPath(path);
     struct stat status;
     if (::stat(osPath.c_str(), &status) != 0) return lastFailure();
@@ -594,18 +595,18 @@ Status canRead(const std::string &path) {
     return ::access(osPath.c_str(), R_OK) == 0 ? Status::success() : Status(lastFailure());
 }
 
-Result<std::string> readRegularFile(const std::string &path) {
+Result<std::string> readRegularFile(const FileName &path) {
     Descriptor file(openWithoutBlocking(toOsPath(path), O_RDONLY));
     if (!file.isOpen()) return lastFailure();
     if (const Status regular = regularFileStatus(file.get()); !regular) return regular.failure();
     return readToEnd(file.get());
 }
 
-Result<std::string> absolutePath(const std::string &path) {
-    if (path.empty()) return Failure::NotFound;
-    const Result<std::string> absolute = realPathOf(toOsPath(path));
-    if (!absolute) return absolute;
-    return paths::toBackslashes(*absolute);
+Result<FileName> absolutePath(const FileName &path) {
+    if (path.text().empty()) return Failure::NotFound;
+    Result<std::string> absolute = realPathOf(toOsPath(path));
+    if (!absolute) return absolute.failure();
+    return FileName::ofSystem(std::move(*absolute));
 }
 
 Result<std::string> currentDirectory() {
@@ -620,7 +621,7 @@ Result<std::string> currentDirectory() {
 
 std::string currentDriveRoot() { return std::string(); }
 
-Result<std::string> fileIdentity(const std::string &path) {
+Result<std::string> fileIdentity(const FileName &path) {
     struct stat status;
     if (::stat(toOsPath(path).c_str(), &status) != 0) return lastFailure();
     return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);

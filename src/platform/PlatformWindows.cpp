@@ -107,6 +107,9 @@ std::wstring osPath(const std::string &path) {
     return full.empty() ? wide : detail::extendedLengthForm(full);
 }
 
+// A name the system gave back and a given one are the same form here.
+std::wstring osPath(const FileName &path) { return osPath(path.text()); }
+
 // Why a call failed, from what GetLastError says.
 Failure failureFromWindowsError(DWORD error) {
     switch (error) {
@@ -241,19 +244,19 @@ namespace detail {
 
 // Devices (NUL, CON, COM1, "\\.\..." paths) take the text in place, a
 // directory none; what else stands there is looked at again under the lock.
-Result<TargetKind> kindOfSaveTarget(const std::string &path) {
-    if (paths::isWindowsDevicePath(path)) return TargetKind::Stream;
+Result<TargetKind> kindOfSaveTarget(const FileName &path) {
+    if (paths::isWindowsDevicePath(path.text())) return TargetKind::Stream;
     const DWORD attributes = ::GetFileAttributesW(osPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return TargetKind::Missing;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Failure::IsDirectory;
     return TargetKind::Regular;
 }
 
-std::string replacedFileOf(const std::string &path) {
-    return path;
+std::string replacedFileOf(const FileName &path) {
+    return path.text();
 }
 
-Status writeInPlace(const std::string &path, const std::string &text) {
+Status writeInPlace(const FileName &path, const std::string &text) {
     // A pipe with no server fails at once.
     HandleOwner device(::CreateFileW(osPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -461,8 +464,10 @@ const char *textLineEnd() {
 
 const char *const *runtimeEnvironmentTable() {
     // A program entered through wmain starts with only the wide table; the
-    // runtime builds the narrow one when getenv first asks for it.
-    if (_environ == nullptr) static_cast<void>(std::getenv("PATH"));
+    // runtime builds the narrow one from it when getenv first asks. With no
+    // wide table either there is nothing to build from (and getenv would
+    // fault): the process has no table.
+    if (_environ == nullptr && _wenviron != nullptr) static_cast<void>(std::getenv("PATH"));
     return _environ;
 }
 
@@ -475,16 +480,16 @@ int putEnvironmentEntry(const std::string &entry) {
 
 // A file that exists and is no directory or device; whether its content may
 // be read shows only when it is opened.
-Status canRead(const std::string &path) {
-    if (paths::isWindowsDevicePath(path)) return Failure::NotRegularFile;
+Status canRead(const FileName &path) {
+    if (paths::isWindowsDevicePath(path.text())) return Failure::NotRegularFile;
     const std::wstring name = osPath(path);
     const DWORD attributes = ::GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return failureToOpen(::GetLastError(), name);
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? Status::success() : Status(Failure::IsDirectory);
 }
 
-Result<std::string> readRegularFile(const std::string &path) {
-    if (paths::isWindowsDevicePath(path)) return Failure::NotRegularFile;
+Result<std::string> readRegularFile(const FileName &path) {
+    if (paths::isWindowsDevicePath(path.text())) return Failure::NotRegularFile;
     const std::wstring name = osPath(path);
     HandleOwner file(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -493,13 +498,13 @@ Result<std::string> readRegularFile(const std::string &path) {
     return readToEnd(file.get());
 }
 
-Result<std::string> absolutePath(const std::string &path) {
-    if (path.empty()) return Failure::NotFound;
+Result<FileName> absolutePath(const FileName &path) {
+    if (path.text().empty()) return Failure::NotFound;
     const std::wstring full = fullPathOf(osPath(path));
     if (full.empty()) return lastFailure();
     const std::optional<std::string> narrow = narrowedForFileApis(full);
     if (!narrow) return Failure::Other;
-    return *narrow;
+    return FileName::ofSystem(*narrow);
 }
 
 // GetCurrentDirectoryA fails beyond MAX_PATH, so the wide form is asked for and
@@ -522,7 +527,7 @@ std::string currentDriveRoot() {
     return std::string();
 }
 
-Result<std::string> fileIdentity(const std::string &path) {
+Result<std::string> fileIdentity(const FileName &path) {
     // No access rights are asked for: only the identity is read.
     HandleOwner file(::CreateFileW(osPath(path).c_str(), 0,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -93,7 +93,7 @@ Result<std::optional<ContentStamp>> replaceRegularFile(const std::string &target
 // The file at target, which must still hold what `expected` stamps.
 Result<std::string> unchangedContent(const std::string &target, bool exists, const ContentStamp &expected) {
     if (!exists) return Failure::NotFound;
-    Result<std::string> current = readRegularFile(target);
+    Result<std::string> current = readRegularFile(FileName::ofSystem(target));
     if (!current) return current.failure();
     if (stampOf(*current) != expected) return Failure::ChangedSinceRead;
     return current;
@@ -123,7 +123,7 @@ std::string detail::newTemporaryPathFor(const std::string &target) {
     return paths::temporaryPathOf(target, randomBits());
 }
 
-Status replaceFileWithText(const std::string &path, const std::string &text) {
+Status replaceFileWithText(const FileName &path, const std::string &text) {
     const Result<TargetKind> kind = detail::kindOfSaveTarget(path);
     if (!kind) return kind.failure();
     if (*kind == TargetKind::Stream) return detail::writeInPlace(path, text);
@@ -132,7 +132,7 @@ Status replaceFileWithText(const std::string &path, const std::string &text) {
         .status();
 }
 
-Result<ContentStamp> replaceFileIfUnchanged(const std::string &path, const std::string &text,
+Result<ContentStamp> replaceFileIfUnchanged(const FileName &path, const std::string &text,
                                             const ContentStamp &expected) {
     const Result<TargetKind> kind = detail::kindOfSaveTarget(path);
     if (!kind) return kind.failure();
@@ -147,7 +147,7 @@ Result<ContentStamp> replaceFileIfUnchanged(const std::string &path, const std::
     return writtenStamp(written);
 }
 
-Result<std::optional<ContentStamp>> editFileIfUnchanged(const std::string &path, const ContentStamp &expected,
+Result<std::optional<ContentStamp>> editFileIfUnchanged(const FileName &path, const ContentStamp &expected,
                                                         const ContentEdit &edit) {
     const Result<TargetKind> kind = detail::kindOfSaveTarget(path);
     if (!kind) return kind.failure();

@@ -16,18 +16,18 @@ namespace locmap50::platform::detail {
 // What a save finds where it is to write.
 enum class TargetKind { Missing, Regular, Stream };
 
-// What path (in the library's form) names now: nothing yet, a regular file,
-// or a device or pipe that takes the text in place. Fails for what no save
-// may write: a directory, a socket, a block device, a link to nothing.
-Result<TargetKind> kindOfSaveTarget(const std::string &path);
+// What path names now: nothing yet, a regular file, or a device or pipe
+// that takes the text in place. Fails for what no save may write: a
+// directory, a socket, a block device, a link to nothing.
+Result<TargetKind> kindOfSaveTarget(const FileName &path);
 
 // The file a save of path replaces, named as this platform's calls take it:
-// on POSIX the file a symbolic link points to, in "/" form.
-std::string replacedFileOf(const std::string &path);
+// on POSIX the file a symbolic link points to, in the system's bytes.
+std::string replacedFileOf(const FileName &path);
 
 // Writes text into the device or pipe that path names, as any program would;
 // a pipe with no reader fails at once.
-Status writeInPlace(const std::string &path, const std::string &text);
+Status writeInPlace(const FileName &path, const std::string &text);
 
 // text as a file holds it: "\r\n" line ends on Windows.
 std::string withPlatformLineEnds(const std::string &text);

@@ -12,6 +12,10 @@
 #include "platform/Environment.h"
 #include "platform/Platform.h"
 
+#ifndef _WIN32
+extern char **environ;
+#endif
+
 namespace {
 
 namespace platform = locmap50::platform;
@@ -201,3 +205,36 @@ TEST(EnvSnapshot, ExpandLeadingNameTakesTheShortestVariable) {
 }
 
 }  // namespace
+
+// A process with no environment table at all (on Windows neither the narrow
+// nor the wide one), as a host may leave it: nothing faults, and each reader
+// takes it as a program with no table would.
+TEST(EnvironmentWithoutTable, ReadersTakeNothingAndNothingFaults) {
+    struct TablesRemoved {
+#ifdef _WIN32
+        char **narrow = _environ;
+        wchar_t **wide = _wenviron;
+        TablesRemoved() { _environ = nullptr, _wenviron = nullptr; }
+        ~TablesRemoved() { _environ = narrow, _wenviron = wide; }
+#else
+        char **table = environ;
+        TablesRemoved() { environ = nullptr; }
+        ~TablesRemoved() { environ = table; }
+#endif
+    };
+    const Variables savedTable = VnLocMap::s_envHardToSoftMap;
+    VnEnvSnapshot reloaded;
+    reloaded.m_variables = {{"KEPT", "C:\\kept"}};
+    VnLocMap::s_envHardToSoftMap = {{"C:\\stale", "STALE"}};
+    std::optional<VnEnvSnapshot> fresh;
+    {
+        const TablesRemoved removed;
+        reloaded.reload();
+        fresh.emplace();
+        VnLocMap::fetchEnvVariables();
+    }
+    EXPECT_EQ(reloaded.m_variables, (Variables{{"KEPT", "C:\\kept"}}));
+    EXPECT_TRUE(fresh->m_variables.empty());
+    EXPECT_TRUE(VnLocMap::s_envHardToSoftMap.empty());
+    VnLocMap::s_envHardToSoftMap = savedTable;
+}

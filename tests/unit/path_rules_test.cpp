@@ -228,17 +228,23 @@ TEST(PathRules, UncRootIsServerAndShare) {
 
 TEST(PathRules, DirectoryAndBaseSplitAtTheLastSeparatorOfEitherKind) {
     const struct {
-        const char *path, *directory, *base;
+        const char *path;
+        Style style;
+        const char *directory, *base;
     } cases[] = {
-        {"C:\\maps\\m.map", "C:\\maps\\", "m.map"},
-        {"/srv/maps/m.map", "/srv/maps/", "m.map"},
-        {"a\\b/c.map", "a\\b/", "c.map"},
-        {"/m.map", "/", "m.map"},
-        {"m.map", "", "m.map"},
-        {"dir\\", "dir\\", ""},
+        {"C:\\maps\\m.map", Style::Windows, "C:\\maps\\", "m.map"},
+        {"/srv/maps/m.map", Style::Windows, "/srv/maps/", "m.map"},
+        {"a\\b/c.map", Style::Windows, "a\\b/", "c.map"},
+        {"/m.map", Style::Windows, "/", "m.map"},
+        {"m.map", Style::Windows, "", "m.map"},
+        {"dir\\", Style::Windows, "dir\\", ""},
+        // A "\" in a POSIX name is part of the name.
+        {"/srv/a\\b/m.map", Style::Posix, "/srv/a\\b/", "m.map"},
+        {"/srv/x\\y.map", Style::Posix, "/srv/", "x\\y.map"},
+        {"x\\y.map", Style::Posix, "", "x\\y.map"},
     };
     for (const auto &c : cases) {
-        const paths::DirectoryAndBase parts = paths::splitDirectoryAndBase(c.path);
+        const paths::DirectoryAndBase parts = paths::splitDirectoryAndBase(c.path, c.style);
         EXPECT_EQ(parts.directory, c.directory) << c.path;
         EXPECT_EQ(parts.base, c.base) << c.path;
         EXPECT_EQ(parts.directory + parts.base, c.path);
@@ -275,8 +281,8 @@ TEST(SaveFileNames, LeftoverTemporaryNamesAreTheSavesOwnOnly) {
 
 TEST(SaveFileNames, TemporaryFilesAreHiddenBesideTheTargetWithEightLettersOrDigits) {
     for (const std::uint64_t bits : {std::uint64_t(0), std::uint64_t(61), ~std::uint64_t(0)}) {
-        const std::string path = paths::temporaryPathOf("C:\\maps\\m.map", bits);
-        const paths::DirectoryAndBase parts = paths::splitDirectoryAndBase(path);
+        const std::string path = paths::temporaryPathOf("C:\\maps\\m.map", bits, paths::PathStyle::Windows);
+        const paths::DirectoryAndBase parts = paths::splitDirectoryAndBase(path, paths::PathStyle::Windows);
         EXPECT_EQ(parts.directory, "C:\\maps\\") << path;
         EXPECT_TRUE(paths::isLeftoverTemporaryName(parts.base, "m.map")) << path;
     }
