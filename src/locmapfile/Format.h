@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "paths/PathRules.h"
+
 namespace locmap50::mapfile {
 
 // A file gives at most this many hard paths per soft prefix; the reader
@@ -31,7 +33,9 @@ bool readRawLine(std::string_view text, std::size_t &position, std::string &line
 // "X:/" drive fix, then blank and comment skipping, trailing comment removal
 // and trimming. Returns false when the line is to be skipped (blank, or a
 // comment from its first character); the line still counts for numbering.
-bool normaliseLine(std::string &line);
+// The raw text is classified first: under the POSIX style a line that is a
+// POSIX path ("/:/") is no drive and keeps its "/".
+bool normaliseLine(std::string &line, paths::PathStyle style = paths::kHostPathStyle);
 // Where the text normaliseLine keeps lies within the raw line: from its first
 // non-white character to the last one before a "#". Meaningful only for a
 // line normaliseLine keeps.
@@ -53,7 +57,7 @@ enum class LineKind { SoftPrefix, HardPath, Include, ParseError };
 // Classifies a normalised entry line by the first rule that matches. A hard
 // path line is what paths::isAbsolute takes on this system: a drive or UNC
 // path, and on POSIX systems a POSIX path too.
-LineKind classifyLine(const std::string &line);
+LineKind classifyLine(const std::string &line, paths::PathStyle style = paths::kHostPathStyle);
 
 // Whether a line holds a NUL byte. Such a line is never used: C callers
 // would see its text cut short at the NUL. Comment text may hold any byte.
