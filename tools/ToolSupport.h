@@ -32,7 +32,8 @@ void reportProblem(const std::string &message);
 std::string systemReason(int errorNumber);
 
 // The file and reason of the library's last failed save, export or edit;
-// reason is "" when the library recorded none.
+// reason is "" when the library recorded none, and ends with the failure's
+// detail in parentheses where it has one.
 struct LibraryFailure {
     std::string file;
     std::string reason;

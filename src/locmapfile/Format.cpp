@@ -174,12 +174,15 @@ bool readsBackAsSoftPrefix(const std::string &softPrefix) {
            isValidSoftPrefix(line);
 }
 
+bool readsBackAsNothing(std::string_view hardPath) {
+    return holdsOnlyBlanksAndTabs(hardPath);
+}
+
 bool readsBackAsHardPath(const std::string &hardPath) {
     if (holdsCutCharacter(hardPath)) return false;
+    if (readsBackAsNothing(hardPath)) return true;
     std::string line = hardPath;
-    if (!normaliseLine(line)) return true;  // blank: read back as nothing
-    return classifyLine(line) == LineKind::HardPath &&
-           paths::toHardPathForm(line) == paths::toHardPathForm(hardPath);
+    return normaliseLine(line) && classifyLine(line) == LineKind::HardPath && paths::sameHardPathForm(line, hardPath);
 }
 
 bool hardPathsReadBack(const std::list<std::string> &hardPaths) {

@@ -92,9 +92,14 @@ bool fitsOnOneLine(const std::string &text);
 // A soft prefix line must read back as that same valid soft prefix.
 bool readsBackAsSoftPrefix(const std::string &softPrefix);
 // A hard path line must read back as that hard path (with "/" read as "\"
-// in a Windows-style path),
-// or as nothing at all when it is blank.
+// in a Windows-style path), or as nothing at all when it is blank. Tested as
+// the line stands alone, where the standard save and export write it; the
+// layout-keeping save writes it in its hard path form, which reads the same
+// wherever the old line stood.
 bool readsBackAsHardPath(const std::string &hardPath);
+// A value the reader skips when it stands on a line of its own: nothing but
+// blanks and tabs, or nothing at all. A list element of that kind is no hard path.
+bool readsBackAsNothing(std::string_view hardPath);
 // A list of hard paths a file can give one prefix: no more than the reader
 // takes, each reading back.
 bool hardPathsReadBack(const std::list<std::string> &hardPaths);
