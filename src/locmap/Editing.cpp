@@ -95,7 +95,15 @@ int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
         return mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, toStdout ? std::string() : fileName,
                                    *concerned);
     if (toStdout) return mapfile::resultRecordingFailure(platform::writeStandardOutput(text), std::string());
-    return mapfile::resultRecordingFailure(platform::replaceFileWithText(fileName, text), fileName);
+    // Over a loaded map file, as over a save: only while it holds what was read.
+    const VnLocMapFile *loaded = loadedMapFile(fileName);
+    if (loaded == nullptr || loaded->m_loadState.absolutePath.empty())
+        return mapfile::resultRecordingFailure(platform::replaceFileWithText(fileName, text), fileName);
+    platform::ContentStamp asRead;
+    asRead.size = loaded->m_loadState.contentSize;
+    asRead.hash = loaded->m_loadState.contentHash;
+    return mapfile::resultRecordingFailure(
+        platform::replaceFileIfUnchanged(loaded->m_loadState.absolutePath, text, asRead).status(), fileName);
 }
 
 int VnLocMap::lastFailure(int &reason, std::string &file) {

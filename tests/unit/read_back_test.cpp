@@ -235,4 +235,19 @@ TEST_F(ReadBackExport, AnEnvironmentValueThatWouldBeCutShortIsNotExported) {
     EXPECT_FALSE(readFile(target).has_value());
 }
 
+TEST_F(ReadBackExport, OntoALoadedMapFileChangedSinceItWasReadNothingIsWritten) {
+    VnLocMap &map = load(m_path);
+    const std::string theirs = "ZOR_LOCATION_MAP_2\n$LMT_A\nD:\\theirs\n";
+    write("main.map", theirs);
+    EXPECT_EQ(map.exportLocMap(m_path, false), LOCMAP50_FAILED);
+    EXPECT_EQ(lastFailure(), (Recorded{LOCMAP50_REASON_CHANGED_SINCE_READ, m_path, ""}));
+    EXPECT_EQ(readFile(m_path), theirs);
+}
+
+TEST_F(ReadBackExport, OntoALoadedMapFileAsItWasReadTheExportIsWritten) {
+    VnLocMap &map = load(m_path);
+    ASSERT_EQ(map.exportLocMap(m_path, false), LOCMAP50_OK);
+    EXPECT_NE(readFile(m_path).value_or("").find("EXPORT command"), std::string::npos);
+}
+
 }  // namespace
