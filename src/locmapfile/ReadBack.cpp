@@ -50,9 +50,10 @@ public:
     }
     AfterInclude include(const LineSpans &, std::string &text) override {
         closeEntry();
-        const MeantItem *item = nextItem();
-        if (item == nullptr || item->kind != MeantItem::Kind::Include || *item->text != text)
-            fail(item != nullptr ? *item->text : text);
+        // One the record does not hold named no readable file when it was
+        // read; a layout-keeping save leaves it where it stands.
+        const MeantItem *item = peekItem();
+        if (item != nullptr && item->kind == MeantItem::Kind::Include && *item->text == text) nextItem();
         return AfterInclude::Continue;
     }
     void commentOrBlank(const LineSpans &) override {}
@@ -68,12 +69,12 @@ public:
         case ParseProblem::NulInHeader:
             fail(std::string());
             return;
-        case ParseProblem::HardPathWithoutSoftPrefix:
+        case ParseProblem::HardPathWithoutSoftPrefix: {
             // The reader stops here; whatever is meant next is lost.
-            fail(m_nextItem < m_meant.items.size() && m_meant.items[m_nextItem].text != nullptr
-                     ? *m_meant.items[m_nextItem].text
-                     : std::string());
+            const MeantItem *item = peekItem();
+            fail(item != nullptr ? *item->text : std::string());
             return;
+        }
         case ParseProblem::UnknownLine:
         case ParseProblem::NulInHardPath:
             return;
@@ -88,12 +89,14 @@ public:
 
 private:
     // The next item that makes a line, nullptr when none is left.
+    const MeantItem *peekItem() {
+        while (m_nextItem < m_meant.items.size() && m_meant.items[m_nextItem].text == nullptr) ++m_nextItem;
+        return m_nextItem < m_meant.items.size() ? &m_meant.items[m_nextItem] : nullptr;
+    }
     const MeantItem *nextItem() {
-        while (m_nextItem < m_meant.items.size()) {
-            const MeantItem &item = m_meant.items[m_nextItem++];
-            if (item.text != nullptr) return &item;
-        }
-        return nullptr;
+        const MeantItem *item = peekItem();
+        if (item != nullptr) ++m_nextItem;
+        return item;
     }
     // The open entry's next path that makes a line, nullptr when none is left.
     const std::string *nextMeantPath() {

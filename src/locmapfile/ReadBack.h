@@ -48,10 +48,11 @@ std::string textOf(const MeantContent &meant, std::string_view extra = std::stri
 // prefix line followed by its hard paths, each read as the hard path form of
 // the one meant (the first 20 count, as for the reader; a list element the
 // reader skips is expected as no line at all); each include line as it
-// stands; nothing else that makes an entry or an include, and nothing lost.
+// stands; nothing else that makes an entry, and nothing lost.
 // Comments, blank lines and lines the reader ignores (a bad soft prefix with
-// its hard paths, a line of no known kind) may stand anywhere, as they do in
-// a file whose layout is kept. Returns what does not read back: the soft
+// its hard paths, a line of no known kind, an include line that is not meant,
+// which named no readable file when the record was read) may stand anywhere,
+// as they do in a file whose layout is kept. Returns what does not read back: the soft
 // prefix (or include line) concerned, "" for the header; nullopt when all does.
 std::optional<std::string> whatWouldNotReadBack(std::string_view text, const MeantContent &meant);
 

@@ -70,6 +70,8 @@ TEST(ReadBackCheck, ComparesInTheReadersForm) {
         {"entries swapped", b + "$A\nC:\\a\n", {"C:\\a"}, "$A"},
         {"entry lost", "$A\nC:\\a\n", {"C:\\a"}, "$B"},
         {"entry added", "$A\nC:\\a\n$NEW\n" + b, {"C:\\a"}, "$B"},
+        {"an include line not meant", "$A\nC:\\a\nINCLUDE gone.map\n" + b, {"C:\\a"}, std::nullopt},
+        {"which closes the entry", "$A\nINCLUDE gone.map\nC:\\a\n" + b, {"C:\\a"}, "$A"},
         {"more than the reader takes", "$A\n" + linesOf(manyPaths(21)) + b, manyPaths(21), "$A"},
         {"lines past the limit are ignored", "$A\n" + linesOf(manyPaths(25)) + b, manyPaths(20), std::nullopt},
     };
@@ -192,6 +194,16 @@ TEST_F(ReadBackKeepingLayout, ThePreviewRefusesAsTheSaveWould) {
     std::vector<VnLineChange> changes;
     EXPECT_EQ(mainFile().previewKeepingLayout(current, changes), LOCMAP50_FAILED);
     EXPECT_EQ(lastFailure(), (Recorded{LOCMAP50_REASON_WOULD_NOT_READ_BACK, mainFile().m_fileName, "$A"}));
+}
+
+// An include line that named no readable file is not in the record; the
+// layout-keeping save leaves it where it stands, and that reads back.
+TEST_F(ReadBackKeepingLayout, AnIncludeOfNoReadableFileStaysWhereItStands) {
+    const std::string path = write("gone.map", "ZOR_LOCATION_MAP_2\n$A\nC:\\a\nINCLUDE no_such.map\n$B\nC:\\b\n");
+    VnLocMap &map = load(path);
+    ASSERT_EQ(map.changeEntry("$B", "D:\\b`"), LOCMAP50_OK);
+    ASSERT_EQ(map.saveKeepingLayout(), LOCMAP50_OK);
+    EXPECT_EQ(readFile(path), "ZOR_LOCATION_MAP_2\n$A\nC:\\a\nINCLUDE no_such.map\n$B\nD:\\b\n");
 }
 
 // A prefix line without hard path that nothing supplied is kept apart from
