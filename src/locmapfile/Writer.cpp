@@ -81,8 +81,11 @@ int VnLocMapFile::deleteEntry(std::string softPrefix) {
 }
 
 void VnLocMapFile::appendEntry(const std::string &softPrefix, std::list<std::string> hardPaths) {
-    if (m_entryHardPaths.emplace(softPrefix, std::move(hardPaths)).second)
-        entryPositions().append(m_entryOrder, softPrefix);
+    if (!m_entryHardPaths.emplace(softPrefix, std::move(hardPaths)).second) return;
+    entryPositions().append(m_entryOrder, softPrefix);
+    // Once written, it follows every block of the prefix that the file keeps apart.
+    if (const unsigned kept = keptBlockCount(softPrefix); kept > 0)
+        m_private.get().recordBlockOrdinals[softPrefix] = kept;
 }
 
 locmap50::mapfile::ListPositions &VnLocMapFile::entryPositions() {

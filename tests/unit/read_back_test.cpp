@@ -216,6 +216,13 @@ TEST_F(ReadBackKeepingLayout, AnEntryAddedUnderAKeptPrefixLineIsAppended) {
     ASSERT_EQ(map.addEntryToFile(path, "$LMT_A", "C:\\a`"), LOCMAP50_OK);
     ASSERT_EQ(map.saveKeepingLayout(), LOCMAP50_OK);
     EXPECT_EQ(readFile(path), "ZOR_LOCATION_MAP_2\n$LMT_A\n$B\nC:\\b\n\n$LMT_A\nC:\\a\n");
+    // The record's block is now the appended one, before and after a reload.
+    std::list<std::string> written;
+    ASSERT_EQ(map.saveKeepingLayout(written), LOCMAP50_OK);
+    EXPECT_TRUE(written.empty());
+    ASSERT_EQ(map.changeEntry("$LMT_A", "D:\\a`"), LOCMAP50_OK);
+    ASSERT_EQ(map.saveKeepingLayout(), LOCMAP50_OK);
+    EXPECT_EQ(readFile(path), "ZOR_LOCATION_MAP_2\n$LMT_A\n$B\nC:\\b\n\n$LMT_A\nD:\\a\n");
 }
 
 // On POSIX systems "/:/" is a POSIX path: read as written, so a save with no
