@@ -66,6 +66,8 @@ int VnLocMapFile::saveKeepingLayout(bool &written) {
     if (saved->has_value()) {
         m_loadState.contentSize = (*saved)->size;
         m_loadState.contentHash = (*saved)->hash;
+        // The file now holds the added entries where the record has them.
+        m_private.get().addedSinceWritten.clear();
         written = true;
     }
     return LOCMAP50_OK;

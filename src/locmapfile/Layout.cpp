@@ -130,11 +130,6 @@ public:
         return found != nullptr ? *found : kNone;
     }
     std::size_t next(std::size_t block) const { return m_next[block]; }
-    std::size_t chainLength(std::size_t first) const {
-        std::size_t length = 0;
-        for (std::size_t block = first; block != kNone; block = m_next[block]) ++length;
-        return length;
-    }
     // The ordinal-th block of the chain at first, or its last.
     std::size_t nth(std::size_t first, std::size_t ordinal) const {
         std::size_t block = first;
@@ -155,22 +150,17 @@ private:
     containers::FlatHashTable<std::size_t> m_firsts;
 };
 
-std::size_t keptBlockCount(const FileState *state, const std::string &softPrefix) {
-    if (state == nullptr || state->keptBlockCounts.empty()) return 0;
-    const auto count = state->keptBlockCounts.find(softPrefix);
-    return count != state->keptBlockCounts.end() ? count->second : 0;
-}
-
 // The file's block that the record's entry of softPrefix stands for; kNone
-// when the file has none, or only blocks the record keeps apart (the entry
-// was added after the load: it goes at the end, as the standard save puts it).
+// when the file has none, or when the entry was added since the file was last
+// written: it goes at the end, as the standard save puts it, and the blocks of
+// its prefix that the record no longer holds go.
 std::size_t recordBlockOf(const BlocksByPrefix &blocks, const FileState *state, const std::string &softPrefix) {
     const std::size_t first = blocks.firstOf(softPrefix);
-    if (first == BlocksByPrefix::kNone) return first;
-    const std::size_t kept = keptBlockCount(state, softPrefix);
-    if (kept > 0 && blocks.chainLength(first) <= kept) return BlocksByPrefix::kNone;
+    if (first == BlocksByPrefix::kNone || state == nullptr) return first;
+    if (!state->addedSinceWritten.empty() && state->addedSinceWritten.count(softPrefix) != 0)
+        return BlocksByPrefix::kNone;
     std::size_t ordinal = 0;
-    if (state != nullptr && !state->recordBlockOrdinals.empty()) {
+    if (!state->recordBlockOrdinals.empty()) {
         const auto found = state->recordBlockOrdinals.find(softPrefix);
         if (found != state->recordBlockOrdinals.end()) ordinal = found->second;
     }

@@ -56,6 +56,8 @@ int VnLocMapFile::save(bool toStdout) {
     // The next save compares against this version.
     m_loadState.contentSize = written->size;
     m_loadState.contentHash = written->hash;
+    // The file now holds them where the record has them.
+    if (m_private.find() != nullptr) m_private.get().addedSinceWritten.clear();
     return LOCMAP50_OK;
 }
 
@@ -75,6 +77,7 @@ int VnLocMapFile::deleteEntry(std::string softPrefix) {
     // the wrong marker and lose the last one, so only soft prefixes go.
     if (softPrefix == kIncludeMarker) return LOCMAP50_OK;
     forgetKeptBlocksOf(softPrefix);
+    m_private.get().addedSinceWritten.erase(softPrefix);
     entryPositions().removeFirst(m_entryOrder, softPrefix);
     m_entryHardPaths.erase(softPrefix);
     return LOCMAP50_OK;
@@ -83,9 +86,10 @@ int VnLocMapFile::deleteEntry(std::string softPrefix) {
 void VnLocMapFile::appendEntry(const std::string &softPrefix, std::list<std::string> hardPaths) {
     if (!m_entryHardPaths.emplace(softPrefix, std::move(hardPaths)).second) return;
     entryPositions().append(m_entryOrder, softPrefix);
+    mapfile::FileState &state = m_private.get();
+    state.addedSinceWritten.insert(softPrefix);
     // Once written, it follows every block of the prefix that the file keeps apart.
-    if (const unsigned kept = keptBlockCount(softPrefix); kept > 0)
-        m_private.get().recordBlockOrdinals[softPrefix] = kept;
+    if (const unsigned kept = keptBlockCount(softPrefix); kept > 0) state.recordBlockOrdinals[softPrefix] = kept;
 }
 
 locmap50::mapfile::ListPositions &VnLocMapFile::entryPositions() {

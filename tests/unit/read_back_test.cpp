@@ -239,6 +239,20 @@ TEST_F(ReadBackKeepingLayout, APosixPathWithAColonIsReadAsWritten) {
     EXPECT_EQ(readFile(path), text);
 }
 
+// Deleted and added again in one session: the old lines go, the entry goes
+// at the end, where the record has it.
+TEST_F(ReadBackKeepingLayout, AnEntryDeletedAndAddedAgainGoesAtTheEnd) {
+    const std::string path = write("again.map", "ZOR_LOCATION_MAP_2\n$A\nC:\\a\n$B\nC:\\b\n");
+    VnLocMap &map = load(path);
+    ASSERT_EQ(map.deleteEntry("$A"), LOCMAP50_OK);
+    ASSERT_EQ(map.addEntry("$A", "D:\\a`"), LOCMAP50_OK);
+    ASSERT_EQ(map.saveKeepingLayout(), LOCMAP50_OK);
+    EXPECT_EQ(readFile(path), "ZOR_LOCATION_MAP_2\n$B\nC:\\b\n\n$A\nD:\\a\n");
+    std::list<std::string> written;
+    ASSERT_EQ(map.saveKeepingLayout(written), LOCMAP50_OK);
+    EXPECT_TRUE(written.empty());
+}
+
 class ReadBackExport : public testsupport::MapFileTest {
 protected:
     void SetUp() override { m_path = write("main.map", "ZOR_LOCATION_MAP_2\n$LMT_A\nC:\\a\n"); }
