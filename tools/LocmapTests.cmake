@@ -218,6 +218,9 @@ locmap_test(set_overridden EXIT 0 ERRORS ENV TOOLS=E:\\env ARGS ${SITE} set "$TO
 locmap_test(set_too_many EXIT 1 ERRORS ARGS ${SITE} set "$TOOLS"
   C:\\1 C:\\2 C:\\3 C:\\4 C:\\5 C:\\6 C:\\7 C:\\8 C:\\9 C:\\10 C:\\11
   C:\\12 C:\\13 C:\\14 C:\\15 C:\\16 C:\\17 C:\\18 C:\\19 C:\\20 C:\\21)
+# "C:/tools" over an indented line is written as it reads back: C:\tools.
+locmap_test(set_indented_drive_slash EXIT 0 CHECK_FILE tools/testdata/indented_path.map
+  ARGS --map tools/testdata/indented_path.map set "$TOOLS" C:/tools)
 locmap_test(add_to_file EXIT 0 CHECK_FILE examples/site/shared.map
   ARGS ${SITE} add --file examples/site/shared.map "$NEW_TOOLS" "E:\\new")
 locmap_test(remove_next_definition EXIT 0 ARGS --map tools/testdata/shadowing.map remove "$SHARED_MODELS")
@@ -239,6 +242,8 @@ locmap_test(export_file EXIT 0 CHECK_FILE exported.map ARGS ${SITE} export expor
 locmap_test(export_to_directory EXIT 4 ERRORS ARGS ${SITE} export examples)
 locmap_test(export_loaded_map EXIT 1 ERRORS CHECK_FILE examples/site/shared.map
   ARGS ${SITE} export examples/site/shared.map)
+# A value the file could not hold as it is: nothing is written, and the message names the prefix.
+locmap_test(export_would_not_read_back EXIT 1 ERRORS ENV "TOOLS=D:\\a#b" ARGS ${SITE} export exported.map)
 
 # A result that cannot reach standard output is a failure.
 locmap_test(stdout_full EXIT 1 ERRORS LINUX_ONLY STDOUT /dev/full ARGS ${SITE} list)

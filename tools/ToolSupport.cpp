@@ -36,10 +36,12 @@ LibraryFailure lastLibraryFailure() {
     int reason = LOCMAP50_REASON_NONE;
     const char *file = nullptr;
     if (GetLastFailure(&reason, &file) != LOCMAP50_OK) return LibraryFailure();
+    LibraryFailure failure{file != nullptr ? file : "", locmap50::paths::reasonText(reason)};
+    // What exactly, where the reason has more to say (the soft prefix concerned).
     const char *detail = nullptr;
-    GetLastFailureDetail(&detail);
-    const std::string what = detail != nullptr && *detail != '\0' ? std::string(" (") + detail + ")" : std::string();
-    return {file != nullptr ? file : "", locmap50::paths::reasonText(reason) + what};
+    if (GetLastFailureDetail(&detail) == LOCMAP50_OK && detail != nullptr && *detail != '\0')
+        failure.reason += std::string(" (") + detail + ")";
+    return failure;
 }
 
 std::vector<std::string> takeBackquoteList(char *list) {

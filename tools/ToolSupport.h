@@ -15,8 +15,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 // The map has load errors that block the command; a file cannot be written
-// (permission, space, not a regular target, or its replacement would lose its
-// group, access list, attributes or links); a file changed on disk since it
+// (permission, space, not a regular target); a file changed on disk since it
 // was read, or its save lock timed out.
 constexpr int kExitLoadErrors = 3;
 constexpr int kExitCannotWrite = 4;
@@ -32,9 +31,9 @@ void reportProblem(const std::string &message);
 // The system's reason for the last failed call, or "" when errno holds none.
 std::string systemReason(int errorNumber);
 
-// The file and reason of the library's last failed save, export or edit,
-// the reason followed by what exactly it concerns where the library says
-// (" (group)"); reason is "" when the library recorded none.
+// The file and reason of the library's last failed save, export or edit;
+// reason is "" when the library recorded none, and ends with the failure's
+// detail in parentheses where it has one.
 struct LibraryFailure {
     std::string file;
     std::string reason;

@@ -201,9 +201,9 @@ public:
     int deleteEntry(std::string softPrefix);
     // Writes every loaded map file back to the place it was read from, main
     // file first; stops with LOCMAP50_FAILED at the first file that cannot be
-    // written. Returns LOCMAP50_FAILED at once, writing nothing, when a file's
-    // load failed (see VnLocMapFile::save for that and for the rules of
-    // concurrent saves).
+    // written or whose text would not read back as its record. Returns
+    // LOCMAP50_FAILED at once, writing nothing, when a file's load failed (see
+    // VnLocMapFile::save for that and for the rules of concurrent saves).
     int save(bool toStdout);
     // Writes every loaded map file's changes keeping its layout
     // (VnLocMapFile::saveKeepingLayout), main file first; a file that says
@@ -236,9 +236,11 @@ public:
     // Writes the merged map as one new version-2 map file at fileName, a path
     // the platform can open (no translation happens here). LOCMAP50_FAILED
     // when the file cannot be written (an existing file is then left as it
-    // was), or when an entry would not read back from it as it is (a value
-    // taken from the environment may hold a "#"). A device or pipe target is
-    // written in place, a directory refused.
+    // was), when fileName is a loaded map file that changed since it was read
+    // (as a save refuses it, under its save lock), or when the text would not
+    // read back as the merged map (a value taken from the environment may hold
+    // a "#"; lastFailure: would not read back, its detail the soft prefix). A
+    // device or pipe target is written in place, a directory refused.
     int exportLocMap(std::string fileName, bool toStdout);
 
     // A copy holds its own copies of every table and map file object; it never

@@ -108,6 +108,13 @@ public:
     //   the file left beside it.
     // A record without a version or force (a comment-only file, or one never
     // read) is written with the header "ZOR_LOCATION_MAP_2" so that it loads.
+    // Before anything is written (to a file or standard output), the text is
+    // parsed as the reader would and must give what the record holds: the
+    // prefix lines in order (kept blocks at their places), each with its hard
+    // paths as the reader takes them ("C:/x" as "C:\x", a blank path as no
+    // line, at most 20), and the include lines; otherwise nothing is written
+    // and lastFailure says "would not read back", its detail the soft prefix
+    // concerned.
     // VnLocMap::lastFailure says why a save or an edit failed.
     int save(bool toStdout);
 
@@ -122,11 +129,16 @@ public:
     // is read again, must hold what this object read (or last saved), and is
     // compared with the record: a file that says what the record says is not
     // written at all (same bytes, same modification time). Otherwise it is
-    // replaced as save replaces it. written tells whether it was. Returns
-    // LOCMAP50_OK (also when nothing was to change), or LOCMAP50_FAILED with
-    // the file as it was: a file whose load failed and whose record differs,
-    // a file never read, a file changed since it was read, one the process
-    // may not write, or a failed write (lastFailure says which).
+    // replaced as save replaces it. A changed hard path line takes the new
+    // path in its hard path form ("C:/x" as "C:\x"), which reads the same
+    // after the line's indentation; an element the reader would skip (blank)
+    // gets no line. written tells whether it was. Returns LOCMAP50_OK (also
+    // when nothing was to change), or LOCMAP50_FAILED with the file as it
+    // was: a file whose load failed and whose record differs, a file never
+    // read, a file changed since it was read, new text that would not read
+    // back as the record (checked under the lock as save checks its text),
+    // one the process may not write, or a failed write (lastFailure says
+    // which).
     int saveKeepingLayout(bool &written);
     int saveKeepingLayout();
     // What saveKeepingLayout would change, without writing or locking:

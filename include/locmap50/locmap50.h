@@ -266,11 +266,20 @@ LOCMAP50_API int ChangeEntry(const char *softName, const char *hardNames, int op
  * must translate even with toStdout. An existing regular file is replaced
  * only once the new text is completely written; a character device or a
  * pipe (on Windows a reserved device name such as NUL or COM1) is written in
- * place, and a pipe with no reader fails at once. Returns:
+ * place, and a pipe with no reader fails at once. A target that is one of
+ * the loaded map files is replaced, under its save lock, only while it still
+ * holds what was read, as a save replaces it. The text is read back before
+ * anything is written: it must give every entry with the hard paths the map
+ * holds. Returns:
  *   LOCMAP50_OK      written;
  *   LOCMAP50_FAILED  target null, empty or untranslatable, a directory, the
  *                    file cannot be written (an existing one is left as it
- *                    was), or an entry would not read back from it as it is;
+ *                    was), a loaded map file changed since it was read
+ *                    (LOCMAP50_REASON_CHANGED_SINCE_READ), or an entry would
+ *                    not read back from it as it is, such as an environment
+ *                    value holding a "#" (LOCMAP50_REASON_WOULD_NOT_READ_BACK,
+ *                    GetLastFailureDetail names the soft prefix): nothing is
+ *                    written;
  *   LOCMAP50_NO_MAP  no map.
  */
 LOCMAP50_API int Export(const char *target, int toStdout);
@@ -285,12 +294,18 @@ LOCMAP50_API int Export(const char *target, int toStdout);
  * them. Files whose load failed are never written. Concurrent saves of one
  * file are serialised by a lock file beside it ("<file>.save-lock", released
  * by the OS if its holder dies), and a file that another process changed
- * after this one read it is left as the other process wrote it. Returns:
+ * after this one read it is left as the other process wrote it. Each file's
+ * text is read back before it is written: it must give the prefix lines of
+ * the file's record in order, each with its hard paths as the reader takes
+ * them ("C:/x" as "C:\x"; a blank path as no line), and its include lines,
+ * nothing more or less. Returns:
  *   LOCMAP50_OK      all written (or no file loaded);
  *   LOCMAP50_FAILED  a file's load failed (nothing is written), a file
- *                    changed since it was read, or a file could not be
- *                    written: it is left as it was, later files are not
- *                    tried;
+ *                    changed since it was read, a file's text would not read
+ *                    back as its record (LOCMAP50_REASON_WOULD_NOT_READ_BACK;
+ *                    GetLastFailureDetail names the soft prefix), or a file
+ *                    could not be written: it is left as it was, later files
+ *                    are not tried;
  *   LOCMAP50_NO_MAP  no map.
  */
 LOCMAP50_API int SaveLocationMap(int toStdout);
@@ -308,14 +323,21 @@ LOCMAP50_API int SaveLocationMap(int toStdout);
  * is appended after one blank line with the file's line end (the platform's
  * when it has none). Each file is read again under the save lock, which
  * serialises saves as for SaveLocationMap, must still hold what was read, and
- * is replaced only once its new text is completely written. A file that the
- * process may not write is never replaced. Returns:
+ * is replaced only once its new text is completely written. A changed hard
+ * path line keeps its indentation and comment and takes the new path in the
+ * form the reader keeps ("C:/tools" as "C:\tools"), so that it reads back
+ * wherever the line began. The new text is read back under the lock as
+ * SaveLocationMap reads its text back. A file that the process may not write
+ * is never replaced. Returns:
  *   LOCMAP50_OK      done, also when nothing was to be written;
  *   LOCMAP50_FAILED  a file whose load failed has a change (nothing is
- *                    written), a file changed since it was read, may not be
- *                    written or could not be written: it is left as it was
- *                    and later files are not tried (GetLastFailure says why
- *                    and which file);
+ *                    written), a file changed since it was read, would not
+ *                    read back as its record
+ *                    (LOCMAP50_REASON_WOULD_NOT_READ_BACK, with the soft
+ *                    prefix as GetLastFailureDetail), may not be written or
+ *                    could not be written: it is left as it was and later
+ *                    files are not tried (GetLastFailure says why and which
+ *                    file);
  *   LOCMAP50_NO_MAP  no map.
  */
 LOCMAP50_API int SaveLocationMapKeepingLayout(void);

@@ -1,11 +1,14 @@
 // Editing of the merged location map and its files, saving every file, and export as one file.
 #include <algorithm>
+#include <optional>
 
 #include "paths/NameRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap/LookupIndexes.h"
 #include "locmapfile/Format.h"
 #include "locmapfile/LastFailure.h"
+#include "locmapfile/NameOnDisk.h"
+#include "locmapfile/ReadBack.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -20,18 +23,19 @@ bool fitsInAMapFile(const std::string &softPrefix, const std::string &hardNames)
     return mapfile::entryReadsBack(softPrefix, locmap50::paths::splitHardPathList(hardNames));
 }
 
-// Every entry of the merged map as the export writes it; a value taken from
-// the environment may hold what no map file line can.
-bool mergedMapReadsBack(const std::list<std::string> &softPrefixOrder,
-                        const std::map<std::string, std::list<std::string>> &softToHardMap) {
+// The merged map as the export writes it: every prefix in order, with the
+// hard paths it has now.
+mapfile::MeantContent mergedContent(const std::list<std::string> &softPrefixOrder,
+                                    const std::map<std::string, std::list<std::string>> &softToHardMap) {
+    mapfile::MeantContent meant;
+    meant.version = "2";
+    meant.items.reserve(softPrefixOrder.size());
     for (const std::string &softPrefix : softPrefixOrder) {
         const auto hardPaths = softToHardMap.find(softPrefix);
-        if (!mapfile::entryReadsBack(softPrefix, hardPaths != softToHardMap.end()
-                                                     ? hardPaths->second
-                                                     : std::list<std::string>()))
-            return false;
+        meant.items.push_back(mapfile::MeantItem{mapfile::MeantItem::Kind::Entry, &softPrefix,
+                                                 hardPaths != softToHardMap.end() ? &hardPaths->second : nullptr});
     }
-    return true;
+    return meant;
 }
 
 }  // namespace
@@ -85,18 +89,22 @@ int VnLocMap::save(bool toStdout) {
 int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
     namespace platform = locmap50::platform;
     mapfile::clearLastFailure();
-    if (!mergedMapReadsBack(m_softPrefixOrder, m_softToHardMap))
-        return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT, fileName);
-    std::string text = mapfile::headerText("2", mapfile::ForceMode::Off);
-    text += kExportComment;
-    text += "\n\n";
-    for (const std::string &softPrefix : m_softPrefixOrder) {
-        const auto hardPaths = m_softToHardMap.find(softPrefix);
-        mapfile::appendEntryText(text, softPrefix,
-                                 hardPaths != m_softToHardMap.end() ? &hardPaths->second : nullptr);
-    }
+    const mapfile::MeantContent meant = mergedContent(m_softPrefixOrder, m_softToHardMap);
+    const std::string text = mapfile::textOf(meant, std::string(kExportComment) + "\n\n");
+    // A value taken from the environment may hold what no map file line can.
+    if (const std::optional<std::string> concerned = mapfile::whatWouldNotReadBack(text, meant))
+        return mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, toStdout ? std::string() : fileName,
+                                   *concerned);
     if (toStdout) return mapfile::resultRecordingFailure(platform::writeStandardOutput(text), std::string());
-    return mapfile::resultRecordingFailure(platform::replaceFileWithText(fileName, text), fileName);
+    // Over a loaded map file, as over a save: only while it holds what was read.
+    const VnLocMapFile *loaded = loadedMapFile(fileName);
+    if (loaded == nullptr || loaded->m_loadState.absolutePath.empty())
+        return mapfile::resultRecordingFailure(platform::replaceFileWithText(fileName, text), fileName);
+    platform::ContentStamp asRead;
+    asRead.size = loaded->m_loadState.contentSize;
+    asRead.hash = loaded->m_loadState.contentHash;
+    return mapfile::resultRecordingFailure(
+        platform::replaceFileIfUnchanged(mapfile::nameOnDisk(*loaded), text, asRead).status(), fileName);
 }
 
 int VnLocMap::lastFailure(int &reason, std::string &file) {

@@ -4,6 +4,7 @@
 
 #include <list>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -36,6 +37,10 @@ struct FileState {
     // where it is not the first (a first block without hard path that
     // counted as undefined).
     std::map<std::string, unsigned> recordBlockOrdinals;
+    // Entries added since the file was last written: the layout-keeping save
+    // appends them, as the standard save writes them, whatever blocks of their
+    // prefix the file still holds.
+    std::set<std::string> addedSinceWritten;
 };
 
 }  // namespace locmap50::mapfile

@@ -23,15 +23,17 @@ bool isBlankOrTab(char c) {
     return c == ' ' || c == '\t';
 }
 
-bool holdsOnlyBlanksAndTabs(const std::string &line) {
+bool holdsOnlyBlanksAndTabs(std::string_view line) {
     for (char c : line)
         if (!isBlankOrTab(c)) return false;
     return true;
 }
 
 // "C:/tools" reads as "C:\tools"; only the separator after the colon changes.
-void fixDriveSeparator(std::string &line) {
-    if (line.size() >= 3 && line[1] == ':' && line[2] == '/') line[2] = '\\';
+// A POSIX path is kept as written, so "/:/" stays what it says.
+void fixDriveSeparator(std::string &line, paths::PathStyle style) {
+    if (line.size() >= 3 && line[1] == ':' && line[2] == '/' && !paths::isPosixAbsolute(line, style))
+        line[2] = '\\';
 }
 
 void cutTrailingComment(std::string &line) {
@@ -70,8 +72,8 @@ bool readRawLine(std::string_view text, std::size_t &position, std::string &line
     return true;
 }
 
-bool normaliseLine(std::string &line) {
-    fixDriveSeparator(line);
+bool normaliseLine(std::string &line, paths::PathStyle style) {
+    fixDriveSeparator(line, style);
     if (holdsOnlyBlanksAndTabs(line)) return false;
     if (line[0] == '#') return false;
     cutTrailingComment(line);
@@ -105,9 +107,9 @@ Header parseHeader(const std::string &line) {
     return header;
 }
 
-LineKind classifyLine(const std::string &line) {
+LineKind classifyLine(const std::string &line, paths::PathStyle style) {
     if (line.size() >= 2 && line[0] == '$') return LineKind::SoftPrefix;
-    if (paths::isAbsolute(line)) return LineKind::HardPath;
+    if (paths::isAbsolute(line, style)) return LineKind::HardPath;
     const std::size_t keywordLength = sizeof(kIncludeKeyword) - 1;
     if (line.size() > keywordLength && line.compare(0, keywordLength, kIncludeKeyword) == 0 &&
         isBlankOrTab(line[keywordLength]) && !includePath(line).empty())
@@ -172,12 +174,15 @@ bool readsBackAsSoftPrefix(const std::string &softPrefix) {
            isValidSoftPrefix(line);
 }
 
+bool readsBackAsNothing(std::string_view hardPath) {
+    return holdsOnlyBlanksAndTabs(hardPath);
+}
+
 bool readsBackAsHardPath(const std::string &hardPath) {
     if (holdsCutCharacter(hardPath)) return false;
+    if (readsBackAsNothing(hardPath)) return true;
     std::string line = hardPath;
-    if (!normaliseLine(line)) return true;  // blank: read back as nothing
-    return classifyLine(line) == LineKind::HardPath &&
-           paths::toHardPathForm(line) == paths::toHardPathForm(hardPath);
+    return normaliseLine(line) && classifyLine(line) == LineKind::HardPath && paths::sameHardPathForm(line, hardPath);
 }
 
 bool hardPathsReadBack(const std::list<std::string> &hardPaths) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "paths/PathRules.h"
+
 namespace locmap50::mapfile {
 
 // A file gives at most this many hard paths per soft prefix; the reader
@@ -31,7 +33,9 @@ bool readRawLine(std::string_view text, std::size_t &position, std::string &line
 // "X:/" drive fix, then blank and comment skipping, trailing comment removal
 // and trimming. Returns false when the line is to be skipped (blank, or a
 // comment from its first character); the line still counts for numbering.
-bool normaliseLine(std::string &line);
+// The raw text is classified first: under the POSIX style a line that is a
+// POSIX path ("/:/") is no drive and keeps its "/".
+bool normaliseLine(std::string &line, paths::PathStyle style = paths::kHostPathStyle);
 // Where the text normaliseLine keeps lies within the raw line: from its first
 // non-white character to the last one before a "#". Meaningful only for a
 // line normaliseLine keeps.
@@ -53,7 +57,7 @@ enum class LineKind { SoftPrefix, HardPath, Include, ParseError };
 // Classifies a normalised entry line by the first rule that matches. A hard
 // path line is what paths::isAbsolute takes on this system: a drive or UNC
 // path, and on POSIX systems a POSIX path too.
-LineKind classifyLine(const std::string &line);
+LineKind classifyLine(const std::string &line, paths::PathStyle style = paths::kHostPathStyle);
 
 // Whether a line holds a NUL byte. Such a line is never used: C callers
 // would see its text cut short at the NUL. Comment text may hold any byte.
@@ -88,9 +92,14 @@ bool fitsOnOneLine(const std::string &text);
 // A soft prefix line must read back as that same valid soft prefix.
 bool readsBackAsSoftPrefix(const std::string &softPrefix);
 // A hard path line must read back as that hard path (with "/" read as "\"
-// in a Windows-style path),
-// or as nothing at all when it is blank.
+// in a Windows-style path), or as nothing at all when it is blank. Tested as
+// the line stands alone, where the standard save and export write it; the
+// layout-keeping save writes it in its hard path form, which reads the same
+// wherever the old line stood.
 bool readsBackAsHardPath(const std::string &hardPath);
+// A value the reader skips when it stands on a line of its own: nothing but
+// blanks and tabs, or nothing at all. A list element of that kind is no hard path.
+bool readsBackAsNothing(std::string_view hardPath);
 // A list of hard paths a file can give one prefix: no more than the reader
 // takes, each reading back.
 bool hardPathsReadBack(const std::list<std::string> &hardPaths);

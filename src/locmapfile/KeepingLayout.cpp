@@ -5,6 +5,7 @@
 #include "locmapfile/LastFailure.h"
 #include "locmapfile/Layout.h"
 #include "locmapfile/NameOnDisk.h"
+#include "locmapfile/ReadBack.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -18,6 +19,12 @@ VnLineChange publicChange(const mapfile::LineChange &change) {
     line.lineCount = static_cast<int>(change.lineCount);
     line.newText = change.text;
     return line;
+}
+
+// What of the file's record the changed text would not read back as.
+std::optional<std::string> notReadingBack(const VnLocMapFile &file, const mapfile::FileState *state,
+                                          const std::string &text) {
+    return mapfile::whatWouldNotReadBack(text, mapfile::recordContent(file, state));
 }
 
 }  // namespace
@@ -42,16 +49,25 @@ int VnLocMapFile::saveKeepingLayout(bool &written) {
     asRead.size = m_loadState.contentSize;
     asRead.hash = m_loadState.contentHash;
     // The spans are those of the bytes read under the lock, never of the load.
+    std::optional<std::string> concerned;
     const platform::Result<std::optional<platform::ContentStamp>> saved = platform::editFileIfUnchanged(
-        mapfile::nameOnDisk(*this), asRead, [this](const std::string &current) -> std::optional<std::string> {
+        mapfile::nameOnDisk(*this), asRead,
+        [&](const std::string &current) -> platform::Result<std::optional<std::string>> {
             const std::vector<mapfile::LineChange> changes = mapfile::layoutChanges(*this, m_private.find(), current);
-            if (changes.empty()) return std::nullopt;
-            return mapfile::withChanges(current, changes);
+            if (changes.empty()) return std::optional<std::string>();
+            std::string text = mapfile::withChanges(current, changes);
+            concerned = notReadingBack(*this, m_private.find(), text);
+            if (concerned) return platform::Failure::WouldNotReadBack;
+            return std::optional<std::string>(std::move(text));
         });
-    if (!saved) return mapfile::resultRecordingFailure(saved.status(), m_fileName);
+    if (!saved)
+        return concerned ? mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, m_fileName, *concerned)
+                         : mapfile::resultRecordingFailure(saved.status(), m_fileName);
     if (saved->has_value()) {
         m_loadState.contentSize = (*saved)->size;
         m_loadState.contentHash = (*saved)->hash;
+        // The file now holds the added entries where the record has them.
+        m_private.get().addedSinceWritten.clear();
         written = true;
     }
     return LOCMAP50_OK;
@@ -70,8 +86,12 @@ int VnLocMapFile::previewKeepingLayout(std::string &currentText, std::vector<VnL
     if (!m_loadState.failed && (now.size != m_loadState.contentSize || now.hash != m_loadState.contentHash))
         return mapfile::failedWith(LOCMAP50_REASON_CHANGED_SINCE_READ, m_fileName);
     currentText = std::move(*text);
-    for (const mapfile::LineChange &change : mapfile::layoutChanges(*this, m_private.find(), currentText))
-        changes.push_back(publicChange(change));
+    const std::vector<mapfile::LineChange> planned = mapfile::layoutChanges(*this, m_private.find(), currentText);
+    for (const mapfile::LineChange &change : planned) changes.push_back(publicChange(change));
     if (m_loadState.failed && !changes.empty()) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
+    if (planned.empty()) return LOCMAP50_OK;
+    if (const std::optional<std::string> concerned =
+            notReadingBack(*this, m_private.find(), mapfile::withChanges(currentText, planned)))
+        return mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, m_fileName, *concerned);
     return LOCMAP50_OK;
 }

@@ -88,15 +88,18 @@ bool isBlankLine(std::string_view line) {
     return line.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-// Whether a hard path line's value reads as recorded: the reader keeps a
-// POSIX path as written and turns each "/" of any other into "\\"
-// (paths::toHardPathForm, without a copy).
-bool readsAs(std::string_view value, const std::string &recorded) {
-    if (value.size() != recorded.size()) return false;
-    if (paths::isPosixAbsolute(value)) return value == recorded;
-    for (std::size_t i = 0; i < value.size(); ++i)
-        if ((value[i] == '/' ? '\\' : value[i]) != recorded[i]) return false;
-    return true;
+// The hard paths of a record that make lines: an element the reader would
+// skip (blank) reads back as no line, so none is written for it.
+template <typename Visit>
+void forEachWrittenPath(const std::list<std::string> &hardPaths, Visit visit) {
+    for (const std::string &hardPath : hardPaths)
+        if (!readsBackAsNothing(hardPath)) visit(hardPath);
+}
+
+std::size_t writtenPathCount(const std::list<std::string> &hardPaths) {
+    std::size_t count = 0;
+    forEachWrittenPath(hardPaths, [&](const std::string &) { ++count; });
+    return count;
 }
 
 // The blocks of each prefix, chained in file order, found by prefix without
@@ -147,6 +150,23 @@ private:
     containers::FlatHashTable<std::size_t> m_firsts;
 };
 
+// The file's block that the record's entry of softPrefix stands for; kNone
+// when the file has none, or when the entry was added since the file was last
+// written: it goes at the end, as the standard save puts it, and the blocks of
+// its prefix that the record no longer holds go.
+std::size_t recordBlockOf(const BlocksByPrefix &blocks, const FileState *state, const std::string &softPrefix) {
+    const std::size_t first = blocks.firstOf(softPrefix);
+    if (first == BlocksByPrefix::kNone || state == nullptr) return first;
+    if (!state->addedSinceWritten.empty() && state->addedSinceWritten.count(softPrefix) != 0)
+        return BlocksByPrefix::kNone;
+    std::size_t ordinal = 0;
+    if (!state->recordBlockOrdinals.empty()) {
+        const auto found = state->recordBlockOrdinals.find(softPrefix);
+        if (found != state->recordBlockOrdinals.end()) ordinal = found->second;
+    }
+    return blocks.nth(first, ordinal);
+}
+
 class ChangePlan {
 public:
     ChangePlan(std::string_view text, const FileLayout &layout)
@@ -158,28 +178,35 @@ public:
         for (std::size_t i = 0; i < block.pathCount; ++i) edit(pathLine(block, i)).replacement = std::string();
     }
 
-    // Whether the block gives what the record holds, as the reader takes it.
+    // Whether the block gives what the record holds, as the reader takes it:
+    // a path line's value (a POSIX path as written, any other with "/" read
+    // as "\") against each path's hard path form.
     bool says(const PrefixBlock &block, const std::list<std::string> &hardPaths) const {
-        if (hardPaths.size() != std::min(block.pathCount, kMaxHardPathsPerEntry)) return false;
+        if (writtenPathCount(hardPaths) != std::min(block.pathCount, kMaxHardPathsPerEntry)) return false;
         std::size_t i = 0;
-        for (const std::string &hardPath : hardPaths)
-            if (!readsAs(bytesOf(pathLine(block, i++).value), hardPath)) return false;
-        return true;
+        bool same = true;
+        forEachWrittenPath(hardPaths, [&](const std::string &hardPath) {
+            same = same && paths::sameHardPathForm(bytesOf(pathLine(block, i++).value), hardPath);
+        });
+        return same;
     }
 
+    // A new value goes in the hard path form, which the reader takes as it
+    // stands wherever the old line began: "C:/x" after blanks would be no
+    // hard path at all, "C:\x" is one.
     void rewriteBlock(const PrefixBlock &block, const std::list<std::string> &hardPaths) {
-        auto newPath = hardPaths.begin();
-        for (std::size_t i = 0; i < block.pathCount; ++i) {
-            const LineSpans &line = pathLine(block, i);
-            if (newPath == hardPaths.end()) {
-                edit(line).replacement = std::string();
-                continue;
-            }
-            if (bytesOf(line.value) != *newPath) edit(line).replacement = withValue(line, *newPath);
-            ++newPath;
-        }
+        std::size_t i = 0;
         std::string extra;
-        for (; newPath != hardPaths.end(); ++newPath) extra += *newPath + m_lineEnd;
+        forEachWrittenPath(hardPaths, [&](const std::string &hardPath) {
+            if (i == block.pathCount) {
+                extra += paths::toHardPathForm(hardPath) + m_lineEnd;
+                return;
+            }
+            const LineSpans &line = pathLine(block, i++);
+            if (!paths::sameHardPathForm(bytesOf(line.value), hardPath))
+                edit(line).replacement = withValue(line, paths::toHardPathForm(hardPath));
+        });
+        for (; i < block.pathCount; ++i) edit(pathLine(block, i)).replacement = std::string();
         if (!extra.empty())
             edit(block.pathCount == 0 ? block.prefixLine : pathLine(block, block.pathCount - 1)).following += extra;
     }
@@ -190,7 +217,9 @@ public:
         if (!m_appended.empty() || !m_layout.headerFound || !isBlankLine(bytesOf(m_layout.lastLine.line)))
             block += m_lineEnd;
         block += softPrefix + m_lineEnd;
-        for (const std::string &hardPath : hardPaths) block += hardPath + m_lineEnd;
+        forEachWrittenPath(hardPaths, [&](const std::string &hardPath) {
+            block += paths::toHardPathForm(hardPath) + m_lineEnd;
+        });
         m_appended += block;
     }
 
@@ -262,19 +291,13 @@ std::vector<LineChange> layoutChanges(const VnLocMapFile &file, const FileState 
     // Entries the record holds: the file's block of each, or a new one.
     bool anyAdded = false;
     for (const auto &[softPrefix, hardPaths] : file.m_entryHardPaths) {
-        const std::size_t first = blocks.firstOf(softPrefix);
-        if (first == BlocksByPrefix::kNone) {
+        const std::size_t block = recordBlockOf(blocks, state, softPrefix);
+        if (block == BlocksByPrefix::kNone) {
             anyAdded = true;
             continue;
         }
-        blocks.markMatched(first);
-        std::size_t ordinal = 0;
-        if (state != nullptr && !state->recordBlockOrdinals.empty()) {
-            const auto found = state->recordBlockOrdinals.find(softPrefix);
-            if (found != state->recordBlockOrdinals.end()) ordinal = found->second;
-        }
-        const PrefixBlock &block = layout.blocks[blocks.nth(first, ordinal)];
-        if (!plan.says(block, hardPaths)) plan.rewriteBlock(block, hardPaths);
+        blocks.markMatched(blocks.firstOf(softPrefix));
+        if (!plan.says(layout.blocks[block], hardPaths)) plan.rewriteBlock(layout.blocks[block], hardPaths);
     }
 
     // Entries the record lost, unless the file keeps them outside it.
@@ -292,7 +315,7 @@ std::vector<LineChange> layoutChanges(const VnLocMapFile &file, const FileState 
 
     if (anyAdded) {
         for (const std::string &entry : file.m_entryOrder) {
-            if (entry == kIncludeMarker || blocks.firstOf(entry) != BlocksByPrefix::kNone) continue;
+            if (entry == kIncludeMarker || recordBlockOf(blocks, state, entry) != BlocksByPrefix::kNone) continue;
             const auto record = file.m_entryHardPaths.find(entry);
             if (record != file.m_entryHardPaths.end()) plan.append(entry, record->second);
         }

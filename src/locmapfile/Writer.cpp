@@ -11,6 +11,7 @@
 #include "locmapfile/LastFailure.h"
 #include "locmapfile/ListPositions.h"
 #include "locmapfile/NameOnDisk.h"
+#include "locmapfile/ReadBack.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -18,45 +19,6 @@ namespace {
 using locmap50::mapfile::kIncludeMarker;
 namespace mapfile = locmap50::mapfile;
 namespace platform = locmap50::platform;
-
-// A record with neither version nor force (a comment-only file, or one never
-// read) still needs a header that reads back.
-const char kVersionOfUnversionedFiles[] = "2";
-
-// The kept blocks that stood right after anchor, each in the entry layout.
-void appendKeptBlocks(std::string &text, const mapfile::FileState *state, const mapfile::KeptBlockAnchor &anchor) {
-    if (state == nullptr || state->keptBlocks.empty()) return;
-    const auto kept = state->keptBlocks.find(anchor);
-    if (kept == state->keptBlocks.end()) return;
-    for (const mapfile::KeptBlock &block : kept->second)
-        mapfile::appendEntryText(text, block.softPrefix, &block.hardPaths);
-}
-
-// The whole file text: header, then each entry in file order followed by an
-// empty line, each kept block after the entry it followed. The n-th include
-// marker stands for the n-th include line; a marker with no line left writes
-// only its empty line.
-std::string recordText(const VnLocMapFile &file, const mapfile::FileState *state) {
-    const bool unversioned = file.m_version.empty() && !file.m_force;
-    std::string text = mapfile::headerText(unversioned ? kVersionOfUnversionedFiles : file.m_version,
-                                           file.m_force ? mapfile::ForceMode::On : mapfile::ForceMode::Off);
-    appendKeptBlocks(text, state, mapfile::KeptBlockAnchor());
-    auto nextIncludeLine = file.m_includeLines.begin();
-    unsigned includeMarkers = 0;
-    for (const std::string &entry : file.m_entryOrder) {
-        if (entry == kIncludeMarker) {
-            if (nextIncludeLine != file.m_includeLines.end()) text += *nextIncludeLine++ + "\n";
-            text += '\n';
-            appendKeptBlocks(text, state, mapfile::KeptBlockAnchor(entry, includeMarkers++));
-            continue;
-        }
-        const auto hardPaths = file.m_entryHardPaths.find(entry);
-        locmap50::mapfile::appendEntryText(
-            text, entry, hardPaths != file.m_entryHardPaths.end() ? &hardPaths->second : nullptr);
-        appendKeptBlocks(text, state, mapfile::KeptBlockAnchor(entry, 0));
-    }
-    return text;
-}
 
 // The anchor of the element before `entry` in order (the start when none).
 mapfile::KeptBlockAnchor anchorBefore(const std::list<std::string> &order, const std::string &entry) {
@@ -73,14 +35,19 @@ mapfile::KeptBlockAnchor anchorBefore(const std::list<std::string> &order, const
 
 int VnLocMapFile::save(bool toStdout) {
     mapfile::clearLastFailure();
-    const std::string text = recordText(*this, m_private.find());
+    // What was never read whole is never written over.
+    if (!toStdout && m_loadState.read && m_loadState.failed)
+        return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
+    const mapfile::MeantContent meant = mapfile::recordContent(*this, m_private.find());
+    const std::string text = mapfile::textOf(meant);
+    if (const std::optional<std::string> concerned = mapfile::whatWouldNotReadBack(text, meant))
+        return mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, toStdout ? std::string() : m_fileName,
+                                   *concerned);
     // The text is complete before anything is written, so a failed write can
     // only leave the old file in place, never half of the new one.
     if (toStdout) return mapfile::resultRecordingFailure(platform::writeStandardOutput(text), std::string());
     if (!m_loadState.read)
         return mapfile::resultRecordingFailure(platform::replaceFileWithText(m_fileName, text), m_fileName);
-    // What was never read whole is never written over.
-    if (m_loadState.failed) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
     platform::ContentStamp asRead;
     asRead.size = m_loadState.contentSize;
     asRead.hash = m_loadState.contentHash;
@@ -90,6 +57,8 @@ int VnLocMapFile::save(bool toStdout) {
     // The next save compares against this version.
     m_loadState.contentSize = written->size;
     m_loadState.contentHash = written->hash;
+    // The file now holds them where the record has them.
+    if (m_private.find() != nullptr) m_private.get().addedSinceWritten.clear();
     return LOCMAP50_OK;
 }
 
@@ -109,14 +78,19 @@ int VnLocMapFile::deleteEntry(std::string softPrefix) {
     // the wrong marker and lose the last one, so only soft prefixes go.
     if (softPrefix == kIncludeMarker) return LOCMAP50_OK;
     forgetKeptBlocksOf(softPrefix);
+    m_private.get().addedSinceWritten.erase(softPrefix);
     entryPositions().removeFirst(m_entryOrder, softPrefix);
     m_entryHardPaths.erase(softPrefix);
     return LOCMAP50_OK;
 }
 
 void VnLocMapFile::appendEntry(const std::string &softPrefix, std::list<std::string> hardPaths) {
-    if (m_entryHardPaths.emplace(softPrefix, std::move(hardPaths)).second)
-        entryPositions().append(m_entryOrder, softPrefix);
+    if (!m_entryHardPaths.emplace(softPrefix, std::move(hardPaths)).second) return;
+    entryPositions().append(m_entryOrder, softPrefix);
+    mapfile::FileState &state = m_private.get();
+    state.addedSinceWritten.insert(softPrefix);
+    // Once written, it follows every block of the prefix that the file keeps apart.
+    if (const unsigned kept = keptBlockCount(softPrefix); kept > 0) state.recordBlockOrdinals[softPrefix] = kept;
 }
 
 locmap50::mapfile::ListPositions &VnLocMapFile::entryPositions() {

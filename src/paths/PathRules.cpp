@@ -122,6 +122,19 @@ std::string toHardPathForm(std::string rawName, PathStyle style) {
     return toBackslashes(std::move(rawName));
 }
 
+bool sameHardPathForm(std::string_view a, std::string_view b, PathStyle style) {
+    if (a.size() != b.size()) return false;
+    if (a == b) return true;  // the common case: both already in the form
+    const bool aKeepsSlashes = isPosixAbsolute(a, style);
+    const bool bKeepsSlashes = isPosixAbsolute(b, style);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char fromA = a[i] == '/' && !aKeepsSlashes ? '\\' : a[i];
+        const char fromB = b[i] == '/' && !bKeepsSlashes ? '\\' : b[i];
+        if (fromA != fromB) return false;
+    }
+    return true;
+}
+
 std::string toHostFileName(std::string name, PathStyle style) {
     return style == PathStyle::Posix ? toForwardSlashes(std::move(name)) : toBackslashes(std::move(name));
 }

@@ -40,6 +40,10 @@ char separatorOf(std::string_view path, PathStyle style = kHostPathStyle);
 // absolute path as written; any other with every "/" turned into "\".
 std::string toHardPathForm(std::string rawName, PathStyle style = kHostPathStyle);
 
+// Whether two names have one hard path form (toHardPathForm of each is the
+// same), compared without a copy: "C:/x" and "C:\x" have, "/x" and "\x" not.
+bool sameHardPathForm(std::string_view a, std::string_view b, PathStyle style = kHostPathStyle);
+
 // A file name as the host names files: "\" separators under the Windows
 // style, "/" under the POSIX style; either is accepted on input.
 std::string toHostFileName(std::string name, PathStyle style = kHostPathStyle);

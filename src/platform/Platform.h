@@ -201,15 +201,16 @@ Result<ContentStamp> replaceFileIfUnchanged(const FileName &path, const std::str
                                             const ContentStamp &expected);
 
 // What a layout-keeping save writes in place of a file's bytes, given the
-// bytes the file holds now: no value when nothing is to change.
-using ContentEdit = std::function<std::optional<std::string>(const std::string &current)>;
+// bytes the file holds now: no value when nothing is to change, or a failure
+// when what it would write must not be written.
+using ContentEdit = std::function<Result<std::optional<std::string>>(const std::string &current)>;
 
 // Under the save lock of the regular file at path: reads it, which must still
 // hold the content stamped `expected`, asks edit for its new bytes and, when
 // there are any, replaces the file with them as they are (line ends
 // included), with every guarantee of replaceFileIfUnchanged. Returns the
 // stamp of the bytes written, or no stamp when edit changed nothing and the
-// file was left alone (not even touched).
+// file was left alone (not even touched); edit's failure leaves it alone too.
 Result<std::optional<ContentStamp>> editFileIfUnchanged(const FileName &path, const ContentStamp &expected,
                                                         const ContentEdit &edit);
 

@@ -108,3 +108,48 @@ TEST_F(CApiTest, OneFileEditsAndTheLayoutKeepingSaveThroughTheCFunctions) {
 }
 
 }  // namespace
+
+namespace {
+
+// An accepted "C:/tools" over an indented path line reads back as C:\tools,
+// through either edit; the list rules stay: text after the last backquote is
+// ignored.
+TEST_F(CApiTest, AnEditOfAnIndentedPathLineReadsBackAfterTheLayoutKeepingSave) {
+    setEnv("LMT_TOOLS", std::nullopt);
+    for (const bool inFile : {false, true}) {
+        const std::string path = loadMap("$LMT_TOOLS\n    D:\\tools   # note\n");
+        const int changed = inFile ? ChangeEntryInFile(path.c_str(), "$LMT_TOOLS", "C:/tools`x", LOCMAP50_REPLACE_ENTRY)
+                                   : ChangeEntry("$LMT_TOOLS", "C:/tools`x", LOCMAP50_REPLACE_ENTRY);
+        ASSERT_EQ(changed, LOCMAP50_OK);
+        ASSERT_EQ(SaveLocationMapKeepingLayout(), LOCMAP50_OK);
+        EXPECT_EQ(testsupport::readFile(path), "ZOR_LOCATION_MAP_2\n$LMT_TOOLS\n    C:\\tools   # note\n");
+        ASSERT_EQ(InitLocationMap(path.c_str(), 1), LOCMAP50_OK);
+        char hardName[64] = "";
+        EXPECT_EQ(GetHardNameEx("$LMT_TOOLS", hardName, sizeof hardName), LOCMAP50_OK);
+        EXPECT_STREQ(hardName, "C:\\tools");
+    }
+}
+
+// On POSIX systems "/:/" is read as written, so a save with no edit leaves
+// the file byte for byte.
+TEST_F(CApiTest, ALayoutKeepingSaveWithoutAnEditLeavesAPosixPathWithAColon) {
+    setEnv("LMT_P", std::nullopt);
+    const std::string path = m_dir.write("m.map", "ZOR_LOCATION_MAP_2\n$LMT_P\n/:/");
+    ASSERT_EQ(InitLocationMap(path.c_str(), 1), LOCMAP50_OK);
+    EXPECT_EQ(SaveLocationMapKeepingLayout(), LOCMAP50_OK);
+    EXPECT_EQ(testsupport::readFile(path), "ZOR_LOCATION_MAP_2\n$LMT_P\n/:/");
+}
+
+TEST_F(CApiTest, AnExportThatWouldNotReadBackNamesThePrefix) {
+    setEnv("LMT_A", std::string("E:\\a#b"));
+    loadMap("$LMT_A\nC:\\a\n");
+    const auto printed = testsupport::printedBy([&] { return Export(m_dir.file("export.map").c_str(), 1); });
+    EXPECT_EQ(printed.result, LOCMAP50_FAILED);
+    EXPECT_EQ(printed.output, "");
+    EXPECT_EQ(lastFailure(), (Reported{LOCMAP50_OK, LOCMAP50_REASON_WOULD_NOT_READ_BACK, ""}));
+    const char *detail = nullptr;
+    EXPECT_EQ(GetLastFailureDetail(&detail), LOCMAP50_OK);
+    EXPECT_STREQ(detail, "$LMT_A");
+}
+
+}  // namespace

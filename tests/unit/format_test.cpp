@@ -56,6 +56,31 @@ TEST(FormatNormaliseLine, AppliesTheStepsInOrder) {
     }
 }
 
+// The raw text is classified first: under the POSIX style a POSIX path is
+// kept as written; the drive fix is the same as ever under the Windows style.
+TEST(FormatNormaliseLine, APosixPathIsNoDriveUnderThePosixStyle) {
+    using locmap50::paths::PathStyle;
+    const struct {
+        const char *raw;
+        const char *windows, *posix;
+    } cases[] = {
+        {"/:/", "/:\\", "/:/"},
+        {"/:/x # n", "/:\\x", "/:/x"},
+        {"C:/x", "C:\\x", "C:\\x"},
+        {"//:/", "//:/", "//:/"},
+    };
+    for (const auto &c : cases) {
+        std::string windows = c.raw, posix = c.raw;
+        ASSERT_TRUE(normaliseLine(windows, PathStyle::Windows) && normaliseLine(posix, PathStyle::Posix));
+        EXPECT_EQ(windows, c.windows) << c.raw;
+        EXPECT_EQ(posix, c.posix) << c.raw;
+    }
+    std::string line = "/:/";
+    normaliseLine(line, PathStyle::Posix);
+    EXPECT_EQ(classifyLine(line, PathStyle::Posix), LineKind::HardPath);
+    EXPECT_EQ(classifyLine("/:\\", PathStyle::Windows), LineKind::ParseError);
+}
+
 TEST(FormatTrimWhiteSpace, TrimsEveryWhiteSpaceCharacterButNotHighBytes) {
     std::string text = " \t\n\v\f\rx y\r\f\v\n\t ";
     trimWhiteSpace(text);

@@ -45,7 +45,13 @@ TEST(PathRules, SlashesBecomeBackslashesAndBack) {
     for (const auto &c : cases) {
         EXPECT_EQ(paths::toHardPathForm(c.raw, c.style), c.hardForm) << c.raw;
         EXPECT_EQ(paths::toHostFileName(c.raw, c.style), c.fileName) << c.raw;
+        EXPECT_TRUE(paths::sameHardPathForm(c.raw, c.hardForm, c.style)) << c.raw;
     }
+    // Compared as the two hard path forms, without making them.
+    EXPECT_TRUE(paths::sameHardPathForm("/x", "\\x", Style::Windows));
+    EXPECT_FALSE(paths::sameHardPathForm("/x", "\\x", Style::Posix));
+    EXPECT_FALSE(paths::sameHardPathForm("/x", "/y", Style::Posix));
+    EXPECT_FALSE(paths::sameHardPathForm("C:/a", "C:/ab", Style::Posix));
 }
 
 // The classifier reads the raw text: a POSIX path is one only under the POSIX
