@@ -18,6 +18,7 @@ struct VnExplanation;
 
 namespace locmap50::locmap {
 class Explainer;
+class HandedOutText;
 class LookupIndexes;
 class MapLoader;
 struct MapState;
@@ -282,6 +283,7 @@ public:
 
 private:
     friend class locmap50::locmap::Explainer;
+    friend class locmap50::locmap::HandedOutText;
     friend class locmap50::locmap::MapLoader;
     friend class locmap50::locmap::ProblemReport;
     friend class locmap50::locmap::Translations;
