@@ -122,7 +122,8 @@ std::string fileText(const std::string &name) {
 
 // Texts are written whole: a map file may hold NUL bytes.
 [[noreturn]] void fail(const char *what, const std::string &before, const std::string &after) {
-    const std::string report = "round trip: " + std::string(what) + "\n--- before\n" + before + "\n--- after\n" + after + "\n";
+    const std::string report =
+        "round trip: " + std::string(what) + "\n--- before\n" + before + "\n--- after\n" + after + "\n";
     std::fwrite(report.data(), 1, report.size(), stderr);
     std::abort();
 }
@@ -159,11 +160,7 @@ std::vector<std::string> linesOutside(const std::string &text, const std::set<st
     return lines;
 }
 
-// Edits whose effect on a reload is not the record's alone. A prefix
-// deleted from a file must be gone from it, but another file's block of it
-// may take over; a prefix left with no hard path reads back as a bare
-// prefix line, which a load drops (no variable supplies it), and a later
-// block may take over. A prefix whose variable is set is the environment's.
+// What the edits did, as far as a reload needs to know.
 struct EditEffects {
     std::set<std::string> edited;
     std::map<std::string, std::set<std::string>> deletedFrom;  // file -> prefixes
@@ -175,17 +172,20 @@ bool environmentNames(const std::string &prefix) {
     return prefix.size() > 1 && std::getenv(prefix.c_str() + 1) != nullptr;
 }
 
-// The prefixes whose reload is not the record's alone: deleted ones, those
-// left with no hard path in some file, and the environment's.
+// The prefixes whose reload is not the record's alone. A prefix deleted from
+// a file must be gone from it, but another file's block of it may take over;
+// one left with no hard path reads back as a bare prefix line, which a load
+// drops (no variable supplies it), and a later block may take over.
 std::set<std::string> uncomparable(const std::vector<FileRecord> &before, const EditEffects &effects) {
     std::set<std::string> prefixes = effects.deleted;
     for (const FileRecord &record : before)
         for (const auto &[prefix, paths] : record.hardPaths)
-            if (paths.empty() || environmentNames(prefix)) prefixes.insert(prefix);
+            if (paths.empty()) prefixes.insert(prefix);
     return prefixes;
 }
 
-// The record in the form a reload can be held to.
+// The record in the form a reload can be held to: without those prefixes,
+// nor any whose variable is set, which the environment decides.
 FileRecord comparable(FileRecord record, const std::set<std::string> &leftOut) {
     std::vector<std::string> order;
     for (const std::string &entry : record.order) {
@@ -200,7 +200,8 @@ FileRecord comparable(FileRecord record, const std::set<std::string> &leftOut) {
 }
 
 bool operator==(const FileRecord &a, const FileRecord &b) {
-    return a.name == b.name && a.header == b.header && a.order == b.order && a.hardPaths == b.hardPaths && a.includeLines == b.includeLines;
+    return a.name == b.name && a.header == b.header && a.order == b.order && a.hardPaths == b.hardPaths &&
+           a.includeLines == b.includeLines;
 }
 
 // The read-back rule from outside: a fresh load of the written files gives,
@@ -213,14 +214,16 @@ void checkReadsBack(const std::vector<FileRecord> &before, const EditEffects &ef
     for (const FileRecord &record : before) expected.push_back(comparable(record, leftOut));
     for (const FileRecord &record : after) found.push_back(comparable(record, leftOut));
     if (expected != found)
-        fail(save, effects.log + describe(expected), describe(found) + "--- written main.map\n" + fileText("main.map") +
-                                           "--- written shared.map\n" + fileText("shared.map"));
+        fail(save, effects.log + describe(expected),
+             describe(found) + "--- written main.map\n" + fileText("main.map") + "--- written shared.map\n" +
+                 fileText("shared.map"));
     for (const FileRecord &record : after) {
         const auto deleted = effects.deletedFrom.find(record.name);
         if (deleted == effects.deletedFrom.end()) continue;
         for (const std::string &prefix : deleted->second)
             if (record.hardPaths.count(prefix) != 0 && !environmentNames(prefix))
-                fail("a prefix deleted from a file reads back from it", effects.log + describe(before), describe(after));
+                fail("a prefix deleted from a file reads back from it", effects.log + describe(before),
+                     describe(after));
     }
 }
 
@@ -295,7 +298,8 @@ EditEffects editSomeEntries(VnLocMap &map, const std::string &text) {
         if (operation == 3) effects.deletedFrom[file].insert(prefix);
         if (operation == 0 || operation == 3) effects.deleted.insert(prefix);
     }
-    if (!map.m_mapFiles.empty() && headed(map.m_mapFiles.front()) && map.addEntry("$LMF_ADDED", "G:\\added`") == LOCMAP50_OK)
+    if (!map.m_mapFiles.empty() && headed(map.m_mapFiles.front()) &&
+        map.addEntry("$LMF_ADDED", "G:\\added`") == LOCMAP50_OK)
         effects.edited.insert("$LMF_ADDED");
     // Added again after a delete, a prefix stands where the record says.
     for (auto &[name, prefixes] : effects.deletedFrom)
@@ -317,7 +321,8 @@ void checkRefusal(VnLocMap &map, const std::string &mainBefore, const std::strin
     int reason = 0;
     std::string file;
     map.lastFailure(reason, file);
-    if (reason != LOCMAP50_REASON_WOULD_NOT_READ_BACK) fail(save, edits + mainBefore, "reason " + std::to_string(reason));
+    if (reason != LOCMAP50_REASON_WOULD_NOT_READ_BACK)
+        fail(save, edits + mainBefore, "reason " + std::to_string(reason));
     if (fileText("main.map") != mainBefore || fileText("shared.map") != sharedBefore)
         fail("a refused save changed a file", mainBefore, fileText("main.map"));
 }

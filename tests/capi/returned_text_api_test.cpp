@@ -52,7 +52,9 @@ const std::vector<Call> &calls() {
         {"ChangeEntry add", CallKind::Edit,
          [](auto &, auto &) { return ChangeEntry("$LMR_NEW", "C:\\a\\rather\\long\\new\\path`", LOCMAP50_ADD_ENTRY); }},
         {"ChangeEntry replace", CallKind::Edit,
-         [](auto &, auto &) { return ChangeEntry("$LMR_B", "C:\\a\\rather\\long\\other\\path`", LOCMAP50_REPLACE_ENTRY); }},
+         [](auto &, auto &) {
+             return ChangeEntry("$LMR_B", "C:\\a\\rather\\long\\other\\path`", LOCMAP50_REPLACE_ENTRY);
+         }},
         {"ChangeEntry delete", CallKind::Edit,
          [](auto &, auto &) { return ChangeEntry("$LMR_B", nullptr, LOCMAP50_DELETE_ENTRY); }},
         {"ChangeEntryInFile add", CallKind::Edit,
@@ -65,9 +67,13 @@ const std::vector<Call> &calls() {
          }},
         // $B's next definition takes over; $C has none and goes.
         {"ChangeEntryInFile delete, defined again later", CallKind::Edit,
-         [](auto &, auto &included) { return ChangeEntryInFile(included.c_str(), "$LMR_B", nullptr, LOCMAP50_DELETE_ENTRY); }},
+         [](auto &, auto &included) {
+             return ChangeEntryInFile(included.c_str(), "$LMR_B", nullptr, LOCMAP50_DELETE_ENTRY);
+         }},
         {"ChangeEntryInFile delete, defined nowhere else", CallKind::Edit,
-         [](auto &, auto &included) { return ChangeEntryInFile(included.c_str(), "$LMR_C", nullptr, LOCMAP50_DELETE_ENTRY); }},
+         [](auto &, auto &included) {
+             return ChangeEntryInFile(included.c_str(), "$LMR_C", nullptr, LOCMAP50_DELETE_ENTRY);
+         }},
         // The merged map forgets $C, and the main file then takes it.
         {"ChangeEntry delete, then ChangeEntryInFile add", CallKind::Edit,
          [](auto &main, auto &) {
