@@ -1,9 +1,11 @@
-// libFuzzer target: random sequences of C interface calls (set-up, translations both ways with and without a map, edits, save and export) in a scratch directory.
+// libFuzzer target: random sequences of C interface calls (set-up, translations both ways with and without a map, edits, saves and export, the load problems and failures) in a scratch directory, reading every returned text as long as the header says it lives.
 //
 // Input: main map text, a line "%%", included map text, a line "%%", then one
 // call per line: its first character picks the call, the rest is its argument.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -52,16 +54,97 @@ void translateIntoSmallBuffer(char call, const std::string &argument) {
     }
 }
 
+// Texts the C functions returned, read after every later call for as long
+// as the header promises them: AddressSanitizer sees a text freed too early.
+enum class Lifetime { UntilLoad, UntilLoadOrEdit, UntilSaveExportOrEdit };
+struct ReturnedText {
+    const char *text;
+    Lifetime lifetime;
+};
+std::vector<ReturnedText> g_returned;
+
+void keep(const char *text, Lifetime lifetime) {
+    if (text != nullptr) g_returned.push_back({text, lifetime});
+}
+
+// Forgets the texts whose life ends with a call of the kinds given.
+void forgetTexts(bool load, bool edit, bool saveOrExport) {
+    std::vector<ReturnedText> living;
+    for (const ReturnedText &returned : g_returned) {
+        const bool ends = load || (edit && returned.lifetime != Lifetime::UntilLoad) ||
+                          (saveOrExport && returned.lifetime == Lifetime::UntilSaveExportOrEdit);
+        if (!ends) living.push_back(returned);
+    }
+    g_returned.swap(living);
+}
+
+// Volatile, so that the reads cannot be left out.
+volatile std::size_t g_textLength = 0;
+
+void readEveryText() {
+    std::size_t length = 0;
+    for (const ReturnedText &returned : g_returned) length += std::strlen(returned.text);
+    g_textLength = length;
+}
+
+struct EditArguments {
+    int operation = -1;
+    std::string softName;
+    std::string hardNames;
+    const char *hardNamesOrNull() const {
+        return operation == 2 && hardNames.empty() ? nullptr : hardNames.c_str();
+    }
+};
+
+// "<operation digit><soft name><tab><hard path list>"
+EditArguments editArguments(const std::string &argument) {
+    EditArguments edit;
+    if (argument.empty()) return edit;
+    edit.operation = argument[0] - '0';
+    const std::string rest = argument.substr(1);
+    const std::size_t tab = rest.find('\t');
+    edit.softName = rest.substr(0, tab);
+    edit.hardNames = tab == std::string::npos ? std::string() : rest.substr(tab + 1);
+    return edit;
+}
+
 // "C<operation digit><soft name><tab><hard path list>"
 void changeEntry(const std::string &argument) {
     if (argument.empty()) return;
-    const int operation = argument[0] - '0';
-    const std::string rest = argument.substr(1);
-    const std::size_t tab = rest.find('\t');
-    const std::string softName = rest.substr(0, tab);
-    const std::string hardNames = tab == std::string::npos ? std::string() : rest.substr(tab + 1);
-    ChangeEntry(softName.c_str(), operation == 2 && hardNames.empty() ? nullptr : hardNames.c_str(),
-                operation);
+    const EditArguments edit = editArguments(argument);
+    ChangeEntry(edit.softName.c_str(), edit.hardNamesOrNull(), edit.operation);
+}
+
+// "c<file digit><operation digit><soft name><tab><hard path list>"; the file
+// digit names the main or the included file, relative or absolute, or a file
+// that was never loaded.
+void changeEntryInFile(const std::string &argument) {
+    if (argument.empty()) return;
+    const std::string names[] = {"main.map", "shared.map", (fuzzscratch::directory() / "main.map").string(),
+                                 (fuzzscratch::directory() / "shared.map").string(), "absent.map"};
+    const std::string &file = names[static_cast<unsigned char>(argument[0] - '0') % std::size(names)];
+    const EditArguments edit = editArguments(argument.substr(1));
+    ChangeEntryInFile(file.c_str(), edit.softName.c_str(), edit.hardNamesOrNull(), edit.operation);
+}
+
+void keepLoadProblems() {
+    const int count = GetLoadProblemCount();
+    for (int index = -1; index <= count; ++index) {
+        int severity = 0, kind = 0, line = 0;
+        const char *file = nullptr, *detail = nullptr;
+        if (GetLoadProblem(index, &severity, &kind, &file, &line, &detail) != LOCMAP50_OK) continue;
+        keep(file, Lifetime::UntilLoadOrEdit);
+        keep(detail, Lifetime::UntilLoadOrEdit);
+    }
+}
+
+void keepLastFailure() {
+    int reason = 0;
+    const char *file = nullptr, *detail = nullptr;
+    GetLastFailure(&reason, &file);
+    GetLastFailureDetail(&detail);
+    keep(file, Lifetime::UntilSaveExportOrEdit);
+    keep(detail, Lifetime::UntilSaveExportOrEdit);
 }
 
 // Only fixed targets inside the scratch directory: a translated soft name
@@ -78,8 +161,17 @@ void exportMap(const std::string &argument) {
     }
 }
 
+// Which returned texts a call may end the life of.
+void forgetTextsEndedBy(char call) {
+    const bool load = call == 'I' || call == 'P' || call == 'D';
+    const bool edit = call == 'C' || call == 'c';
+    const bool saveOrExport = call == 'E' || call == 'V' || call == 'W' || call == 'K';
+    forgetTexts(load, edit, saveOrExport);
+}
+
 void runCall(char call, const std::string &argument, std::size_t inputSize) {
     fuzzscratch::requireLoadedFilesInScratch();
+    forgetTextsEndedBy(call);
     switch (call) {
     case 'I': InitLocationMap("main.map", 1); break;
     case 'P': InitLocationMap(fuzzscratch::directory().string().c_str(), 0); break;
@@ -88,18 +180,24 @@ void runCall(char call, const std::string &argument, std::size_t inputSize) {
     case 'h': case 'a': case 's': translateIntoSmallBuffer(call, argument); break;
     case 'R': FreeHardPathList(ReturnAllHardPath(argument.c_str())); break;
     case 'C': changeEntry(argument); break;
+    case 'c': changeEntryInFile(argument); break;
     case 'E': exportMap(argument); break;
     case 'V': SaveLocationMap(0); break;
     case 'W': SaveLocationMap(1); break;
+    case 'K': SaveLocationMapKeepingLayout(); break;
     case 'O': IsEnvOverridden(argument.c_str()); break;
-    case 'F': CurrentEntryFileName(argument.c_str()); break;
+    case 'F': keep(CurrentEntryFileName(argument.c_str()), Lifetime::UntilLoad); break;
+    case 'L': keepLoadProblems(); break;
+    case 'G': keepLastFailure(); break;
+    case 'U': UnsetLocMapEnvVariable(); break;
     case 'N':
         IsLocMapPresent();
-        CurrentMapName();
-        GetErrorString();
+        keep(CurrentMapName(), Lifetime::UntilLoad);
+        keep(GetErrorString(), Lifetime::UntilLoad);
         break;
     default: break;
     }
+    readEveryText();
 }
 
 }  // namespace
@@ -133,6 +231,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         start = end + 1;
     }
     fuzzscratch::requireLoadedFilesInScratch();
+    g_returned.clear();
     InitLocationMap("absent.map", 1);  // the next run starts with no map
     fuzzscratch::removeEverything();
     return 0;

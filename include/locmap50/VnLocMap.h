@@ -18,6 +18,7 @@ struct VnExplanation;
 
 namespace locmap50::locmap {
 class Explainer;
+class HandedOutText;
 class LookupIndexes;
 class MapLoader;
 struct MapState;
@@ -284,6 +285,7 @@ public:
 
 private:
     friend class locmap50::locmap::Explainer;
+    friend class locmap50::locmap::HandedOutText;
     friend class locmap50::locmap::MapLoader;
     friend class locmap50::locmap::ProblemReport;
     friend class locmap50::locmap::Translations;

@@ -5,6 +5,7 @@
 #include "capi/CApiSupport.h"
 #include "locmap50/VnLocMapFile.h"
 #include "locmap50/locmap50.h"
+#include "locmap/HandedOutText.h"
 #include "paths/NameRules.h"
 #include "platform/Platform.h"
 
@@ -76,10 +77,9 @@ int UnsetLocMapEnvVariable(void) {
 
 const char *CurrentEntryFileName(const char *softName) {
     return guardedCall<const char *>(nullptr, [&]() -> const char * {
-        const VnLocMap *map = existingMap();
+        VnLocMap *map = existingMap();
         if (map == nullptr || softName == nullptr || *softName == '\0') return nullptr;
-        const auto entry = map->m_softToFileMap.find(softName);
-        return entry != map->m_softToFileMap.end() ? entry->second.c_str() : nullptr;
+        return locmap50::locmap::HandedOutText::definingFileName(*map, softName);
     });
 }
 

@@ -2,6 +2,8 @@
 #ifndef LOCMAP50_LOCMAP_MAPSTATE_H
 #define LOCMAP50_LOCMAP_MAPSTATE_H
 
+#include <set>
+#include <string>
 #include <vector>
 
 #include "locmap/LookupIndexes.h"
@@ -15,6 +17,10 @@ struct MapState {
     PrivateIndex<LookupIndexes> indexes;
     // The last load's problems, in the order found; a copy keeps them.
     std::vector<VnLoadProblem> problems;
+    // Every defining file name handed out to callers since the last load:
+    // edits replace and erase the table's strings, and the text handed out
+    // must outlive them until the next load.
+    std::set<std::string> handedOutFileNames;
 };
 
 }  // namespace locmap50::locmap

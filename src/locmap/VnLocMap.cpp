@@ -65,6 +65,7 @@ void VnLocMap::clearLoadedMap(MapReset reset) {
     m_mapFileName.clear();
     m_envOverridden.clear();
     m_softToFileMap.clear();
+    m_private.get().handedOutFileNames.clear();
     m_environment.reload();
 }
 
