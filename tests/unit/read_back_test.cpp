@@ -253,6 +253,38 @@ TEST_F(ReadBackKeepingLayout, AnEntryDeletedAndAddedAgainGoesAtTheEnd) {
     EXPECT_TRUE(written.empty());
 }
 
+// An empty element replacing a path line's value takes the whole line with
+// it: neither its comment nor its indentation is left behind to read as a
+// line of no known kind.
+TEST_F(ReadBackKeepingLayout, AnEmptyPathTakesItsWholeLine) {
+    struct Case {
+        const char *name;
+        const char *text;
+        const char *list;
+        const char *written;
+    };
+    const Case cases[] = {
+        {"commented line, then a path", "ZOR_LOCATION_MAP_2\n$LMT_C\nC:\\c # note\n", "`D:\\d`",
+         "ZOR_LOCATION_MAP_2\n$LMT_C\nD:\\d # note\n"},
+        {"commented line, empty list", "ZOR_LOCATION_MAP_2\n$LMT_C\nC:\\c # note\n$B\nC:\\b\n", "`",
+         "ZOR_LOCATION_MAP_2\n$LMT_C\n$B\nC:\\b\n"},
+        {"line indented with a vertical tab", "ZOR_LOCATION_MAP_2\n$LMT_C\n\v\\\\srv\\q\n", "`",
+         "ZOR_LOCATION_MAP_2\n$LMT_C\n"},
+    };
+    testsupport::ScopedEnv unset("LMT_C", std::nullopt);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = write("blank.map", c.text);
+        VnLocMap &map = load(path);
+        ASSERT_EQ(map.changeEntry("$LMT_C", c.list), LOCMAP50_OK);
+        ASSERT_EQ(map.saveKeepingLayout(), LOCMAP50_OK);
+        EXPECT_EQ(readFile(path), c.written);
+        const VnLocMap &reloaded = load(path);
+        for (const VnLoadProblem &problem : reloaded.loadProblems())
+            EXPECT_NE(problem.kind, LOCMAP50_PROBLEM_PARSE_ERROR) << problem.detail;
+    }
+}
+
 class ReadBackExport : public testsupport::MapFileTest {
 protected:
     void SetUp() override { m_path = write("main.map", "ZOR_LOCATION_MAP_2\n$LMT_A\nC:\\a\n"); }
