@@ -173,8 +173,11 @@ std::vector<Ownership> ownershipOfLoadedFiles() {
     std::vector<Ownership> found;
 #ifndef _WIN32
     for (const VnLocMapFile &file : VnLocMap::createMap()->m_mapFiles) {
+        // The file the save replaces: the name the system resolved at the load.
+        const std::string &onDisk =
+            file.m_loadState.absolutePath.empty() ? file.m_fileName : file.m_loadState.absolutePath;
         struct stat status;
-        if (::stat(file.m_fileName.c_str(), &status) == 0)
+        if (::stat(onDisk.c_str(), &status) == 0)
             found.push_back({file.m_fileName, static_cast<long>(status.st_uid), static_cast<long>(status.st_gid),
                              static_cast<unsigned>(status.st_mode & 07777)});
     }
