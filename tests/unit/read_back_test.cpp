@@ -151,8 +151,8 @@ TEST_P(ReadBackSave, ARecordThatWouldReadBackAsSomethingElseIsNotWritten) {
     expectRefused(map, "$C#x");
 }
 
-// Slashes, blank elements, text after the last backquote, an empty list: as
-// specified for the edits, and read back as the reader takes them.
+// Slashes, blank elements, text after the last backquote, an empty list:
+// as the edit calls accept them, and read back as the reader takes them.
 TEST_P(ReadBackSave, InputsTheReaderNormalisesAreSaved) {
     VnLocMap &map = load(m_path);
     ASSERT_EQ(map.changeEntry("$A", "C:/x/y` \t`ignored"), LOCMAP50_OK);
