@@ -90,7 +90,7 @@ TEST_F(NoMapFallbackTest, GetAbsoluteHardNameResolvesAgainstTheCurrentDirectory)
     });
 }
 
-// As specified for drive roots; the POSIX root "/" takes no second "/".
+// A drive root keeps its doubled separator; the POSIX root "/" takes no second "/".
 TEST_F(NoMapFallbackTest, GetAbsoluteHardNameAtARootDoublesTheSeparatorOnlyOnWindows) {
     testsupport::ScopedCurrentDir root(m_dir.path().root_path());
     const std::string cwd = libraryFileName(std::filesystem::current_path().string());
