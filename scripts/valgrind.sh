@@ -5,14 +5,53 @@
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
 
-build=${LOCMAP50_VALGRIND_BUILD_DIR:-$LOCMAP50_BUILD_DIR-valgrind}
+# Absolute: each test program runs from its own folder.
+build=$(realpath -m "${LOCMAP50_VALGRIND_BUILD_DIR:-$LOCMAP50_BUILD_DIR-valgrind}")
 
-# Every test program, and each test CTest runs, is started through valgrind:
-# the emulator setting is how CMake prefixes test commands.
-memcheck="valgrind;--tool=memcheck;--error-exitcode=99;--leak-check=full"
-memcheck+=";--errors-for-leak-kinds=definite,indirect;--show-leak-kinds=definite,indirect;--quiet"
+memcheck=(valgrind --tool=memcheck --error-exitcode=99 --leak-check=full
+    --errors-for-leak-kinds=definite,indirect --show-leak-kinds=definite,indirect --quiet)
+
+# Each GoogleTest program starts under memcheck with all its cases, split in
+# one shard per job, as valgrind's start-up costs more than most cases; the
+# other tests (the tool's runs, the C header check) start through the
+# emulator setting, which is how CMake prefixes test commands.
+run_gtest_shard() {
+    local program=$1 shard=$2 log=$3
+    (cd "$build/tests" &&
+        GTEST_TOTAL_SHARDS=$LOCMAP50_JOBS GTEST_SHARD_INDEX=$shard timeout 1800 "${memcheck[@]}" "$program" --gtest_brief=1) \
+        >"$log" 2>&1
+}
+run_gtest_programs() {
+    local program shard status=0 logs=() pids=() i
+    for program in "$build"/tests/locmap50_unit_tests "$build"/tests/locmap50_capi_tests \
+        "$build"/tests/locmap_tool_tests; do
+        [ -x "$program" ] || continue
+        for ((shard = 0; shard < LOCMAP50_JOBS; shard++)); do
+            logs+=("$build/memcheck-$(basename "$program")-$shard.log")
+            run_gtest_shard "$program" "$shard" "${logs[-1]}" &
+            pids+=($!)
+        done
+    done
+    for i in "${!pids[@]}"; do
+        if wait "${pids[$i]}"; then
+            echo "memcheck passed: $(basename "${logs[$i]}" .log)"
+        else
+            echo "memcheck FAILED: $(basename "${logs[$i]}" .log)"
+            cat "${logs[$i]}"
+            status=1
+        fi
+    done
+    return "$status"
+}
+run_other_tests() {
+    (cd "$build" && ctest --parallel "$LOCMAP50_JOBS" --output-on-failure --timeout 300 --label-exclude "^gtest-")
+}
 
 command -v valgrind >/dev/null || { echo "missing: valgrind (sudo bash .ci/run installs it)"; exit 1; }
+emulator=$(IFS=';'; echo "${memcheck[*]}")
 configure_and_build "$build" -DCMAKE_BUILD_TYPE=Release -DLOCMAP50_BUILD_TESTS=ON -DLOCMAP50_SANITIZE=OFF \
-    "-DCMAKE_CROSSCOMPILING_EMULATOR=$memcheck" &&
-    run_ctest "$build"
+    "-DCMAKE_CROSSCOMPILING_EMULATOR=$emulator" || exit 1
+status=0
+run_gtest_programs || status=1
+run_other_tests || status=1
+exit "$status"
