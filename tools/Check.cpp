@@ -22,33 +22,9 @@ namespace locmap_tool {
 
 namespace {
 
-// The kind names check prints, library problems and lint findings alike:
-// short words that stay the same from release to release, for scripts to match.
-struct ProblemKindName {
-    int kind;
-    const char *name;
-};
-const ProblemKindName kProblemKindNames[] = {
-    {LOCMAP50_PROBLEM_BAD_HEADER, "bad-header"},
-    {LOCMAP50_PROBLEM_PARSE_ERROR, "parse-error"},
-    {LOCMAP50_PROBLEM_NO_HARD_PATH, "no-hard-path"},
-    {LOCMAP50_PROBLEM_ENV_OVERRIDE, "env-override"},
-    {LOCMAP50_PROBLEM_BAD_SOFT_PREFIX, "bad-soft-prefix"},
-    {LOCMAP50_PROBLEM_BAD_INCLUDE, "bad-include"},
-    {LOCMAP50_PROBLEM_NO_SOFT_PREFIX, "no-soft-prefix"},
-    {LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS, "too-many-hard-paths"},
-    {LOCMAP50_PROBLEM_INCLUDE_CYCLE, "include-cycle"},
-    {LOCMAP50_PROBLEM_ENV_LINE_BREAK, "env-line-break"},
-    {LOCMAP50_PROBLEM_NUL_BYTE, "nul-byte"},
-    {LOCMAP50_PROBLEM_BAD_ENV_PATH, "bad-env-path"},
-    {LOCMAP50_PROBLEM_NO_READ_ACCESS, "no-read-access"},
-    {LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE, "search-env-variable"},
-    {LOCMAP50_PROBLEM_NOTE_IN_PROJECT, "search-project"},
-    {LOCMAP50_PROBLEM_NOTE_IN_HOME, "search-home"},
-    {LOCMAP50_PROBLEM_NOTE_IN_WDIR, "search-wdir"},
-    {LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET, "search-variable-unset"},
-    {LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY, "search-wdir-empty"},
-};
+// The kind names check prints: the library's for its problems, and the
+// lint's own, alike short words that stay the same from release to release,
+// for scripts to match.
 struct LintKindName {
     LintKind kind;
     const char *name;
@@ -60,9 +36,8 @@ const LintKindName kLintKindNames[] = {
 };
 
 std::string kindName(int kind) {
-    for (const ProblemKindName &entry : kProblemKindNames)
-        if (entry.kind == kind) return entry.name;
-    return "problem-" + std::to_string(kind);
+    const char *name = GetProblemKindName(kind);
+    return name != nullptr ? name : "problem-" + std::to_string(kind);
 }
 
 std::string kindName(LintKind kind) {
@@ -112,34 +87,6 @@ std::string quoted(const std::string &text) {
 
 std::string variableOf(const std::string &softPrefix) {
     return softPrefix.empty() ? softPrefix : softPrefix.substr(1);
-}
-
-std::string problemText(const VnLoadProblem &problem) {
-    const std::string &detail = problem.detail;
-    switch (problem.kind) {
-    case LOCMAP50_PROBLEM_BAD_HEADER: return "no map file header; nothing of this file is read";
-    case LOCMAP50_PROBLEM_PARSE_ERROR: return "line of no known kind, ignored: " + quoted(detail);
-    case LOCMAP50_PROBLEM_NO_HARD_PATH: return "soft prefix " + detail + " has no hard path and is dropped";
-    case LOCMAP50_PROBLEM_ENV_OVERRIDE:
-        return "environment variable " + variableOf(detail) + " overrides the hard paths of " + detail;
-    case LOCMAP50_PROBLEM_BAD_SOFT_PREFIX:
-        return "bad soft prefix " + quoted(detail) + " (a $, a letter, then letters, digits or _); its entry is ignored";
-    case LOCMAP50_PROBLEM_BAD_INCLUDE: return "cannot read include file " + quoted(detail) + "; nothing is included";
-    case LOCMAP50_PROBLEM_NO_SOFT_PREFIX:
-        return "hard path " + detail + " has no soft prefix line before it; the rest of the file is not read";
-    case LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS:
-        return detail + " has more than 20 hard paths in this file; the others are ignored";
-    case LOCMAP50_PROBLEM_INCLUDE_CYCLE:
-        return "include of " + quoted(detail) + " leads back to a file that is being read; ignored";
-    case LOCMAP50_PROBLEM_ENV_LINE_BREAK:
-        return "environment variable " + variableOf(detail) + " holds a line break and is ignored";
-    case LOCMAP50_PROBLEM_NUL_BYTE: return "line holding a NUL byte, ignored: " + quoted(detail);
-    case LOCMAP50_PROBLEM_BAD_ENV_PATH: return "ZOR_LOCATION_MAP names no readable file";
-    case LOCMAP50_PROBLEM_NO_READ_ACCESS: return "the map file cannot be read";
-    case LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET: return detail + " is not set, so it named no place to look";
-    case LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY: return "WDIR names no directory";
-    default: return "not used as the map: " + detail;
-    }
 }
 
 // ---- hints -----------------------------------------------------------------
@@ -271,10 +218,12 @@ std::vector<std::string> hintsFor(const VnLoadProblem &problem, const MapSource 
 std::vector<Diagnostic> loadDiagnostics(const MapSource &source, bool withNotes) {
     std::vector<Diagnostic> diagnostics;
     if (!VnLocMap::exists()) return diagnostics;
-    for (const VnLoadProblem &problem : VnLocMap::createMap()->loadProblems()) {
+    const std::vector<VnLoadProblem> &problems = VnLocMap::createMap()->loadProblems();
+    for (std::size_t index = 0; index < problems.size(); ++index) {
+        const VnLoadProblem &problem = problems[index];
         if (problem.severity == LOCMAP50_SEVERITY_NOTE && !withNotes) continue;
         diagnostics.push_back({problem.file, problem.line, problem.severity, kindName(problem.kind),
-                               problemText(problem), problem.detail, hintsFor(problem, source)});
+                               loadProblemText(static_cast<int>(index)), problem.detail, hintsFor(problem, source)});
     }
     return diagnostics;
 }

@@ -56,11 +56,13 @@ bool editIsSound(const EditRequest &request) {
     if (request.kind == EditKind::Add) {
         // The reader's own rule, so no entry is written that the next load would reject.
         if (!mapfile::isValidSoftPrefix(softPrefix)) {
-            reportProblem("add: bad soft prefix '" + softPrefix + "': a $, a letter, then letters, digits or _");
+            reportProblem("add: " + softPrefix + ": " + reasonText(LOCMAP50_REASON_INVALID_INPUT) +
+                          " (a soft prefix is a $, a letter, then letters, digits or _)");
             return false;
         }
         if (hasSoftPrefix(softPrefix)) {
-            reportProblem("add: " + softPrefix + " is already in the map (set changes it)");
+            reportProblem("add: " + softPrefix + ": " + reasonText(LOCMAP50_REASON_ALREADY_PRESENT) +
+                          " (set changes it)");
             return false;
         }
     } else if (!hasSoftPrefix(softPrefix)) {
@@ -71,8 +73,9 @@ bool editIsSound(const EditRequest &request) {
             reportProblem(command + ": no soft prefix " + softPrefix + " in the map");
         return false;
     }
-    if (request.paths.size() > mapfile::kMaxHardPathsPerEntry) {
-        reportProblem(command + ": more than 20 hard paths; a map file gives a soft prefix at most 20");
+    if (request.paths.size() > LOCMAP50_MAX_HARD_PATHS) {
+        const std::string most = std::to_string(LOCMAP50_MAX_HARD_PATHS);
+        reportProblem(command + ": more than " + most + " hard paths; a map file gives a soft prefix at most " + most);
         return false;
     }
     for (const std::string &path : request.paths) {

@@ -25,16 +25,15 @@ void replaceAll(std::string &text, const std::string &from, const std::string &t
         text.replace(at, from.size(), to);
 }
 
-// Why path cannot be opened for reading, or "" when it can.
-std::string unreadableReason(const std::string &path) {
-    errno = 0;
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (file != nullptr) {
-        std::fclose(file);
-        return std::string();
+// Why the map file given could not be read, as the library's record of it
+// says; "" when it recorded no reason.
+std::string unreadableReason() {
+    for (int index = 0; index < GetLoadProblemCount(); ++index) {
+        int reason = LOCMAP50_REASON_NONE;
+        if (GetLoadProblemReason(index, &reason) == LOCMAP50_OK && reason != LOCMAP50_REASON_NONE)
+            return reasonText(reason);
     }
-    const std::string reason = systemReason(errno);
-    return reason.empty() ? "cannot be opened" : reason;
+    return std::string();
 }
 
 // Copies standard input to a new file in the temporary directory; "" when
@@ -73,26 +72,11 @@ std::string copyStandardInput() {
     return path;
 }
 
-// One place the library's search passed over, as a line of the explanation.
-std::string searchNoteText(int kind, const std::string &file, const std::string &detail) {
-    switch (kind) {
-    case LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE:
-        return "ZOR_LOCATION_MAP is set to '" + file + "', which cannot be read (" + detail +
-               "); while it is set, no other place is searched";
-    case LOCMAP50_PROBLEM_NOTE_IN_PROJECT:
-    case LOCMAP50_PROBLEM_NOTE_IN_HOME:
-        return file + ": " + detail;
-    case LOCMAP50_PROBLEM_NOTE_IN_WDIR:
-        return file + " (from WDIR): " + detail;
-    case LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET:
-        if (detail == "HOME") return "HOME is not set, so no home directory was searched";
-        if (detail == "WDIR") return "WDIR is not set, so no working directory was searched";
-        return detail + " is not set";
-    case LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY:
-        return "WDIR names no directory";
-    default:
-        return std::string();
-    }
+// One place the library's search passed over, as a line of the explanation:
+// the place, when the note names one, and the library's sentence.
+std::string searchNoteText(int index, const std::string &file) {
+    const std::string sentence = loadProblemText(index);
+    return file.empty() ? sentence : file + ": " + sentence;
 }
 
 // Tells where the library's search looked and why it took nothing, from the
@@ -102,9 +86,10 @@ void explainFailedDiscovery(const std::string &directory) {
     for (int index = 0; index < GetLoadProblemCount(); ++index) {
         int severity = 0, kind = 0, line = 0;
         const char *file = nullptr, *detail = nullptr;
-        if (GetLoadProblem(index, &severity, &kind, &file, &line, &detail) != LOCMAP50_OK) continue;
-        const std::string text = searchNoteText(kind, file, detail);
-        if (!text.empty()) reportProblem("  " + text);
+        if (GetLoadProblem(index, &severity, &kind, &file, &line, &detail) != LOCMAP50_OK ||
+            severity != LOCMAP50_SEVERITY_NOTE)
+            continue;
+        reportProblem("  " + searchNoteText(index, file));
     }
 }
 
@@ -126,11 +111,11 @@ std::unique_ptr<MapSource> MapSource::fromFile(const std::string &mapFile) {
     // an empty map "loaded successfully".
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
-        reportProblem("cannot read map file " + mapFile + ": it is a directory");
+        reportProblem("cannot read map file " + mapFile + ": " + reasonText(LOCMAP50_REASON_IS_DIRECTORY));
         return nullptr;
     }
     if (InitLocationMap(path.c_str(), 1) == LOCMAP50_OK) return source;
-    const std::string reason = unreadableReason(path);
+    const std::string reason = unreadableReason();
     reportProblem("cannot read map file " + mapFile + ": " + (reason.empty() ? "not a readable file" : reason));
     return nullptr;
 }

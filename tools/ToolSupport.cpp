@@ -9,7 +9,6 @@
 
 #include "locmap50/locmap50.h"
 #include "paths/NameRules.h"
-#include "paths/ReasonTexts.h"
 #include "paths/PathRules.h"
 
 namespace locmap_tool {
@@ -32,11 +31,17 @@ std::string systemReason(int errorNumber) {
     return errorNumber != 0 ? std::strerror(errorNumber) : std::string();
 }
 
+std::string reasonText(int reason) {
+    const char *text = GetFailureReasonText(reason);
+    if (text == nullptr) text = GetFailureReasonText(LOCMAP50_REASON_OTHER);
+    return text != nullptr ? text : "";
+}
+
 LibraryFailure lastLibraryFailure() {
     int reason = LOCMAP50_REASON_NONE;
     const char *file = nullptr;
     if (GetLastFailure(&reason, &file) != LOCMAP50_OK) return LibraryFailure();
-    LibraryFailure failure{file != nullptr ? file : "", locmap50::paths::reasonText(reason)};
+    LibraryFailure failure{file != nullptr ? file : "", reasonText(reason)};
     // What exactly, where the reason has more to say (the soft prefix concerned).
     const char *detail = nullptr;
     if (GetLastFailureDetail(&detail) == LOCMAP50_OK && detail != nullptr && *detail != '\0')
@@ -67,6 +72,14 @@ bool hasSoftPrefix(const std::string &softPrefix) {
     char *list = ReturnAllHardPath(softPrefix.c_str());
     FreeHardPathList(list);
     return list != nullptr;
+}
+
+std::string loadProblemText(int index) {
+    std::vector<char> buffer(128);
+    int status;
+    while ((status = GetLoadProblemText(index, buffer.data(), buffer.size())) == LOCMAP50_BUFFER_TOO_SMALL)
+        buffer.resize(buffer.size() * 2);
+    return status == LOCMAP50_OK ? buffer.data() : std::string();
 }
 
 int translate(SizedTranslation function, const std::string &name, std::string &result) {

@@ -31,6 +31,13 @@ void reportProblem(const std::string &message);
 // The system's reason for the last failed call, or "" when errno holds none.
 std::string systemReason(int errorNumber);
 
+// The library's words for a LOCMAP50_REASON_* code ("" for none; an unknown
+// code reads as the system's refusal).
+std::string reasonText(int reason);
+
+// The library's sentence for load problem record index; "" when there is none.
+std::string loadProblemText(int index);
+
 // The file and reason of the library's last failed save, export or edit;
 // reason is "" when the library recorded none, and ends with the failure's
 // detail in parentheses where it has one.

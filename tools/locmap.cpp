@@ -390,7 +390,9 @@ void addEditCommands(CLI::App &app, Invocation &invocation) {
                                [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Set); },
                                MapUse::Edit);
     set->add_option("PREFIX", settings.softPrefix, "A soft prefix of the map")->required();
-    set->add_option("PATH", settings.names, "Its new hard paths, in order (at most 20)")->required();
+    set->add_option("PATH", settings.names,
+                    "Its new hard paths, in order (at most " + std::to_string(LOCMAP50_MAX_HARD_PATHS) + ")")
+        ->required();
 
     CLI::App *remove = addCommand(app, invocation, "remove", "Remove a soft prefix from its map file",
                                   [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Remove); },

@@ -26,7 +26,10 @@ class MapLoader;
  * LOCMAP50_PROBLEM_* code (result_codes.h); file is the map file concerned
  * (the file being read, or the candidate looked for), line its line or 0
  * when the problem has none, and detail the text at fault: the soft prefix,
- * the include path, the hard path or the line as found.
+ * the include path, the hard path or the line as found. reason is the
+ * system's LOCMAP50_REASON_* answer where the problem has one (an include or
+ * map file that could not be read, a place the search passed over), else
+ * LOCMAP50_REASON_NONE.
  */
 struct VnLoadProblem {
     int severity = LOCMAP50_SEVERITY_ERROR;
@@ -34,6 +37,7 @@ struct VnLoadProblem {
     std::string file;
     int line = 0;
     std::string detail;
+    int reason = LOCMAP50_REASON_NONE;
 };
 
 /*

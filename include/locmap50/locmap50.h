@@ -133,6 +133,45 @@ LOCMAP50_API int GetLoadProblemCount(void);
 LOCMAP50_API int GetLoadProblem(int index, int *severity, int *kind, const char **file, int *line,
                                 const char **detail);
 
+/*
+ * Record index as a sentence for a person, such as "soft prefix $TOOLS has no
+ * hard path and is dropped" (the file and line are not part of it; control
+ * bytes of the detail are written "\xNN"), into buffer of size bytes.
+ * Returns:
+ *   LOCMAP50_OK      written;
+ *   LOCMAP50_FAILED  buffer null, or index out of range (an empty string is
+ *                    then written when size > 0);
+ *   LOCMAP50_BUFFER_TOO_SMALL  the sentence and its NUL do not fit: an empty
+ *                    string is written (when size > 0; size 0 writes nothing).
+ */
+LOCMAP50_API int GetLoadProblemText(int index, char *buffer, size_t size);
+
+/*
+ * The system's reason behind record index, a LOCMAP50_REASON_* code, into
+ * *reason: for an include or map file that could not be read, and for a
+ * place the search passed over, why (LOCMAP50_REASON_NOT_FOUND,
+ * LOCMAP50_REASON_IS_DIRECTORY, LOCMAP50_REASON_PERMISSION_DENIED, ...);
+ * LOCMAP50_REASON_NONE for a record that has none. Returns LOCMAP50_OK, or
+ * LOCMAP50_FAILED for a null pointer or an index out of range (*reason, when
+ * given, is then LOCMAP50_REASON_NONE).
+ */
+LOCMAP50_API int GetLoadProblemReason(int index, int *reason);
+
+/*
+ * The stable short name of a LOCMAP50_PROBLEM_* kind ("bad-header",
+ * "nul-byte", "search-home", ...): lower-case words joined by hyphens that no
+ * release changes, for scripts to match. Static text; null for a code this
+ * release does not know.
+ */
+LOCMAP50_API const char *GetProblemKindName(int kind);
+
+/*
+ * A LOCMAP50_REASON_* code as a short lower-case phrase ("permission
+ * denied", "no such file or directory"; "" for LOCMAP50_REASON_NONE). Static
+ * text; null for a code this release does not know.
+ */
+LOCMAP50_API const char *GetFailureReasonText(int reason);
+
 /* 1 when the map exists, else 0. */
 LOCMAP50_API int IsLocMapPresent(void);
 

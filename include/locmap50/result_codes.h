@@ -14,6 +14,10 @@
 /* An Ex function's buffer cannot hold the result and its NUL. */
 #define LOCMAP50_BUFFER_TOO_SMALL 3
 
+/* The most hard paths a map file gives one soft prefix; the reader ignores
+ * the rest, and an edit or save refuses to write more. */
+#define LOCMAP50_MAX_HARD_PATHS 20
+
 /* How serious a load problem is (GetLoadProblem). */
 /* Lines, entries or files were left out. */
 #define LOCMAP50_SEVERITY_ERROR 0

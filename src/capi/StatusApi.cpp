@@ -3,6 +3,7 @@
 
 #include "capi/CApiSupport.h"
 #include "paths/NameRules.h"
+#include "paths/Words.h"
 #include "locmap50/locmap50.h"
 
 using locmap50::capi::existingMap;
@@ -43,17 +44,44 @@ const std::vector<VnLoadProblem> &lastLoadProblems() {
     return map != nullptr ? map->loadProblems() : locmap50::capi::g_problemsWithoutMap;
 }
 
+// The record at index, or null when index is out of range.
+const VnLoadProblem *problemAt(int index) {
+    const std::vector<VnLoadProblem> &problems = lastLoadProblems();
+    if (index < 0 || static_cast<std::size_t>(index) >= problems.size()) return nullptr;
+    return &problems[static_cast<std::size_t>(index)];
+}
+
 int loadProblem(int index, int *severity, int *kind, const char **file, int *line, const char **detail) {
     if (severity == nullptr || kind == nullptr || file == nullptr || line == nullptr || detail == nullptr)
         return LOCMAP50_FAILED;
-    const std::vector<VnLoadProblem> &problems = lastLoadProblems();
-    if (index < 0 || static_cast<std::size_t>(index) >= problems.size()) return LOCMAP50_FAILED;
-    const VnLoadProblem &problem = problems[static_cast<std::size_t>(index)];
+    const VnLoadProblem *found = problemAt(index);
+    if (found == nullptr) return LOCMAP50_FAILED;
+    const VnLoadProblem &problem = *found;
     *severity = problem.severity;
     *kind = problem.kind;
     *file = problem.file.c_str();
     *line = problem.line;
     *detail = problem.detail.c_str();
+    return LOCMAP50_OK;
+}
+
+int loadProblemText(int index, char *buffer, std::size_t size) {
+    if (buffer == nullptr) return LOCMAP50_FAILED;
+    const VnLoadProblem *problem = problemAt(index);
+    if (problem == nullptr) {
+        if (size > 0) *buffer = '\0';
+        return LOCMAP50_FAILED;
+    }
+    const std::string sentence = locmap50::paths::plainSentence(problem->kind, problem->detail);
+    return locmap50::capi::copyToBuffer(sentence, buffer, size) ? LOCMAP50_OK : LOCMAP50_BUFFER_TOO_SMALL;
+}
+
+int loadProblemReason(int index, int *reason) {
+    if (reason == nullptr) return LOCMAP50_FAILED;
+    *reason = LOCMAP50_REASON_NONE;
+    const VnLoadProblem *problem = problemAt(index);
+    if (problem == nullptr) return LOCMAP50_FAILED;
+    *reason = problem->reason;
     return LOCMAP50_OK;
 }
 
@@ -77,6 +105,24 @@ int GetLoadProblemCount(void) {
 
 int GetLoadProblem(int index, int *severity, int *kind, const char **file, int *line, const char **detail) {
     return guardedCall(LOCMAP50_FAILED, [&] { return loadProblem(index, severity, kind, file, line, detail); });
+}
+
+int GetLoadProblemText(int index, char *buffer, size_t size) {
+    return guardedCall(LOCMAP50_FAILED, [&] { return loadProblemText(index, buffer, size); });
+}
+
+int GetLoadProblemReason(int index, int *reason) {
+    return guardedCall(LOCMAP50_FAILED, [&] { return loadProblemReason(index, reason); });
+}
+
+const char *GetProblemKindName(int kind) {
+    const locmap50::paths::ProblemWords *words = locmap50::paths::problemWords(kind);
+    return words != nullptr ? words->name : nullptr;
+}
+
+const char *GetFailureReasonText(int reason) {
+    const locmap50::paths::ReasonWords *words = locmap50::paths::reasonWords(reason);
+    return words != nullptr ? words->text : nullptr;
 }
 
 char *ReturnAllSoftPrefixes(void) {

@@ -6,7 +6,7 @@
 
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
-#include "paths/ReasonTexts.h"
+#include "paths/Words.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap/LookupIndexes.h"
 #include "locmap/ProblemReport.h"
@@ -33,9 +33,10 @@ std::string mapFileIn(const std::string &directory) {
 bool takesCandidate(const std::string &candidate, int kind) {
     const platform::Status readable = platform::canRead(candidate);
     if (readable) return true;
+    const int reason = locmap50::mapfile::reasonCode(readable.failure());
     ProblemReport::note(kind,
                         kind == LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE ? candidate : paths::toHostFileName(candidate),
-                        paths::reasonText(locmap50::mapfile::reasonCode(readable.failure())));
+                        paths::reasonText(reason), reason);
     return false;
 }
 
@@ -43,11 +44,12 @@ void noteUnsetVariable(const char *name) {
     ProblemReport::note(LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET, std::string(), name);
 }
 
-VnLoadProblem problemWithFile(int kind, const std::string &file) {
+VnLoadProblem problemWithFile(int kind, const std::string &file, int reason = LOCMAP50_REASON_NONE) {
     VnLoadProblem problem;
     problem.kind = kind;
     problem.file = file;
     problem.detail = file;
+    problem.reason = reason;
     return problem;
 }
 
@@ -66,12 +68,15 @@ void trimSemicolons(std::string &text) {
 int VnLocMap::initialize(const std::string &path, int isMapFile) {
     if (isMapFile != 0) {
         m_mapFileName = paths::toHostFileName(path);
-        if (platform::canRead(m_mapFileName)) {
+        const platform::Status readable = platform::canRead(m_mapFileName);
+        if (readable) {
             m_globalMapInUse = false;
             return LOCMAP50_OK;
         }
-        ProblemReport::reportLoadProblem(problemWithFile(LOCMAP50_PROBLEM_NO_READ_ACCESS, m_mapFileName),
-                                         m_msgNoReadAccess);
+        ProblemReport::reportLoadProblem(
+            problemWithFile(LOCMAP50_PROBLEM_NO_READ_ACCESS, m_mapFileName,
+                            locmap50::mapfile::reasonCode(readable.failure())),
+            m_msgNoReadAccess);
         m_mapFileName.clear();
         return LOCMAP50_FAILED;
     }

@@ -9,6 +9,7 @@
 #include "locmap/ProblemReport.h"
 #include "locmapfile/FileState.h"
 #include "locmapfile/Format.h"
+#include "locmapfile/LastFailure.h"
 #include "locmapfile/Parser.h"
 #include "paths/PathRules.h"
 #include "platform/Platform.h"
@@ -26,13 +27,14 @@ std::string identityOf(const std::string &fileName) {
 }
 
 void report(int severity, int kind, const VnLocMapFile &file, int line, std::string detail,
-            const std::string &format) {
+            const std::string &format, int reason = LOCMAP50_REASON_NONE) {
     VnLoadProblem problem;
     problem.severity = severity;
     problem.kind = kind;
     problem.file = file.m_fileName;
     problem.line = line;
     problem.detail = std::move(detail);
+    problem.reason = reason;
     ProblemReport::reportLoadProblem(std::move(problem), format);
 }
 
@@ -135,9 +137,9 @@ public:
         m_previous = Previous::Include;
         const int lineNumber = spans.lineNumber();
         const std::string includePath = mapfile::includePath(line);
-        if (!platform::canRead(includePath)) {
+        if (const platform::Status readable = platform::canRead(includePath); !readable) {
             report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_INCLUDE, m_file, lineNumber, includePath,
-                   m_file.m_msgBadInclude);
+                   m_file.m_msgBadInclude, mapfile::reasonCode(readable.failure()));
             return mapfile::AfterInclude::Continue;
         }
         // The line stays in the record whatever follows, so a save keeps it.

@@ -14,10 +14,12 @@ class ProblemReport {
 public:
     // Records an error or a warning and appends its message, format filled
     // from the record, to m_errorText (under the heading naming the main map
-    // file when the text is still empty).
+    // file when the text is still empty). The severity is the kind's, as the
+    // catalogue of words gives it.
     static void reportLoadProblem(VnLoadProblem problem, const std::string &format);
-    // Records a note; notes have no message text.
-    static void note(int kind, std::string file, std::string detail);
+    // Records a note (with the system's reason for passing a place over, if
+    // any); notes have no message text.
+    static void note(int kind, std::string file, std::string detail, int reason = LOCMAP50_REASON_NONE);
 };
 
 }  // namespace locmap50::locmap

@@ -6,11 +6,11 @@
 #include <utility>
 
 #include "locmap/MapState.h"
+#include "paths/Words.h"
 
 VnLocMap::VnLocMap()
-    : m_msgBadEnvPath("Error: Environment varibale ZOR_LOCATION_MAP\n is pointing to a wrong path.\n\n"),
-      m_msgNoReadAccess(
-          "Error: Location map file %s does not\n have read read permission or does not exist.\n\n"),
+    : m_msgBadEnvPath(locmap50::paths::messageFormat(LOCMAP50_PROBLEM_BAD_ENV_PATH)),
+      m_msgNoReadAccess(locmap50::paths::messageFormat(LOCMAP50_PROBLEM_NO_READ_ACCESS)),
       m_globalMapInUse(true) {}
 
 VnLocMap::~VnLocMap() = default;

@@ -1,43 +1,23 @@
-// The map file record: construction with the reader's message texts, copying and clearing.
+// The map file record: construction with the reader's message texts (from the catalogue of words), copying and clearing.
 #include "locmap50/VnLocMapFile.h"
 
 #include "locmapfile/FileState.h"
+#include "paths/Words.h"
+
+using locmap50::paths::messageFormat;
 
 VnLocMapFile::VnLocMapFile()
-    : m_msgBadVersion("Error: Bad location Map format version in the\n location map file %s.\n\n"),
-      m_msgParseError(
-          "Error: Parse error in location map: %s\n"
-          "at line number: %s. This line will be ignored.\n\n"),
-      m_msgNoHardPath(
-          "Error: No hard path found for soft path %s.\n"
-          "If one is using force option, please see that \n"
-          "all the soft paths are defined in the location map.\n\n"),
-      m_msgEnvOverride("Warning: Environment variable override for soft \nprefix %s.\n\n"),
-      m_msgBadSoftPrefix(
-          "Error: Bad char in soft prefix %s at line \n"
-          "number  %s in the location map \n"
-          "file: %s. A soft prefix should start with a $, \n"
-          "the character following it should \n"
-          "be an alphabet and rest of the characters should be alpha numeric.\n\n"),
-      m_msgBadInclude(
-          "Error: Bad include path %s specified by INCLUDE statement \n"
-          " at line number: %s in location map file: %s. Please make sure that the file exists and one has \n"
-          " read permission to read the file.\n\n"),
-      m_msgNoSoftPrefix(
-          "Error: No soft prefix specified for hard path %s at line number: %s in location map file: %s.\n\n"),
-      m_msgTooManyHardPaths(
-          "Error: Soft Prefix %s has more than 20 hard name.\n"
-          "Others will be ignored.\n\n"),
-      m_msgIncludeCycle(
-          "Error: Include path %s specified by INCLUDE statement \n"
-          " at line number: %s in location map file: %s leads back to a file that is already being read. "
-          "It will be ignored.\n\n"),
-      m_msgEnvLineBreak(
-          "Warning: Environment variable for soft prefix %s holds a line break.\n"
-          "It will be ignored.\n\n"),
-      m_msgNulByte(
-          "Error: NUL character in location map: %s\n"
-          "at line number: %s. This line will be ignored.\n\n"),
+    : m_msgBadVersion(messageFormat(LOCMAP50_PROBLEM_BAD_HEADER)),
+      m_msgParseError(messageFormat(LOCMAP50_PROBLEM_PARSE_ERROR)),
+      m_msgNoHardPath(messageFormat(LOCMAP50_PROBLEM_NO_HARD_PATH)),
+      m_msgEnvOverride(messageFormat(LOCMAP50_PROBLEM_ENV_OVERRIDE)),
+      m_msgBadSoftPrefix(messageFormat(LOCMAP50_PROBLEM_BAD_SOFT_PREFIX)),
+      m_msgBadInclude(messageFormat(LOCMAP50_PROBLEM_BAD_INCLUDE)),
+      m_msgNoSoftPrefix(messageFormat(LOCMAP50_PROBLEM_NO_SOFT_PREFIX)),
+      m_msgTooManyHardPaths(messageFormat(LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS)),
+      m_msgIncludeCycle(messageFormat(LOCMAP50_PROBLEM_INCLUDE_CYCLE)),
+      m_msgEnvLineBreak(messageFormat(LOCMAP50_PROBLEM_ENV_LINE_BREAK)),
+      m_msgNulByte(messageFormat(LOCMAP50_PROBLEM_NUL_BYTE)),
       m_force(false) {}
 
 // Every member is a value, so copies own their own lists and a copy stays

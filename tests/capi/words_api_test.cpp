@@ -1,0 +1,104 @@
+// Tests of the C calls that word load problems and reasons: names, sentences, the system's reason of a record.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include "support/CApiTest.h"
+
+namespace {
+
+TEST(WordsApi, KnownCodesHaveStaticWordsAndUnknownOnesNull) {
+    EXPECT_STREQ(GetProblemKindName(LOCMAP50_PROBLEM_BAD_HEADER), "bad-header");
+    EXPECT_STREQ(GetProblemKindName(LOCMAP50_PROBLEM_NUL_BYTE), "nul-byte");
+    EXPECT_STREQ(GetProblemKindName(LOCMAP50_PROBLEM_NOTE_IN_HOME), "search-home");
+    EXPECT_STREQ(GetFailureReasonText(LOCMAP50_REASON_NONE), "");
+    EXPECT_STREQ(GetFailureReasonText(LOCMAP50_REASON_NOT_FOUND), "no such file or directory");
+    for (const int unknown : {0, 14, 26, -1}) EXPECT_EQ(GetProblemKindName(unknown), nullptr) << unknown;
+    for (const int unknown : {18, -1}) EXPECT_EQ(GetFailureReasonText(unknown), nullptr) << unknown;
+}
+
+class WordsApiTest : public CApiTest {};
+
+// The sentence of record 0 (a prefix with no hard path), buffer by buffer.
+TEST_F(WordsApiTest, ProblemTextFollowsTheExConvention) {
+    loadMap("$LOCMAP50_WORDS_NONE\n");
+    const std::string sentence = "soft prefix $LOCMAP50_WORDS_NONE has no hard path and is dropped";
+    std::vector<char> buffer(sentence.size() + 1, 'x');
+    EXPECT_EQ(GetLoadProblemText(0, buffer.data(), buffer.size()), LOCMAP50_OK);
+    EXPECT_EQ(std::string(buffer.data()), sentence);
+
+    buffer.assign(buffer.size(), 'x');
+    EXPECT_EQ(GetLoadProblemText(0, buffer.data(), sentence.size()), LOCMAP50_BUFFER_TOO_SMALL);
+    EXPECT_EQ(buffer[0], '\0');
+    buffer[0] = 'x';
+    EXPECT_EQ(GetLoadProblemText(0, buffer.data(), 0), LOCMAP50_BUFFER_TOO_SMALL);
+    EXPECT_EQ(buffer[0], 'x');  // size 0 writes nothing
+    for (const int index : {-1, GetLoadProblemCount()}) {
+        EXPECT_EQ(GetLoadProblemText(index, buffer.data(), buffer.size()), LOCMAP50_FAILED) << index;
+        EXPECT_EQ(buffer[0], '\0');
+    }
+    EXPECT_EQ(GetLoadProblemText(0, nullptr, 10), LOCMAP50_FAILED);
+}
+
+TEST_F(WordsApiTest, ProblemReasonIsNoneWhereARecordHasNoneAndRefusesBadArguments) {
+    loadMap("$LOCMAP50_WORDS_NONE\n");
+    int reason = -1;
+    EXPECT_EQ(GetLoadProblemReason(0, &reason), LOCMAP50_OK);
+    EXPECT_EQ(reason, LOCMAP50_REASON_NONE);
+    reason = -1;
+    EXPECT_EQ(GetLoadProblemReason(GetLoadProblemCount(), &reason), LOCMAP50_FAILED);
+    EXPECT_EQ(reason, LOCMAP50_REASON_NONE);
+    EXPECT_EQ(GetLoadProblemReason(0, nullptr), LOCMAP50_FAILED);
+}
+
+// An include the system would not let the loader read: what it said is kept with the record.
+struct UnreadableInclude {
+    const char *name;
+    int expected;
+    void (*make)(const std::string &path);  // null: nothing is made
+};
+
+void PrintTo(const UnreadableInclude &include, std::ostream *out) {
+    *out << include.name;
+}
+
+class IncludeReasonTest : public WordsApiTest, public ::testing::WithParamInterface<UnreadableInclude> {};
+
+TEST_P(IncludeReasonTest, TheRecordKeepsTheSystemsReason) {
+#ifndef _WIN32
+    if (GetParam().expected == LOCMAP50_REASON_PERMISSION_DENIED && ::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+#else
+    if (GetParam().expected == LOCMAP50_REASON_PERMISSION_DENIED) GTEST_SKIP() << "a POSIX permission";
+#endif
+    const std::string include = m_dir.file("included");
+    if (GetParam().make != nullptr) GetParam().make(include);
+    loadMap("INCLUDE " + include + "\n");
+    ASSERT_EQ(GetLoadProblemCount(), 1);
+    int severity = 0, kind = 0, line = 0;
+    const char *file = nullptr, *detail = nullptr;
+    ASSERT_EQ(GetLoadProblem(0, &severity, &kind, &file, &line, &detail), LOCMAP50_OK);
+    EXPECT_EQ(kind, LOCMAP50_PROBLEM_BAD_INCLUDE);
+    int reason = -1;
+    EXPECT_EQ(GetLoadProblemReason(0, &reason), LOCMAP50_OK);
+    EXPECT_EQ(reason, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Includes, IncludeReasonTest,
+    ::testing::Values(
+        UnreadableInclude{"Missing", LOCMAP50_REASON_NOT_FOUND, nullptr},
+        UnreadableInclude{"Folder", LOCMAP50_REASON_IS_DIRECTORY,
+                          [](const std::string &path) { std::filesystem::create_directory(path); }},
+        UnreadableInclude{"Unreadable", LOCMAP50_REASON_PERMISSION_DENIED,
+                          [](const std::string &path) {
+                              testsupport::writeFile(path, "ZOR_LOCATION_MAP_2\n");
+                              std::filesystem::permissions(path, std::filesystem::perms::none);
+                          }}),
+    [](const ::testing::TestParamInfo<UnreadableInclude> &info) { return std::string(info.param.name); });
+
+}  // namespace
