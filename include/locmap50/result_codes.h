@@ -14,6 +14,10 @@
 /* An Ex function's buffer cannot hold the result and its NUL. */
 #define LOCMAP50_BUFFER_TOO_SMALL 3
 
+/* A map file gives a soft prefix at most this many hard paths: the reader
+ * ignores the rest, and an edit that would write more is refused. */
+#define LOCMAP50_MAX_HARD_PATHS 20
+
 /* How serious a load problem is (GetLoadProblem). */
 /* Lines, entries or files were left out. */
 #define LOCMAP50_SEVERITY_ERROR 0

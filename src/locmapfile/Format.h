@@ -7,13 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "locmap50/result_codes.h"
 #include "paths/PathRules.h"
 
 namespace locmap50::mapfile {
 
 // A file gives at most this many hard paths per soft prefix; the reader
 // ignores the rest.
-inline constexpr std::size_t kMaxHardPathsPerEntry = 20;
+inline constexpr std::size_t kMaxHardPathsPerEntry = LOCMAP50_MAX_HARD_PATHS;
 
 // The entry that stands for one readable include line in a file's entry order.
 inline constexpr char kIncludeMarker[] = "INCLUDE";
