@@ -13,15 +13,14 @@
 #endif
 
 #include "ToolSupport.h"
-#include "locmapfile/Format.h"
-#include "paths/NameRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
+#include "locmap50/rules.h"
 
 namespace locmap_tool {
 namespace {
 
-namespace mapfile = locmap50::mapfile;
+namespace mapfile = locmap50::rules;
 
 constexpr int kDiffContext = 3;
 
@@ -71,12 +70,12 @@ bool editIsSound(const EditRequest &request) {
             reportProblem(command + ": no soft prefix " + softPrefix + " in the map");
         return false;
     }
-    if (request.paths.size() > mapfile::kMaxHardPathsPerEntry) {
+    if (request.paths.size() > LOCMAP50_MAX_HARD_PATHS) {
         reportProblem(command + ": more than 20 hard paths; a map file gives a soft prefix at most 20");
         return false;
     }
     for (const std::string &path : request.paths) {
-        if (path.empty() || path.find(locmap50::paths::kHardPathListEnd) != std::string::npos ||
+        if (path.empty() || path.find(locmap50::rules::kHardPathListEnd) != std::string::npos ||
             !mapfile::fitsOnOneLine(path) || !mapfile::readsBackAsHardPath(path)) {
             reportProblem(command + ": bad hard path '" + path +
                           "': empty, not absolute, or holds a backquote, a # or a line break");

@@ -8,9 +8,7 @@
 #include <list>
 
 #include "locmap50/locmap50.h"
-#include "paths/NameRules.h"
-#include "paths/ReasonTexts.h"
-#include "paths/PathRules.h"
+#include "locmap50/rules.h"
 
 namespace locmap_tool {
 
@@ -36,7 +34,7 @@ LibraryFailure lastLibraryFailure() {
     int reason = LOCMAP50_REASON_NONE;
     const char *file = nullptr;
     if (GetLastFailure(&reason, &file) != LOCMAP50_OK) return LibraryFailure();
-    LibraryFailure failure{file != nullptr ? file : "", locmap50::paths::reasonText(reason)};
+    LibraryFailure failure{file != nullptr ? file : "", locmap50::rules::reasonText(reason)};
     // What exactly, where the reason has more to say (the soft prefix concerned).
     const char *detail = nullptr;
     if (GetLastFailureDetail(&detail) == LOCMAP50_OK && detail != nullptr && *detail != '\0')
@@ -46,13 +44,13 @@ LibraryFailure lastLibraryFailure() {
 
 std::vector<std::string> takeBackquoteList(char *list) {
     if (list == nullptr) return std::vector<std::string>();
-    const std::list<std::string> items = locmap50::paths::splitHardPathList(list);
+    const std::list<std::string> items = locmap50::rules::splitHardPathList(list);
     FreeHardPathList(list);
     return std::vector<std::string>(items.begin(), items.end());
 }
 
 std::string joinBackquoteList(const std::vector<std::string> &items) {
-    return locmap50::paths::joinHardPathList(std::list<std::string>(items.begin(), items.end()));
+    return locmap50::rules::joinHardPathList(std::list<std::string>(items.begin(), items.end()));
 }
 
 std::vector<std::string> softPrefixes() {
