@@ -33,8 +33,10 @@ run_valgrind() {
     LOCMAP50_VALGRIND_BUILD_DIR=$valgrind_dir bash scripts/valgrind.sh
 }
 
-step "Linux Debug build" build_debug && step "Linux Debug tests" run_ctest "$debug_dir" &&
+if step "Linux Debug build" build_debug; then
+    step "Linux Debug tests" run_ctest "$debug_dir"
     step "Linux tool on the installed library" bash scripts/test-installed-tool.sh "$debug_dir"
+fi
 step "Linux sanitizer build" build_sanitized && step "Linux sanitizer tests" run_ctest "$sanitize_dir"
 if [ -f bench/CMakeLists.txt ]; then
     step "Linux benchmarks" run_benchmarks_briefly
