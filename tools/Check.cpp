@@ -16,7 +16,7 @@
 #include "ToolSupport.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
-#include "paths/PathRules.h"
+#include "locmap50/rules.h"
 
 namespace locmap_tool {
 
@@ -137,13 +137,13 @@ bool isSlash(char c) {
 std::vector<std::string> hardPathHints(const std::string &line) {
     if (line.empty()) return {};
     if (line.size() >= 2 && isSlash(line[0]) && isSlash(line[1]))
-        return {"a UNC path starts with two backslashes: write " + locmap50::paths::toBackslashes(line)};
-    if (locmap50::paths::beginsWithDrive(line)) {
+        return {"a UNC path starts with two backslashes: write " + locmap50::rules::toBackslashes(line)};
+    if (locmap50::rules::beginsWithDrive(line)) {
         if (line.size() == 2) return {line + " names a drive, not a directory: write " + line + "\\ for its root"};
         return {line + " is relative to the current directory of drive " + line.substr(0, 2) + ": write " +
                 line.substr(0, 2) + "\\" + line.substr(2)};
     }
-    if (locmap50::paths::isPosixAbsolute(line, locmap50::paths::PathStyle::Posix))
+    if (locmap50::rules::isPosixPath(line))
         return {line + " is a POSIX path, a hard path only on Linux; on Windows hard paths are drive paths"
                        " (C:\\...) or UNC paths (\\\\server\\share): keep it in the map that Linux machines read"};
     if (line[0] != '$' && line.find_first_of("/\\") != std::string::npos)
@@ -156,7 +156,7 @@ std::vector<std::string> hardPathHints(const std::string &line) {
 // user may not expect; say where it led, and where the file may really be.
 std::vector<std::string> includeHints(const VnLoadProblem &problem, const MapSource &source) {
     const std::string &path = problem.detail;
-    if (path.empty() || locmap50::paths::isAbsolute(locmap50::paths::toHardPathForm(path))) return {};
+    if (path.empty() || locmap50::rules::isAbsolute(locmap50::rules::toHardPathForm(path))) return {};
     std::vector<std::string> hints;
     std::string resolved;
     if (translate(GetAbsoluteHardNameEx, path, resolved) == LOCMAP50_OK)
@@ -169,7 +169,7 @@ std::vector<std::string> includeHints(const VnLoadProblem &problem, const MapSou
         const fs::path beside = folder / path;
         if (fs::is_regular_file(beside, error))
             hints.push_back("a file of that name stands beside the including map: " +
-                            locmap50::paths::toBackslashes(beside.string()));
+                            locmap50::rules::toBackslashes(beside.string()));
     }
     return hints;
 }

@@ -13,15 +13,14 @@
 #endif
 
 #include "ToolSupport.h"
-#include "locmapfile/Format.h"
-#include "paths/NameRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
+#include "locmap50/rules.h"
 
 namespace locmap_tool {
 namespace {
 
-namespace mapfile = locmap50::mapfile;
+namespace mapfile = locmap50::rules;
 
 constexpr int kDiffContext = 3;
 
@@ -79,7 +78,7 @@ bool editIsSound(const EditRequest &request) {
         return false;
     }
     for (const std::string &path : request.paths) {
-        if (path.empty() || path.find(locmap50::paths::kHardPathListEnd) != std::string::npos ||
+        if (path.empty() || path.find(locmap50::rules::kHardPathListEnd) != std::string::npos ||
             !mapfile::fitsOnOneLine(path) || !mapfile::readsBackAsHardPath(path)) {
             reportProblem(command + ": bad hard path '" + path +
                           "': empty, not absolute, or holds a backquote, a # or a line break");

@@ -12,17 +12,15 @@
 #include <sstream>
 
 #include "ToolSupport.h"
-#include "paths/NameRules.h"
+#include "locmap50/entry_lines.h"
 #include "locmap50/locmap50.h"
-#include "locmapfile/EntryLines.h"
-#include "paths/AsciiText.h"
-#include "paths/PathRules.h"
+#include "locmap50/rules.h"
 
 namespace locmap_tool {
 
 namespace {
 
-namespace mapfile = locmap50::mapfile;
+namespace mapfile = locmap50::rules;
 
 // One soft prefix block of a map file, and where it stands.
 struct Block {
@@ -85,9 +83,9 @@ private:
 
 // The soft prefix a translated soft name starts with ("." is the current project).
 std::string prefixOfSoftName(const std::string &softName, std::string &tail) {
-    locmap50::paths::SoftNameParts parts = locmap50::paths::splitSoftName(softName);
+    locmap50::rules::SoftNameParts parts = locmap50::rules::splitSoftName(softName);
     tail = std::move(parts.rest);
-    return parts.softPrefix == "." ? "$" + std::string(locmap50::paths::kCurrentProjectVariable) : parts.softPrefix;
+    return parts.softPrefix == "." ? "$" + std::string(locmap50::rules::kCurrentProjectVariable) : parts.softPrefix;
 }
 
 // Which of owner's hard paths took path: the one that, without a trailing
@@ -97,8 +95,8 @@ std::string coveringHardPath(const std::string &owner, const std::string &path, 
     if (candidates.empty()) return std::string();
     const std::string matched = path.substr(0, path.size() - std::min(tail.size(), path.size()));
     for (const std::string &candidate : candidates) {
-        const std::string base = candidate.substr(0, locmap50::paths::hardPathBaseLength(candidate));
-        if (locmap50::paths::toLowerAscii(base) == locmap50::paths::toLowerAscii(matched)) return candidate;
+        const std::string base = candidate.substr(0, locmap50::rules::hardPathBaseLength(candidate));
+        if (locmap50::rules::toLowerAscii(base) == locmap50::rules::toLowerAscii(matched)) return candidate;
     }
     return candidates.front();
 }

@@ -43,7 +43,7 @@ function(locmap_test name)
     COMMAND ${CMAKE_COMMAND}
       "-DLOCMAP=$<TARGET_FILE:locmap>"
       "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
-      "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
+      "-DSOURCE_DIR=${LOCMAP_SOURCE_ROOT}"
       "-DSCRATCH_DIR=${CMAKE_CURRENT_BINARY_DIR}/scratch/${name}"
       "-DEXPECTED_EXIT=${test_EXIT}"
       "-DEXPECTED_TEXT=${expectedText}"

@@ -11,7 +11,7 @@
 
 #include "ToolSupport.h"
 #include "locmap50/locmap50.h"
-#include "paths/PathRules.h"
+#include "locmap50/rules.h"
 
 namespace locmap_tool {
 
@@ -132,7 +132,7 @@ std::string MapSource::diagnostics() const {
 }
 
 std::string MapSource::presentable(std::string text) const {
-    if (isFromStandardInput()) replaceAll(text, locmap50::paths::toHostFileName(m_temporaryFile), kStandardInputName);
+    if (isFromStandardInput()) replaceAll(text, locmap50::rules::toHostFileName(m_temporaryFile), kStandardInputName);
     return text;
 }
 

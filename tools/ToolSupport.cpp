@@ -8,8 +8,7 @@
 #include <list>
 
 #include "locmap50/locmap50.h"
-#include "paths/NameRules.h"
-#include "paths/PathRules.h"
+#include "locmap50/rules.h"
 
 namespace locmap_tool {
 
@@ -51,13 +50,13 @@ LibraryFailure lastLibraryFailure() {
 
 std::vector<std::string> takeBackquoteList(char *list) {
     if (list == nullptr) return std::vector<std::string>();
-    const std::list<std::string> items = locmap50::paths::splitHardPathList(list);
+    const std::list<std::string> items = locmap50::rules::splitHardPathList(list);
     FreeHardPathList(list);
     return std::vector<std::string>(items.begin(), items.end());
 }
 
 std::string joinBackquoteList(const std::vector<std::string> &items) {
-    return locmap50::paths::joinHardPathList(std::list<std::string>(items.begin(), items.end()));
+    return locmap50::rules::joinHardPathList(std::list<std::string>(items.begin(), items.end()));
 }
 
 std::vector<std::string> softPrefixes() {

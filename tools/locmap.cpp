@@ -14,11 +14,9 @@
 #include "Lint.h"
 #include "MapSource.h"
 #include "ToolSupport.h"
-#include "locmapfile/Format.h"
-#include "paths/NameRules.h"
-#include "paths/PathRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
+#include "locmap50/rules.h"
 
 using namespace locmap_tool;
 
@@ -95,7 +93,7 @@ std::unique_ptr<MapSource> chooseMap(const Settings &settings) {
 // ---- queries ---------------------------------------------------------------
 
 std::string softPrefixOfName(const std::string &name) {
-    return locmap50::paths::splitSoftName(locmap50::paths::toBackslashes(name)).softPrefix;
+    return locmap50::rules::splitSoftName(locmap50::rules::toBackslashes(name)).softPrefix;
 }
 
 std::string missingPrefixText(const std::string &softPrefix) {

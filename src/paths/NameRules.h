@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "locmap50/rules.h"
 #include "paths/PathRules.h"
 
 namespace locmap50::paths {
@@ -14,7 +15,7 @@ namespace locmap50::paths {
 // The names the system itself gives meaning to, one home each.
 // The variable that InitLocationMap sets to the project directory; hard to
 // soft translation writes paths under it relative, as ".".
-inline constexpr char kCurrentProjectVariable[] = "CURRENT_PROJECT_PATH";
+using rules::kCurrentProjectVariable;
 // The base name of a map file that is searched for rather than named.
 inline constexpr char kMapFileBaseName[] = "zor_location_map";
 // Whether softPrefix is "$" followed by kCurrentProjectVariable.
@@ -38,10 +39,7 @@ bool passesThroughAsSoftName(const std::string &name);
 
 // A soft name cut at its first backslash: "$P\a\b" gives "$P" and "\a\b"
 // (the rest keeps its backslash); "$P" alone gives an empty rest.
-struct SoftNameParts {
-    std::string softPrefix;
-    std::string rest;
-};
+using rules::SoftNameParts;
 SoftNameParts splitSoftName(const std::string &name);
 // Where the soft prefix of a name ends: at its first backslash, else at its end.
 std::size_t softPrefixEnd(const std::string &name);
@@ -56,7 +54,7 @@ struct EnvironmentEntry {
 std::optional<EnvironmentEntry> splitEnvironmentEntry(std::string_view entry);
 
 // What ends each path of a hard path list string: a backquote.
-inline constexpr char kHardPathListEnd = '`';
+using rules::kHardPathListEnd;
 
 // Splits a hard path list string: each path is the text before a backquote;
 // text after the last backquote is ignored; adjacent backquotes give "".

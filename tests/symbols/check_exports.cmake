@@ -1,4 +1,4 @@
-# Checks that the shared library exports exactly the documented interface: the C functions of locmap50.h and the three classes.
+# Checks that the shared library exports exactly the documented interface: the C functions of locmap50.h, the three classes and the functions of namespace locmap50::rules.
 #
 # Run as: cmake -DLIBRARY=<so or dll> -DHEADER=<locmap50.h> -DFORMAT=elf|pe
 #               -DTOOL=<nm for elf, objdump for pe> -P check_exports.cmake
@@ -15,19 +15,7 @@ foreach(required LIBRARY HEADER FORMAT TOOL)
 endforeach()
 
 # The C functions the header declares are the exports the library owes its callers.
-function(read_declared_functions header outVar)
-  file(READ "${header}" text)
-  string(REGEX MATCHALL "LOCMAP50_API[^;{(]*[ \t*]+[A-Za-z_][A-Za-z0-9_]*[ \t]*\\(" declarations "${text}")
-  set(names "")
-  foreach(declaration IN LISTS declarations)
-    string(REGEX REPLACE ".*[ \t*]([A-Za-z_][A-Za-z0-9_]*)[ \t]*\\($" "\\1" name "${declaration}")
-    list(APPEND names "${name}")
-  endforeach()
-  if(NOT names)
-    message(FATAL_ERROR "no LOCMAP50_API functions found in ${header}")
-  endif()
-  set(${outVar} "${names}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/DeclaredFunctions.cmake)
 
 # Defined dynamic symbols of an ELF shared object, one name per entry.
 function(read_elf_exports library outVar)
@@ -101,10 +89,16 @@ foreach(class IN LISTS classNames)
   endif()
 endforeach()
 
+# The public rules (locmap50/rules.h, locmap50/entry_lines.h): free functions only.
+set(rulesPattern "^_ZN8locmap505rules")
+if(NOT exports MATCHES "(^|;)_ZN8locmap505rules")
+  string(APPEND problems "  namespace locmap50::rules exports nothing\n")
+endif()
+
 list(JOIN classNames "|" classAlternatives)
 set(allowedClassPattern "^_Z(NK?(${classAlternatives})|T[VIS](${classAlternatives})$|T[hv][0-9n_]+N(${classAlternatives}))")
 foreach(name IN LISTS exports)
-  if(name IN_LIST declaredFunctions OR name MATCHES "${allowedClassPattern}")
+  if(name IN_LIST declaredFunctions OR name MATCHES "${allowedClassPattern}" OR name MATCHES "${rulesPattern}")
     continue()
   endif()
   string(APPEND problems "  unexpected export: ${name}\n")

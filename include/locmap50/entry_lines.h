@@ -1,0 +1,37 @@
+// Where each soft prefix block of one map file stands, as the library's parser reads the file.
+#ifndef LOCMAP50_ENTRY_LINES_H
+#define LOCMAP50_ENTRY_LINES_H
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "locmap50/export.h"
+
+// Like the classes, this interface may change until 2.0.
+namespace locmap50::rules {
+
+// A hard path line: the path in the form the library keeps it, and its line.
+struct HardPathLine {
+    std::string path;
+    int line = 0;
+};
+
+// One block: its soft prefix line, and the hard path lines the loader reads for it.
+struct EntryLines {
+    int line = 0;
+    std::vector<HardPathLine> hardPaths;
+};
+
+// Per soft prefix, each of its blocks in file order.
+using FileEntryLines = std::map<std::string, std::vector<EntryLines>>;
+
+// The blocks of a map file's whole text, found by the map's own parser, so
+// that they hold just the lines a load reads: nothing after a line that ends
+// the file, no hard path after a rejected soft prefix line or an include line.
+LOCMAP50_API FileEntryLines entryLinesOf(std::string_view text);
+
+}  // namespace locmap50::rules
+
+#endif  // LOCMAP50_ENTRY_LINES_H

@@ -1,0 +1,91 @@
+// The library's own rules on names, paths and map file lines, for tools that read map files as the library does.
+#ifndef LOCMAP50_RULES_H
+#define LOCMAP50_RULES_H
+
+#include <cstddef>
+#include <list>
+#include <string>
+#include <string_view>
+
+#include "locmap50/export.h"
+
+/*
+ * Each function answers by the rule the library itself loads, translates and
+ * writes by, on this system (Windows rules on Windows, POSIX rules besides
+ * on Linux), so a tool that checks or edits map files agrees with every load.
+ * Like the classes, this interface may change until 2.0; the C interface is
+ * the stable one.
+ */
+namespace locmap50::rules {
+
+// Names the system gives meaning to.
+// What ends each path of a hard path list string (ReturnAllHardPath).
+inline constexpr char kHardPathListEnd = '`';
+// The variable InitLocationMap sets to the project directory; hard-to-soft
+// translation writes paths under it as ".".
+inline constexpr char kCurrentProjectVariable[] = "CURRENT_PROJECT_PATH";
+
+// ---- soft names and hard path lists ----------------------------------------
+
+// A soft name cut at its first backslash: "$P\a\b" gives "$P" and "\a\b"
+// (the rest keeps its backslash); "$P" alone gives an empty rest.
+struct SoftNameParts {
+    std::string softPrefix;
+    std::string rest;
+};
+LOCMAP50_API SoftNameParts splitSoftName(const std::string &name);
+
+// A hard path list string split at each backquote; text after the last one
+// is ignored, adjacent backquotes give "".
+LOCMAP50_API std::list<std::string> splitHardPathList(const std::string &listString);
+// The inverse: each path followed by one backquote.
+LOCMAP50_API std::string joinHardPathList(const std::list<std::string> &hardPaths);
+
+// ---- paths -----------------------------------------------------------------
+
+// Absolute on this system: a drive ("C:\"), UNC ("\\"), or on Linux a POSIX
+// path ("/x", not "//x"). Read from the raw text: "C:/x" is not absolute
+// until toHardPathForm has turned it into "C:\x".
+LOCMAP50_API bool isAbsolute(std::string_view path);
+// Whether path is a POSIX absolute path by POSIX rules, on every system: a
+// hard path on Linux, none on Windows.
+LOCMAP50_API bool isPosixPath(std::string_view path);
+// A drive letter and ":" at the start ("C:", "c:x", "D:\").
+LOCMAP50_API bool beginsWithDrive(const std::string &name);
+// A name in the form the library keeps hard paths in: a POSIX path as
+// written, any other with every "/" turned into "\".
+LOCMAP50_API std::string toHardPathForm(std::string name);
+// Every "/" turned into "\".
+LOCMAP50_API std::string toBackslashes(std::string name);
+// A file name in this system's separators, as the library names the files it read.
+LOCMAP50_API std::string toHostFileName(std::string name);
+// The part of a hard path that paths under it share: its length without one
+// trailing separator ("/" alone is its own base).
+LOCMAP50_API std::size_t hardPathBaseLength(std::string_view hardPath);
+// ASCII letters folded to lower case, the library's one meaning of
+// "ignoring case"; other bytes unchanged.
+LOCMAP50_API std::string toLowerAscii(std::string text);
+
+// ---- map file lines --------------------------------------------------------
+
+// Reads the next line of a whole file's text, from position on, into line
+// without its line end (LF, or CR LF); the last line needs none. position
+// moves past the line end. false when no further line can be read.
+LOCMAP50_API bool readRawLine(std::string_view text, std::size_t &position, std::string &line);
+// A raw line as the reader takes it, in place: comment and white space
+// removed, "X:/" read as "X:\". false when the reader skips the line (blank,
+// or a comment from its start); it still counts for numbering.
+LOCMAP50_API bool normaliseLine(std::string &line);
+// "$", an ASCII letter, then letters, digits or "_": a soft prefix the reader takes.
+LOCMAP50_API bool isValidSoftPrefix(const std::string &softPrefix);
+// Whether text can stand in a map file as one line: no CR, no LF.
+LOCMAP50_API bool fitsOnOneLine(const std::string &text);
+// Whether hardPath, written on a line of its own, reads back as that hard
+// path (a "/" of a drive or UNC path as "\"), or as nothing when it holds
+// only blanks and tabs: no "#", line break or NUL byte, and a hard path
+// line by the reader's rules.
+LOCMAP50_API bool readsBackAsHardPath(const std::string &hardPath);
+
+}  // namespace locmap50::rules
+
+#endif  // LOCMAP50_RULES_H

@@ -1,0 +1,83 @@
+// The public face of the rules the tool and other readers of map files share (locmap50/rules.h): each hands on to the rule's one home.
+#include "locmap50/entry_lines.h"
+#include "locmap50/rules.h"
+
+#include <utility>
+
+#include "locmapfile/EntryLines.h"
+#include "locmapfile/Format.h"
+#include "paths/AsciiText.h"
+#include "paths/NameRules.h"
+#include "paths/PathRules.h"
+
+namespace locmap50::rules {
+
+SoftNameParts splitSoftName(const std::string &name) {
+    return paths::splitSoftName(name);
+}
+
+std::list<std::string> splitHardPathList(const std::string &listString) {
+    return paths::splitHardPathList(listString);
+}
+
+std::string joinHardPathList(const std::list<std::string> &hardPaths) {
+    return paths::joinHardPathList(hardPaths);
+}
+
+bool isAbsolute(std::string_view path) {
+    return paths::isAbsolute(path);
+}
+
+bool isPosixPath(std::string_view path) {
+    return paths::isPosixAbsolute(path, paths::PathStyle::Posix);
+}
+
+bool beginsWithDrive(const std::string &name) {
+    return paths::beginsWithDrive(name);
+}
+
+std::string toHardPathForm(std::string name) {
+    return paths::toHardPathForm(std::move(name));
+}
+
+std::string toBackslashes(std::string name) {
+    return paths::toBackslashes(std::move(name));
+}
+
+std::string toHostFileName(std::string name) {
+    return paths::toHostFileName(std::move(name));
+}
+
+std::size_t hardPathBaseLength(std::string_view hardPath) {
+    return paths::hardPathBaseLength(hardPath);
+}
+
+std::string toLowerAscii(std::string text) {
+    return paths::toLowerAscii(std::move(text));
+}
+
+bool readRawLine(std::string_view text, std::size_t &position, std::string &line) {
+    return mapfile::readRawLine(text, position, line);
+}
+
+bool normaliseLine(std::string &line) {
+    return mapfile::normaliseLine(line);
+}
+
+bool isValidSoftPrefix(const std::string &softPrefix) {
+    return mapfile::isValidSoftPrefix(softPrefix);
+}
+
+bool fitsOnOneLine(const std::string &text) {
+    return mapfile::fitsOnOneLine(text);
+}
+
+bool readsBackAsHardPath(const std::string &hardPath) {
+    return mapfile::readsBackAsHardPath(hardPath);
+}
+
+FileEntryLines entryLinesOf(std::string_view text) {
+    return mapfile::entryLinesOf(text);
+}
+
+}  // namespace locmap50::rules
