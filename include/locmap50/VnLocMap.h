@@ -57,7 +57,10 @@ public:
  * There is at most one singleton, made by createMap and released only by
  * DestroyMap. Results are the codes of result_codes.h: LOCMAP50_OK;
  * LOCMAP50_FAILED (not found, not translated or bad input); LOCMAP50_NO_MAP
- * (nothing to work on). Only running out of memory escapes as an exception.
+ * (nothing to work on). Only running out of memory escapes as an exception
+ * (std::bad_alloc); on Windows it reaches a caller that uses the C++ runtime
+ * DLLs installed beside locmap50.dll, as every MinGW program linked without
+ * -static does.
  * Use from one thread at a time.
  *
  * Loading in one call:
@@ -87,14 +90,14 @@ public:
  * kept as written and matched byte for byte; file names are given in the
  * system's own separators.
  */
-class LOCMAP50_API VnLocMap {
+class VnLocMap {
 public:
     // The singleton, created on first use; null when it cannot be allocated.
-    static VnLocMap *createMap();
+    LOCMAP50_API static VnLocMap *createMap();
     // Whether the singleton exists; never creates it.
-    static bool exists();
+    LOCMAP50_API static bool exists();
     // Runs uninitialize, then destroys this object.
-    void DestroyMap();
+    LOCMAP50_API void DestroyMap();
 
     // Chooses the map file; reads nothing (load does both). isMapFile
     // nonzero: path is the file itself. Zero: ZOR_LOCATION_MAP, then path +
@@ -102,11 +105,11 @@ public:
     // directory. Returns LOCMAP50_OK when a file was chosen (m_mapFileName,
     // in the system's separators), LOCMAP50_FAILED when none was (m_errorText says why
     // for an unreadable explicit file or a bad ZOR_LOCATION_MAP).
-    int initialize(const std::string &path, int isMapFile);
+    LOCMAP50_API int initialize(const std::string &path, int isMapFile);
     // Empties the tables and stops being the singleton (the object itself
     // lives on; DestroyMap also deletes it). Text returned by the C interface
     // from this map is no longer valid. Returns LOCMAP50_OK.
-    int uninitialize();
+    LOCMAP50_API int uninitialize();
 
     // Loads a location map in one call: chooses the map file as initialize
     // does, then reads it (loadMainMapFile). A map that was loaded before is
@@ -121,29 +124,29 @@ public:
     // Returns LOCMAP50_NO_MAP when no readable map file was found (m_errorText
     // says why and the map stays empty), otherwise what loadMainMapFile returns.
     // Only the singleton loads: on any other object both return LOCMAP50_FAILED.
-    int load(const std::string &path, int isMapFile);
+    LOCMAP50_API int load(const std::string &path, int isMapFile);
     // Reads the map file that initialize chose (m_mapFileName) with every file
     // it includes, puts it first in m_mapFiles, and sets m_errorText to the
     // success line when nothing was reported. Returns LOCMAP50_OK when the
     // file was read to its end, LOCMAP50_FAILED when reading stopped early at
     // a bad header or a hard path with no soft prefix (what came before stays
     // loaded), LOCMAP50_NO_MAP when no map file was chosen.
-    int loadMainMapFile();
+    LOCMAP50_API int loadMainMapFile();
     // How many errors and warnings the diagnostics of the last load hold.
-    int loadErrorCount() const;
-    int loadWarningCount() const;
+    LOCMAP50_API int loadErrorCount() const;
+    LOCMAP50_API int loadWarningCount() const;
     // Every problem of the last load in the order found: the errors and
     // warnings that m_errorText tells, and notes on the places the map file
     // was looked for and why each was passed over (see VnLoadProblem). The
     // list is emptied when the map is emptied (uninitialize, load).
-    const std::vector<VnLoadProblem> &loadProblems() const;
+    LOCMAP50_API const std::vector<VnLoadProblem> &loadProblems() const;
 
     // Rebuilds s_envHardToSoftMap from every variable holding an absolute path
     // (except CADRIX_PROJECTS); a later variable with the same path wins.
-    static void fetchEnvVariables();
+    LOCMAP50_API static void fetchEnvVariables();
     // 1 when an environment variable overrode softPrefix ("$NAME") while the
     // map was read, else 0 (a truth value, not a result code).
-    int isEnvOverridden(std::string softPrefix);
+    LOCMAP50_API int isEnvOverridden(std::string softPrefix);
 
     // Soft name to hard path: "$P\rest" gives P's first hard path as loaded
     // (one trailing "\" dropped) followed by rest, or, for a prefix the map
@@ -151,20 +154,20 @@ public:
     // hard path as stored, or the snapshot's leading-name expansion of P. URLs
     // and absolute paths pass through. Returns LOCMAP50_OK with hardName set,
     // or LOCMAP50_FAILED with hardName untouched.
-    int getHardName(std::string name, std::string &hardName);
+    LOCMAP50_API int getHardName(std::string name, std::string &hardName);
     // As getHardName, and names relative to the current directory are made
     // absolute (and remembered for the life of the loaded map). Returns
     // LOCMAP50_FAILED only for untranslatable "$" names, or when the current
     // directory cannot be read.
-    int getAbsoluteHardName(std::string name, std::string &hardName);
+    LOCMAP50_API int getAbsoluteHardName(std::string name, std::string &hardName);
     // The one absolute-path rule: "X:\" or "\\" at the start means absolute.
     // On Linux (and other POSIX systems) a POSIX path is absolute too: "/"
     // first and the second character not "/" ("/opt/x", not "//srv/x"); on
     // Windows "/x" is relative.
-    static bool isPathRelative(const std::string &path);
+    LOCMAP50_API static bool isPathRelative(const std::string &path);
     // Joins a hard path and the rest of a name, dropping one trailing "\"
     // (one trailing "/" from a POSIX path, which takes rest with "/").
-    static void mergePaths(std::string &hardPath, const std::string &rest);
+    LOCMAP50_API static void mergePaths(std::string &hardPath, const std::string &rest);
 
     // Hard path to soft name: every hard path of the map entries in
     // definition order (the first entry holding the path wins, compared
@@ -172,10 +175,10 @@ public:
     // at "/" boundaries), then s_envHardToSoftMap.
     // Returns LOCMAP50_OK with softName set (or the input passed through),
     // LOCMAP50_FAILED when nothing matched or the path is relative.
-    int getSoftName(std::string path, std::string &softName);
+    LOCMAP50_API int getSoftName(std::string path, std::string &softName);
     // The same through s_envHardToSoftMap only. LOCMAP50_FAILED for relative
     // paths and when nothing matched.
-    static int getSoftNameFromEnv(std::string path, std::string &softName);
+    LOCMAP50_API static int getSoftNameFromEnv(std::string path, std::string &softName);
 
     // Why name translates as it does, for a person to read
     // (locmap50/VnExplanation.h): for a "$" name the entry, its file and
@@ -184,8 +187,8 @@ public:
     // does not translate. The lines are found by reading the defining files
     // again. The list form reads each file once for all names. Returns the
     // code of the translation explained (getHardName's or getSoftName's).
-    int explain(const std::string &name, VnExplanation &explanation);
-    void explain(const std::vector<std::string> &names, std::vector<VnExplanation> &explanations);
+    LOCMAP50_API int explain(const std::string &name, VnExplanation &explanation);
+    LOCMAP50_API void explain(const std::vector<std::string> &names, std::vector<VnExplanation> &explanations);
 
     // Editing of the merged map and its files. hardNames is a hard path list
     // string: each path followed by a backquote. addEntry returns
@@ -197,15 +200,15 @@ public:
     // what it is: one holding "#", CR or LF, a prefix that is no valid soft
     // prefix, or a path that would read as an include line, a soft prefix
     // line or a parse error.
-    int addEntry(std::string softPrefix, std::string hardNames);
-    int changeEntry(std::string softPrefix, std::string hardNames);
-    int deleteEntry(std::string softPrefix);
+    LOCMAP50_API int addEntry(std::string softPrefix, std::string hardNames);
+    LOCMAP50_API int changeEntry(std::string softPrefix, std::string hardNames);
+    LOCMAP50_API int deleteEntry(std::string softPrefix);
     // Writes every loaded map file back to the place it was read from, main
     // file first; stops with LOCMAP50_FAILED at the first file that cannot be
     // written or whose text would not read back as its record. Returns
     // LOCMAP50_FAILED at once, writing nothing, when a file's load failed (see
     // VnLocMapFile::save for that and for the rules of concurrent saves).
-    int save(bool toStdout);
+    LOCMAP50_API int save(bool toStdout);
     // Writes every loaded map file's changes keeping its layout
     // (VnLocMapFile::saveKeepingLayout), main file first; a file that says
     // what its record says is not written at all. Before anything is written,
@@ -214,8 +217,8 @@ public:
     // cannot be written stops the save with LOCMAP50_FAILED (lastFailure
     // says why and which). writtenFiles gets each file written, as the map
     // names it. LOCMAP50_OK also when nothing was to change.
-    int saveKeepingLayout(std::list<std::string> &writtenFiles);
-    int saveKeepingLayout();
+    LOCMAP50_API int saveKeepingLayout(std::list<std::string> &writtenFiles);
+    LOCMAP50_API int saveKeepingLayout();
 
     // Edits of one loaded map file, named by any name of it on disk
     // (mapFile). LOCMAP50_FAILED, changing nothing, when mapFile names no
@@ -228,11 +231,11 @@ public:
     // a delete there, the map answers as a load of the files as they now
     // stand would: from the next definition, if any. An added entry goes at
     // the end of the file and the file defines it from then on.
-    int changeEntryInFile(std::string mapFile, std::string softPrefix, std::string hardNames);
-    int addEntryToFile(std::string mapFile, std::string softPrefix, std::string hardNames);
-    int deleteEntryFromFile(std::string mapFile, std::string softPrefix);
+    LOCMAP50_API int changeEntryInFile(std::string mapFile, std::string softPrefix, std::string hardNames);
+    LOCMAP50_API int addEntryToFile(std::string mapFile, std::string softPrefix, std::string hardNames);
+    LOCMAP50_API int deleteEntryFromFile(std::string mapFile, std::string softPrefix);
     // The loaded map file object that mapFile names on disk; null when none.
-    VnLocMapFile *loadedMapFile(const std::string &mapFile);
+    LOCMAP50_API VnLocMapFile *loadedMapFile(const std::string &mapFile);
 
     // Writes the merged map as one new version-2 map file at fileName, a path
     // the platform can open (no translation happens here). LOCMAP50_FAILED
@@ -242,12 +245,12 @@ public:
     // read back as the merged map (a value taken from the environment may hold
     // a "#"; lastFailure: would not read back, its detail the soft prefix). A
     // device or pipe target is written in place, a directory refused.
-    int exportLocMap(std::string fileName, bool toStdout);
+    LOCMAP50_API int exportLocMap(std::string fileName, bool toStdout);
 
     // A copy holds its own copies of every table and map file object; it never
     // becomes the singleton.
-    VnLocMap(const VnLocMap &other);
-    VnLocMap &operator=(const VnLocMap &other);
+    LOCMAP50_API VnLocMap(const VnLocMap &other);
+    LOCMAP50_API VnLocMap &operator=(const VnLocMap &other);
 
     // The tables below are for reading. Changes go through the operations
     // above (load and the reader, addEntry, changeEntry, deleteEntry,
@@ -257,9 +260,9 @@ public:
     // end elements changed; other direct changes may go unseen.
 
     // A flag kept for callers; the library never reads or writes it.
-    static bool showOnError;
+    LOCMAP50_API static bool showOnError;
     // Absolute path held by an environment variable -> that variable's name.
-    static std::map<std::string, std::string> s_envHardToSoftMap;
+    LOCMAP50_API static std::map<std::string, std::string> s_envHardToSoftMap;
 
     std::map<std::string, std::string> m_resolvedNameCache;  // name -> absolute path, first wins
     std::map<std::string, std::string> m_primaryHardPaths;   // "$P" -> path getHardName uses
@@ -281,7 +284,7 @@ public:
     // refused for its input). Each of those calls forgets the previous
     // failure when it begins. Returns LOCMAP50_OK when a failure is recorded,
     // LOCMAP50_FAILED (reason LOCMAP50_REASON_NONE, file "") when none is.
-    static int lastFailure(int &reason, std::string &file);
+    LOCMAP50_API static int lastFailure(int &reason, std::string &file);
 
 private:
     friend class locmap50::locmap::Explainer;

@@ -61,15 +61,15 @@ struct VnLineChange {
  * change only the merged tables of the location map, so saving never writes
  * one user's environment into a shared map file.
  */
-class LOCMAP50_API VnLocMapFile {
+class VnLocMapFile {
 public:
-    VnLocMapFile();
-    VnLocMapFile(const VnLocMapFile &other);
-    VnLocMapFile &operator=(const VnLocMapFile &other);
+    LOCMAP50_API VnLocMapFile();
+    LOCMAP50_API VnLocMapFile(const VnLocMapFile &other);
+    LOCMAP50_API VnLocMapFile &operator=(const VnLocMapFile &other);
     // Moving hands the lists over instead of copying them.
-    VnLocMapFile(VnLocMapFile &&other) noexcept;
-    VnLocMapFile &operator=(VnLocMapFile &&other) noexcept;
-    ~VnLocMapFile();
+    LOCMAP50_API VnLocMapFile(VnLocMapFile &&other) noexcept;
+    LOCMAP50_API VnLocMapFile &operator=(VnLocMapFile &&other) noexcept;
+    LOCMAP50_API ~VnLocMapFile();
 
     // Reads m_fileName into the location map singleton (created if need be),
     // including nested INCLUDE files at the point of their line; the included
@@ -83,12 +83,12 @@ public:
     // any depth on any stack and under any handle limit, and cycles and
     // repeated includes end. An include line naming a file read before stays
     // in the record but reads nothing.
-    int readMap();
+    LOCMAP50_API int readMap();
 
     // Empties the entry order, the include lines and the hard path table; keeps
     // the version, the force flag, the file name and the message texts. Returns
     // LOCMAP50_OK.
-    int clearMap();
+    LOCMAP50_API int clearMap();
 
     // Writes the record in the map file layout, to standard output when
     // toStdout is true, otherwise to the file. The old file is replaced only
@@ -120,7 +120,7 @@ public:
     // and lastFailure says "would not read back", its detail the soft prefix
     // concerned.
     // VnLocMap::lastFailure says why a save or an edit failed.
-    int save(bool toStdout);
+    LOCMAP50_API int save(bool toStdout);
 
     // Writes the record's changes into the file, keeping every byte that they
     // do not concern: comments, blank lines, the header and INCLUDE lines as
@@ -143,13 +143,13 @@ public:
     // back as the record (checked under the lock as save checks its text),
     // one the process may not write, or a failed write (lastFailure says
     // which).
-    int saveKeepingLayout(bool &written);
-    int saveKeepingLayout();
+    LOCMAP50_API int saveKeepingLayout(bool &written);
+    LOCMAP50_API int saveKeepingLayout();
     // What saveKeepingLayout would change, without writing or locking:
     // currentText gets the file's bytes as they are now, changes the line
     // changes in file order (none when nothing is to change). Returns
     // LOCMAP50_FAILED as saveKeepingLayout would refuse.
-    int previewKeepingLayout(std::string &currentText, std::vector<VnLineChange> &changes);
+    LOCMAP50_API int previewKeepingLayout(std::string &currentText, std::vector<VnLineChange> &changes);
 
     // Replaces the hard paths of softPrefix by those of a backquote-terminated
     // list string; nothing when the file lacks the prefix. Returns
@@ -158,11 +158,11 @@ public:
     // or one holding "#", CR or LF, or one that would read as an include
     // line, a soft prefix line or a parse error. Empty paths are kept; they
     // read back as nothing.
-    int changeEntry(std::string softPrefix, std::string hardPaths);
+    LOCMAP50_API int changeEntry(std::string softPrefix, std::string hardPaths);
 
     // Removes softPrefix (first occurrence) and its hard paths, and every
     // other block of it that the file holds. Returns LOCMAP50_OK.
-    int deleteEntry(std::string softPrefix);
+    LOCMAP50_API int deleteEntry(std::string softPrefix);
 
     // Message texts of the reader; "%s" stands for one argument.
     std::string m_msgBadVersion;

@@ -3,9 +3,12 @@
 #define LOCMAP50_EXPORT_H
 
 /*
- * LOCMAP50_API marks what the library exports: the three classes and the
- * C functions. Everything else stays hidden, so the export table is exactly
- * the documented interface.
+ * LOCMAP50_API marks what the library exports: the C functions, the class
+ * VnEnvSnapshot as a whole (it has no private part, and a caller may derive
+ * from it), and each public member of VnLocMap and VnLocMapFile, so that no
+ * private member becomes a symbol a caller could link against. Everything
+ * else stays hidden, so the export table is exactly the documented interface.
+ * A public member added later is exported only when marked.
  *
  * LOCMAP50_BUILDING is set while the shared library itself is compiled;
  * LOCMAP50_STATIC is set for code that links the library's objects directly

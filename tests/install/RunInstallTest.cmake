@@ -12,15 +12,7 @@ set(prefix "${WORK_DIR}/prefix")
 set(siteMap examples/site/zor_location_map)
 file(REMOVE_RECURSE "${WORK_DIR}")
 
-function(run_checked what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors
-    WORKING_DIRECTORY "${PROJECT_DIR}")
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${status}):\n${output}\n${errors}")
-  endif()
-  string(REPLACE "\r\n" "\n" output "${output}")
-  set(lastOutput "${output}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/RunChecked.cmake)
 
 function(expect_output what expected)
   if(NOT lastOutput STREQUAL expected)
@@ -47,10 +39,12 @@ expect_installed(include/locmap50/locmap50.h include/locmap50/VnLocMap.h include
 set(cExpected "outcome 0\nhard 0 \\\\server\\share\\libs\\libc.a\nprefixes $TOOLS`$LIBS`$DOCS`$SHARED_MODELS`$VENDOR_IP`\n")
 
 if(WINDOWS)
-  expect_installed(bin/locmap50.dll lib/liblocmap50.dll.a bin/locmap.exe)
-  # A plain C program linked against the import library, with the DLL beside it.
-  file(MAKE_DIRECTORY "${WORK_DIR}/c")
-  file(COPY "${prefix}/bin/locmap50.dll" DESTINATION "${WORK_DIR}/c")
+  # The DLL needs the MinGW C++ runtime beside it.
+  expect_installed(bin/locmap50.dll lib/liblocmap50.dll.a bin/locmap.exe
+    bin/libgcc_s_dw2-1.dll bin/libstdc++-6.dll bin/libwinpthread-1.dll)
+  # A plain C program linked against the import library, with the DLLs beside it.
+  file(GLOB installedDlls "${prefix}/bin/*.dll")
+  file(COPY ${installedDlls} DESTINATION "${WORK_DIR}/c")
   run_checked("building the C consumer" "${C_COMPILER}" "${CONSUMER_DIR}/c_consumer.c" -I "${prefix}/include"
     "${prefix}/lib/liblocmap50.dll.a" -static -o "${WORK_DIR}/c/c_consumer.exe")
   run_checked("running the C consumer" ${EMULATOR} "${WORK_DIR}/c/c_consumer.exe" "${siteMap}")

@@ -1,14 +1,19 @@
-# Checks that the shared library exports exactly the documented interface: the C functions of locmap50.h, the three classes and the functions of namespace locmap50::rules.
+# Checks that the shared library exports exactly the documented interface: the C functions of locmap50.h, the
+# public members of the classes and the functions of namespace locmap50::rules, and that its export table is the
+# one committed in EXPECTED.
 #
 # Run as: cmake -DLIBRARY=<so or dll> -DHEADER=<locmap50.h> -DFORMAT=elf|pe
-#               -DTOOL=<nm for elf, objdump for pe> -P check_exports.cmake
+#               -DTOOL=<nm for elf, objdump for pe> -DDEMANGLER=<c++filt>
+#               -DEXPECTED=<committed export list> [-DUPDATE=ON] -P check_exports.cmake
 # The export table is read on the build host, so the Windows leg needs no Wine here.
-# Names are checked in their mangled form, which needs no demangler and cannot
-# confuse VnLocMap with VnLocMapFile (the mangled name carries the length).
+# The class and C function checks work on mangled names, which cannot confuse
+# VnLocMap with VnLocMapFile (the mangled name carries the length). The
+# committed list holds the names demangled, so that a change reads well in a
+# diff. UPDATE=ON rewrites the list from the library instead of comparing.
 
 cmake_minimum_required(VERSION 3.25)
 
-foreach(required LIBRARY HEADER FORMAT TOOL)
+foreach(required LIBRARY HEADER FORMAT TOOL DEMANGLER EXPECTED)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "check_exports.cmake: -D${required}=... is missing")
   endif()
@@ -124,9 +129,66 @@ if(allSymbols MATCHES "failWritesAfter|stopFailingWrites|s_bytesBeforeFailure|li
   string(APPEND problems "  a write-path test hook is compiled into the library\n")
 endif()
 
+# The export table as the committed list shows it: demangled, with the
+# standard string and allocator arguments spelled short, one name a line, sorted.
+function(readable_export_list names outVar)
+  string(JOIN "\n" mangled ${names})
+  set(mangledFile "${CMAKE_CURRENT_BINARY_DIR}/exports-mangled.txt")
+  file(WRITE "${mangledFile}" "${mangled}\n")
+  execute_process(COMMAND "${DEMANGLER}" INPUT_FILE "${mangledFile}"
+    OUTPUT_VARIABLE demangled ERROR_VARIABLE errors RESULT_VARIABLE status)
+  file(REMOVE "${mangledFile}")
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${DEMANGLER} failed: ${errors}")
+  endif()
+  string(REPLACE "std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >" "std::string"
+    demangled "${demangled}")
+  string(REPLACE "std::__cxx11::" "std::" demangled "${demangled}")
+  string(REGEX REPLACE ", std::allocator<[^<>\n]*> ?>" ">" demangled "${demangled}")
+  string(REGEX MATCHALL "[^\n]+" lines "${demangled}")
+  list(SORT lines)
+  set(${outVar} "${lines}" PARENT_SCOPE)
+endfunction()
+
+readable_export_list("${exports}" builtList)
 list(LENGTH exports exportCount)
 list(LENGTH declaredFunctions functionCount)
-if(problems)
-  message(FATAL_ERROR "${LIBRARY}: export table does not match the interface\n${problems}")
+
+if(UPDATE)
+  if(problems)
+    message(FATAL_ERROR "${LIBRARY}: not writing ${EXPECTED}: the export table does not match the interface\n${problems}")
+  endif()
+  if(FORMAT STREQUAL "elf")
+    set(source "the dynamic symbols of the shared object (nm -D --defined-only)")
+  else()
+    set(source "the export table of the DLL (objdump -p)")
+  endif()
+  string(JOIN "\n" body ${builtList})
+  file(WRITE "${EXPECTED}" "# Exports of locmap50: ${source}, demangled and sorted.\n"
+    "# The exported_symbols test fails while the built library differs. A change is\n"
+    "# made on purpose: regenerate with the update_export_list target (README, Test)\n"
+    "# and say why in the commit that changes the interface.\n${body}\n")
+  message(STATUS "${EXPECTED}: ${exportCount} exports written")
+  return()
 endif()
-message(STATUS "${LIBRARY}: ${exportCount} exports, all ${functionCount} C functions present, nothing else")
+
+# Every name added to or dropped from the committed list.
+file(STRINGS "${EXPECTED}" expectedLines REGEX "^[^#]")
+set(remaining "${expectedLines}")
+foreach(name IN LISTS builtList)
+  list(FIND remaining "${name}" at)
+  if(at EQUAL -1)
+    string(APPEND problems "  added: ${name}\n")
+  else()
+    list(REMOVE_AT remaining ${at})
+  endif()
+endforeach()
+foreach(name IN LISTS remaining)
+  string(APPEND problems "  dropped: ${name}\n")
+endforeach()
+
+if(problems)
+  message(FATAL_ERROR "${LIBRARY}: export table does not match the interface and ${EXPECTED}\n${problems}"
+    "A change made on purpose: build the update_export_list target, and commit the list with the reason.")
+endif()
+message(STATUS "${LIBRARY}: ${exportCount} exports as listed, all ${functionCount} C functions present, nothing else")
