@@ -69,7 +69,7 @@ Translation resolveFromCurrentDirectory(const std::string &name) {
 Translation hardNameFromEnvironment(const char *softName, Resolution resolution) {
     const std::string name = paths::toHardPathForm(softName);
     if (name[0] == '$') return expandFromSnapshot(name, resolution);
-    if (paths::isUrl(name) || paths::startsWithDriveOrDoubleBackslash(name) || paths::isPosixAbsolute(name))
+    if (paths::isUrl(name) || paths::passesThroughWithoutMap(name))
         return {LOCMAP50_FROM_ENVIRONMENT, name};
     if (resolution == Resolution::Absolute) return resolveFromCurrentDirectory(name);
     return {LOCMAP50_FROM_ENVIRONMENT, std::string()};

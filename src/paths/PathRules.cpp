@@ -139,8 +139,8 @@ std::string toHostFileName(std::string name, PathStyle style) {
     return style == PathStyle::Posix ? toForwardSlashes(std::move(name)) : toBackslashes(std::move(name));
 }
 
-bool startsWithDriveOrDoubleBackslash(const std::string &name) {
-    return beginsWithDrive(name) || beginsWithTwoBackslashes(name);
+bool passesThroughWithoutMap(const std::string &name, PathStyle style) {
+    return isAbsolute(name, style) || isDriveRelative(name);
 }
 
 bool isDriveRelative(const std::string &name) {

@@ -71,10 +71,10 @@ std::string withUpperCaseDrive(std::string path);
 // current directory of that drive.
 bool isDriveRelative(const std::string &name);
 
-// The no-map fallbacks' own test for a name to pass through as absolute: a
-// letter and ":" first ("C:x" included), or "\\" first. Looser than
-// isAbsolute, which also wants the "\" after the colon.
-bool startsWithDriveOrDoubleBackslash(const std::string &name);
+// The no-map fallbacks' test for a name to pass through as it is: an
+// absolute path, or a drive-relative one ("C:x"), which has no current
+// directory to resolve against there.
+bool passesThroughWithoutMap(const std::string &name, PathStyle style = kHostPathStyle);
 
 // The absolute form of a relative name written with "\" (not a "$" name),
 // given the current directory and the root of the current drive ("C:",
