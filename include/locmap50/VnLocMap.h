@@ -2,6 +2,7 @@
 #ifndef LOCMAP50_VNLOCMAP_H
 #define LOCMAP50_VNLOCMAP_H
 
+#include <functional>
 #include <list>
 #include <map>
 #include <string>
@@ -15,6 +16,7 @@
 #include "locmap50/result_codes.h"
 
 struct VnExplanation;
+struct VnPrefixAccount;
 
 namespace locmap50::locmap {
 class Explainer;
@@ -187,6 +189,18 @@ public:
     int explain(const std::string &name, VnExplanation &explanation);
     void explain(const std::vector<std::string> &names, std::vector<VnExplanation> &explanations);
 
+    // The account of the load (locmap50/VnLoadAccount.h): per soft prefix
+    // the block in effect, what the environment did, the blocks it shadows,
+    // its hard paths that an earlier entry covers and those given twice, in
+    // the order of the blocks in effect. It is worked out afresh on each call
+    // from the loaded files' records, by the rules the load itself applies,
+    // so it tells what a load of the files as they now stand (edits
+    // included, the environment as it is now) would take; it costs the map
+    // no memory. The lines are read from the files on disk. The form for one
+    // prefix returns LOCMAP50_FAILED when no loaded file defines it.
+    void account(std::vector<VnPrefixAccount> &accounts);
+    int account(const std::string &softPrefix, VnPrefixAccount &account);
+
     // Editing of the merged map and its files. hardNames is a hard path list
     // string: each path followed by a backquote. addEntry returns
     // LOCMAP50_FAILED when the prefix is already present (nothing changes) and
@@ -318,9 +332,14 @@ private:
 
     locmap50::locmap::LookupIndexes &indexes();
 
-    // Makes softPrefix answer from its first definition in the loaded files'
-    // records, in reading order, or drops it when none is left.
-    void takeNextDefinition(const std::string &softPrefix);
+    // Makes softPrefix answer as a load of the files' records as they now
+    // stand would: from its block in effect, at that block's place in the
+    // order, with what the environment does to it; or drops it when no
+    // block defines it.
+    void settleFromRecords(const std::string &softPrefix);
+    void placeInOrder(const std::string &softPrefix, const std::string *before);
+    void addCoveredHardPaths(VnPrefixAccount &account,
+                             const std::function<const VnPrefixAccount *(const std::string &)> &accountOf);
 
     // Everything the public members above do not show.
     locmap50::PrivateState<locmap50::locmap::MapState> m_private;

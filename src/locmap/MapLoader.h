@@ -4,9 +4,9 @@
 
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "locmap/LoadRules.h"
 #include "locmap50/VnLocMap.h"
 #include "platform/Environment.h"
 
@@ -38,27 +38,19 @@ public:
 private:
     class FileReading;
 
-    bool wasRead(const std::string &identity) const { return m_read.count(identity) != 0; }
-    bool isBeingRead(const std::string &identity) const;
     // Reads the file whole and records in its load state where it was read
     // from and what it held; nullopt, with the load state saying the load
     // failed, when it could not be read.
-    std::optional<std::string> fetch(VnLocMapFile &file, const std::string &identity);
+    std::optional<std::string> fetch(VnLocMapFile &file);
 
     // Settles one soft prefix of file against the force rule and the
     // environment: once its first hard path is known, or once it is known to
     // have none. line is the prefix's line, for the problems it raises.
     void onSoftPathState(VnLocMapFile &file, const std::string &softPrefix, int line, bool noHardPath,
                          const std::string &firstHardPath);
-    // The variable's value, unless it holds a line break: such a value would
-    // write lines of its own into saved and exported files, so it stands for
-    // nothing and is reported instead.
-    std::optional<std::string> usableEnvironmentValue(VnLocMapFile &file, const std::string &softPrefix, int line);
-
     VnLocMap &m_map;
     const platform::EnvironmentIndex &m_environment;
-    std::unordered_set<std::string> m_read;  // identities of every file read in this load
-    std::vector<std::string> m_chain;        // identities of the files being read, outermost first
+    IncludeWalk m_walk;  // over the files' identities
 };
 
 }  // namespace locmap50::locmap
