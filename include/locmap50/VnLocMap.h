@@ -78,8 +78,9 @@ public:
  * indexes in step; a table changed by hand may give wrong answers.
  *
  * getHardName answers from m_primaryHardPaths, the first hard path of each
- * prefix as loaded: edits do not change it until the next load. getSoftName,
- * save and exportLocMap read m_softToHardMap, which edits change at once.
+ * prefix as loaded: changeEntry does not change it until the next load, a
+ * one-file edit does (see changeEntryInFile). getSoftName, save and
+ * exportLocMap read m_softToHardMap, which edits change at once.
  * getAbsoluteHardName remembers its first answer for each relative name
  * (m_resolvedNameCache), and getHardName gives that answer too from then on.
  *
@@ -236,12 +237,14 @@ public:
     // loaded file (lastFailure: not found), when the file does not hold the
     // prefix (change, delete; reason: no such entry), when any loaded file
     // holds it already (add; already present), or for paths that would not
-    // read back (as changeEntry). The merged tables change only when the file
-    // is the one that defines the prefix (m_softToFileMap, as
-    // CurrentEntryFileName tells); otherwise the map answers as before. After
-    // a delete there, the map answers as a load of the files as they now
-    // stand would: from the next definition, if any. An added entry goes at
-    // the end of the file and the file defines it from then on.
+    // read back (as changeEntry). Afterwards the tables answer for the
+    // prefix as a fresh load of the files' records as they now stand would,
+    // with the environment as it is now: its block in effect (see account),
+    // at that block's place in m_softPrefixOrder, with m_softToFileMap,
+    // m_primaryHardPaths and m_envOverridden to match; paths in their hard
+    // path form. An added entry goes at the end of the file. A prefix that
+    // changeEntry changed before is settled from the records as it left
+    // them, and answers from then on as such a load would.
     int changeEntryInFile(std::string mapFile, std::string softPrefix, std::string hardNames);
     int addEntryToFile(std::string mapFile, std::string softPrefix, std::string hardNames);
     int deleteEntryFromFile(std::string mapFile, std::string softPrefix);

@@ -13,16 +13,18 @@
 namespace locmap50::locmap {
 
 // The loader owns what the parser leaves to its consumer:
-// - the include stack: each file is read whole and closed, then its lines are
+// - the include stack (which files an include reads is LoadRules.h's
+//   IncludeWalk): each file is read whole and closed, then its lines are
 //   taken from a stack of open reads kept on the heap, so neither the depth of
 //   includes nor the process's handle limit bounds what can be read; a file
 //   is read at most once per load, and a later include of it (a cycle or a
 //   second path to it) keeps its line in the record but adds nothing;
-// - the merge rules: the first definition of a soft prefix, across all files,
-//   wins; a file gives at most 20 hard paths per soft prefix; outside force
-//   mode the environment variable named like the soft prefix (without "$")
-//   supplies or overrides its hard paths in the merged tables, while the
-//   file's own record keeps what the file says;
+// - the merge rules: the first block of a soft prefix, across all files,
+//   that defines it wins; a file gives at most 20 hard paths per soft prefix;
+//   the override rule and the block-in-effect rule (locmap/LoadRules.h)
+//   decide what the environment does and which blocks define, in the merged
+//   tables only, while the file's own record keeps what the file says;
+//   LoadAccount.h applies the same rules to the records after the load;
 // - the files' records, and the problems found, reported to the singleton.
 class MapLoader {
 public:
