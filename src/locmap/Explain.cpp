@@ -11,7 +11,6 @@
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "platform/Environment.h"
-#include "platform/Platform.h"
 
 namespace locmap50::locmap {
 namespace {

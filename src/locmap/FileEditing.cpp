@@ -1,9 +1,5 @@
 // Edits of one loaded map file, and the layout-keeping save of every file.
 #include <algorithm>
-#include <optional>
-#include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "paths/NameRules.h"
@@ -14,7 +10,6 @@
 #include "locmapfile/Format.h"
 #include "locmapfile/LastFailure.h"
 #include "locmapfile/NameOnDisk.h"
-#include "platform/Environment.h"
 #include "platform/Platform.h"
 
 namespace {

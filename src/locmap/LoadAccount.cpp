@@ -131,8 +131,6 @@ namespace {
 // The blocks of each file as they stand on disk now, read once per account.
 class DiskLines {
 public:
-    explicit DiskLines(const std::list<VnLocMapFile> &files) : m_files(files) {}
-
     VnAccountBlock blockOf(const RecordBlock &record, const std::vector<std::string> &hardPaths) {
         VnAccountBlock block;
         block.file = record.file->m_fileName;
@@ -156,7 +154,6 @@ private:
         return m_lines.emplace(&file, text ? mapfile::entryLinesOf(*text) : mapfile::FileEntryLines()).first->second;
     }
 
-    const std::list<VnLocMapFile> &m_files;
     std::unordered_map<const VnLocMapFile *, mapfile::FileEntryLines> m_lines;
 };
 
@@ -172,8 +169,8 @@ VnExplanation::Environment environmentOf(const EnvironmentVerdict &verdict) {
 // Every prefix's account, in the order of the blocks in effect.
 class AccountSink : public ResolutionSink {
 public:
-    AccountSink(const std::list<VnLocMapFile> &files, std::vector<VnPrefixAccount> &accounts, const std::string *only)
-        : m_lines(files), m_accounts(accounts), m_only(only) {}
+    AccountSink(std::vector<VnPrefixAccount> &accounts, const std::string *only)
+        : m_accounts(accounts), m_only(only) {}
 
     void inEffect(const RecordBlock &block, const std::vector<std::string> &hardPaths,
                   const EnvironmentVerdict &verdict) override {
@@ -236,7 +233,7 @@ int lineOfHardPath(const VnAccountBlock &block, const std::string &hardPath) {
 
 void VnLocMap::account(std::vector<VnPrefixAccount> &accounts) {
     accounts.clear();
-    locmap50::locmap::AccountSink sink(m_mapFiles, accounts, nullptr);
+    locmap50::locmap::AccountSink sink(accounts, nullptr);
     locmap50::locmap::resolveRecords(m_mapFiles, sink);
     for (VnPrefixAccount &account : accounts) addCoveredHardPaths(account, [&](const std::string &softPrefix) {
         return sink.find(softPrefix);
@@ -245,7 +242,7 @@ void VnLocMap::account(std::vector<VnPrefixAccount> &accounts) {
 
 int VnLocMap::account(const std::string &softPrefix, VnPrefixAccount &out) {
     std::vector<VnPrefixAccount> accounts;
-    locmap50::locmap::AccountSink sink(m_mapFiles, accounts, &softPrefix);
+    locmap50::locmap::AccountSink sink(accounts, &softPrefix);
     locmap50::locmap::resolveRecords(m_mapFiles, sink);
     if (accounts.empty()) return LOCMAP50_FAILED;
     out = std::move(accounts.front());
@@ -255,7 +252,7 @@ int VnLocMap::account(const std::string &softPrefix, VnPrefixAccount &out) {
         auto found = covering.find(owner);
         if (found == covering.end()) {
             std::vector<VnPrefixAccount> ownerAccounts;
-            locmap50::locmap::AccountSink ownerSink(m_mapFiles, ownerAccounts, &owner);
+            locmap50::locmap::AccountSink ownerSink(ownerAccounts, &owner);
             locmap50::locmap::resolveRecords(m_mapFiles, ownerSink);
             if (ownerAccounts.empty()) return nullptr;
             found = covering.emplace(owner, std::move(ownerAccounts.front())).first;

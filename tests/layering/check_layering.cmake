@@ -21,6 +21,7 @@ set(header_layer_version.h paths)
 set(header_layer_VnLocMapFile.h locmapfile)
 set(header_layer_VnLocMap.h locmap)
 set(header_layer_VnExplanation.h locmap)
+set(header_layer_VnLoadAccount.h locmap)
 set(header_layer_locmap50.h capi)
 
 # Upward edges allowed, each as "<file> -> <include as written>". None is
