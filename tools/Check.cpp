@@ -228,16 +228,9 @@ std::vector<Diagnostic> loadDiagnostics(const MapSource &source, bool withNotes)
     return diagnostics;
 }
 
-std::vector<std::string> loadedMapFiles() {
-    std::vector<std::string> files;
-    if (IsLocMapPresent() != 1) return files;
-    for (const VnLocMapFile &file : VnLocMap::createMap()->m_mapFiles) files.push_back(file.m_fileName);
-    return files;
-}
-
 std::vector<Diagnostic> lintDiagnostics() {
     std::vector<Diagnostic> diagnostics;
-    for (LintFinding &finding : lintWarnings(loadedMapFiles()))
+    for (LintFinding &finding : lintWarnings())
         diagnostics.push_back({finding.file, finding.line, LOCMAP50_SEVERITY_WARNING, kindName(finding.kind),
                                finding.text, std::string(), {}});
     return diagnostics;

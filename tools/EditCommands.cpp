@@ -13,6 +13,7 @@
 #endif
 
 #include "ToolSupport.h"
+#include "locmap50/VnLoadAccount.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
 #include "locmap50/rules.h"
@@ -96,19 +97,11 @@ std::string defaultFile(const MapSource &source, const EditRequest &request) {
     return file != nullptr ? file : "";
 }
 
-// The line of file that holds softPrefix's prefix line, 0 when none is found.
+// The line of softPrefix's block in effect, when it stands in file; 0 otherwise.
 int prefixLineIn(const std::string &file, const std::string &softPrefix) {
-    std::FILE *stream = std::fopen(file.c_str(), "rb");
-    if (stream == nullptr) return 0;
-    std::string text;
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;) text.append(buffer, got);
-    std::fclose(stream);
-    std::size_t position = 0;
-    std::string line;
-    for (int number = 1; mapfile::readRawLine(text, position, line); ++number)
-        if (mapfile::normaliseLine(line) && line == softPrefix) return number;
-    return 0;
+    VnPrefixAccount account;
+    if (VnLocMap::createMap()->account(softPrefix, account) != LOCMAP50_OK || account.inEffect.file != file) return 0;
+    return account.inEffect.line;
 }
 
 // Old lines of a file without their line ends.

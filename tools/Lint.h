@@ -21,10 +21,10 @@ struct LintFinding {
     std::string text;
 };
 
-// Lint warnings on the loaded map, in the order of LintKind. mapFiles are the
-// loaded map files as the library names them. Environment overrides are the
-// library's own warnings and are not repeated here.
-std::vector<LintFinding> lintWarnings(const std::vector<std::string> &mapFiles);
+// Lint warnings on the loaded map, in the order of LintKind, files as the
+// library names them. Environment overrides are the library's own warnings
+// and are not repeated here.
+std::vector<LintFinding> lintWarnings();
 
 }  // namespace locmap_tool
 

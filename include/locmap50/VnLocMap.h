@@ -2,6 +2,7 @@
 #ifndef LOCMAP50_VNLOCMAP_H
 #define LOCMAP50_VNLOCMAP_H
 
+#include <functional>
 #include <list>
 #include <map>
 #include <string>
@@ -15,6 +16,7 @@
 #include "locmap50/result_codes.h"
 
 struct VnExplanation;
+struct VnPrefixAccount;
 
 namespace locmap50::locmap {
 class Explainer;
@@ -79,8 +81,9 @@ public:
  * indexes in step; a table changed by hand may give wrong answers.
  *
  * getHardName answers from m_primaryHardPaths, the first hard path of each
- * prefix as loaded: edits do not change it until the next load. getSoftName,
- * save and exportLocMap read m_softToHardMap, which edits change at once.
+ * prefix as loaded: changeEntry does not change it until the next load, a
+ * one-file edit does (see changeEntryInFile). getSoftName, save and
+ * exportLocMap read m_softToHardMap, which edits change at once.
  * getAbsoluteHardName remembers its first answer for each relative name
  * (m_resolvedNameCache), and getHardName gives that answer too from then on.
  *
@@ -190,6 +193,18 @@ public:
     LOCMAP50_API int explain(const std::string &name, VnExplanation &explanation);
     LOCMAP50_API void explain(const std::vector<std::string> &names, std::vector<VnExplanation> &explanations);
 
+    // The account of the load (locmap50/VnLoadAccount.h): per soft prefix
+    // the block in effect, what the environment did, the blocks it shadows,
+    // its hard paths that an earlier entry covers and those given twice, in
+    // the order of the blocks in effect. It is worked out afresh on each call
+    // from the loaded files' records, by the rules the load itself applies,
+    // so it tells what a load of the files as they now stand (edits
+    // included, the environment as it is now) would take; it costs the map
+    // no memory. The lines are read from the files on disk. The form for one
+    // prefix returns LOCMAP50_FAILED when no loaded file defines it.
+    LOCMAP50_API void account(std::vector<VnPrefixAccount> &accounts);
+    LOCMAP50_API int account(const std::string &softPrefix, VnPrefixAccount &account);
+
     // Editing of the merged map and its files. hardNames is a hard path list
     // string: each path followed by a backquote. addEntry returns
     // LOCMAP50_FAILED when the prefix is already present (nothing changes) and
@@ -225,12 +240,14 @@ public:
     // loaded file (lastFailure: not found), when the file does not hold the
     // prefix (change, delete; reason: no such entry), when any loaded file
     // holds it already (add; already present), or for paths that would not
-    // read back (as changeEntry). The merged tables change only when the file
-    // is the one that defines the prefix (m_softToFileMap, as
-    // CurrentEntryFileName tells); otherwise the map answers as before. After
-    // a delete there, the map answers as a load of the files as they now
-    // stand would: from the next definition, if any. An added entry goes at
-    // the end of the file and the file defines it from then on.
+    // read back (as changeEntry). Afterwards the tables answer for the
+    // prefix as a fresh load of the files' records as they now stand would,
+    // with the environment as it is now: its block in effect (see account),
+    // at that block's place in m_softPrefixOrder, with m_softToFileMap,
+    // m_primaryHardPaths and m_envOverridden to match; paths in their hard
+    // path form. An added entry goes at the end of the file. A prefix that
+    // changeEntry changed before is settled from the records as it left
+    // them, and answers from then on as such a load would.
     LOCMAP50_API int changeEntryInFile(std::string mapFile, std::string softPrefix, std::string hardNames);
     LOCMAP50_API int addEntryToFile(std::string mapFile, std::string softPrefix, std::string hardNames);
     LOCMAP50_API int deleteEntryFromFile(std::string mapFile, std::string softPrefix);
@@ -321,9 +338,14 @@ private:
 
     locmap50::locmap::LookupIndexes &indexes();
 
-    // Makes softPrefix answer from its first definition in the loaded files'
-    // records, in reading order, or drops it when none is left.
-    void takeNextDefinition(const std::string &softPrefix);
+    // Makes softPrefix answer as a load of the files' records as they now
+    // stand would: from its block in effect, at that block's place in the
+    // order, with what the environment does to it; or drops it when no
+    // block defines it.
+    void settleFromRecords(const std::string &softPrefix);
+    void placeInOrder(const std::string &softPrefix, const std::string *before);
+    void addCoveredHardPaths(VnPrefixAccount &account,
+                             const std::function<const VnPrefixAccount *(const std::string &)> &accountOf);
 
     // Everything the public members above do not show.
     locmap50::PrivateState<locmap50::locmap::MapState> m_private;

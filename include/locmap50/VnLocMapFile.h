@@ -18,6 +18,7 @@ class ListPositions;
 }
 namespace locmap50::locmap {
 class MapLoader;
+class RecordWalk;
 }
 
 /*
@@ -203,6 +204,7 @@ public:
 private:
     friend class VnLocMap;
     friend class locmap50::locmap::MapLoader;
+    friend class locmap50::locmap::RecordWalk;
     // Adds a new entry at the end of the record (nothing when the file
     // already holds softPrefix); how the location map's addEntry reaches it.
     void appendEntry(const std::string &softPrefix, std::list<std::string> hardPaths);

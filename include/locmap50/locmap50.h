@@ -27,10 +27,25 @@ extern "C" {
  * classes, VnLocMap::DestroyMap, uninitialize or load. Edits and saves do not
  * invalidate it. ReturnAllHardPath returns a copy the caller owns.
  *
- * When edits show. GetHardName and GetAbsoluteHardName answer from the hard
- * paths the map was loaded with: ChangeEntry changes them only at the next
- * load. GetSoftName, ReturnAllHardPath, SaveLocationMap and Export see every
- * edit at once. GetAbsoluteHardName remembers its first answer for each name
+ * When edits show. A one-file edit (ChangeEntryInFile) is a reload in
+ * miniature: afterwards GetHardName, GetAbsoluteHardName (for names it has not
+ * remembered), GetSoftName, ReturnAllHardPath, ReturnAllSoftPrefixes (order
+ * included), CurrentEntryFileName, IsEnvOverridden and Export answer for the
+ * prefix what a fresh load of the files as they now stand would answer, with
+ * the environment as it is now; GetErrorString and the load problems keep
+ * what the load gave. ChangeEntry (every file) keeps its own rules instead:
+ *   - GetHardName and GetAbsoluteHardName answer from the hard paths the map
+ *     was loaded with until the next load;
+ *   - CurrentEntryFileName and IsEnvOverridden answer as loaded;
+ *   - the paths are stored as given ("C:/x" stays "C:/x" in ReturnAllHardPath
+ *     and Export), and no environment variable overrides them again;
+ *   - GetSoftName, ReturnAllHardPath, SaveLocationMap and Export see the edit
+ *     at once.
+ * A one-file edit of a prefix that ChangeEntry changed before works on the
+ * files' records as ChangeEntry left them (an entry ChangeEntry added is in
+ * the main file's record), and from then on every query above answers for
+ * that prefix as a fresh load of those records would: ChangeEntry's
+ * exceptions end for it. GetAbsoluteHardName remembers its first answer for each name
  * it made absolute, and both GetHardName and GetAbsoluteHardName give that
  * answer for the name from then on, even after the current directory changed,
  * until the map is loaded again.
@@ -384,11 +399,13 @@ LOCMAP50_API int SaveLocationMapKeepingLayout(void);
 /*
  * Edits one loaded map file only, with ChangeEntry's operations. mapFile is
  * any name of a loaded map file on disk (as it was read, absolute, through a
- * link). The merged map changes only when that file is the one that defines
- * softName (CurrentEntryFileName); otherwise the map answers as before.
- * After a delete in that file, the map answers as a load of the files as they
- * now stand would: from the next definition, if there is one. An added entry
- * goes at the end of the file. Nothing is written until a save. Returns:
+ * link). Afterwards the map answers for softName as a fresh load of the files
+ * as they now stand would (see "When edits show" above): from its first block
+ * in reading order that has a hard path or that the environment supplies,
+ * overridden by the environment as a load overrides it, at that block's place
+ * in ReturnAllSoftPrefixes; an edit of a block that is not in effect changes
+ * no answer. An added entry goes at the end of the file. Nothing is written
+ * until a save. Returns:
  *   LOCMAP50_OK      done;
  *   LOCMAP50_FAILED  mapFile names no loaded file, the file does not hold
  *                    softName (replace, delete), a loaded file holds it

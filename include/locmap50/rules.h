@@ -59,12 +59,6 @@ LOCMAP50_API std::string toHardPathForm(std::string name);
 LOCMAP50_API std::string toBackslashes(std::string name);
 // A file name in this system's separators, as the library names the files it read.
 LOCMAP50_API std::string toHostFileName(std::string name);
-// The part of a hard path that paths under it share: its length without one
-// trailing separator ("/" alone is its own base).
-LOCMAP50_API std::size_t hardPathBaseLength(std::string_view hardPath);
-// ASCII letters folded to lower case, the library's one meaning of
-// "ignoring case"; other bytes unchanged.
-LOCMAP50_API std::string toLowerAscii(std::string text);
 
 // ---- map file lines --------------------------------------------------------
 

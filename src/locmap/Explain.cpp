@@ -1,4 +1,4 @@
-// VnLocMap::explain: the facts behind one translation, with the lines of the entries read again from their files.
+// VnLocMap::explain: the facts behind one translation, with the files and lines the account of the load gives.
 #include <algorithm>
 #include <map>
 #include <optional>
@@ -6,13 +6,11 @@
 
 #include "locmap/LookupIndexes.h"
 #include "locmap50/VnExplanation.h"
+#include "locmap50/VnLoadAccount.h"
 #include "locmap50/VnLocMap.h"
-#include "locmapfile/EntryLines.h"
-#include "locmapfile/NameOnDisk.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "platform/Environment.h"
-#include "platform/Platform.h"
 
 namespace locmap50::locmap {
 namespace {
@@ -23,8 +21,8 @@ using Standing = VnExplainedEntry::Standing;
 
 }  // namespace
 
-// Builds explanations from the map's tables and indexes; each map file is
-// read again at most once per explainer, when a line in it is asked for.
+// Builds explanations from the map's tables and indexes, and from the account
+// of the load, worked out once per explainer when a file or line is asked for.
 class Explainer {
 public:
     explicit Explainer(VnLocMap &map) : m_map(map) {}
@@ -73,18 +71,14 @@ private:
         const auto defined = m_map.m_softToFileMap.find(out.softPrefix);
         if (defined == m_map.m_softToFileMap.end()) return;  // added by an edit
         out.file = defined->second;
-        if (const mapfile::EntryLines *block = blockOf(out.file, out.softPrefix)) out.line = block->line;
-        if (m_map.isEnvOverridden(out.softPrefix) == 1)
+        const VnPrefixAccount *account = accountOf(out.softPrefix);
+        if (account != nullptr && account->inEffect.file == out.file) {
+            out.line = account->inEffect.line;
+            out.environment = account->environment;
+        } else if (m_map.isEnvOverridden(out.softPrefix) == 1) {
             out.environment = VnExplanation::Environment::Overrode;
-        else if (const VnLocMapFile *file = fileNamed(out.file); file != nullptr && suppliedInFile(*file, out.softPrefix))
-            out.environment = VnExplanation::Environment::Supplied;
+        }
         if (out.environment != VnExplanation::Environment::None) out.value = primary;
-    }
-
-    // A prefix the file gives no hard path has its paths from the environment.
-    static bool suppliedInFile(const VnLocMapFile &file, const std::string &softPrefix) {
-        const auto entry = file.m_entryHardPaths.find(softPrefix);
-        return entry != file.m_entryHardPaths.end() && entry->second.empty();
     }
 
     void explainPath(const std::string &path, VnExplanation &out) {
@@ -126,41 +120,28 @@ private:
     }
 
     // What the files say but the map did not take: hard paths an environment
-    // variable replaced, and blocks of a prefix defined before, which only
-    // the files themselves still show.
+    // variable replaced, and later blocks of a prefix, which the load skipped.
     void addFileHolders(const std::string &path, VnExplanation &out) {
-        for (const std::string &softPrefix : m_map.m_envOverridden) {
-            const auto defined = m_map.m_softToFileMap.find(softPrefix);
-            const VnLocMapFile *file = defined != m_map.m_softToFileMap.end() ? fileNamed(defined->second) : nullptr;
-            if (file == nullptr) continue;
-            const auto entry = file->m_entryHardPaths.find(softPrefix);
-            if (entry == file->m_entryHardPaths.end()) continue;
-            if (const std::string *holding = firstHolding(entry->second, path))
-                out.holders.push_back(
-                    holderAt(Standing::OverriddenByEnvironment, softPrefix, file->m_fileName, *holding));
-        }
-        for (const VnLocMapFile &file : m_map.m_mapFiles) {
-            for (const auto &[softPrefix, blocks] : blocksOf(file.m_fileName)) {
-                const auto defined = m_map.m_softToFileMap.find(softPrefix);
-                const bool definedHere = defined != m_map.m_softToFileMap.end() && defined->second == file.m_fileName;
-                for (std::size_t i = definedHere ? 1 : 0; i < blocks.size(); ++i)
-                    addShadowedBlock(path, file.m_fileName, softPrefix, blocks[i], out);
-            }
+        for (const VnPrefixAccount &account : accounts()) {
+            if (account.environment == VnExplanation::Environment::Overrode)
+                addBlockHolder(Standing::OverriddenByEnvironment, path, account.softPrefix, account.inEffect, out);
+            for (const VnAccountBlock &block : account.shadowed)
+                addBlockHolder(Standing::ShadowedRedefinition, path, account.softPrefix, block, out);
         }
     }
 
-    void addShadowedBlock(const std::string &path, const std::string &file, const std::string &softPrefix,
-                          const mapfile::EntryLines &block, VnExplanation &out) {
+    static void addBlockHolder(Standing standing, const std::string &path, const std::string &softPrefix,
+                               const VnAccountBlock &block, VnExplanation &out) {
         std::string rest;
-        for (const auto &[hardPath, line] : block.hardPaths) {
-            if (!paths::liesUnderHardPath(hardPath, path, rest)) continue;
+        for (std::size_t i = 0; i < block.hardPaths.size(); ++i) {
+            if (!paths::liesUnderHardPath(block.hardPaths[i], path, rest)) continue;
             VnExplainedEntry entry;
-            entry.standing = Standing::ShadowedRedefinition;
+            entry.standing = standing;
             entry.softPrefix = softPrefix;
-            entry.file = file;
+            entry.file = block.file;
             entry.line = block.line;
-            entry.hardPath = hardPath;
-            entry.hardPathLine = line;
+            entry.hardPath = block.hardPaths[i];
+            entry.hardPathLine = block.hardPathLines[i];
             out.holders.push_back(std::move(entry));
             return;
         }
@@ -196,48 +177,38 @@ private:
         entry.softPrefix = softPrefix;
         entry.file = file;
         entry.hardPath = hardPath;
-        if (const mapfile::EntryLines *block = blockOf(file, softPrefix)) {
-            entry.line = block->line;
-            for (const auto &[linePath, line] : block->hardPaths) {
-                if (linePath != hardPath) continue;
-                entry.hardPathLine = line;
+        const VnPrefixAccount *account = accountOf(softPrefix);
+        if (account != nullptr && account->inEffect.file == file) {
+            const VnAccountBlock &block = account->inEffect;
+            entry.line = block.line;
+            for (std::size_t i = 0; i < block.hardPaths.size(); ++i) {
+                if (block.hardPaths[i] != hardPath) continue;
+                entry.hardPathLine = block.hardPathLines[i];
                 break;
             }
         }
         return entry;
     }
 
-    const VnLocMapFile *fileNamed(const std::string &fileName) const {
-        for (const VnLocMapFile &file : m_map.m_mapFiles)
-            if (file.m_fileName == fileName) return &file;
-        return nullptr;
+    const std::vector<VnPrefixAccount> &accounts() {
+        if (!m_accountTaken) {
+            m_map.account(m_accounts);
+            for (std::size_t i = 0; i < m_accounts.size(); ++i) m_positions.emplace(m_accounts[i].softPrefix, i);
+            m_accountTaken = true;
+        }
+        return m_accounts;
     }
 
-    // The file is read again from where the load read it, whatever the
-    // current directory is now.
-    const mapfile::FileEntryLines &blocksOf(const std::string &fileName) {
-        auto read = m_files.find(fileName);
-        if (read == m_files.end()) read = m_files.emplace(fileName, readBlocks(fileName)).first;
-        return read->second;
-    }
-
-    // The first block of softPrefix in the file: the one a load takes.
-    const mapfile::EntryLines *blockOf(const std::string &fileName, const std::string &softPrefix) {
-        const mapfile::FileEntryLines &blocks = blocksOf(fileName);
-        const auto block = blocks.find(softPrefix);
-        return block != blocks.end() && !block->second.empty() ? &block->second.front() : nullptr;
-    }
-
-    mapfile::FileEntryLines readBlocks(const std::string &fileName) const {
-        const VnLocMapFile *file = fileNamed(fileName);
-        const std::optional<std::string> text =
-            platform::readRegularFile(file != nullptr ? mapfile::nameOnDisk(*file) : platform::FileName(fileName));
-        if (!text) return {};
-        return mapfile::entryLinesOf(*text);
+    const VnPrefixAccount *accountOf(const std::string &softPrefix) {
+        accounts();
+        const auto position = m_positions.find(softPrefix);
+        return position != m_positions.end() ? &m_accounts[position->second] : nullptr;
     }
 
     VnLocMap &m_map;
-    std::map<std::string, mapfile::FileEntryLines> m_files;  // file name -> its blocks
+    bool m_accountTaken = false;
+    std::vector<VnPrefixAccount> m_accounts;
+    std::map<std::string, std::size_t> m_positions;  // prefix -> its account
 };
 
 }  // namespace locmap50::locmap

@@ -1,19 +1,15 @@
 // Edits of one loaded map file, and the layout-keeping save of every file.
 #include <algorithm>
-#include <optional>
-#include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "locmap50/VnLocMap.h"
+#include "locmap/LoadAccount.h"
 #include "locmap/LookupIndexes.h"
 #include "locmapfile/Format.h"
 #include "locmapfile/LastFailure.h"
 #include "locmapfile/NameOnDisk.h"
-#include "platform/Environment.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -23,41 +19,6 @@ namespace platform = locmap50::platform;
 
 bool holdsInRecord(const VnLocMapFile &file, const std::string &softPrefix) {
     return file.m_entryHardPaths.count(softPrefix) != 0;
-}
-
-// The file whose record defines softPrefix first when the files are read as
-// a load reads them: each file's entries in order, an included file at its
-// include line. Null when none does.
-const VnLocMapFile *firstDefinitionIn(const std::list<VnLocMapFile> &files, const std::string &softPrefix) {
-    if (files.empty()) return nullptr;
-    std::unordered_map<std::string, const VnLocMapFile *> byName;
-    for (const VnLocMapFile &file : files) byName.emplace(file.m_fileName, &file);
-    struct Reading {
-        const VnLocMapFile *file;
-        std::list<std::string>::const_iterator entry;
-        std::list<std::string>::const_iterator includeLine;
-    };
-    std::unordered_set<const VnLocMapFile *> read{&files.front()};
-    std::vector<Reading> stack{{&files.front(), files.front().m_entryOrder.begin(), files.front().m_includeLines.begin()}};
-    while (!stack.empty()) {
-        Reading &reading = stack.back();
-        if (reading.entry == reading.file->m_entryOrder.end()) {
-            stack.pop_back();
-            continue;
-        }
-        const std::string &entry = *reading.entry++;
-        if (entry == mapfile::kIncludeMarker) {
-            if (reading.includeLine == reading.file->m_includeLines.end()) continue;
-            const std::string name = locmap50::paths::toHostFileName(mapfile::includePath(*reading.includeLine++));
-            const auto included = byName.find(name);
-            if (included != byName.end() && read.insert(included->second).second)
-                stack.push_back({included->second, included->second->m_entryOrder.begin(),
-                                 included->second->m_includeLines.begin()});
-            continue;
-        }
-        if (entry == softPrefix) return reading.file;
-    }
-    return nullptr;
 }
 
 }  // namespace
@@ -101,9 +62,7 @@ int VnLocMap::changeEntryInFile(std::string mapFile, std::string softPrefix, std
     std::list<std::string> hardPaths = locmap50::paths::splitHardPathList(hardNames);
     if (!mapfile::entryReadsBack(softPrefix, hardPaths)) return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
     file->changeEntry(softPrefix, hardNames);
-    const auto definedBy = m_softToFileMap.find(softPrefix);
-    if (definedBy != m_softToFileMap.end() && definedBy->second == file->m_fileName)
-        indexes().replaceMergedHardPaths(*this, softPrefix, std::move(hardPaths));
+    settleFromRecords(softPrefix);
     return LOCMAP50_OK;
 }
 
@@ -119,10 +78,8 @@ int VnLocMap::addEntryToFile(std::string mapFile, std::string softPrefix, std::s
         return mapfile::failedWith(LOCMAP50_REASON_ALREADY_PRESENT, file->m_fileName);
     std::list<std::string> hardPaths = locmap50::paths::splitHardPathList(hardNames);
     if (!mapfile::entryReadsBack(softPrefix, hardPaths)) return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
-    file->appendEntry(softPrefix, hardPaths);
-    enterMergedHardPaths(softPrefix, std::move(hardPaths));
-    appendSoftPrefix(softPrefix);
-    m_softToFileMap[softPrefix] = file->m_fileName;
+    file->appendEntry(softPrefix, std::move(hardPaths));
+    settleFromRecords(softPrefix);
     return LOCMAP50_OK;
 }
 
@@ -132,30 +89,61 @@ int VnLocMap::deleteEntryFromFile(std::string mapFile, std::string softPrefix) {
     if (file == nullptr) return mapfile::failedWith(LOCMAP50_REASON_NOT_FOUND, mapFile);
     if (!holdsInRecord(*file, softPrefix)) return mapfile::failedWith(LOCMAP50_REASON_NO_SUCH_ENTRY, file->m_fileName);
     file->deleteEntry(softPrefix);
-    const auto definedBy = m_softToFileMap.find(softPrefix);
-    if (definedBy != m_softToFileMap.end() && definedBy->second == file->m_fileName) takeNextDefinition(softPrefix);
+    settleFromRecords(softPrefix);
     return LOCMAP50_OK;
 }
 
-void VnLocMap::takeNextDefinition(const std::string &softPrefix) {
-    const VnLocMapFile *next = firstDefinitionIn(m_mapFiles, softPrefix);
-    if (next == nullptr) {
+void VnLocMap::settleFromRecords(const std::string &softPrefix) {
+    namespace locmap = locmap50::locmap;
+    // The prefix's block in effect, and the first prefix in effect after it
+    // that the map lists: the one it stands before.
+    class Settled : public locmap::ResolutionSink {
+    public:
+        Settled(VnLocMap &map, const std::string &softPrefix) : m_map(map), m_softPrefix(softPrefix) {}
+        void inEffect(const locmap::RecordBlock &block, const std::vector<std::string> &hardPaths,
+                      const locmap::EnvironmentVerdict &verdict) override {
+            if (*block.softPrefix == m_softPrefix) {
+                file = block.file;
+                this->hardPaths.assign(hardPaths.begin(), hardPaths.end());
+                this->verdict = verdict;
+            } else if (file != nullptr && before == nullptr && m_map.holdsSoftPrefix(*block.softPrefix)) {
+                before = block.softPrefix;
+            }
+        }
+        const VnLocMapFile *file = nullptr;
+        std::list<std::string> hardPaths;
+        locmap::EnvironmentVerdict verdict;
+        const std::string *before = nullptr;
+
+    private:
+        VnLocMap &m_map;
+        const std::string &m_softPrefix;
+    };
+    Settled settled(*this, softPrefix);
+    locmap::resolveRecords(m_mapFiles, settled);
+    m_envOverridden.remove(softPrefix);
+    if (settled.file == nullptr) {
         removeFirstSoftPrefix(softPrefix);
         indexes().eraseMergedHardPaths(*this, softPrefix);
         indexes().resetPrimaryHardPath(*this, softPrefix, nullptr);
         m_softToFileMap.erase(softPrefix);
         return;
     }
-    std::list<std::string> hardPaths = next->m_entryHardPaths.at(softPrefix);
-    // As a load would: the environment overrides or supplies a file without
-    // force, its variable found by the system's name rule, as the loader finds it.
-    if (!next->m_force) {
-        const std::optional<std::string> value =
-            locmap50::platform::getEnvironmentVariable(std::string_view(softPrefix).substr(1));
-        if (value && mapfile::fitsOnOneLine(*value)) hardPaths = {locmap50::paths::toHardPathForm(*value)};
-    }
-    const std::string *primary = hardPaths.empty() ? nullptr : &hardPaths.front();
-    indexes().resetPrimaryHardPath(*this, softPrefix, primary);
-    if (!indexes().replaceMergedHardPaths(*this, softPrefix, hardPaths)) enterMergedHardPaths(softPrefix, hardPaths);
-    m_softToFileMap[softPrefix] = next->m_fileName;
+    using Effect = locmap::EnvironmentVerdict::Effect;
+    if (settled.verdict.effect != Effect::None) settled.hardPaths = {settled.verdict.hardPath};
+    if (settled.verdict.effect == Effect::Overrides) m_envOverridden.push_back(softPrefix);
+    placeInOrder(softPrefix, settled.before);
+    indexes().resetPrimaryHardPath(*this, softPrefix, &settled.hardPaths.front());
+    if (!indexes().replaceMergedHardPaths(*this, softPrefix, settled.hardPaths))
+        enterMergedHardPaths(softPrefix, std::move(settled.hardPaths));
+    m_softToFileMap[softPrefix] = settled.file->m_fileName;
+}
+
+void VnLocMap::placeInOrder(const std::string &softPrefix, const std::string *before) {
+    if (indexes().isFollowedBy(*this, softPrefix, before)) return;
+    removeFirstSoftPrefix(softPrefix);
+    if (before == nullptr)
+        appendSoftPrefix(softPrefix);
+    else
+        indexes().insertSoftPrefixBefore(*this, softPrefix, *before);
 }

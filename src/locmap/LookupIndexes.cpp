@@ -1,6 +1,7 @@
 // The location map's private indexes: kept in step with every change the library makes, rebuilt after changes made behind them.
 #include "locmap/LookupIndexes.h"
 
+#include <iterator>
 #include <utility>
 
 namespace locmap50::locmap {
@@ -112,6 +113,27 @@ void LookupIndexes::removeFirstSoftPrefix(VnLocMap &map, const std::string &soft
     if (rank != nullptr && entry != map.m_softToHardMap.end() && generation == m_order.generation())
         indexMergedEntry(*entry, *rank);
     if (generation != m_order.generation()) rebuildMergedIndex(map);
+}
+
+bool LookupIndexes::isFollowedBy(VnLocMap &map, const std::string &softPrefix, const std::string *next) {
+    syncWith(map);
+    const mapfile::ListPositions::Position *position = m_order.find(softPrefix);
+    if (position == nullptr) return false;
+    const auto following = std::next(position->first);
+    if (next == nullptr) return following == map.m_softPrefixOrder.end();
+    return following != map.m_softPrefixOrder.end() && *following == *next;
+}
+
+void LookupIndexes::insertSoftPrefixBefore(VnLocMap &map, const std::string &softPrefix, const std::string &before) {
+    syncWith(map);
+    const mapfile::ListPositions::Position *position = m_order.find(before);
+    if (position == nullptr) {
+        appendSoftPrefix(map, softPrefix);
+        return;
+    }
+    map.m_softPrefixOrder.insert(position->first, softPrefix);
+    m_order.rebuild(map.m_softPrefixOrder);
+    rebuildMergedIndex(map);
 }
 
 MergedPosition LookupIndexes::appendMergedHardPath(VnLocMap &map, MergedPosition at,

@@ -55,6 +55,12 @@ public:
     void appendSoftPrefix(VnLocMap &map, const std::string &softPrefix);
     void dropLastSoftPrefix(VnLocMap &map);
     void removeFirstSoftPrefix(VnLocMap &map, const std::string &softPrefix);
+    // Whether softPrefix is listed, its first place followed by next (by
+    // nothing when null).
+    bool isFollowedBy(VnLocMap &map, const std::string &softPrefix, const std::string *next);
+    // Lists softPrefix right before the first place of before, which is
+    // listed; the indexes are built afresh.
+    void insertSoftPrefixBefore(VnLocMap &map, const std::string &softPrefix, const std::string &before);
 
     // m_softToHardMap
     // As VnLocMap::appendMergedHardPath.

@@ -149,14 +149,18 @@ public:
         auto included = std::make_unique<VnLocMapFile>();
         included->m_fileName = paths::toHostFileName(includePath);
         const std::string identity = identityOf(included->m_fileName);
-        if (m_loader.isBeingRead(identity)) {
+        switch (m_loader.m_walk.step(identity)) {
+        case IncludeWalk::Step::Cycle:
             report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_INCLUDE_CYCLE, m_file, lineNumber, includePath,
                    m_file.m_msgIncludeCycle);
             return mapfile::AfterInclude::Continue;
+        case IncludeWalk::Step::ReadBefore:
+            // Its entries are in the map already; reading it again adds nothing.
+            return mapfile::AfterInclude::Continue;
+        case IncludeWalk::Step::Read:
+            break;
         }
-        // Its entries are in the map already; reading it again adds nothing.
-        if (m_loader.wasRead(identity)) return mapfile::AfterInclude::Continue;
-        std::optional<std::string> text = m_loader.fetch(*included, identity);
+        std::optional<std::string> text = m_loader.fetch(*included);
         if (!text) {
             // Readable a moment ago, yet not read (out of handles, a read
             // error): kept, so that a save refuses to write over it.
@@ -292,15 +296,10 @@ private:
     bool m_currentIsShadowed = false;
 };
 
-bool MapLoader::isBeingRead(const std::string &identity) const {
-    return std::find(m_chain.begin(), m_chain.end(), identity) != m_chain.end();
-}
-
-std::optional<std::string> MapLoader::fetch(VnLocMapFile &file, const std::string &identity) {
+std::optional<std::string> MapLoader::fetch(VnLocMapFile &file) {
     file.m_loadState = VnLocMapFile::LoadState();
     file.m_loadState.read = true;
     file.m_loadState.failed = true;
-    m_read.insert(identity);
     // Resolved once: the bytes are read, and later locked and written, under
     // the system's own name for the file, which no conversion touches again.
     const platform::Result<platform::FileName> absolute = platform::absolutePath(file.m_fileName);
@@ -323,9 +322,10 @@ int MapLoader::load(VnLocMapFile &root) {
     std::vector<OpenRead> reads;  // the files being read, outermost first
 
     const std::string rootIdentity = identityOf(root.m_fileName);
-    std::optional<std::string> rootText = fetch(root, rootIdentity);
+    m_walk.step(rootIdentity);
+    std::optional<std::string> rootText = fetch(root);
     if (!rootText) return LOCMAP50_OK;  // the callers test readability before
-    m_chain.push_back(rootIdentity);
+    m_walk.enter(rootIdentity);
     reads.push_back({nullptr, std::make_unique<FileReading>(root, *this, std::move(*rootText))});
 
     for (;;) {
@@ -334,7 +334,7 @@ int MapLoader::load(VnLocMapFile &root) {
         if (outcome == FileReading::Outcome::Include) {
             OpenRead next{current.takeInclude(), nullptr};
             next.lines = std::make_unique<FileReading>(*next.included, *this, current.takeIncludeText());
-            m_chain.push_back(current.includeIdentity());
+            m_walk.enter(current.includeIdentity());
             reads.push_back(std::move(next));
             continue;
         }
@@ -343,7 +343,7 @@ int MapLoader::load(VnLocMapFile &root) {
         current.file().m_loadState.failed = stoppedEarly;
         // Indexed once the file is read, so that no later delete walks the record.
         current.file().entryPositions();
-        m_chain.pop_back();
+        m_walk.leave();
         std::unique_ptr<VnLocMapFile> finished = std::move(reads.back().included);
         reads.pop_back();
         if (reads.empty()) return stoppedEarly ? LOCMAP50_FAILED : LOCMAP50_OK;
@@ -352,44 +352,36 @@ int MapLoader::load(VnLocMapFile &root) {
     }
 }
 
-std::optional<std::string> MapLoader::usableEnvironmentValue(VnLocMapFile &file, const std::string &softPrefix,
-                                                             int line) {
-    std::optional<std::string> value = m_environment.value(std::string_view(softPrefix).substr(1));
-    if (!value || mapfile::fitsOnOneLine(*value)) return value;
-    report(LOCMAP50_SEVERITY_WARNING, LOCMAP50_PROBLEM_ENV_LINE_BREAK, file, line, softPrefix,
-           file.m_msgEnvLineBreak);
-    return std::nullopt;
-}
-
 void MapLoader::onSoftPathState(VnLocMapFile &file, const std::string &softPrefix, int line, bool noHardPath,
                                 const std::string &firstHardPath) {
-    const std::optional<std::string> value =
-        file.m_force ? std::nullopt : usableEnvironmentValue(file, softPrefix, line);
-    if (!value) {
-        if (noHardPath) {
-            // The prefix was the last one appended to both order lists.
-            file.m_entryOrder.pop_back();
-            m_map.dropLastSoftPrefix();
-            // Still what the file says: kept for the writers.
-            file.keepBlock(softPrefix);
-            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_NO_HARD_PATH, file, line, softPrefix,
-                   file.m_msgNoHardPath);
-        }
+    // Asked only outside force mode: most files never need the environment.
+    const EnvironmentVerdict verdict = environmentVerdict(
+        file.m_force, file.m_force ? std::nullopt : m_environment.value(std::string_view(softPrefix).substr(1)),
+        noHardPath ? nullptr : &firstHardPath);
+    if (verdict.lineBreak)
+        report(LOCMAP50_SEVERITY_WARNING, LOCMAP50_PROBLEM_ENV_LINE_BREAK, file, line, softPrefix,
+               file.m_msgEnvLineBreak);
+    if (!definesPrefix(!noHardPath, verdict)) {
+        // The prefix was the last one appended to both order lists.
+        file.m_entryOrder.pop_back();
+        m_map.dropLastSoftPrefix();
+        // Still what the file says: kept for the writers.
+        file.keepBlock(softPrefix);
+        report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_NO_HARD_PATH, file, line, softPrefix, file.m_msgNoHardPath);
         return;
     }
-    const std::string hardPath = paths::toHardPathForm(*value);
-    const bool overrides = !noHardPath && hardPath != firstHardPath;
+    if (verdict.effect == EnvironmentVerdict::Effect::None) return;
     // The record keeps what the file says, so a save never writes one user's
     // environment into the file: a supplied prefix keeps no hard paths there.
     if (noHardPath) file.m_entryHardPaths.try_emplace(softPrefix);
-    if (overrides) {
+    if (verdict.effect == EnvironmentVerdict::Effect::Overrides) {
         m_map.m_envOverridden.push_back(softPrefix);
         report(LOCMAP50_SEVERITY_WARNING, LOCMAP50_PROBLEM_ENV_OVERRIDE, file, line, softPrefix,
                file.m_msgEnvOverride);
     }
-    m_map.enterPrimaryHardPath(softPrefix, hardPath);
+    m_map.enterPrimaryHardPath(softPrefix, verdict.hardPath);
     m_map.m_softToFileMap.emplace(softPrefix, file.m_fileName);
-    if (noHardPath || overrides) m_map.enterMergedHardPaths(softPrefix, std::list<std::string>{hardPath});
+    m_map.enterMergedHardPaths(softPrefix, std::list<std::string>{verdict.hardPath});
 }
 
 }  // namespace locmap50::locmap

@@ -4,25 +4,27 @@
 
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "locmap/LoadRules.h"
 #include "locmap50/VnLocMap.h"
 #include "platform/Environment.h"
 
 namespace locmap50::locmap {
 
 // The loader owns what the parser leaves to its consumer:
-// - the include stack: each file is read whole and closed, then its lines are
+// - the include stack (which files an include reads is LoadRules.h's
+//   IncludeWalk): each file is read whole and closed, then its lines are
 //   taken from a stack of open reads kept on the heap, so neither the depth of
 //   includes nor the process's handle limit bounds what can be read; a file
 //   is read at most once per load, and a later include of it (a cycle or a
 //   second path to it) keeps its line in the record but adds nothing;
-// - the merge rules: the first definition of a soft prefix, across all files,
-//   wins; a file gives at most 20 hard paths per soft prefix; outside force
-//   mode the environment variable named like the soft prefix (without "$")
-//   supplies or overrides its hard paths in the merged tables, while the
-//   file's own record keeps what the file says;
+// - the merge rules: the first block of a soft prefix, across all files,
+//   that defines it wins; a file gives at most 20 hard paths per soft prefix;
+//   the override rule and the block-in-effect rule (locmap/LoadRules.h)
+//   decide what the environment does and which blocks define, in the merged
+//   tables only, while the file's own record keeps what the file says;
+//   LoadAccount.h applies the same rules to the records after the load;
 // - the files' records, and the problems found, reported to the singleton.
 class MapLoader {
 public:
@@ -38,27 +40,19 @@ public:
 private:
     class FileReading;
 
-    bool wasRead(const std::string &identity) const { return m_read.count(identity) != 0; }
-    bool isBeingRead(const std::string &identity) const;
     // Reads the file whole and records in its load state where it was read
     // from and what it held; nullopt, with the load state saying the load
     // failed, when it could not be read.
-    std::optional<std::string> fetch(VnLocMapFile &file, const std::string &identity);
+    std::optional<std::string> fetch(VnLocMapFile &file);
 
     // Settles one soft prefix of file against the force rule and the
     // environment: once its first hard path is known, or once it is known to
     // have none. line is the prefix's line, for the problems it raises.
     void onSoftPathState(VnLocMapFile &file, const std::string &softPrefix, int line, bool noHardPath,
                          const std::string &firstHardPath);
-    // The variable's value, unless it holds a line break: such a value would
-    // write lines of its own into saved and exported files, so it stands for
-    // nothing and is reported instead.
-    std::optional<std::string> usableEnvironmentValue(VnLocMapFile &file, const std::string &softPrefix, int line);
-
     VnLocMap &m_map;
     const platform::EnvironmentIndex &m_environment;
-    std::unordered_set<std::string> m_read;  // identities of every file read in this load
-    std::vector<std::string> m_chain;        // identities of the files being read, outermost first
+    IncludeWalk m_walk;  // over the files' identities
 };
 
 }  // namespace locmap50::locmap

@@ -2,17 +2,27 @@
 #ifndef LOCMAP50_LOCMAPFILE_ENTRYLINES_H
 #define LOCMAP50_LOCMAPFILE_ENTRYLINES_H
 
+#include <map>
+#include <string>
 #include <string_view>
-
-#include "locmap50/entry_lines.h"
+#include <vector>
 
 namespace locmap50::mapfile {
 
-// The blocks' shapes are public (locmap50/entry_lines.h), for tools that
-// place findings on the lines a load read.
-using rules::EntryLines;
-using rules::FileEntryLines;
-using rules::HardPathLine;
+// A hard path line: the path in the form the library keeps it, and its line.
+struct HardPathLine {
+    std::string path;
+    int line = 0;
+};
+
+// One block: its soft prefix line, and the hard path lines the loader reads for it.
+struct EntryLines {
+    int line = 0;
+    std::vector<HardPathLine> hardPaths;
+};
+
+// Per soft prefix, each of its blocks in file order.
+using FileEntryLines = std::map<std::string, std::vector<EntryLines>>;
 
 // The blocks of the map file text, found by the map's own parser, so that
 // they hold just the lines a load reads: nothing after a line that ends the

@@ -1,10 +1,8 @@
 // The public face of the rules the tool and other readers of map files share (locmap50/rules.h): each hands on to the rule's one home.
-#include "locmap50/entry_lines.h"
 #include "locmap50/rules.h"
 
 #include <utility>
 
-#include "locmapfile/EntryLines.h"
 #include "locmapfile/Format.h"
 #include "paths/AsciiText.h"
 #include "paths/NameRules.h"
@@ -48,14 +46,6 @@ std::string toHostFileName(std::string name) {
     return paths::toHostFileName(std::move(name));
 }
 
-std::size_t hardPathBaseLength(std::string_view hardPath) {
-    return paths::hardPathBaseLength(hardPath);
-}
-
-std::string toLowerAscii(std::string text) {
-    return paths::toLowerAscii(std::move(text));
-}
-
 bool readRawLine(std::string_view text, std::size_t &position, std::string &line) {
     return mapfile::readRawLine(text, position, line);
 }
@@ -74,10 +64,6 @@ bool fitsOnOneLine(const std::string &text) {
 
 bool readsBackAsHardPath(const std::string &hardPath) {
     return mapfile::readsBackAsHardPath(hardPath);
-}
-
-FileEntryLines entryLinesOf(std::string_view text) {
-    return mapfile::entryLinesOf(text);
 }
 
 }  // namespace locmap50::rules

@@ -1,10 +1,9 @@
-// The public rules (locmap50/rules.h, locmap50/entry_lines.h) through the shared library: a tool that uses them reads map files as a load does.
+// The public rules (locmap50/rules.h) through the shared library: a tool that uses them reads map files as a load does.
 #include <gtest/gtest.h>
 
 #include <list>
 #include <string>
 
-#include "locmap50/entry_lines.h"
 #include "locmap50/result_codes.h"
 #include "locmap50/rules.h"
 #include "support/TestSupport.h"
@@ -15,20 +14,6 @@ using testsupport::onWindows;
 namespace {
 
 TEST(PublicRulesTest, ReadMapFileLinesAsTheLoadDoes) {
-    // Lines: 1 header, 2-3 $A, 4 blank, 5-6 $A again (a load skips it), 7 include, 8 a path no block takes.
-    const rules::FileEntryLines blocks = rules::entryLinesOf(
-        "ZOR_LOCATION_MAP_2\r\n$A\r\nC:/a  # first\r\n\r\n$A\r\n\\\\srv\\a2\r\nINCLUDE x.map\r\nD:\\late\r\n");
-    ASSERT_EQ(blocks.size(), 1u);
-    const auto &a = blocks.at("$A");
-    ASSERT_EQ(a.size(), 2u);
-    EXPECT_EQ(a[0].line, 2);
-    ASSERT_EQ(a[0].hardPaths.size(), 1u);
-    EXPECT_EQ(a[0].hardPaths[0].path, "C:\\a");
-    EXPECT_EQ(a[0].hardPaths[0].line, 3);
-    EXPECT_EQ(a[1].line, 5);
-    ASSERT_EQ(a[1].hardPaths.size(), 1u);
-    EXPECT_EQ(a[1].hardPaths[0].line, 6);
-
     std::size_t position = 0;
     std::string line;
     ASSERT_TRUE(rules::readRawLine("C:/x  # c\r\n# only\n", position, line));

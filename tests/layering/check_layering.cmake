@@ -19,10 +19,10 @@ set(header_layer_result_codes.h paths)
 set(header_layer_PrivateState.h paths)
 set(header_layer_version.h paths)
 set(header_layer_rules.h paths)
-set(header_layer_entry_lines.h locmapfile)
 set(header_layer_VnLocMapFile.h locmapfile)
 set(header_layer_VnLocMap.h locmap)
 set(header_layer_VnExplanation.h locmap)
+set(header_layer_VnLoadAccount.h locmap)
 set(header_layer_locmap50.h capi)
 
 # Upward edges allowed, each as "<file> -> <include as written>". None is

@@ -142,9 +142,9 @@ TEST_F(KeptFilesTest, OneFileEditsChangeTheMergedMapOnlyWhereTheFileDefinesThePr
     // The team's $TOOLS is shadowed by the site's: the map answers as before.
     ASSERT_EQ(map.changeEntryInFile(m_team, "$TOOLS", "Y:\\team`"), LOCMAP50_OK);
     EXPECT_EQ(testsupport::mergedTables(map), "$TOOLS [C:\\it\\tools] C:\\it\\tools\n$SIM [E:\\sim] E:\\sim\n");
-    // Deleting the site's definition lets the team's take effect, as a reload would.
+    // Deleting the site's definition lets the team's take effect, at its place, as a reload would.
     ASSERT_EQ(map.deleteEntryFromFile("./site.map", "$TOOLS"), LOCMAP50_OK);
-    EXPECT_EQ(testsupport::mergedTables(map), "$TOOLS [Y:\\team] Y:\\team\n$SIM [E:\\sim] E:\\sim\n");
+    EXPECT_EQ(testsupport::mergedTables(map), "$SIM [E:\\sim] E:\\sim\n$TOOLS [Y:\\team] Y:\\team\n");
     EXPECT_EQ(map.m_softToFileMap.at("$TOOLS"), "team.map");
     // An add must not change which definition wins, nor name a file that is not loaded.
     EXPECT_EQ(map.addEntryToFile(m_site, "$SIM", "Z:\\x`"), LOCMAP50_FAILED);
@@ -167,7 +167,7 @@ TEST_F(KeptFilesTest, TheNextDefinitionMeetsTheEnvironmentAsALoadWould) {
     testsupport::ScopedEnv tools{testsupport::onWindows() ? "tools" : "TOOLS", std::string("Q:\\env")};
     VnLocMap &map = load(m_site);
     ASSERT_EQ(map.deleteEntryFromFile("site.map", "$TOOLS"), LOCMAP50_OK);
-    EXPECT_EQ(testsupport::mergedTables(map), "$TOOLS [Q:\\env] Q:\\env\n$SIM [E:\\sim] E:\\sim\n");
+    EXPECT_EQ(testsupport::mergedTables(map), "$SIM [E:\\sim] E:\\sim\n$TOOLS [Q:\\env] Q:\\env\n");
     EXPECT_EQ(map.m_softToFileMap.at("$TOOLS"), "team.map");
 }
 

@@ -1,0 +1,53 @@
+// The rules that decide what a load takes from each soft prefix block: the override rule and the include walk.
+#ifndef LOCMAP50_LOCMAP_LOADRULES_H
+#define LOCMAP50_LOCMAP_LOADRULES_H
+
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace locmap50::locmap {
+
+// What the environment variable named like a prefix does to one block of it.
+struct EnvironmentVerdict {
+    enum class Effect { None, Overrides, Supplies };
+    Effect effect = Effect::None;
+    std::string hardPath;    // the value in hard path form, when it overrides or supplies
+    bool lineBreak = false;  // the value held a line break, so it stands for nothing
+};
+
+// The override rule. Outside force mode a variable's value (one line only:
+// more would write lines of its own into saved and exported files) supplies
+// the hard path of a block that has none, and overrides a block whose first
+// hard path differs from it. value: the variable's value, nullopt when unset;
+// firstHardPath: the block's first hard path, null when it has none.
+EnvironmentVerdict environmentVerdict(bool force, const std::optional<std::string> &value,
+                                      const std::string *firstHardPath);
+
+// The block in effect for a prefix is the first one, in reading order, that
+// defines it: one with a hard path, or one the environment supplies. Earlier
+// blocks count as undefined, later ones are shadowed.
+inline bool definesPrefix(bool hasHardPath, const EnvironmentVerdict &verdict) {
+    return hasHardPath || verdict.effect != EnvironmentVerdict::Effect::None;
+}
+
+// The include walk: which files an include line reads. A file is read at
+// most once per walk; one still being read further up is a cycle.
+class IncludeWalk {
+public:
+    enum class Step { Read, Cycle, ReadBefore };
+    // What an include of the file known as identity does; Read marks it read.
+    Step step(const std::string &identity);
+    // The file now read, and back out of it once its end is reached.
+    void enter(const std::string &identity) { m_chain.push_back(identity); }
+    void leave() { m_chain.pop_back(); }
+
+private:
+    std::unordered_set<std::string> m_read;  // every file read in this walk
+    std::vector<std::string> m_chain;        // the files being read, outermost first
+};
+
+}  // namespace locmap50::locmap
+
+#endif  // LOCMAP50_LOCMAP_LOADRULES_H
