@@ -72,7 +72,7 @@ TEST_F(OneFileEditTest, ADeleteInTheMainFileHandsOverToTheNextDefinitionAtItsLin
     EXPECT_EQ(account.inEffect.line, 4);
     const std::string exported = m_dir.file("export.map");
     ASSERT_EQ(Export(exported.c_str(), 0), LOCMAP50_OK);
-    EXPECT_NE(testsupport::readFile(exported).value_or("").find("$LMO_D\nC:\\shared\n"), std::string::npos);
+    EXPECT_NE(testsupport::writtenText(exported).find("$LMO_D\nC:\\shared\n"), std::string::npos);
 }
 
 TEST_F(OneFileEditTest, TheEnvironmentOverridesTheNextDefinitionAsAFreshLoadWould) {
