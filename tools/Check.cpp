@@ -146,7 +146,7 @@ std::vector<std::string> hardPathHints(const std::string &line) {
     if (locmap50::rules::isPosixPath(line))
         return {line + " is a POSIX path, a hard path only on Linux; on Windows hard paths are drive paths"
                        " (C:\\...) or UNC paths (\\\\server\\share): keep it in the map that Linux machines read"};
-    if (line[0] != '$' && line.find_first_of("/\\") != std::string::npos)
+    if (!locmap50::rules::isSoftName(line) && line.find_first_of("/\\") != std::string::npos)
         return {line + " is a relative path; a hard path starts with a drive letter, a colon and a backslash"
                        " (C:\\...), or with two backslashes (\\\\server\\share)"};
     return {};

@@ -98,12 +98,12 @@ std::string softPrefixOfName(const std::string &name) {
 
 std::string missingPrefixText(const std::string &softPrefix) {
     std::string text = "no soft prefix " + softPrefix + " in the map";
-    if (softPrefix.empty() || softPrefix[0] != '$') text += " (soft prefixes start with $)";
+    if (!locmap50::rules::isSoftName(softPrefix)) text += " (soft prefixes start with $)";
     return text;
 }
 
 std::string hardNameFailure(const std::string &name) {
-    if (name.empty() || name[0] != '$') return "not a soft name, URL or absolute path";
+    if (!locmap50::rules::isSoftName(name)) return "not a soft name, URL or absolute path";
     const std::string softPrefix = softPrefixOfName(name);
     return hasSoftPrefix(softPrefix) ? "cannot be translated" : missingPrefixText(softPrefix);
 }

@@ -27,6 +27,9 @@ inline constexpr char kCurrentProjectVariable[] = "CURRENT_PROJECT_PATH";
 
 // ---- soft names and hard path lists ----------------------------------------
 
+// Whether name is a soft name: "$" first.
+LOCMAP50_API bool isSoftName(std::string_view name);
+
 // A soft name cut at its first backslash: "$P\a\b" gives "$P" and "\a\b"
 // (the rest keeps its backslash); "$P" alone gives an empty rest.
 struct SoftNameParts {

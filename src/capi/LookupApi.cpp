@@ -68,7 +68,7 @@ Translation resolveFromCurrentDirectory(const std::string &name) {
 // are converted before the URL test, so a URL comes back with backslashes.
 Translation hardNameFromEnvironment(const char *softName, Resolution resolution) {
     const std::string name = paths::toHardPathForm(softName);
-    if (name[0] == '$') return expandFromSnapshot(name, resolution);
+    if (paths::isSoftName(name)) return expandFromSnapshot(name, resolution);
     if (paths::isUrl(name) || paths::passesThroughWithoutMap(name))
         return {LOCMAP50_FROM_ENVIRONMENT, name};
     if (resolution == Resolution::Absolute) return resolveFromCurrentDirectory(name);

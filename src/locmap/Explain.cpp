@@ -30,7 +30,7 @@ public:
     int explain(const std::string &name, VnExplanation &out) {
         out = VnExplanation();
         out.name = name;
-        if (!name.empty() && name[0] == '$') {
+        if (paths::isSoftName(name)) {
             out.status = m_map.getHardName(name, out.result);
             explainSoftName(paths::toBackslashes(name), out);
         } else {

@@ -127,7 +127,7 @@ int Translations::absoluteHardName(VnLocMap &map, std::string &name, TranslatedN
     // hardName leaves a relative name in backslash form, which is what it
     // looks up remembered names under.
     if (hardName(map, name, result) == LOCMAP50_OK) return LOCMAP50_OK;
-    if (!name.empty() && name[0] == '$') return LOCMAP50_FAILED;
+    if (paths::isSoftName(name)) return LOCMAP50_FAILED;
 
     const auto currentDirectory = platform::currentDirectory();
     if (!currentDirectory) return LOCMAP50_FAILED;

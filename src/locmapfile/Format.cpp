@@ -108,7 +108,7 @@ Header parseHeader(const std::string &line) {
 }
 
 LineKind classifyLine(const std::string &line, paths::PathStyle style) {
-    if (line.size() >= 2 && line[0] == '$') return LineKind::SoftPrefix;
+    if (line.size() >= 2 && paths::isSoftName(line)) return LineKind::SoftPrefix;
     if (paths::isAbsolute(line, style)) return LineKind::HardPath;
     const std::size_t keywordLength = sizeof(kIncludeKeyword) - 1;
     if (line.size() > keywordLength && line.compare(0, keywordLength, kIncludeKeyword) == 0 &&
@@ -122,7 +122,7 @@ bool holdsNulByte(std::string_view line) {
 }
 
 bool isValidSoftPrefix(const std::string &line) {
-    return !line.empty() && line[0] == '$' && paths::isSoftPrefixName(std::string_view(line).substr(1));
+    return paths::isSoftName(line) && paths::isSoftPrefixName(std::string_view(line).substr(1));
 }
 
 std::size_t includePathStart(const std::string &line) {

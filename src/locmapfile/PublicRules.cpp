@@ -54,6 +54,10 @@ bool normaliseLine(std::string &line) {
     return mapfile::normaliseLine(line);
 }
 
+bool isSoftName(std::string_view name) {
+    return paths::isSoftName(name);
+}
+
 bool isValidSoftPrefix(const std::string &softPrefix) {
     return mapfile::isValidSoftPrefix(softPrefix);
 }

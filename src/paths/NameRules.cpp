@@ -8,7 +8,7 @@
 namespace locmap50::paths {
 
 bool isCurrentProjectPrefix(std::string_view softPrefix) {
-    return !softPrefix.empty() && softPrefix[0] == '$' && softPrefix.substr(1) == kCurrentProjectVariable;
+    return isSoftName(softPrefix) && softPrefix.substr(1) == kCurrentProjectVariable;
 }
 
 bool isSoftPrefixName(std::string_view name) {
@@ -23,8 +23,12 @@ bool entersEnvironmentTable(std::string_view name, PathStyle style) {
     return isSoftPrefixName(name) && name != "PWD" && name != "OLDPWD";
 }
 
+bool isSoftName(std::string_view name) {
+    return !name.empty() && name.front() == '$';
+}
+
 bool passesThroughAsSoftName(const std::string &name) {
-    return name == "\\\\" || (!name.empty() && name[0] == '$');
+    return name == "\\\\" || isSoftName(name);
 }
 
 std::size_t softPrefixEnd(const std::string &name) {

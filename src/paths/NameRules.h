@@ -21,6 +21,10 @@ inline constexpr char kMapFileBaseName[] = "zor_location_map";
 // Whether softPrefix is "$" followed by kCurrentProjectVariable.
 bool isCurrentProjectPrefix(std::string_view softPrefix);
 
+// Whether name is a soft name: "$" first. Every "$" name is translated, or
+// refused, as one; it is never taken as a relative path.
+bool isSoftName(std::string_view name);
+
 // Whether name, without "$", makes a soft prefix: an ASCII letter, then
 // letters, digits or "_".
 bool isSoftPrefixName(std::string_view name);
