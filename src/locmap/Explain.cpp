@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "locmap/LoadAccount.h"
 #include "locmap/LookupIndexes.h"
 #include "locmap50/VnExplanation.h"
 #include "locmap50/VnLoadAccount.h"
@@ -179,13 +180,8 @@ private:
         entry.hardPath = hardPath;
         const VnPrefixAccount *account = accountOf(softPrefix);
         if (account != nullptr && account->inEffect.file == file) {
-            const VnAccountBlock &block = account->inEffect;
-            entry.line = block.line;
-            for (std::size_t i = 0; i < block.hardPaths.size(); ++i) {
-                if (block.hardPaths[i] != hardPath) continue;
-                entry.hardPathLine = block.hardPathLines[i];
-                break;
-            }
+            entry.line = account->inEffect.line;
+            entry.hardPathLine = hardPathLineIn(account->inEffect, hardPath);
         }
         return entry;
     }

@@ -110,6 +110,7 @@ void VnLocMap::settleFromRecords(const std::string &softPrefix) {
                 before = block.softPrefix;
             }
         }
+        bool wantsHardPaths(const std::string &prefix) const override { return prefix == m_softPrefix; }
         const VnLocMapFile *file = nullptr;
         std::list<std::string> hardPaths;
         locmap::EnvironmentVerdict verdict;

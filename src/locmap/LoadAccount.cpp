@@ -97,6 +97,12 @@ private:
     }
 };
 
+int hardPathLineIn(const VnAccountBlock &block, const std::string &hardPath) {
+    for (std::size_t i = 0; i < block.hardPaths.size(); ++i)
+        if (block.hardPaths[i] == hardPath && block.hardPathLines[i] != 0) return block.hardPathLines[i];
+    return 0;
+}
+
 std::vector<std::string> readerHardPaths(const std::list<std::string> &hardPaths) {
     std::vector<std::string> taken;
     for (const std::string &hardPath : hardPaths) {
@@ -106,23 +112,36 @@ std::vector<std::string> readerHardPaths(const std::list<std::string> &hardPaths
     return taken;
 }
 
+namespace {
+
+// The first hard path the reader takes from a record's paths; nullopt when it takes none.
+std::optional<std::string> firstReaderHardPath(const std::list<std::string> &hardPaths) {
+    for (const std::string &hardPath : hardPaths)
+        if (!mapfile::readsBackAsNothing(hardPath)) return paths::toHardPathForm(hardPath);
+    return std::nullopt;
+}
+
+}  // namespace
+
 void resolveRecords(const std::list<VnLocMapFile> &files, ResolutionSink &sink) {
     const platform::EnvironmentIndex environment;
     std::unordered_set<std::string_view> inEffect;
+    const std::vector<std::string> noHardPaths;
     RecordWalk::walk(files, [&](const RecordBlock &block) {
         const std::string &softPrefix = *block.softPrefix;
-        const std::vector<std::string> hardPaths = readerHardPaths(*block.hardPaths);
+        const std::optional<std::string> first = firstReaderHardPath(*block.hardPaths);
+        const bool wanted = sink.wantsHardPaths(softPrefix);
         if (inEffect.count(softPrefix) != 0) {
-            if (!hardPaths.empty()) sink.shadowed(block, hardPaths);
+            if (first && wanted) sink.shadowed(block, readerHardPaths(*block.hardPaths));
             return;
         }
         const bool force = block.file->m_force;
         const EnvironmentVerdict verdict =
             environmentVerdict(force, force ? std::nullopt : environment.value(std::string_view(softPrefix).substr(1)),
-                               hardPaths.empty() ? nullptr : &hardPaths.front());
-        if (!definesPrefix(!hardPaths.empty(), verdict)) return;
+                               first ? &*first : nullptr);
+        if (!definesPrefix(first.has_value(), verdict)) return;
         inEffect.insert(softPrefix);
-        sink.inEffect(block, hardPaths, verdict);
+        sink.inEffect(block, wanted ? readerHardPaths(*block.hardPaths) : noHardPaths, verdict);
     });
 }
 
@@ -200,8 +219,12 @@ public:
         return position != m_positions.end() ? &m_accounts[position->second] : nullptr;
     }
 
+    bool wantsHardPaths(const std::string &softPrefix) const override {
+        return m_only == nullptr || *m_only == softPrefix;
+    }
+
 private:
-    bool wanted(const RecordBlock &block) const { return m_only == nullptr || *m_only == *block.softPrefix; }
+    bool wanted(const RecordBlock &block) const { return wantsHardPaths(*block.softPrefix); }
 
     static void addRepeated(VnPrefixAccount &account) {
         const VnAccountBlock &block = account.inEffect;
@@ -222,9 +245,8 @@ private:
 
 // The line of hardPath in the block, or the block's own line when it gives none such.
 int lineOfHardPath(const VnAccountBlock &block, const std::string &hardPath) {
-    for (std::size_t i = 0; i < block.hardPaths.size(); ++i)
-        if (block.hardPaths[i] == hardPath && block.hardPathLines[i] != 0) return block.hardPathLines[i];
-    return block.line;
+    const int line = hardPathLineIn(block, hardPath);
+    return line != 0 ? line : block.line;
 }
 
 }  // namespace

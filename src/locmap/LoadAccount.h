@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "locmap/LoadRules.h"
+#include "locmap50/VnLoadAccount.h"
 #include "locmap50/VnLocMapFile.h"
 
 namespace locmap50::locmap {
@@ -29,6 +30,10 @@ public:
                           const EnvironmentVerdict &verdict) = 0;
     // A later block of a prefix in effect.
     virtual void shadowed(const RecordBlock &, const std::vector<std::string> &) {}
+    // Whether the sink reads the hard paths of softPrefix's blocks; for other
+    // prefixes it is told only which block is in effect, with no paths, so
+    // that a walk for one prefix copies no other prefix's paths.
+    virtual bool wantsHardPaths(const std::string &) const { return true; }
 };
 
 // The files' records read as a load reads the files (main file first, each
@@ -37,6 +42,9 @@ public:
 // are those of the process now, found as a load finds them. files: the
 // map's m_mapFiles, main file first.
 void resolveRecords(const std::list<VnLocMapFile> &files, ResolutionSink &sink);
+
+// The line of hardPath in block; 0 when the block gives it on no line found.
+int hardPathLineIn(const VnAccountBlock &block, const std::string &hardPath);
 
 // A record's hard paths as the reader would take them from a saved file.
 std::vector<std::string> readerHardPaths(const std::list<std::string> &hardPaths);
