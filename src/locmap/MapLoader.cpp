@@ -26,10 +26,10 @@ std::string identityOf(const std::string &fileName) {
     return platform::fileIdentity(fileName).value_or(fileName);
 }
 
-void report(int severity, int kind, const VnLocMapFile &file, int line, std::string detail,
+// The severity is the kind's own, set where the problem is recorded.
+void report(int kind, const VnLocMapFile &file, int line, std::string detail,
             const std::string &format, int reason = LOCMAP50_REASON_NONE) {
     VnLoadProblem problem;
-    problem.severity = severity;
     problem.kind = kind;
     problem.file = file.m_fileName;
     problem.line = line;
@@ -117,7 +117,7 @@ public:
             // An overridden entry's hard paths never reach the merged map, so
             // its messages stay those of the override alone.
             if (!m_limitWarned && !m_mergedHoldsEnvironmentValue)
-                report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS, m_file, m_currentPrefixLine,
+                report(LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS, m_file, m_currentPrefixLine,
                        m_currentSoftPrefix, m_file.m_msgTooManyHardPaths);
             m_limitWarned = true;
             m_previous = Previous::HardPath;
@@ -138,7 +138,7 @@ public:
         const int lineNumber = spans.lineNumber();
         const std::string includePath = mapfile::includePath(line);
         if (const platform::Status readable = platform::canRead(includePath); !readable) {
-            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_INCLUDE, m_file, lineNumber, includePath,
+            report(LOCMAP50_PROBLEM_BAD_INCLUDE, m_file, lineNumber, includePath,
                    m_file.m_msgBadInclude, mapfile::reasonCode(readable.failure()));
             return mapfile::AfterInclude::Continue;
         }
@@ -151,7 +151,7 @@ public:
         const std::string identity = identityOf(included->m_fileName);
         switch (m_loader.m_walk.step(identity)) {
         case IncludeWalk::Step::Cycle:
-            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_INCLUDE_CYCLE, m_file, lineNumber, includePath,
+            report(LOCMAP50_PROBLEM_INCLUDE_CYCLE, m_file, lineNumber, includePath,
                    m_file.m_msgIncludeCycle);
             return mapfile::AfterInclude::Continue;
         case IncludeWalk::Step::ReadBefore:
@@ -164,7 +164,7 @@ public:
         if (!text) {
             // Readable a moment ago, yet not read (out of handles, a read
             // error): kept, so that a save refuses to write over it.
-            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_INCLUDE, m_file, lineNumber, includePath,
+            report(LOCMAP50_PROBLEM_BAD_INCLUDE, m_file, lineNumber, includePath,
                    m_file.m_msgBadInclude);
             m_map.m_mapFiles.push_back(std::move(*included));
             return mapfile::AfterInclude::Continue;
@@ -181,21 +181,21 @@ public:
         const int lineNumber = spans.lineNumber();
         switch (problem) {
         case mapfile::ParseProblem::BadHeader:
-            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_HEADER, m_file, lineNumber, line,
+            report(LOCMAP50_PROBLEM_BAD_HEADER, m_file, lineNumber, line,
                    m_file.m_msgBadVersion);
             return;
         case mapfile::ParseProblem::BadSoftPrefix:
             startEntry(spans);
-            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_BAD_SOFT_PREFIX, m_file, lineNumber, line,
+            report(LOCMAP50_PROBLEM_BAD_SOFT_PREFIX, m_file, lineNumber, line,
                    m_file.m_msgBadSoftPrefix);
             m_previous = Previous::Rejected;
             return;
         case mapfile::ParseProblem::UnknownLine:
-            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_PARSE_ERROR, m_file, lineNumber, line,
+            report(LOCMAP50_PROBLEM_PARSE_ERROR, m_file, lineNumber, line,
                    m_file.m_msgParseError);
             return;
         case mapfile::ParseProblem::HardPathWithoutSoftPrefix:
-            report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_NO_SOFT_PREFIX, m_file, lineNumber,
+            report(LOCMAP50_PROBLEM_NO_SOFT_PREFIX, m_file, lineNumber,
                    paths::toHardPathForm(line), m_file.m_msgNoSoftPrefix);
             return;
         case mapfile::ParseProblem::NulInSoftPrefix:
@@ -212,7 +212,7 @@ public:
         case mapfile::ParseProblem::NulInHardPath:
             break;
         }
-        report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_NUL_BYTE, m_file, lineNumber, withVisibleNul(line),
+        report(LOCMAP50_PROBLEM_NUL_BYTE, m_file, lineNumber, withVisibleNul(line),
                m_file.m_msgNulByte);
     }
 
@@ -359,7 +359,7 @@ void MapLoader::onSoftPathState(VnLocMapFile &file, const std::string &softPrefi
         file.m_force, file.m_force ? std::nullopt : m_environment.value(std::string_view(softPrefix).substr(1)),
         noHardPath ? nullptr : &firstHardPath);
     if (verdict.lineBreak)
-        report(LOCMAP50_SEVERITY_WARNING, LOCMAP50_PROBLEM_ENV_LINE_BREAK, file, line, softPrefix,
+        report(LOCMAP50_PROBLEM_ENV_LINE_BREAK, file, line, softPrefix,
                file.m_msgEnvLineBreak);
     if (!definesPrefix(!noHardPath, verdict)) {
         // The prefix was the last one appended to both order lists.
@@ -367,7 +367,7 @@ void MapLoader::onSoftPathState(VnLocMapFile &file, const std::string &softPrefi
         m_map.dropLastSoftPrefix();
         // Still what the file says: kept for the writers.
         file.keepBlock(softPrefix);
-        report(LOCMAP50_SEVERITY_ERROR, LOCMAP50_PROBLEM_NO_HARD_PATH, file, line, softPrefix, file.m_msgNoHardPath);
+        report(LOCMAP50_PROBLEM_NO_HARD_PATH, file, line, softPrefix, file.m_msgNoHardPath);
         return;
     }
     if (verdict.effect == EnvironmentVerdict::Effect::None) return;
@@ -376,7 +376,7 @@ void MapLoader::onSoftPathState(VnLocMapFile &file, const std::string &softPrefi
     if (noHardPath) file.m_entryHardPaths.try_emplace(softPrefix);
     if (verdict.effect == EnvironmentVerdict::Effect::Overrides) {
         m_map.m_envOverridden.push_back(softPrefix);
-        report(LOCMAP50_SEVERITY_WARNING, LOCMAP50_PROBLEM_ENV_OVERRIDE, file, line, softPrefix,
+        report(LOCMAP50_PROBLEM_ENV_OVERRIDE, file, line, softPrefix,
                file.m_msgEnvOverride);
     }
     m_map.enterPrimaryHardPath(softPrefix, verdict.hardPath);
