@@ -65,20 +65,16 @@ struct Diagnostic {
     std::vector<std::string> hints;
 };
 
-// Control bytes written "\xNN", so that one problem stays on one line; with
+// Control bytes escaped as printable() shows them, so that one problem stays on one line; with
 // highBytes, bytes from 0x80 up as well.
 std::string withBytesShown(const std::string &text, bool highBytes) {
+    if (!highBytes) return printable(text);
     std::string shown;
     for (const char c : text) {
         const unsigned char byte = static_cast<unsigned char>(c);
-        const bool hidden = byte < 0x20 || byte == 0x7f || (highBytes && byte >= 0x80);
-        shown += hidden ? escapedBytes(std::string(1, c)) : std::string(1, c);
+        shown += byte >= 0x80 ? escapedBytes(std::string(1, c)) : printable(std::string(1, c));
     }
     return shown;
-}
-
-std::string printable(const std::string &text) {
-    return withBytesShown(text, /*highBytes=*/false);
 }
 
 std::string quoted(const std::string &text) {

@@ -22,6 +22,30 @@ int moreUrgentExit(int first, int second) {
     return urgency(first) >= urgency(second) ? first : second;
 }
 
+std::string printable(const std::string &text) {
+    static const char kHexDigits[] = "0123456789abcdef";
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7f) {
+            shown += c;
+            continue;
+        }
+        switch (c) {
+            case '\0': shown += "\\0"; break;
+            case '\t': shown += "\\t"; break;
+            case '\r': shown += "\\r"; break;
+            case '\n': shown += "\\n"; break;
+            default:
+                shown += "\\x";
+                shown += kHexDigits[byte >> 4];
+                shown += kHexDigits[byte & 0xf];
+        }
+    }
+    return shown;
+}
+
 void reportProblem(const std::string &message) {
     std::fprintf(stderr, "locmap: %s\n", message.c_str());
 }

@@ -25,6 +25,12 @@ constexpr int kExitChanged = 5;
 // 4, 3, 1, and any of them before success.
 int moreUrgentExit(int first, int second);
 
+// Text from files, paths or the environment as a diagnostic shows it: each
+// control byte escaped ("\0", "\t", "\r", "\n", otherwise "\xNN"), so that
+// nothing a map holds can move the cursor, retitle the terminal or split a
+// line. Results (hard, soft, list, export, diff bodies) are never passed here.
+std::string printable(const std::string &text);
+
 // Writes "locmap: " and message and a line end to standard error.
 void reportProblem(const std::string &message);
 
