@@ -292,17 +292,20 @@ struct PlannedRewrite {
     std::string rewritten;
 };
 
-// Names each file whose rewrite would lose something; true when there is one.
-bool refusesRewrite(const MapSource &source, const std::vector<PlannedRewrite> &plan) {
-    bool refused = false;
+// Names each file whose rewrite would lose something, as a refusal or, for
+// a dry run, as a note of the refusal to come; true when there is one.
+bool tellsLosses(const MapSource &source, const std::vector<PlannedRewrite> &plan, bool dryRun) {
+    bool lossy = false;
     for (const PlannedRewrite &rewrite : plan) {
         const std::string dropped = droppedByRewrite(rewrite.current);
         if (dropped.empty()) continue;
-        reportProblem("save: " + printable(source.presentable(rewrite.file)) + " holds " + dropped +
-                      ", which the standard layout loses; nothing saved (--force saves it all the same)");
-        refused = true;
+        const std::string loss = printable(source.presentable(rewrite.file)) + " holds " + dropped +
+                                 ", which the standard layout loses";
+        reportProblem(dryRun ? "note: " + loss + "; save refuses it without --force"
+                             : "save: " + loss + "; nothing saved (--force saves it all the same)");
+        lossy = true;
     }
-    return refused;
+    return lossy;
 }
 
 }  // namespace
@@ -318,9 +321,11 @@ int runSave(const MapSource &source, const SaveRequest &request) {
     if (request.dryRun) {
         for (const PlannedRewrite &rewrite : plan)
             writeDiff(unifiedDiff(source.presentable(rewrite.file), rewrite.current, rewrite.rewritten));
+        std::fflush(stdout);
+        if (!request.force) tellsLosses(source, plan, true);
         return kExitOk;
     }
-    if (!request.force && refusesRewrite(source, plan)) return kExitFailed;
+    if (!request.force && tellsLosses(source, plan, false)) return kExitFailed;
 
     const std::vector<Ownership> owners = ownershipOfLoadedFiles();
     const bool saved = SaveLocationMap(0) == LOCMAP50_OK;

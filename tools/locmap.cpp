@@ -43,11 +43,11 @@ const char kEditFooter[] =
 const char kSaveFooter[] =
     "save rewrites every loaded map file in the standard layout, main file first,\n"
     "and prints each file written (--quiet: nothing); --dry-run writes nothing and\n"
-    "prints the diff of each file instead. The layout drops comments, blank lines\n"
-    "and CR LF line ends: a file holding comments or CR LF line ends is refused\n"
-    "(exit 1, nothing written) unless --force is given. set, add and remove keep\n"
-    "them. save is refused while the map has load errors, and for a map read from\n"
-    "standard input.";
+    "prints the diff of each file instead. The layout keeps no comments and writes\n"
+    "LF line ends: a file holding comments or CR LF line ends is refused (exit 1,\n"
+    "nothing written) unless --force is given; set, add and remove keep both. save\n"
+    "is refused while the map has load errors, and for a map read from standard\n"
+    "input.";
 
 const char kExitStatusText[] =
     "Exit status: 0 done; 1 not found, not translated, or a refused edit; 2 usage\n"
