@@ -6,7 +6,7 @@ set -euo pipefail
 
 build_packages=(cmake ninja-build g++ make libcli11-dev nlohmann-json3-dev)
 test_packages=(googletest libgtest-dev pkg-config libbenchmark-dev clang libclang-rt-dev valgrind groff-base
-               g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 acl)
+               g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 acl diffutils patch)
 
 case "${1:-all}" in
     build) packages=("${build_packages[@]}") ;;

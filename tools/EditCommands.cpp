@@ -13,6 +13,7 @@
 #endif
 
 #include "ToolSupport.h"
+#include "UnifiedDiff.h"
 #include "locmap50/VnLoadAccount.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
@@ -22,8 +23,6 @@ namespace locmap_tool {
 namespace {
 
 namespace mapfile = locmap50::rules;
-
-constexpr int kDiffContext = 3;
 
 const char *commandName(EditKind kind) {
     switch (kind) {
@@ -97,62 +96,29 @@ std::string defaultFile(const MapSource &source, const EditRequest &request) {
     return file != nullptr ? file : "";
 }
 
-// The line of softPrefix's block in effect, when it stands in file; 0 otherwise.
-int prefixLineIn(const std::string &file, const std::string &softPrefix) {
-    VnPrefixAccount account;
-    if (VnLocMap::createMap()->account(softPrefix, account) != LOCMAP50_OK || account.inEffect.file != file) return 0;
-    return account.inEffect.line;
-}
-
-// Old lines of a file without their line ends.
-std::vector<std::string> linesOf(const std::string &text) {
-    std::vector<std::string> lines;
-    std::size_t position = 0;
-    std::string line;
-    while (mapfile::readRawLine(text, position, line)) lines.push_back(line);
-    return lines;
-}
-
-// A unified diff of the changes, hunks with three lines of context; changes
-// closer than twice that share a hunk.
-void printDiff(const std::string &name, const std::string &text, const std::vector<VnLineChange> &changes) {
-    const std::vector<std::string> old = linesOf(text);
-    std::printf("--- %s\n+++ %s\n", name.c_str(), name.c_str());
-    const int lineCount = static_cast<int>(old.size());
-    int shift = 0;  // new line numbers run ahead of the old ones by this much
-    for (std::size_t first = 0; first < changes.size();) {
-        std::size_t last = first;
-        auto endOf = [&](std::size_t i) { return changes[i].firstLine + changes[i].lineCount - 1; };
-        while (last + 1 < changes.size() && changes[last + 1].firstLine - endOf(last) <= 2 * kDiffContext + 1) ++last;
-        const int start = std::max(1, changes[first].firstLine - kDiffContext);
-        const int end = std::min(lineCount, endOf(last) + kDiffContext);
-        std::string body;
-        int oldLines = 0;
-        int newLines = 0;
-        int at = start;
-        // Adjacent changes show as one run: its old lines, then its new ones.
-        std::string removed;
-        std::string added;
-        auto context = [&](int upTo) {
-            if (at < upTo) body += removed + added, removed.clear(), added.clear();
-            for (; at < upTo; ++at, ++oldLines, ++newLines) body += " " + old[at - 1] + "\n";
-        };
-        for (std::size_t i = first; i <= last; ++i) {
-            context(changes[i].firstLine);
-            for (int k = 0; k < changes[i].lineCount; ++k, ++at, ++oldLines) removed += "-" + old[at - 1] + "\n";
-            for (const std::string &line : linesOf(changes[i].newText)) {
-                added += "+" + line + "\n";
-                ++newLines;
-            }
-        }
-        context(end + 1);
-        body += removed + added;
-        const int oldStart = oldLines == 0 ? start - 1 : start;
-        const int newStart = newLines == 0 ? start - 1 + shift : start + shift;
-        std::printf("@@ -%d,%d +%d,%d @@\n%s", oldStart, oldLines, newStart, newLines, body.c_str());
-        shift += newLines - oldLines;
-        first = last + 1;
+// text with the library's line changes made: each replaces whole lines,
+// numbered from 1 and ended by LF, or goes before a line.
+std::string withLineChanges(const std::string &text, const std::vector<VnLineChange> &changes) {
+    std::vector<std::size_t> lineStarts{0};
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+        lineStarts.push_back(at + 1);
+    const auto startOf = [&](int line) {
+        return line - 1 < static_cast<int>(lineStarts.size()) ? lineStarts[line - 1] : text.size();
+    };
+    std::string result;
+    std::size_t copied = 0;
+    for (const VnLineChange &change : changes) {
+        result.append(text, copied, startOf(change.firstLine) - copied);
+        result += change.newText;
+        copied = startOf(change.firstLine + change.lineCount);
     }
+    result.append(text, copied, std::string::npos);
+    return result;
+}
+
+// A diff's bytes as they are: NUL bytes included.
+void writeDiff(const std::string &diff) {
+    std::fwrite(diff.data(), 1, diff.size(), stdout);
 }
 
 // The owner, group and mode of each loaded file, so that a save that could
@@ -221,44 +187,161 @@ int showDryRun(const MapSource &source) {
             exitCode = std::max(exitCode, reportFailure("would not write"));
             continue;
         }
-        if (!changes.empty()) printDiff(source.presentable(file.m_fileName), text, changes);
+        writeDiff(unifiedDiff(source.presentable(file.m_fileName), text, withLineChanges(text, changes)));
     }
     return exitCode;
 }
 
-int attempt(const MapSource &source, const EditRequest &request) {
+// The block of softPrefix in effect, as the map's account has it; none when no loaded file defines it.
+std::optional<VnAccountBlock> blockInEffect(const std::string &softPrefix) {
+    VnPrefixAccount account;
+    if (VnLocMap::createMap()->account(softPrefix, account) != LOCMAP50_OK) return std::nullopt;
+    return account.inEffect;
+}
+
+std::string placeOf(const MapSource &source, const VnAccountBlock &block) {
+    return printable(source.presentable(block.file)) + (block.line > 0 ? ":" + std::to_string(block.line) : "");
+}
+
+// Warns when an edit of one file changed a block that another block shadows
+// before and after it, so that the map answers as it did; true when it warned.
+bool warnIfShadowed(const MapSource &source, const EditRequest &request, const std::string &editedFile,
+                    const std::optional<VnAccountBlock> &before, std::vector<std::string> &warnings) {
+    const std::optional<VnAccountBlock> after = blockInEffect(request.softPrefix);
+    const bool inEffect = (before && before->file == editedFile) || (after && after->file == editedFile);
+    if (!before || inEffect) return false;
+    warnings.push_back("warning: " + request.softPrefix + " in " + printable(source.presentable(editedFile)) +
+                       " is shadowed by the block in effect at " + placeOf(source, *before) +
+                       ", so the map's answers do not change");
+    return true;
+}
+
+// One try of the edit. A save that finds the map changed on disk says
+// nothing when a retry follows (lastTry false); the warnings print only
+// with the outcome they belong to.
+int attempt(const MapSource &source, const EditRequest &request, bool lastTry) {
     const std::string command = commandName(request.kind);
     if (!editIsSound(request)) return kExitFailed;
     std::string file = request.file;
     if (!request.allFiles && file.empty()) file = defaultFile(source, request);
+    std::vector<std::string> warnings;
     if (IsEnvOverridden(request.softPrefix.c_str()) == 1) {
         const std::string variable = request.softPrefix.substr(1);
-        reportProblem("warning: " + request.softPrefix + " is overridden by the environment variable " + variable +
-                      "=" + environmentValue(request.softPrefix).value_or("") + "; the map file is changed all the same");
+        warnings.push_back("warning: " + request.softPrefix + " is overridden by the environment variable " +
+                           variable + "=" + printable(environmentValue(request.softPrefix).value_or("")) +
+                           "; the map file is changed all the same");
     }
+    const VnLocMapFile *edited = request.allFiles ? nullptr : VnLocMap::createMap()->loadedMapFile(file);
+    const std::string editedFile = edited != nullptr ? edited->m_fileName : "";
+    const std::optional<VnAccountBlock> before = blockInEffect(request.softPrefix);
     const std::string list = joinBackquoteList(request.paths);
     const char *paths = request.kind == EditKind::Remove ? nullptr : list.c_str();
     const int changed = request.allFiles ? ChangeEntry(request.softPrefix.c_str(), paths, operationOf(request.kind))
                                          : ChangeEntryInFile(file.c_str(), request.softPrefix.c_str(), paths,
                                                              operationOf(request.kind));
     if (changed != LOCMAP50_OK) return reportFailure(command + ": " + request.softPrefix + " not changed in");
-    if (request.dryRun) return showDryRun(source);
+    const bool shadowed = !editedFile.empty() && request.kind != EditKind::Add &&
+                          warnIfShadowed(source, request, editedFile, before, warnings);
+    const auto showWarnings = [&] {
+        for (const std::string &warning : warnings) reportProblem(warning);
+    };
+    // The block that answers for the prefix once the removed one is gone
+    // (not said when the removed one was shadowed: the warning says it).
+    // Lines are read from disk: before the save for a dry run, after it otherwise.
+    const bool tellsTakeOver = request.kind == EditKind::Remove && !request.allFiles && !shadowed;
+    if (request.dryRun) {
+        showWarnings();
+        const int exitCode = showDryRun(source);
+        // On standard error: standard output holds the diff alone, for patch to apply.
+        std::fflush(stdout);
+        if (const auto next = tellsTakeOver ? blockInEffect(request.softPrefix) : std::nullopt)
+            reportProblem("note: " + request.softPrefix + " would then take effect from " + placeOf(source, *next));
+        return exitCode;
+    }
 
     std::list<std::string> written;
     const std::vector<Ownership> owners = ownershipOfLoadedFiles();
-    if (VnLocMap::createMap()->saveKeepingLayout(written) != LOCMAP50_OK) return reportFailure("cannot save");
+    if (VnLocMap::createMap()->saveKeepingLayout(written) != LOCMAP50_OK) {
+        if (!lastTry && exitCodeOfLibraryFailure() == kExitChanged) return kExitChanged;
+        showWarnings();
+        return reportFailure("cannot save");
+    }
+    showWarnings();
     warnOfChangedOwners(source, owners);
     if (!request.quiet)
         for (const std::string &name : written) std::printf("%s\n", source.presentable(name).c_str());
-    if (request.kind == EditKind::Remove && !request.allFiles) {
-        if (const char *next = CurrentEntryFileName(request.softPrefix.c_str()); next != nullptr && !request.quiet)
-            std::printf("%s now takes effect from %s:%d\n", request.softPrefix.c_str(),
-                        source.presentable(next).c_str(), prefixLineIn(next, request.softPrefix));
-    }
+    if (const auto next = tellsTakeOver && !request.quiet ? blockInEffect(request.softPrefix) : std::nullopt)
+        std::printf("%s now takes effect from %s\n", request.softPrefix.c_str(), placeOf(source, *next).c_str());
     return kExitOk;
 }
 
+// What a file's rewrite in the standard layout drops of it: "" when nothing.
+// A "#" is never part of a prefix, path or include line, so any "#" starts a comment.
+std::string droppedByRewrite(const std::string &text) {
+    const bool comments = text.find('#') != std::string::npos;
+    const bool crLf = text.find("\r\n") != std::string::npos;
+    if (comments && crLf) return "comments and CR LF line ends";
+    if (comments) return "comments";
+    return crLf ? "CR LF line ends" : "";
+}
+
+// A loaded file's text now and as the standard layout writes it.
+struct PlannedRewrite {
+    std::string file;
+    std::string current;
+    std::string rewritten;
+};
+
+// Names each file whose rewrite would lose something, as a refusal or, for
+// a dry run, as a note of the refusal to come; true when there is one.
+bool tellsLosses(const MapSource &source, const std::vector<PlannedRewrite> &plan, bool dryRun) {
+    bool lossy = false;
+    for (const PlannedRewrite &rewrite : plan) {
+        const std::string dropped = droppedByRewrite(rewrite.current);
+        if (dropped.empty()) continue;
+        const std::string loss = printable(source.presentable(rewrite.file)) + " holds " + dropped +
+                                 ", which the standard layout loses";
+        reportProblem(dryRun ? "note: " + loss + "; save refuses it without --force"
+                             : "save: " + loss + "; nothing saved (--force saves it all the same)");
+        lossy = true;
+    }
+    return lossy;
+}
+
 }  // namespace
+
+int runSave(const MapSource &source, const SaveRequest &request) {
+    std::vector<PlannedRewrite> plan;
+    for (VnLocMapFile &file : VnLocMap::createMap()->m_mapFiles) {
+        PlannedRewrite rewrite{file.m_fileName, "", ""};
+        if (file.previewSave(rewrite.current, rewrite.rewritten) != LOCMAP50_OK)
+            return reportFailure("not saved: cannot rewrite");
+        plan.push_back(std::move(rewrite));
+    }
+    if (request.dryRun) {
+        for (const PlannedRewrite &rewrite : plan)
+            writeDiff(unifiedDiff(source.presentable(rewrite.file), rewrite.current, rewrite.rewritten));
+        std::fflush(stdout);
+        if (!request.force) tellsLosses(source, plan, true);
+        return kExitOk;
+    }
+    if (!request.force && tellsLosses(source, plan, false)) return kExitFailed;
+
+    const std::vector<Ownership> owners = ownershipOfLoadedFiles();
+    const bool saved = SaveLocationMap(0) == LOCMAP50_OK;
+    const LibraryFailure failure = saved ? LibraryFailure() : lastLibraryFailure();
+    // The files before the one that failed are written.
+    for (const PlannedRewrite &rewrite : plan) {
+        if (!saved && (failure.file.empty() || rewrite.file == failure.file)) break;
+        if (!request.quiet) std::printf("%s\n", source.presentable(rewrite.file).c_str());
+    }
+    warnOfChangedOwners(source, owners);
+    if (saved) return kExitOk;
+    reportProblem("cannot save " + (failure.file.empty() ? "the map" : failure.file) +
+                  (failure.reason.empty() ? "" : ": " + failure.reason) +
+                  "; it is left as it was, and the files after it were not saved");
+    return exitCodeOfLibraryFailure();
+}
 
 int exitCodeOfLibraryFailure() {
     int reason = LOCMAP50_REASON_NONE;
@@ -288,15 +371,14 @@ int runEdit(const MapSource &source, const EditRequest &request, const MapReload
                       ": not changed: the map came from standard input and has no file to save to (use export)");
         return kExitFailed;
     }
-    const int exitCode = attempt(source, request);
+    const int exitCode = attempt(source, request, request.dryRun);
     if (exitCode != kExitChanged || request.dryRun) return exitCode;
     // Edits set what they set whatever stood there, so doing one again on
-    // the map as it now stands is safe.
-    reportProblem("reading the map again and retrying once");
+    // the map as it now stands is safe; only a second failure is reported.
     const std::unique_ptr<MapSource> again = reload();
     if (!again) return kExitUsage;
-    const int retried = attempt(*again, request);
-    if (retried == kExitChanged) reportProblem("gave up: the map changed again while it was being saved");
+    const int retried = attempt(*again, request, true);
+    if (retried == kExitChanged) reportProblem("gave up: the map changed on disk again while it was being saved");
     return retried;
 }
 

@@ -31,6 +31,19 @@ using MapReloader = std::function<std::unique_ptr<MapSource>()>;
 // On a concurrent change it reloads once and tries again. Returns an exit code.
 int runEdit(const MapSource &source, const EditRequest &request, const MapReloader &reload);
 
+struct SaveRequest {
+    bool dryRun = false;
+    bool quiet = false;
+    bool force = false;  // also a file whose comments or CR LF line ends the rewrite drops
+};
+
+// Rewrites every loaded map file in the standard layout, main file first,
+// printing each file written (or, with dryRun, the diff it would write).
+// Refuses, writing nothing, when a file holds what the rewrite drops,
+// unless force. The caller has made sure the map may be saved. Returns an
+// exit code.
+int runSave(const MapSource &source, const SaveRequest &request);
+
 // The exit code of a failed save, export or edit, from the library's reason.
 int exitCodeOfLibraryFailure();
 

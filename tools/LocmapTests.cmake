@@ -224,11 +224,52 @@ locmap_test(set_indented_drive_slash EXIT 0 CHECK_FILE tools/testdata/indented_p
 locmap_test(add_to_file EXIT 0 CHECK_FILE examples/site/shared.map
   ARGS ${SITE} add --file examples/site/shared.map "$NEW_TOOLS" "E:\\new")
 locmap_test(remove_next_definition EXIT 0 ARGS --map tools/testdata/shadowing.map remove "$SHARED_MODELS")
+# Edits say when the map's answers do not change, and what takes over.
+locmap_test(set_shadowed EXIT 0 ERRORS ARGS --map tools/testdata/shadowing.map
+  set --file examples/site/shared.map "$SHARED_MODELS" "E:\\m")
+locmap_test(remove_dry_run_next EXIT 0 ERRORS ARGS --map tools/testdata/shadowing.map
+  remove --dry-run "$SHARED_MODELS")
+# The surplus path line goes though the paths the reader takes stay the same.
+locmap_test(set_drops_surplus_paths EXIT 0 CHECK_FILE tools/testdata/many_paths.map
+  ARGS --map tools/testdata/many_paths.map set "$MANY" C:\\many\\1 C:\\many\\2 C:\\many\\3 C:\\many\\4
+  C:\\many\\5 C:\\many\\6 C:\\many\\7 C:\\many\\8 C:\\many\\9 C:\\many\\10 C:\\many\\11 C:\\many\\12
+  C:\\many\\13 C:\\many\\14 C:\\many\\15 C:\\many\\16 C:\\many\\17 C:\\many\\18 C:\\many\\19 C:\\many\\20)
+# Control bytes of the environment value are shown escaped.
+string(ASCII 27 escape)
+locmap_test(set_overridden_control_bytes EXIT 0 ERRORS LINUX_ONLY ENV "TOOLS=/env${escape}[2J"
+  ARGS ${SITE} set --quiet "$TOOLS" "E:\\t")
+locmap_test(set_dry_run_no_final_line_end EXIT 0 ARGS --map tools/testdata/diff/no_final_line_end.map
+  set --dry-run "$LIBS" "E:\\libs")
+
+# Dry runs print what GNU diff -a -u prints for the real run's change, byte
+# for byte: NUL bytes, CR LF line ends and a last line without a line end.
+find_program(LOCMAP_GNU_DIFF diff)
+if(NOT WIN32 AND LOCMAP_GNU_DIFF)
+  foreach(fixture nul_comment crlf_comments no_final_line_end)
+    set(map tools/testdata/diff/${fixture}.map)
+    foreach(run "set;$TOOLS;E:\\new" "remove;$LIBS" "save;--force")
+      list(GET run 0 command)
+      add_test(NAME locmap_gnu_diff_${command}_${fixture}
+        COMMAND ${CMAKE_COMMAND} "-DLOCMAP=$<TARGET_FILE:locmap>" "-DSOURCE_DIR=${LOCMAP_SOURCE_ROOT}"
+          "-DSCRATCH_DIR=${CMAKE_CURRENT_BINARY_DIR}/scratch/gnu_diff_${command}_${fixture}" "-DFILE=${map}"
+          "-DARGUMENTS=--map;${map};${run}" -P ${CMAKE_CURRENT_SOURCE_DIR}/CompareWithGnuDiff.cmake)
+      set_tests_properties(locmap_gnu_diff_${command}_${fixture} PROPERTIES LABELS tools)
+    endforeach()
+  endforeach()
+endif()
 locmap_test(edit_stdin_refused EXIT 1 ERRORS STDIN examples/site/zor_location_map
   ARGS --map - remove "$TOOLS")
 
 # Save and export.
-locmap_test(save EXIT 0 CHECK_FILE examples/site/zor_location_map ARGS ${SITE} save)
+locmap_test(save EXIT 0 CHECK_FILE examples/site/zor_location_map ARGS ${SITE} save --force)
+# save prints each file written; it refuses files whose comments or CR LF line
+# ends it would drop, unless --force; --dry-run prints the diffs.
+set(PLAIN --map tools/testdata/plain.map)
+locmap_test(save_prints_files EXIT 0 ARGS ${PLAIN} save)
+locmap_test(save_quiet EXIT 0 CHECK_FILE tools/testdata/plain.map ARGS ${PLAIN} save --quiet)
+locmap_test(save_refuses_comments EXIT 1 ERRORS CHECK_FILE examples/site/shared.map ARGS ${SITE} save)
+locmap_test(save_refuses_crlf EXIT 1 ERRORS ARGS --map tools/testdata/crlf.map save)
+locmap_test(save_dry_run EXIT 0 ERRORS ARGS ${SITE} save --dry-run)
 # The included file's name is too long for the files written beside it, so
 # its save fails: the message names it and the library's reason, and the main
 # file, which the edit does not concern, is left alone.

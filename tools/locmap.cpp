@@ -41,9 +41,13 @@ const char kEditFooter[] =
     "a file that did not read completely blocks an edit of it.";
 
 const char kSaveFooter[] =
-    "save rewrites every loaded map file in the standard layout, main file first\n"
-    "(comments and rejected lines are not kept). It is refused while the map has\n"
-    "load errors, and for a map read from standard input.";
+    "save rewrites every loaded map file in the standard layout, main file first,\n"
+    "and prints each file written (--quiet: nothing); --dry-run writes nothing and\n"
+    "prints the diff of each file instead. The layout keeps no comments and writes\n"
+    "LF line ends: a file holding comments or CR LF line ends is refused (exit 1,\n"
+    "nothing written) unless --force is given; set, add and remove keep both. save\n"
+    "is refused while the map has load errors, and for a map read from standard\n"
+    "input.";
 
 const char kExitStatusText[] =
     "Exit status: 0 done; 1 not found, not translated, or a refused edit; 2 usage\n"
@@ -71,6 +75,7 @@ struct Settings {
     bool allFiles = false;
     bool dryRun = false;
     bool quiet = false;
+    bool force = false;
     bool overwriteMap = false;
 };
 
@@ -204,24 +209,17 @@ bool maySave(const LoadedMap &map, const char *refusal) {
     return true;
 }
 
-// Saves every loaded file, main file first; a failure names the file and
-// the library's reason.
-int saveAll() {
-    if (SaveLocationMap(0) == LOCMAP50_OK) return kExitOk;
-    const LibraryFailure failure = lastLibraryFailure();
-    reportProblem("cannot save " + (failure.file.empty() ? "the map" : failure.file) +
-                  (failure.reason.empty() ? "" : ": " + failure.reason) +
-                  "; it is left as it was, and the files after it were not saved");
-    return exitCodeOfLibraryFailure();
-}
-
-int commandSave(const LoadedMap &map) {
+int commandSave(const Settings &settings, const LoadedMap &map) {
     if (map.errorCount > 0 && !map.source->isFromStandardInput()) {
         maySave(map, "not saved");
         return kExitLoadErrors;
     }
     if (!maySave(map, "not saved")) return kExitFailed;
-    return saveAll();
+    SaveRequest request;
+    request.dryRun = settings.dryRun;
+    request.quiet = settings.quiet;
+    request.force = settings.force;
+    return runSave(*map.source, request);
 }
 
 int commandEdit(const Settings &settings, const LoadedMap &map, EditKind kind) {
@@ -408,7 +406,10 @@ void addEditCommands(CLI::App &app, Invocation &invocation) {
     }
 
     CLI::App *save = addCommand(app, invocation, "save", "Rewrite every loaded map file in the standard layout",
-                                [](const LoadedMap &map) { return commandSave(map); });
+                                [&](const LoadedMap &map) { return commandSave(settings, map); });
+    save->add_flag("--dry-run", settings.dryRun, "Write nothing; print the diff of each file it would write");
+    save->add_flag("-q,--quiet", settings.quiet, "Do not print the files written");
+    save->add_flag("--force", settings.force, "Rewrite also files whose comments or CR LF line ends would be lost");
     save->footer(saveFooter);
 
     CLI::App *exporting = addCommand(app, invocation, "export", "Write the merged map as one new map file",

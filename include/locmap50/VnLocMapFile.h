@@ -151,9 +151,17 @@ public:
     // changes in file order (none when nothing is to change). Returns
     // LOCMAP50_FAILED as saveKeepingLayout would refuse.
     LOCMAP50_API int previewKeepingLayout(std::string &currentText, std::vector<VnLineChange> &changes);
+    // What save(false) would write, without writing or locking: currentText
+    // gets the file's bytes as they are now ("" for a file never read),
+    // newText the text save writes. Returns LOCMAP50_FAILED as save would
+    // refuse (a file changed since it was read included).
+    LOCMAP50_API int previewSave(std::string &currentText, std::string &newText);
 
     // Replaces the hard paths of softPrefix by those of a backquote-terminated
-    // list string; nothing when the file lacks the prefix. Returns
+    // list string; nothing when the file lacks the prefix. The next
+    // layout-keeping save writes the entry's block whole, so a block holding
+    // more hard path lines than the reader takes loses the surplus even when
+    // the paths it takes stay the same. Returns
     // LOCMAP50_OK, or LOCMAP50_FAILED (nothing changed) when the paths would
     // not read back from a saved file as those same hard paths: more than 20,
     // or one holding "#", CR or LF, or one that would read as an include

@@ -41,6 +41,9 @@ struct FileState {
     // appends them, as the standard save writes them, whatever blocks of their
     // prefix the file still holds.
     std::set<std::string> addedSinceWritten;
+    // Entries changed since the file was last written: the layout-keeping
+    // save writes their blocks whole, surplus hard path lines included.
+    std::set<std::string> changedSinceWritten;
 };
 
 }  // namespace locmap50::mapfile

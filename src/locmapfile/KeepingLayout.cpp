@@ -66,8 +66,9 @@ int VnLocMapFile::saveKeepingLayout(bool &written) {
     if (saved->has_value()) {
         m_loadState.contentSize = (*saved)->size;
         m_loadState.contentHash = (*saved)->hash;
-        // The file now holds the added entries where the record has them.
+        // The file now holds the added and changed entries as the record has them.
         m_private.get().addedSinceWritten.clear();
+        m_private.get().changedSinceWritten.clear();
         written = true;
     }
     return LOCMAP50_OK;
@@ -93,5 +94,23 @@ int VnLocMapFile::previewKeepingLayout(std::string &currentText, std::vector<VnL
     if (const std::optional<std::string> concerned =
             notReadingBack(*this, m_private.find(), mapfile::withChanges(currentText, planned)))
         return mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, m_fileName, *concerned);
+    return LOCMAP50_OK;
+}
+
+int VnLocMapFile::previewSave(std::string &currentText, std::string &newText) {
+    mapfile::clearLastFailure();
+    currentText.clear();
+    const mapfile::MeantContent meant = mapfile::recordContent(*this, m_private.find());
+    newText = mapfile::textOf(meant);
+    if (m_loadState.read && m_loadState.failed) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
+    if (const std::optional<std::string> concerned = mapfile::whatWouldNotReadBack(newText, meant))
+        return mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, m_fileName, *concerned);
+    if (!m_loadState.read) return LOCMAP50_OK;
+    platform::Result<std::string> text = platform::readRegularFile(mapfile::nameOnDisk(*this));
+    if (!text) return mapfile::resultRecordingFailure(text.status(), m_fileName);
+    const platform::ContentStamp now = platform::stampOf(*text);
+    if (now.size != m_loadState.contentSize || now.hash != m_loadState.contentHash)
+        return mapfile::failedWith(LOCMAP50_REASON_CHANGED_SINCE_READ, m_fileName);
+    currentText = std::move(*text);
     return LOCMAP50_OK;
 }

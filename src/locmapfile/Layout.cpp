@@ -297,7 +297,10 @@ std::vector<LineChange> layoutChanges(const VnLocMapFile &file, const FileState 
             continue;
         }
         blocks.markMatched(blocks.firstOf(softPrefix));
-        if (!plan.says(layout.blocks[block], hardPaths)) plan.rewriteBlock(layout.blocks[block], hardPaths);
+        // A changed entry is written whole: lines past the reader's limit go too.
+        const bool changed = state != nullptr && state->changedSinceWritten.count(softPrefix) != 0;
+        if (!plan.says(layout.blocks[block], hardPaths) || (changed && layout.blocks[block].pathCount > kMaxHardPathsPerEntry))
+            plan.rewriteBlock(layout.blocks[block], hardPaths);
     }
 
     // Entries the record lost, unless the file keeps them outside it.

@@ -58,7 +58,10 @@ int VnLocMapFile::save(bool toStdout) {
     m_loadState.contentSize = written->size;
     m_loadState.contentHash = written->hash;
     // The file now holds them where the record has them.
-    if (m_private.find() != nullptr) m_private.get().addedSinceWritten.clear();
+    if (m_private.find() != nullptr) {
+        m_private.get().addedSinceWritten.clear();
+        m_private.get().changedSinceWritten.clear();
+    }
     return LOCMAP50_OK;
 }
 
@@ -68,7 +71,10 @@ int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
     if (!mapfile::hardPathsReadBack(newPaths))
         return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
     const auto entry = m_entryHardPaths.find(softPrefix);
-    if (entry != m_entryHardPaths.end()) entry->second = std::move(newPaths);
+    if (entry != m_entryHardPaths.end()) {
+        entry->second = std::move(newPaths);
+        m_private.get().changedSinceWritten.insert(softPrefix);
+    }
     return LOCMAP50_OK;
 }
 
@@ -79,6 +85,7 @@ int VnLocMapFile::deleteEntry(std::string softPrefix) {
     if (softPrefix == kIncludeMarker) return LOCMAP50_OK;
     forgetKeptBlocksOf(softPrefix);
     m_private.get().addedSinceWritten.erase(softPrefix);
+    m_private.get().changedSinceWritten.erase(softPrefix);
     entryPositions().removeFirst(m_entryOrder, softPrefix);
     m_entryHardPaths.erase(softPrefix);
     return LOCMAP50_OK;

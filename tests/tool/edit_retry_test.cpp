@@ -38,10 +38,12 @@ TEST_F(EditRetry, AMapWrittenSinceTheLoadIsReadAgainAndTheEditMadeOnWhatItNowHol
     ASSERT_NE(source, nullptr);
     testsupport::writeFile(m_path, "ZOR_LOCATION_MAP_2\n$TOOLS\nC:\\tools\n$LIBS\nC:\\libs\n");
     int reloads = 0;
+    testing::internal::CaptureStderr();
     const int exitCode = locmap_tool::runEdit(*source, setTools(), [&] {
         ++reloads;
         return loadSource();
     });
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // the retry succeeded: there is no error to tell
     EXPECT_EQ(exitCode, locmap_tool::kExitOk);
     EXPECT_EQ(reloads, 1);
     EXPECT_EQ(testsupport::readFile(m_path), "ZOR_LOCATION_MAP_2\n$TOOLS\nE:\\tools\n$LIBS\nC:\\libs\n");
