@@ -34,7 +34,7 @@ run_checked("cmake --install" "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --pref
 expect_installed(include/locmap50/locmap50.h include/locmap50/VnLocMap.h include/locmap50/version.h
   include/locmap50/result_codes.h lib/cmake/locmap50/locmap50Config.cmake
   lib/cmake/locmap50/locmap50ConfigVersion.cmake lib/cmake/locmap50/locmap50Targets.cmake
-  lib/pkgconfig/locmap50.pc)
+  lib/pkgconfig/locmap50.pc share/doc/locmap50/LICENSE)
 
 set(cExpected "outcome 0\nhard 0 \\\\server\\share\\libs\\libc.a\nprefixes $TOOLS`$LIBS`$DOCS`$SHARED_MODELS`$VENDOR_IP`\n")
 
