@@ -15,7 +15,13 @@ trap 'rm -rf "$work"' EXIT
 clone=$work/locmap50
 mkdir -p "$work/blocks" "$work/home" "$work/tmp"
 
-git clone --quiet "$LOCMAP50_ROOT" "$clone"
+if git -C "$LOCMAP50_ROOT" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git clone --quiet "$LOCMAP50_ROOT" "$clone"
+else
+    # Not a git checkout: a copy of the tree, without its build directories.
+    mkdir "$clone"
+    tar -C "$LOCMAP50_ROOT" --exclude='./build*' -cf - . | tar -C "$clone" -xf -
+fi
 [ ! -f "$debug_dir/CMakeCache.txt" ] || ln -s "$debug_dir" "$clone/build"
 
 # Each marked block goes to blocks/LINE.LANG, LINE being its first line in the README.
