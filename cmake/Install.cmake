@@ -1,4 +1,4 @@
-# Installs the library, its headers, the locmap tool, a CMake package (locmap50::locmap50) and a pkg-config file.
+# Installs the library, its headers and licence, the locmap tool, a CMake package (locmap50::locmap50) and a pkg-config file.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -18,6 +18,7 @@ install(DIRECTORY include/locmap50 DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   FILES_MATCHING PATTERN "*.h")
 install(FILES ${LOCMAP50_GENERATED_INCLUDE_DIR}/locmap50/version.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/locmap50)
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 if(TARGET locmap)
   # The installed tool finds the library installed beside it, wherever the prefix is.
   if(NOT WIN32)

@@ -4,8 +4,14 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 dir=$LOCMAP50_BUILD_DIR
-# Without GoogleTest the configure leaves the unit tests out by itself.
-configure_and_build "$dir" -DCMAKE_BUILD_TYPE=Debug
+# Without GoogleTest the configure leaves the unit tests out by itself. A
+# build directory made before keeps its own configuration and is brought up
+# to date.
+if [ -f "$dir/CMakeCache.txt" ]; then
+    cmake --build "$dir" --parallel "$LOCMAP50_JOBS"
+else
+    configure_and_build "$dir" -DCMAKE_BUILD_TYPE=Debug
+fi
 
 locmap=$(realpath "$dir/tools/locmap")
 if [ ! -x "$locmap" ]; then

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The Linux leg: a Debug build and a sanitizer build with their whole test suites, the tool built on its own against the installed Debug library, then the benchmarks and fuzz targets when present.
+# The Linux leg: a Debug build and a sanitizer build with their whole test suites, the tool built on its own against the installed Debug library, the README's runnable blocks, then the benchmarks and fuzz targets when present.
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -36,6 +36,8 @@ run_valgrind() {
 if step "Linux Debug build" build_debug; then
     step "Linux Debug tests" run_ctest "$debug_dir"
     step "Linux tool on the installed library" bash scripts/test-installed-tool.sh "$debug_dir"
+    # The README's runnable blocks, in a fresh clone, on this build.
+    step "README walk" bash scripts/readme-walk.sh
 fi
 step "Linux sanitizer build" build_sanitized && step "Linux sanitizer tests" run_ctest "$sanitize_dir"
 if [ -f bench/CMakeLists.txt ]; then

@@ -34,7 +34,7 @@ run_checked("cmake --install" "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --pref
 expect_installed(include/locmap50/locmap50.h include/locmap50/VnLocMap.h include/locmap50/version.h
   include/locmap50/result_codes.h lib/cmake/locmap50/locmap50Config.cmake
   lib/cmake/locmap50/locmap50ConfigVersion.cmake lib/cmake/locmap50/locmap50Targets.cmake
-  lib/pkgconfig/locmap50.pc)
+  lib/pkgconfig/locmap50.pc share/doc/locmap50/LICENSE)
 
 set(cExpected "outcome 0\nhard 0 \\\\server\\share\\libs\\libc.a\nprefixes $TOOLS`$LIBS`$DOCS`$SHARED_MODELS`$VENDOR_IP`\n")
 
@@ -63,16 +63,17 @@ endif()
 run_checked("the installed locmap" "${prefix}/bin/locmap" --map "${siteMap}" hard "$DOCS")
 expect_output("locmap hard $DOCS" "C:\\Program Files\\Zor\\docs\n")
 
-# The manual page renders without a single warning, and the bash completion
-# offers commands, options and the map's soft prefixes, quoted.
+# The manual page renders without a single warning, and the installed bash
+# completion works with the installed tool.
 expect_installed(share/man/man1/locmap.1 share/bash-completion/completions/locmap)
 execute_process(COMMAND groff -man -Tutf8 -ww -z "${prefix}/share/man/man1/locmap.1"
   RESULT_VARIABLE status ERROR_VARIABLE warnings)
 if(NOT status EQUAL 0 OR NOT warnings STREQUAL "")
   message(FATAL_ERROR "groff could not render locmap.1 cleanly (${status}):\n${warnings}")
 endif()
-run_checked("the bash completion" bash "${CONSUMER_DIR}/check_completion.sh" "${prefix}" "${siteMap}")
-expect_output("the bash completion" "check\n--json\n'$VENDOR_IP'\n'$DOCS'\n")
+run_checked("the bash completion" bash "${CONSUMER_DIR}/check_completion.sh" "${prefix}/bin"
+  "${prefix}/share/bash-completion/completions/locmap" quick)
+expect_output("the bash completion" "bash completion: all cases passed\n")
 
 # Configured only: the source tree as a subdirectory, and a top-level build
 # on a machine without GoogleTest, which leaves the GoogleTest programs out.
