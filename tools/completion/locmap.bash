@@ -5,7 +5,7 @@
 # "locmap --map FILE list --keep-going" and are offered in single quotes, so
 # that the shell does not expand "$TOOLS" as a variable.
 
-_locmap_commands="check hard abs soft paths which list explain add set remove save export help"
+_locmap_commands="check hard abs soft paths which list explain where add set remove save export help"
 _locmap_global_options="--help --version --map --project --strict --keep-going"
 
 # The options of one command, beyond the global ones.
@@ -13,7 +13,8 @@ _locmap_command_options() {
     case "$1" in
         check) echo "--format --json" ;;
         list) echo "--format --json" ;;
-        explain) echo "--json" ;;
+        explain) echo "--json --map-only" ;;
+        hard | abs) echo "--map-only" ;;
         add) echo "--file --quiet --dry-run" ;;
         set | remove) echo "--file --all-files --quiet --dry-run" ;;
         export) echo "--overwrite-map" ;;
