@@ -46,7 +46,8 @@ function(expect code)
   math(EXPR counted "${rows} + 1")
   set(rows ${counted} PARENT_SCOPE)
   if(NOT exitCode STREQUAL code)
-    set(failures "${failures}${row_ENV} locmap ${row_ARGS}: exit ${exitCode}, the table says ${code}\n${errors}\n" PARENT_SCOPE)
+    set(failures "${failures}${row_ENV} locmap ${row_ARGS}: exit ${exitCode}, the table says ${code}\n${errors}\n"
+      PARENT_SCOPE)
   endif()
 endfunction()
 

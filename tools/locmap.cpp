@@ -488,11 +488,13 @@ void addQueryCommands(CLI::App &app, Invocation &invocation) {
     explain->add_option("NAME", settings.names, "Soft names such as $TOOLS\\bin, or hard paths")->required();
     explain->add_flag("--json", settings.json, "Print one JSON array with an object per name");
 
-    CLI::App *hard = addCommand(app, invocation, "hard", "Print the hard path of each soft name", [&](const LoadedMap &) {
-        const int exitCode = translateAll("hard", GetHardNameEx, hardNameFailure, settings.names, fromEnvironment(settings));
-        hintQuotingWhereExpanded("hard", settings.names, false);
-        return exitCode;
-    });
+    CLI::App *hard = addCommand(app, invocation, "hard", "Print the hard path of each soft name",
+                                [&](const LoadedMap &) {
+                                    const int exitCode = translateAll("hard", GetHardNameEx, hardNameFailure,
+                                                                      settings.names, fromEnvironment(settings));
+                                    hintQuotingWhereExpanded("hard", settings.names, false);
+                                    return exitCode;
+                                });
     hard->add_option("NAME", settings.names, "Soft names such as $TOOLS\\bin\\cc.exe")->required();
 
     CLI::App *absolute = addCommand(app, invocation, "abs",
@@ -558,7 +560,9 @@ void addEditCommands(CLI::App &app, Invocation &invocation) {
         ->required();
 
     CLI::App *remove = addCommand(app, invocation, "remove", "Remove a soft prefix from its map file",
-                                  [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Remove, "remove"); },
+                                  [&](const LoadedMap &map) {
+                                      return commandEdit(settings, map, EditKind::Remove, "remove");
+                                  },
                                   MapUse::Edit);
     remove->add_option("PREFIX", settings.softPrefix, "A soft prefix of the map")->required();
 
@@ -703,7 +707,8 @@ bool arrangeOptions(CLI::App &app, std::vector<std::string> &words, std::string 
         const std::string name = optionNameOf(word);
         const CLI::Option *global = app.get_option_no_throw(name);
         const std::vector<CLI::App *> owners = commandsTaking(app, name);
-        const CLI::Option *option = global != nullptr || owners.empty() ? global : owners.front()->get_option_no_throw(name);
+        const CLI::Option *option =
+            global != nullptr || owners.empty() ? global : owners.front()->get_option_no_throw(name);
         const bool commandsOwn = global == nullptr && !isAnsweredAnywhere(name);
         if (commandsOwn) earlyNames.push_back(name);
         std::vector<std::string> &into = commandsOwn ? early : arranged;
