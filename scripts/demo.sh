@@ -69,6 +69,8 @@ show locmap "${linux[@]}" abs rel/x.v
 show env 'TOOLS=/usr/local/tools' locmap "${linux[@]}" hard '$TOOLS/bin/cc'
 
 show locmap --project examples/project list
+say "With neither --map nor --project, the map a tool started here finds, and how:"
+show env ZOR_LOCATION_MAP=examples/site/zor_location_map locmap where
 say "A map with every mistake the reader reports (TOOLS set for the override warning):"
 show env 'TOOLS=D:\other tools' locmap --map examples/broken/zor_location_map check
 

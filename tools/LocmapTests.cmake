@@ -80,7 +80,8 @@ locmap_test(unknown_option EXIT 2 ERRORS ARGS ${SITE} check --bogus)
 locmap_test(missing_operand EXIT 2 ERRORS ARGS ${SITE} paths)
 locmap_test(bad_format EXIT 2 ERRORS ARGS ${SITE} list --format=xml)
 locmap_test(map_and_project EXIT 2 ERRORS ARGS ${SITE} --project examples/project check)
-locmap_test(no_map_given EXIT 2 ERRORS ARGS check)
+# With neither --map nor --project: nothing found in the scratch copy, HOME or WDIR.
+locmap_test(no_map_given EXIT 2 ERRORS LINUX_ONLY ENV HOME=/nonexistent/home ARGS check)
 locmap_test(no_map EXIT 2 ERRORS ARGS --map examples/site/no_such_map check)
 locmap_test(map_is_directory EXIT 2 ERRORS ARGS --map examples/site check)
 
@@ -141,6 +142,17 @@ locmap_test(explain_shadowed EXIT 1 ARGS ${NESTED} explain "D:\\tools\\x")
 locmap_test(explain_environment_table EXIT 0 ENV "LMENV=E:\\envtable" ARGS ${SITE} explain "E:\\envtable\\x")
 locmap_test(explain_not_translated EXIT 1 ARGS ${SITE} explain "$NO_SUCH_PREFIX\\a" "$NO_SUCH_PREFIX" relative
   "E:\\nowhere")
+# An answer of the environment, not of the map, gets a note naming the
+# variable (a leading-name expansion, a prefix the map lacks, a prefix it
+# gives no hard path); --map-only refuses it. An unquoted soft name that the
+# shell expanded gets a hint to quote it.
+locmap_test(hard_environment_notes EXIT 0 ERRORS ENV "LMX=C:\\lmx" "NO_PATHS=E:\\supplied"
+  ARGS --map tools/testdata/supplied.map hard "$LMXY" "$LMX\\a" "$NO_PATHS\\x" "$TOOLS")
+locmap_test(hard_map_only EXIT 1 ERRORS ENV "LMX=C:\\lmx" "NO_PATHS=E:\\supplied"
+  ARGS --map tools/testdata/supplied.map --map-only hard "$LMXY" "$LMX\\a" "$NO_PATHS\\x" "$TOOLS")
+locmap_test(explain_map_only EXIT 1 ERRORS ENV "LMX=C:\\lmx" ARGS ${SITE} explain --map-only "$LMXY")
+locmap_test(hard_unquoted EXIT 0 ERRORS LINUX_ONLY ARGS ${SITE} hard /bin/cc)
+locmap_test(set_unquoted EXIT 2 ERRORS LINUX_ONLY ARGS ${SITE} set /x)
 locmap_test(explain_json EXIT 1 JSON ENV "TOOLS=D:\\elsewhere" ARGS ${NESTED} explain --json
   "$TOOLS\\bin" "C:\\tools\\compilers\\cc" "D:\\tools\\x" "$NO_SUCH_PREFIX\\a")
 
@@ -170,6 +182,13 @@ locmap_test(project_not_found EXIT 2 ERRORS LINUX_ONLY
   ARGS --project examples/nowhere check)
 locmap_test(project_bad_env EXIT 2 ERRORS ENV ZOR_LOCATION_MAP=examples/missing.map
   ARGS --project examples/project check)
+
+# With neither --map nor --project the map is found as by --project . ;
+# where names it, how it was found, and each place passed over and why.
+locmap_test(discovered EXIT 0 ENV ZOR_LOCATION_MAP=examples/site/zor_location_map ARGS list)
+locmap_test(where_map EXIT 0 ARGS ${SITE} where)
+locmap_test(where_home EXIT 0 LINUX_ONLY ENV HOME=tools/testdata/home ARGS where)
+locmap_test(where_project EXIT 0 LINUX_ONLY ENV HOME=/nonexistent/home ARGS where --project examples/project)
 
 # Load errors go to standard error before the results and make the run exit
 # 3; --keep-going lets it exit as if the map were clean; --strict counts
@@ -286,5 +305,23 @@ locmap_test(export_loaded_map EXIT 1 ERRORS CHECK_FILE examples/site/shared.map
 # A value the file could not hold as it is: nothing is written, and the message names the prefix.
 locmap_test(export_would_not_read_back EXIT 1 ERRORS ENV "TOOLS=D:\\a#b" ARGS ${SITE} export exported.map)
 
-# A result that cannot reach standard output is a failure.
-locmap_test(stdout_full EXIT 1 ERRORS LINUX_ONLY STDOUT /dev/full ARGS ${SITE} list)
+# A result that cannot reach standard output is a failure to write.
+locmap_test(stdout_full EXIT 4 ERRORS LINUX_ONLY STDOUT /dev/full ARGS ${SITE} list)
+locmap_test(export_stdout_full EXIT 4 ERRORS LINUX_ONLY STDOUT /dev/full ARGS ${SITE} export -)
+locmap_test(export_missing_folder EXIT 4 ERRORS ARGS ${SITE} export no_such_folder/all.map)
+
+# Every row of the exit status table, command by command, in one test.
+if(NOT WIN32)
+  add_test(NAME locmap_exit_status_table
+    COMMAND ${CMAKE_COMMAND} "-DLOCMAP=$<TARGET_FILE:locmap>" "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
+      "-DSOURCE_DIR=${LOCMAP_SOURCE_ROOT}" "-DSCRATCH_DIR=${CMAKE_CURRENT_BINARY_DIR}/scratch/exit_status_table"
+      -DPOSIX=ON -P ${CMAKE_CURRENT_SOURCE_DIR}/ExitCodeTable.cmake)
+  set_tests_properties(locmap_exit_status_table PROPERTIES LABELS tools)
+endif()
+
+# Options go before or after the command, a command's own options too; one
+# that the command does not take is named with the commands that do.
+locmap_test(options_before_command EXIT 0 CHECK_FILE examples/site/zor_location_map
+  ARGS -q ${SITE} set "$TOOLS" "E:\\t")
+locmap_test(dry_run_before_command EXIT 0 ARGS --dry-run ${SITE} set "$LIBS" "E:\\libs")
+locmap_test(option_of_other_command EXIT 2 ERRORS ARGS ${SITE} hard --dry-run "$TOOLS")

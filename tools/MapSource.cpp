@@ -76,21 +76,50 @@ std::string copyStandardInput() {
 // the place, when the note names one, and the library's sentence.
 std::string searchNoteText(int index, const std::string &file) {
     const std::string sentence = loadProblemText(index);
-    return file.empty() ? sentence : file + ": " + sentence;
+    return printable(file.empty() ? sentence : file + ": " + sentence);
 }
 
-// Tells where the library's search looked and why it took nothing, from the
-// notes it kept of that search.
-void explainFailedDiscovery(const std::string &directory) {
-    reportProblem("no map found for project directory " + directory);
+// The library's notes of its search for the map, in the order searched.
+struct SearchNote {
+    int index = 0;
+    int kind = 0;
+    std::string file;
+    std::string detail;
+};
+
+std::vector<SearchNote> searchNotes() {
+    std::vector<SearchNote> notes;
     for (int index = 0; index < GetLoadProblemCount(); ++index) {
         int severity = 0, kind = 0, line = 0;
         const char *file = nullptr, *detail = nullptr;
         if (GetLoadProblem(index, &severity, &kind, &file, &line, &detail) != LOCMAP50_OK ||
             severity != LOCMAP50_SEVERITY_NOTE)
             continue;
-        reportProblem("  " + searchNoteText(index, file));
+        notes.push_back({index, kind, file != nullptr ? file : "", detail != nullptr ? detail : ""});
     }
+    return notes;
+}
+
+// Which place of the search gave the map: the one after the last place
+// passed over (ZOR_LOCATION_MAP, the directory, HOME, then WDIR).
+std::string searchedPlaceTaken(const std::vector<SearchNote> &notes, const std::string &directoryWords) {
+    if (notes.empty()) return "named by ZOR_LOCATION_MAP";
+    const SearchNote &last = notes.back();
+    switch (last.kind) {
+    case LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET:
+        return last.detail == "ZOR_LOCATION_MAP" ? directoryWords : "in a directory of WDIR";
+    case LOCMAP50_PROBLEM_NOTE_IN_PROJECT:
+        return "under HOME";
+    default:
+        return "in a directory of WDIR";
+    }
+}
+
+// Tells where the library's search looked and why it took nothing, from the
+// notes it kept of that search.
+void explainFailedDiscovery(const std::string &failure) {
+    reportProblem(failure);
+    for (const std::string &place : MapSource::placesPassedOver()) reportProblem("  " + place);
 }
 
 }  // namespace
@@ -100,7 +129,7 @@ MapSource::~MapSource() {
 }
 
 std::unique_ptr<MapSource> MapSource::fromFile(const std::string &mapFile) {
-    std::unique_ptr<MapSource> source(new MapSource);
+    std::unique_ptr<MapSource> source(new MapSource(Origin::File));
     std::string path = mapFile;
     if (mapFile == "-") {
         source->m_temporaryFile = copyStandardInput();
@@ -121,9 +150,36 @@ std::unique_ptr<MapSource> MapSource::fromFile(const std::string &mapFile) {
 }
 
 std::unique_ptr<MapSource> MapSource::fromProject(const std::string &directory) {
-    if (InitLocationMap(directory.c_str(), 0) == LOCMAP50_OK) return std::unique_ptr<MapSource>(new MapSource);
-    explainFailedDiscovery(directory);
+    if (InitLocationMap(directory.c_str(), 0) == LOCMAP50_OK)
+        return std::unique_ptr<MapSource>(new MapSource(Origin::Project, directory));
+    explainFailedDiscovery("no map found for project directory " + printable(directory));
     return nullptr;
+}
+
+std::unique_ptr<MapSource> MapSource::discover() {
+    if (InitLocationMap(".", 0) == LOCMAP50_OK)
+        return std::unique_ptr<MapSource>(new MapSource(Origin::CurrentDirectory, "."));
+    explainFailedDiscovery("no map found where a tool started here would look (give --map FILE or"
+                           " --project DIR, or set ZOR_LOCATION_MAP)");
+    return nullptr;
+}
+
+std::string MapSource::origin() const {
+    switch (m_origin) {
+    case Origin::File:
+        return isFromStandardInput() ? "given with --map -" : "given with --map";
+    case Origin::Project:
+        return searchedPlaceTaken(searchNotes(), "in the project directory " + printable(m_directory));
+    case Origin::CurrentDirectory:
+        break;
+    }
+    return searchedPlaceTaken(searchNotes(), "in the current directory");
+}
+
+std::vector<std::string> MapSource::placesPassedOver() {
+    std::vector<std::string> places;
+    for (const SearchNote &note : searchNotes()) places.push_back(searchNoteText(note.index, note.file));
+    return places;
 }
 
 std::string MapSource::diagnostics() const {

@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace locmap_tool {
 
@@ -21,6 +23,15 @@ public:
     // directory, HOME/zor, WDIR). Null when none is found, with every place
     // looked at and why it was passed over on standard error.
     static std::unique_ptr<MapSource> fromProject(const std::string &directory);
+    // Finds the map as a tool started in the current directory would: as
+    // fromProject(".").
+    static std::unique_ptr<MapSource> discover();
+
+    // Where the map came from, in words ("given with --map", "through HOME").
+    std::string origin() const;
+    // Each place the search passed over and why, in the order searched, as
+    // the library's notes say; empty for a map named with --map.
+    static std::vector<std::string> placesPassedOver();
 
     // The load diagnostics as the library collected them.
     std::string diagnostics() const;
@@ -33,8 +44,12 @@ public:
     std::string mainFileName() const;
 
 private:
-    MapSource() = default;
+    enum class Origin { File, Project, CurrentDirectory };
+    explicit MapSource(Origin origin, std::string directory = std::string())
+        : m_origin(origin), m_directory(std::move(directory)) {}
 
+    Origin m_origin;
+    std::string m_directory;      // the project directory searched from
     std::string m_temporaryFile;  // native path of standard input's copy, if any
 };
 

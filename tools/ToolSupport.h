@@ -9,14 +9,15 @@
 namespace locmap_tool {
 
 // Exit codes: success; something failed or did not translate; usage error or
-// no map; the load reported errors (or, with --strict, warnings); a file could
-// not be written; the map changed on disk.
+// no map; the load reported errors (or, with --strict, warnings); a file or
+// standard output could not be written; the map changed on disk.
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-// The map has load errors that block the command; a file cannot be written
-// (permission, space, not a regular target); a file changed on disk since it
-// was read, or its save lock timed out.
+// The map has load errors that block the command; a file or standard output
+// cannot be written (permission, space, no such folder, not a regular
+// target); a file changed on disk since it was read, or its save lock timed
+// out.
 constexpr int kExitLoadErrors = 3;
 constexpr int kExitCannotWrite = 4;
 constexpr int kExitChanged = 5;

@@ -1,5 +1,7 @@
 // locmap: checks, queries and edits location map files through the locmap50 C interface.
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -14,6 +16,7 @@
 #include "Lint.h"
 #include "MapSource.h"
 #include "ToolSupport.h"
+#include "locmap50/VnExplanation.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
 #include "locmap50/rules.h"
@@ -22,14 +25,16 @@ using namespace locmap_tool;
 
 namespace {
 
-const char kCommandFooter[] =
-    "Every command works on the map chosen by --map FILE ('-': standard input)\n"
-    "or --project DIR, given before or after the command. Load errors make it\n"
-    "exit 3 (--strict: warnings too; --keep-going: neither). See 'locmap --help'.";
+#define LOCMAP_MAP_CHOICE                                                          \
+    "Every command works on the map chosen by --map FILE ('-': standard input)\n" \
+    "or --project DIR, given before or after the command; with neither, on the\n" \
+    "map a tool started in the current directory finds ('locmap where' says).\n"
 
-const char kEditMapFooter[] =
-    "Every command works on the map chosen by --map FILE ('-': standard input)\n"
-    "or --project DIR, given before or after the command. See 'locmap --help'.";
+const char kCommandFooter[] = LOCMAP_MAP_CHOICE
+    "Load errors make it exit 3 (--strict: warnings too; --keep-going: neither).\n"
+    "See 'locmap --help'.";
+
+const char kEditMapFooter[] = LOCMAP_MAP_CHOICE "See 'locmap --help'.";
 
 const char kEditFooter[] =
     "set and remove change the file whose line defines the prefix (--file FILE\n"
@@ -50,13 +55,29 @@ const char kSaveFooter[] =
     "input.";
 
 const char kExitStatusText[] =
-    "Exit status: 0 done; 1 not found, not translated, or a refused edit; 2 usage\n"
-    "error or no map; 3 the map has load errors (with --strict, also warnings),\n"
-    "after printing what it can (--keep-going: queries exit as if it had none);\n"
-    "4 cannot write (permission, space, not a regular target, or it would lose\n"
-    "the file's group, access list, attributes or links); 5 changed on disk since\n"
-    "it was read, or the save lock timed out (an edit reloads and retries once\n"
-    "first). When two apply: 2 > 5 > 4 > 3 > 1.\n"
+    "With neither --map nor --project the map is found as with --project . :\n"
+    "ZOR_LOCATION_MAP, ./zor_location_map, $HOME/zor/zor_location_map, WDIR.\n"
+    "Options go before or after the command, a command's own options too.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  done\n"
+    "  1  not found or not translated (with --map-only, also an answer of the\n"
+    "     environment), or a refused edit\n"
+    "  2  usage error, or no map found\n"
+    "  3  load errors, after the command printed what it could:\n"
+    "       check: errors; with --strict also warnings and lint warnings\n"
+    "       explain, hard, abs, soft, paths, which, list, export: errors, with\n"
+    "         --strict also warnings; never with --keep-going\n"
+    "       add, set, remove: a file the edit must write did not read whole\n"
+    "       save: any load error\n"
+    "       where, help: never\n"
+    "  4  cannot write a file or standard output (permission, space, no such\n"
+    "     folder, not a regular target, or it would lose the file's group,\n"
+    "     access list, attributes or links)\n"
+    "  5  changed on disk since it was read, or the save lock timed out (an\n"
+    "     edit reloads and retries once first)\n"
+    "  When two apply: 2 > 5 > 4 > 3 > 1.\n"
+    "\n"
     "Relative INCLUDE paths in map files resolve against the current directory.";
 
 // What the command line chose, filled in by CLI11.
@@ -65,6 +86,7 @@ struct Settings {
     std::string projectDirectory;
     bool strict = false;
     bool keepGoing = false;
+    bool mapOnly = false;
     bool json = false;
     std::vector<std::string> names;
     std::string softPrefix;
@@ -90,9 +112,17 @@ using Command = std::function<int(const LoadedMap &)>;
 
 // ---- loading ---------------------------------------------------------------
 
+// Neither --map nor --project: the map a tool started here would find.
 std::unique_ptr<MapSource> chooseMap(const Settings &settings) {
     if (!settings.projectDirectory.empty()) return MapSource::fromProject(settings.projectDirectory);
-    return MapSource::fromFile(settings.mapFile);
+    if (!settings.mapFile.empty()) return MapSource::fromFile(settings.mapFile);
+    return MapSource::discover();
+}
+
+int commandWhere(const LoadedMap &map) {
+    std::printf("map: %s (%s)\n", map.source->mainFileName().c_str(), map.source->origin().c_str());
+    for (const std::string &place : MapSource::placesPassedOver()) std::printf("passed over: %s\n", place.c_str());
+    return kExitOk;
 }
 
 // ---- queries ---------------------------------------------------------------
@@ -102,7 +132,7 @@ std::string softPrefixOfName(const std::string &name) {
 }
 
 std::string missingPrefixText(const std::string &softPrefix) {
-    std::string text = "no soft prefix " + softPrefix + " in the map";
+    std::string text = "no soft prefix " + printable(softPrefix) + " in the map";
     if (!locmap50::rules::isSoftName(softPrefix)) text += " (soft prefixes start with $)";
     return text;
 }
@@ -117,17 +147,108 @@ std::string softNameFailure(const std::string &) {
     return "no entry of the map holds this path (or it is not absolute)";
 }
 
+// ---- what the shell and the environment did to a name -----------------------
+
+// A name that is no soft name although one was expected, and that looks like
+// the shell's work on an unquoted one: "$TOOLS/bin" became "/opt/tools/bin",
+// or "/bin" when TOOLS is unset; "$TOOLS" alone became nothing.
+bool looksShellExpanded(const std::string &given, bool absoluteExpected) {
+    if (given.empty()) return true;
+    return !absoluteExpected && locmap50::rules::isAbsolute(locmap50::rules::toHardPathForm(given));
+}
+
+void hintQuoting(const char *command, const std::string &given) {
+    const std::string what = given.empty() ? "an empty name" : "'" + printable(given) + "'";
+    reportProblem(std::string("hint: ") + command + ": got " + what +
+                  " where a soft name was expected: the shell replaces an unquoted $NAME by its value (by"
+                  " nothing when it is unset); quote soft names: '$TOOLS/bin'");
+}
+
+void hintQuotingWhereExpanded(const char *command, const std::vector<std::string> &names, bool absoluteExpected) {
+    for (const std::string &name : names)
+        if (looksShellExpanded(name, absoluteExpected)) hintQuoting(command, name);
+}
+
+// A soft name that the environment translated, not the map's files: the
+// variable that did, what the map lacks, and how the variable was chosen.
+struct EnvironmentAnswer {
+    std::string variable;  // "" when the map answered, or nothing did
+    std::string mapLacks;
+    std::string how;
+};
+
+EnvironmentAnswer environmentAnswerOf(const VnExplanation &explanation) {
+    if (explanation.status != LOCMAP50_OK) return EnvironmentAnswer();
+    const std::string noPrefix = "the map has no soft prefix " + printable(explanation.softPrefix);
+    switch (explanation.kind) {
+    case VnExplanation::Kind::LeadingName:
+        return {explanation.variable, noPrefix, ", the name's shortest leading part that is a variable"};
+    case VnExplanation::Kind::LiveVariable:
+        return {explanation.variable, noPrefix, ""};
+    case VnExplanation::Kind::SoftName:
+        if (explanation.environment != VnExplanation::Environment::Supplied) return EnvironmentAnswer();
+        return {explanation.variable, "the map gives " + printable(explanation.softPrefix) + " no hard path",
+                ", which supplies it"};
+    default:
+        return EnvironmentAnswer();
+    }
+}
+
+// What the environment answered for each name, by the library's own
+// explanation of its translation; the explanation of every soft name
+// translated asks for the load's account once.
+std::vector<EnvironmentAnswer> environmentAnswers(const std::vector<std::string> &names) {
+    std::vector<std::string> softNames;
+    for (const std::string &name : names)
+        if (locmap50::rules::isSoftName(name)) softNames.push_back(name);
+    std::vector<VnExplanation> explanations;
+    if (!softNames.empty()) VnLocMap::createMap()->explain(softNames, explanations);
+    std::vector<EnvironmentAnswer> answers;
+    auto explained = explanations.begin();
+    for (const std::string &name : names)
+        answers.push_back(locmap50::rules::isSoftName(name) && explained != explanations.end()
+                              ? environmentAnswerOf(*explained++)
+                              : EnvironmentAnswer());
+    return answers;
+}
+
+std::string environmentNote(const char *command, const std::string &name, const EnvironmentAnswer &answer) {
+    return std::string("note: ") + command + ": '" + printable(name) + "': " + answer.mapLacks +
+           "; the answer comes from the environment variable " + printable(answer.variable) + answer.how;
+}
+
+std::string mapOnlyRefusal(const EnvironmentAnswer &answer) {
+    return answer.mapLacks + " (--map-only refuses the answer of the environment variable " +
+           printable(answer.variable) + ")";
+}
+
+// What a translation does with an answer of the environment.
+enum class FromEnvironment { NotAsked, Noted, Refused };
+
 // Prints the translation of each name on its own line; a name that does not
 // translate leaves its line empty, so output lines stay aligned with the input.
 int translateAll(const char *command, SizedTranslation function,
-                 std::string (*failure)(const std::string &), const std::vector<std::string> &names) {
+                 std::string (*failure)(const std::string &), const std::vector<std::string> &names,
+                 FromEnvironment fromEnvironment) {
+    const std::vector<EnvironmentAnswer> answers = fromEnvironment == FromEnvironment::NotAsked
+                                                       ? std::vector<EnvironmentAnswer>(names.size())
+                                                       : environmentAnswers(names);
+    const bool mapOnly = fromEnvironment == FromEnvironment::Refused;
     int exitCode = kExitOk;
-    for (const std::string &name : names) {
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        const std::string &name = names[index];
+        const EnvironmentAnswer &answer = answers[index];
         std::string result;
-        if (translate(function, name, result) == LOCMAP50_OK) {
+        std::string whyNot;
+        if (translate(function, name, result) != LOCMAP50_OK)
+            whyNot = failure(name);
+        else if (mapOnly && !answer.variable.empty())
+            whyNot = mapOnlyRefusal(answer);
+        if (whyNot.empty()) {
             std::printf("%s\n", result.c_str());
+            if (!answer.variable.empty()) reportProblem(environmentNote(command, name, answer));
         } else {
-            reportProblem(std::string(command) + ": cannot translate '" + name + "': " + failure(name));
+            reportProblem(std::string(command) + ": cannot translate '" + printable(name) + "': " + whyNot);
             std::printf("\n");
             exitCode = kExitFailed;
         }
@@ -135,9 +256,33 @@ int translateAll(const char *command, SizedTranslation function,
     return exitCode;
 }
 
+FromEnvironment fromEnvironment(const Settings &settings) {
+    return settings.mapOnly ? FromEnvironment::Refused : FromEnvironment::Noted;
+}
+
+// explain says in its own words how the environment answered; here it gets
+// the note the other translations give, or with mapOnly the refusal.
+int explainAll(const LoadedMap &map, const Settings &settings) {
+    const int exitCode = commandExplain(*map.source, settings.names, settings.json);
+    const std::vector<EnvironmentAnswer> answers = environmentAnswers(settings.names);
+    bool refused = false;
+    for (std::size_t index = 0; index < settings.names.size(); ++index) {
+        const EnvironmentAnswer &answer = answers[index];
+        if (answer.variable.empty()) continue;
+        if (settings.mapOnly)
+            reportProblem("explain: '" + printable(settings.names[index]) + "': " + mapOnlyRefusal(answer));
+        else
+            reportProblem(environmentNote("explain", settings.names[index], answer));
+        refused = refused || settings.mapOnly;
+    }
+    hintQuotingWhereExpanded("explain", settings.names, true);
+    return refused ? moreUrgentExit(exitCode, kExitFailed) : exitCode;
+}
+
 int commandPaths(const std::string &softPrefix) {
     if (!hasSoftPrefix(softPrefix)) {
         reportProblem("paths: " + missingPrefixText(softPrefix));
+        if (looksShellExpanded(softPrefix, false)) hintQuoting("paths", softPrefix);
         return kExitFailed;
     }
     for (const std::string &path : hardPathsOf(softPrefix)) std::printf("%s\n", path.c_str());
@@ -152,6 +297,7 @@ int commandWhich(const LoadedMap &map, const std::vector<std::string> &prefixes)
             std::printf("%s\n", map.source->presentable(file).c_str());
         } else {
             reportProblem("which: " + missingPrefixText(softPrefix));
+            if (looksShellExpanded(softPrefix, false)) hintQuoting("which", softPrefix);
             std::printf("\n");
             exitCode = kExitFailed;
         }
@@ -175,9 +321,13 @@ int exportTo(const std::string &target, bool overwriteMap = true) {
     std::fflush(stdout);
     if (Export(fileName.c_str(), toStdout ? 1 : 0) == LOCMAP50_OK) return kExitOk;
     const std::string reason = lastLibraryFailure().reason;
-    reportProblem("cannot export to " + (toStdout ? std::string("standard output") : target) +
+    reportProblem("cannot export to " + (toStdout ? std::string("standard output") : printable(target)) +
                   (reason.empty() ? "" : ": " + reason));
-    return exitCodeOfLibraryFailure();
+    if (toStdout) std::clearerr(stdout);  // said here already, with the library's reason
+    // A folder on the way that does not exist is a place export cannot write.
+    int failure = LOCMAP50_REASON_NONE;
+    GetLastFailure(&failure, nullptr);
+    return failure == LOCMAP50_REASON_NOT_FOUND ? kExitCannotWrite : exitCodeOfLibraryFailure();
 }
 
 int commandList(const LoadedMap &map, const std::string &format, bool json) {
@@ -222,7 +372,7 @@ int commandSave(const Settings &settings, const LoadedMap &map) {
     return runSave(*map.source, request);
 }
 
-int commandEdit(const Settings &settings, const LoadedMap &map, EditKind kind) {
+int commandEdit(const Settings &settings, const LoadedMap &map, EditKind kind, const char *command) {
     EditRequest request;
     request.kind = kind;
     request.softPrefix = settings.softPrefix;
@@ -231,7 +381,10 @@ int commandEdit(const Settings &settings, const LoadedMap &map, EditKind kind) {
     request.allFiles = settings.allFiles;
     request.dryRun = settings.dryRun;
     request.quiet = settings.quiet;
-    return runEdit(*map.source, request, [&settings] { return chooseMap(settings); });
+    const int exitCode = runEdit(*map.source, request, [&settings] { return chooseMap(settings); });
+    if (exitCode != kExitOk && looksShellExpanded(settings.softPrefix, false))
+        hintQuoting(command, settings.softPrefix);
+    return exitCode;
 }
 
 // ---- the command line ------------------------------------------------------
@@ -239,23 +392,21 @@ int commandEdit(const Settings &settings, const LoadedMap &map, EditKind kind) {
 // What the command line chose to run, and how it uses the map.
 // An edit is blocked only by load errors in a file it must write, which it
 // judges itself; other load errors are reported and do not change its exit.
-enum class MapUse { Query, Check, Edit, None };
+// where only says which map was found: it neither reports load problems nor
+// exits 3 for them.
+enum class MapUse { Query, Check, Edit, Locate, None };
 
 // Every command but help reports load errors on standard error before its
 // results, and then exits kExitLoadErrors unless --keep-going; --strict
 // counts warnings as errors. check shows them on standard output and decides
 // its own exit code.
 int runWithMap(const Settings &settings, MapUse mapUse, const Command &command) {
-    if (settings.mapFile.empty() && settings.projectDirectory.empty()) {
-        reportProblem("no map given: use --map FILE ('-' for standard input) or --project DIR");
-        return kExitUsage;
-    }
     LoadedMap map;
     map.source = chooseMap(settings);
     if (!map.source) return kExitUsage;
     int outcome = LOCMAP50_LOAD_CLEAN;
     GetLoadStatus(&outcome, &map.errorCount, &map.warningCount);
-    if (mapUse == MapUse::Check) return command(map);
+    if (mapUse == MapUse::Check || mapUse == MapUse::Locate) return command(map);
     const bool loadFailed = map.errorCount > 0 || (settings.strict && map.warningCount > 0);
     if (loadFailed) {
         std::fflush(stdout);
@@ -267,7 +418,7 @@ int runWithMap(const Settings &settings, MapUse mapUse, const Command &command) 
 }
 
 // Standard output is checked once at the end: a result that did not reach it
-// is a failure, whatever the command itself returned.
+// is a failure to write, whatever the command itself returned.
 int finishOutput(int exitCode) {
     errno = 0;
     const bool flushed = std::fflush(stdout) == 0;
@@ -275,12 +426,13 @@ int finishOutput(int exitCode) {
     const std::string reason = flushed ? std::string() : systemReason(errno);
     if (flushed && std::ferror(stdout) == 0) return exitCode;
     reportProblem("cannot write standard output" + (reason.empty() ? "" : ": " + reason));
-    return kExitFailed;
+    return moreUrgentExit(exitCode, kExitCannotWrite);
 }
 
 void addMapOptions(CLI::App &app, Settings &settings) {
     CLI::Option *map = app.add_option("-m,--map", settings.mapFile,
-                                      "The map file to load ('-' reads it from standard input)")
+                                      "The map file to load ('-' reads it from standard input);\n"
+                                      "with neither --map nor --project, as --project .")
                            ->type_name("FILE");
     app.add_option("-p,--project", settings.projectDirectory,
                    "Find the map as a tool of the project in DIR would: ZOR_LOCATION_MAP, then\n"
@@ -330,27 +482,36 @@ void addQueryCommands(CLI::App &app, Invocation &invocation) {
 
     CLI::App *explain = addCommand(app, invocation, "explain",
                                    "Say why each name translates as it does, or why it does not",
-                                   [&](const LoadedMap &map) {
-                                       return commandExplain(*map.source, settings.names, settings.json);
-                                   });
+                                   [&](const LoadedMap &map) { return explainAll(map, settings); });
     explain->add_option("NAME", settings.names, "Soft names such as $TOOLS\\bin, or hard paths")->required();
     explain->add_flag("--json", settings.json, "Print one JSON array with an object per name");
 
-    addCommand(app, invocation, "hard", "Print the hard path of each soft name", [&](const LoadedMap &) {
-        return translateAll("hard", GetHardNameEx, hardNameFailure, settings.names);
-    })->add_option("NAME", settings.names, "Soft names such as $TOOLS\\bin\\cc.exe")->required();
+    CLI::App *hard = addCommand(app, invocation, "hard", "Print the hard path of each soft name",
+                                [&](const LoadedMap &) {
+                                    const int exitCode = translateAll("hard", GetHardNameEx, hardNameFailure,
+                                                                      settings.names, fromEnvironment(settings));
+                                    hintQuotingWhereExpanded("hard", settings.names, false);
+                                    return exitCode;
+                                });
+    hard->add_option("NAME", settings.names, "Soft names such as $TOOLS\\bin\\cc.exe")->required();
 
-    addCommand(app, invocation, "abs",
-               "Print the absolute hard path of each name (relative names\n"
-               "resolve against the current directory)",
-               [&](const LoadedMap &) {
-                   return translateAll("abs", GetAbsoluteHardNameEx, hardNameFailure, settings.names);
-               })
-        ->add_option("NAME", settings.names, "Soft, relative or absolute names")
-        ->required();
+    CLI::App *absolute = addCommand(app, invocation, "abs",
+                                    "Print the absolute hard path of each name (relative names\n"
+                                    "resolve against the current directory)",
+                                    [&](const LoadedMap &) {
+                                        const int exitCode = translateAll("abs", GetAbsoluteHardNameEx, hardNameFailure,
+                                                                          settings.names, fromEnvironment(settings));
+                                        hintQuotingWhereExpanded("abs", settings.names, true);
+                                        return exitCode;
+                                    });
+    absolute->add_option("NAME", settings.names, "Soft, relative or absolute names")->required();
+    for (CLI::App *command : {explain, hard, absolute})
+        command->add_flag("--map-only", settings.mapOnly,
+                          "Refuse answers that come from the environment and not from the map\n"
+                          "(exit 1); without it they are given with a note on standard error");
 
     addCommand(app, invocation, "soft", "Print the soft name of each hard path", [&](const LoadedMap &) {
-        return translateAll("soft", GetSoftNameEx, softNameFailure, settings.names);
+        return translateAll("soft", GetSoftNameEx, softNameFailure, settings.names, FromEnvironment::NotAsked);
     })->add_option("PATH", settings.names, "Absolute paths such as C:\\tools\\bin\\cc.exe")->required();
 
     addCommand(app, invocation, "paths", "Print every hard path of a soft prefix, one per line",
@@ -370,6 +531,12 @@ void addQueryCommands(CLI::App &app, Invocation &invocation) {
         ->check(CLI::IsMember({"text", "map"}))
         ->type_name("FORMAT");
     list->add_flag("--json", settings.json, "Print the entries as one JSON array");
+
+    addCommand(app, invocation, "where",
+               "Print the map file in use and how it was found, then each place\n"
+               "the search passed over, and why",
+               commandWhere, MapUse::Locate)
+        ->footer(kEditMapFooter);
 }
 
 void addEditCommands(CLI::App &app, Invocation &invocation) {
@@ -377,13 +544,13 @@ void addEditCommands(CLI::App &app, Invocation &invocation) {
     const std::string saveFooter = std::string(kSaveFooter) + "\n\n" + kCommandFooter;
 
     CLI::App *add = addCommand(app, invocation, "add", "Add a soft prefix with its hard paths to one map file",
-                               [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Add); },
+                               [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Add, "add"); },
                                MapUse::Edit);
     add->add_option("PREFIX", settings.softPrefix, "The new soft prefix, such as $TOOLS")->required();
     add->add_option("PATH", settings.names, "Its hard paths, in order")->required();
 
     CLI::App *set = addCommand(app, invocation, "set", "Replace the hard paths of a soft prefix in its map file",
-                               [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Set); },
+                               [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Set, "set"); },
                                MapUse::Edit);
     set->add_option("PREFIX", settings.softPrefix, "A soft prefix of the map")->required();
     set->add_option("PATH", settings.names,
@@ -391,7 +558,9 @@ void addEditCommands(CLI::App &app, Invocation &invocation) {
         ->required();
 
     CLI::App *remove = addCommand(app, invocation, "remove", "Remove a soft prefix from its map file",
-                                  [&](const LoadedMap &map) { return commandEdit(settings, map, EditKind::Remove); },
+                                  [&](const LoadedMap &map) {
+                                      return commandEdit(settings, map, EditKind::Remove, "remove");
+                                  },
                                   MapUse::Edit);
     remove->add_option("PREFIX", settings.softPrefix, "A soft prefix of the map")->required();
 
@@ -444,11 +613,156 @@ void addHelpCommand(CLI::App &app, Invocation &invocation) {
         ->add_option("COMMAND", invocation.settings.helpTopic, "The command to explain");
 }
 
+// ---- where options go ------------------------------------------------------
+
+bool isOptionWord(const std::string &word) {
+    return word.size() > 1 && word[0] == '-';
+}
+
+// The option as the parser names it: "--file" of "--file=x", "-m" of "-mx".
+std::string optionNameOf(const std::string &word) {
+    if (word.compare(0, 2, "--") == 0) return word.substr(0, word.find('='));
+    return word.substr(0, 2);
+}
+
+// Help and version are answered wherever they stand.
+bool isAnsweredAnywhere(const std::string &name) {
+    return name == "-h" || name == "--help" || name == "--version";
+}
+
+// Whether the option's value is the next word ("--map FILE"), not part of
+// this one ("--map=FILE", "-mFILE").
+bool valueFollows(const CLI::Option *option, const std::string &word) {
+    return option != nullptr && option->get_items_expected_max() > 0 && word.size() == optionNameOf(word).size();
+}
+
+CLI::App *commandNamed(CLI::App &app, const std::string &name) {
+    const std::vector<CLI::App *> found =
+        app.get_subcommands([&name](CLI::App *command) { return command->check_name(name); });
+    return found.empty() ? nullptr : found.front();
+}
+
+std::vector<CLI::App *> commandsTaking(CLI::App &app, const std::string &name) {
+    return app.get_subcommands(
+        [&name](CLI::App *command) { return command->get_option_no_throw(name) != nullptr; });
+}
+
+// "add, set and remove"
+std::string namesOf(const std::vector<CLI::App *> &commands) {
+    std::string names;
+    for (std::size_t index = 0; index < commands.size(); ++index) {
+        if (index > 0) names += index + 1 == commands.size() ? " and " : ", ";
+        names += commands[index]->get_name();
+    }
+    return names;
+}
+
+// Why an option cannot go with command: it is another command's, or no one's.
+std::string misplacedOption(CLI::App &app, const CLI::App &command, const std::string &name) {
+    const std::vector<CLI::App *> owners = commandsTaking(app, name);
+    if (owners.empty()) return "unknown option " + printable(name);
+    return name + " is an option of " + namesOf(owners) + ", not of " + command.get_name();
+}
+
+// The words of an option and of its value, when the value follows.
+std::size_t optionLength(const CLI::Option *option, const std::vector<std::string> &words, std::size_t at) {
+    return valueFollows(option, words[at]) && at + 1 < words.size() ? 2 : 1;
+}
+
+// Whether each option after the command, up to "--", is the command's own or
+// a global one; when not, misplaced says so.
+bool optionsAfterCommandFit(CLI::App &app, CLI::App &command, const std::vector<std::string> &words,
+                            std::size_t from, std::string &misplaced) {
+    for (std::size_t at = from; at < words.size() && words[at] != "--";) {
+        if (!isOptionWord(words[at])) {
+            ++at;
+            continue;
+        }
+        const std::string name = optionNameOf(words[at]);
+        const CLI::Option *option = command.get_option_no_throw(name);
+        if (option == nullptr) option = app.get_option_no_throw(name);
+        if (option == nullptr && !isAnsweredAnywhere(name)) {
+            misplaced = misplacedOption(app, command, name);
+            return false;
+        }
+        at += optionLength(option, words, at);
+    }
+    return true;
+}
+
+// Global options may stand before or after the command; so may a command's
+// own options, which are moved after its name, where the parser looks for
+// them. False, with misplaced set, for an option the command does not take.
+bool arrangeOptions(CLI::App &app, std::vector<std::string> &words, std::string &misplaced, std::string &helpFor) {
+    std::vector<std::string> early;  // a command's options given before its name, with their values
+    std::vector<std::string> earlyNames;
+    std::vector<std::string> arranged;
+    std::size_t at = 0;
+    CLI::App *command = nullptr;
+    while (at < words.size() && words[at] != "--") {
+        const std::string &word = words[at];
+        if (!isOptionWord(word)) {
+            command = commandNamed(app, word);
+            break;
+        }
+        const std::string name = optionNameOf(word);
+        const CLI::Option *global = app.get_option_no_throw(name);
+        const std::vector<CLI::App *> owners = commandsTaking(app, name);
+        const CLI::Option *option =
+            global != nullptr || owners.empty() ? global : owners.front()->get_option_no_throw(name);
+        const bool commandsOwn = global == nullptr && !isAnsweredAnywhere(name);
+        if (commandsOwn) earlyNames.push_back(name);
+        std::vector<std::string> &into = commandsOwn ? early : arranged;
+        const std::size_t length = optionLength(option, words, at);
+        into.insert(into.end(), words.begin() + at, words.begin() + at + length);
+        at += length;
+    }
+    if (command == nullptr) return true;  // the parser says what is missing
+    helpFor = "locmap " + command->get_name();
+    for (const std::string &name : earlyNames) {
+        if (command->get_option_no_throw(name) == nullptr) {
+            misplaced = misplacedOption(app, *command, name);
+            return false;
+        }
+    }
+    if (!optionsAfterCommandFit(app, *command, words, at + 1, misplaced)) return false;
+    arranged.push_back(words[at++]);
+    arranged.insert(arranged.end(), early.begin(), early.end());
+    arranged.insert(arranged.end(), words.begin() + at, words.end());
+    words = arranged;
+    return true;
+}
+
+// The shell's work on an unquoted soft name shows as a missing operand: set
+// $TOOLS /x with TOOLS unset gives set /x, and hard $TOOLS gives hard.
+void hintAtMissingOperand(const std::string &command, const std::string &missing, const Settings &settings) {
+    static const char *const kSoftNameCommands[] = {"hard", "abs", "explain", "paths", "which", "add", "set", "remove"};
+    if (std::find(std::begin(kSoftNameCommands), std::end(kSoftNameCommands), command) == std::end(kSoftNameCommands))
+        return;
+    if (missing == "PATH") {
+        if (looksShellExpanded(settings.softPrefix, false)) hintQuoting(command.c_str(), settings.softPrefix);
+    } else {
+        reportProblem("hint: " + command + ": an unquoted $NAME that is not set gives the shell nothing to pass;"
+                      " quote soft names: '$TOOLS'");
+    }
+}
+
 // Parses the command line; false when the run ends here (help, version or a
 // usage error), with exitCode set.
-bool parseCommandLine(CLI::App &app, int argc, char **argv, int &exitCode) {
+bool parseCommandLine(CLI::App &app, const Settings &settings, int argc, char **argv, int &exitCode) {
+    std::vector<std::string> words(argv + 1, argv + argc);
+    std::string misplaced;
+    std::string helpFor;
+    if (!arrangeOptions(app, words, misplaced, helpFor)) {
+        reportProblem(misplaced);
+        std::fprintf(stderr, "Run '%s --help' for help.\n", helpFor.c_str());
+        exitCode = kExitUsage;
+        return false;
+    }
+    std::vector<char *> arguments{argv[0]};
+    for (std::string &word : words) arguments.push_back(&word[0]);
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(arguments.size()), arguments.data());
         return true;
     } catch (const CLI::CallForHelp &error) {
         exitCode = app.exit(error);
@@ -459,12 +773,17 @@ bool parseCommandLine(CLI::App &app, int argc, char **argv, int &exitCode) {
     } catch (const CLI::ParseError &error) {
         const std::vector<CLI::App *> chosen = app.get_subcommands();
         const std::string where = chosen.empty() ? "locmap" : "locmap " + chosen.front()->get_name();
-        if (chosen.empty() && app.remaining_size() > 0)
-            reportProblem("unknown command '" + app.remaining().front() + "'");
+        if (chosen.empty() && app.remaining_size() > 0 && !isOptionWord(app.remaining().front()))
+            reportProblem("unknown command '" + printable(app.remaining().front()) + "'");
         else if (chosen.empty())
             reportProblem("no command given");
         else
             reportProblem(error.what());
+        static const std::string kRequired = " is required";
+        const std::string text = error.what();
+        if (!chosen.empty() && text.size() > kRequired.size() &&
+            text.compare(text.size() - kRequired.size(), kRequired.size(), kRequired) == 0)
+            hintAtMissingOperand(chosen.front()->get_name(), text.substr(0, text.size() - kRequired.size()), settings);
         std::fprintf(stderr, "Run '%s --help' for help.\n", where.c_str());
         exitCode = kExitUsage;
     }
@@ -488,7 +807,7 @@ int main(int argc, char **argv) {
     addHelpCommand(app, invocation);
 
     int usageExit = kExitOk;
-    if (!parseCommandLine(app, argc, argv, usageExit)) return finishOutput(usageExit);
+    if (!parseCommandLine(app, invocation.settings, argc, argv, usageExit)) return finishOutput(usageExit);
     if (invocation.mapUse == MapUse::None) return finishOutput(invocation.command(LoadedMap()));
     return finishOutput(runWithMap(invocation.settings, invocation.mapUse, invocation.command));
 }

@@ -8,7 +8,7 @@
 # readline as they are, which quotes them itself.
 
 _locmap_commands="check hard abs soft paths which where list explain add set remove save export help"
-_locmap_global_options="--help --version --map --project --strict --keep-going --map-only"
+_locmap_global_options="--help --version --map --project --strict --keep-going"
 # Seconds a locmap run started for completion may take.
 _locmap_time_limit=2
 
@@ -16,7 +16,8 @@ _locmap_time_limit=2
 _locmap_command_options() {
     case "$1" in
         check | list) echo "--format --json" ;;
-        explain) echo "--json" ;;
+        explain) echo "--json --map-only" ;;
+        hard | abs) echo "--map-only" ;;
         add) echo "--file --quiet --dry-run" ;;
         set | remove) echo "--file --all-files --quiet --dry-run" ;;
         save) echo "--dry-run --quiet --force" ;;
