@@ -123,7 +123,7 @@ expect "locmap --map 'my map.map' hard '\$" "$all_prefixes"
 
 expect 'locmap wh' '[where][which]'
 expect 'locmap help sa' '[save]'
-expect_some 'locmap --' --map --project --strict --keep-going --map-only
+expect_some 'locmap --' --map --project --strict --keep-going
 expect 'locmap --map *' '[*]'
 expect 'locmap --map my' '[my map.map]'
 expect "locmap --map 'my m" '[my map.map]'
@@ -136,7 +136,8 @@ expect 'locmap --project=pro' '[project]'
 expect 'locmap --map a check --format=' '[legacy][text]'
 expect 'locmap list --format ' '[map][text]'
 expect 'locmap --map a list --js' '[--json]'
-expect_some 'locmap save --' --dry-run --quiet --force --map --map-only
+expect_some 'locmap save --' --dry-run --quiet --force --map
+expect_some 'locmap hard --' --map-only --map
 expect_some 'locmap set --' --dry-run --quiet --all-files --file
 
 # Soft prefixes, from a map named every way the shell allows.
