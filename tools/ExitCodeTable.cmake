@@ -101,8 +101,10 @@ expect(3 ARGS ${UNREAD} set "$TOOLS" E:/x)
 expect(3 ARGS ${UNREAD} --keep-going remove "$TOOLS")
 expect(4 POSIX STDOUT /dev/full ARGS ${SITE} set "$TOOLS" E:/t2)
 
-# save: 3 on any load error, --keep-going or not.
-expect(0 ARGS ${SITE} save)
+# save: 3 on any load error, --keep-going or not; 1 when it refuses to drop
+# comments without --force.
+expect(1 ARGS ${SITE} save)
+expect(0 ARGS ${SITE} save --force)
 expect(3 ARGS ${BROKEN} save)
 expect(3 ARGS ${BROKEN} --keep-going save)
 
