@@ -109,11 +109,10 @@ const char *hardPathForms() {
                                       " or with two backslashes (\\\\server\\share)";
 }
 
-// A Windows path that Windows reads as absolute, whatever "/" it holds.
+// A drive or UNC path, whatever "/" it holds: once in backslashes, no POSIX
+// path is absolute any more.
 bool isWindowsAbsolute(const std::string &path) {
-    const std::string backslashed = locmap50::rules::toBackslashes(path);
-    return (locmap50::rules::beginsWithDrive(backslashed) && backslashed.size() > 2 && backslashed[2] == '\\') ||
-           startsWith(backslashed, "\\\\");
+    return locmap50::rules::isAbsolute(locmap50::rules::toBackslashes(path));
 }
 
 // A UTF-16 file read as 8-bit text: a byte order mark, or a NUL after each
