@@ -13,12 +13,15 @@ enum class CheckFormat {
 };
 
 // Prints every problem of the load and the lint's warnings on standard
-// output. Returns kExitLoadErrors when the load reported errors (with strict,
-// also when it reported warnings or the lint found any), else kExitOk.
-int commandCheck(const MapSource &source, CheckFormat format, bool strict);
+// output, in file and line order; on a clean map (no error or warning of
+// either) one summary line on standard error instead, unless quiet. Returns
+// kExitLoadErrors when the load reported errors (with strict, also when it
+// reported warnings or the lint found any), else kExitOk.
+int commandCheck(const MapSource &source, CheckFormat format, bool strict, bool quiet);
 
 // Writes the load's errors and warnings to standard error in check's text
-// form, without the lint: what other commands show before their results.
+// form, with their hints and without the lint: what other commands show
+// before their results.
 void reportLoadProblems(const MapSource &source);
 
 }  // namespace locmap_tool

@@ -107,6 +107,24 @@ std::string whyNotSentence(const VnExplanation &e) {
     return std::string();
 }
 
+// Includes that failed, with the system's reason: an entry a name needs may
+// be in one of them.
+std::vector<std::string> failedIncludeSentences(const MapSource &source) {
+    std::vector<std::string> lines;
+    for (int index = 0; index < GetLoadProblemCount(); ++index) {
+        int severity = 0, kind = 0, line = 0, reason = LOCMAP50_REASON_NONE;
+        const char *file = nullptr, *detail = nullptr;
+        if (GetLoadProblem(index, &severity, &kind, &file, &line, &detail) != LOCMAP50_OK ||
+            kind != LOCMAP50_PROBLEM_BAD_INCLUDE)
+            continue;
+        GetLoadProblemReason(index, &reason);
+        const std::string why = reason != LOCMAP50_REASON_NONE ? ": " + reasonText(reason) : std::string();
+        lines.push_back("The include of " + std::string(detail) + " at " + source.presentable(placeOf(file, line)) +
+                        " was not read" + why + "; an entry there would not be seen.");
+    }
+    return lines;
+}
+
 std::vector<std::string> sentences(const VnExplanation &e, const MapSource &source) {
     std::vector<std::string> lines;
     switch (e.kind) {
@@ -123,10 +141,13 @@ std::vector<std::string> sentences(const VnExplanation &e, const MapSource &sour
         return lines;
     }
     case Kind::PassedThrough: return {"It is passed through unchanged: no entry or variable holds it, or it is a URL."};
-    case Kind::NotTranslated:
+    case Kind::NotTranslated: {
         lines.push_back(whyNotSentence(e));
         for (const VnExplainedEntry &holder : e.holders) lines.push_back(holderSentence(holder, false, source));
+        const std::vector<std::string> includes = failedIncludeSentences(source);
+        if (e.whyNot != VnExplanation::WhyNot::RelativeName) lines.insert(lines.end(), includes.begin(), includes.end());
         return lines;
+    }
     }
     return lines;
 }
@@ -134,8 +155,9 @@ std::vector<std::string> sentences(const VnExplanation &e, const MapSource &sour
 void printSentences(const VnExplanation &e, const MapSource &source) {
     const std::string opening = e.status == LOCMAP50_OK ? e.name + " translates to " + e.result + "."
                                                         : e.name + " does not translate.";
-    std::printf("%s\n", source.presentable(opening).c_str());
-    for (const std::string &line : sentences(e, source)) std::printf("  %s\n", line.c_str());
+    // Names, paths and values may hold control bytes: shown escaped, one sentence a line.
+    std::printf("%s\n", printable(source.presentable(opening)).c_str());
+    for (const std::string &line : sentences(e, source)) std::printf("  %s\n", printable(line).c_str());
 }
 
 // ---- JSON ----------------------------------------------------------------------

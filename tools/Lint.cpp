@@ -6,8 +6,11 @@
 // lines); nothing here decides what the map means.
 #include "Lint.h"
 
+#include <cstdlib>
+
 #include "locmap50/VnLoadAccount.h"
 #include "locmap50/VnLocMap.h"
+#include "locmap50/rules.h"
 
 namespace locmap_tool {
 
@@ -28,7 +31,8 @@ void lintCoveredHardPaths(const std::vector<VnPrefixAccount> &accounts, std::vec
                                     " lies within hard path " + covered.coveringHardPath + " of " +
                                     covered.coveringPrefix + " (" + where(covered.coveringFile, covered.coveringLine) +
                                     "), which is tried first; paths there always translate to " +
-                                    covered.coveringPrefix});
+                                    covered.coveringPrefix,
+                                std::string()});
         }
     }
 }
@@ -38,7 +42,8 @@ void lintRepeatedHardPaths(const std::vector<VnPrefixAccount> &accounts, std::ve
         for (const VnRepeatedHardPath &repeated : account.repeated)
             warnings.push_back({LintKind::RepeatedHardPath, account.inEffect.file, repeated.line,
                                 "hard path " + repeated.hardPath + " is given twice for " + account.softPrefix +
-                                    " (first at line " + std::to_string(repeated.firstLine) + ")"});
+                                    " (first at line " + std::to_string(repeated.firstLine) + ")",
+                                std::string()});
 }
 
 // A later block of a prefix already in effect is skipped by the reader
@@ -48,7 +53,26 @@ void lintIgnoredRedefinitions(const std::vector<VnPrefixAccount> &accounts, std:
         for (const VnAccountBlock &block : account.shadowed)
             warnings.push_back({LintKind::IgnoredRedefinition, block.file, block.line,
                                 account.softPrefix + " is defined again and ignored; the definition at " +
-                                    where(account.inEffect.file, account.inEffect.line) + " is used"});
+                                    where(account.inEffect.file, account.inEffect.line) + " is used",
+                                std::string()});
+}
+
+// A relative value is used as it stands, so what names under the prefix
+// stand for changes with each tool's current directory. Quoted as it was set.
+void lintRelativeEnvironmentValues(const std::vector<VnPrefixAccount> &accounts,
+                                   std::vector<LintFinding> &warnings) {
+    for (const VnPrefixAccount &account : accounts) {
+        if (account.environment == VnExplanation::Environment::None ||
+            locmap50::rules::isAbsolute(account.value))
+            continue;
+        const char *set = std::getenv(account.variable.c_str());
+        const std::string assignment = account.variable + "=" + (set != nullptr ? set : account.value);
+        const bool overrode = account.environment == VnExplanation::Environment::Overrode;
+        warnings.push_back({LintKind::RelativeEnvironmentValue, account.inEffect.file, account.inEffect.line,
+                            "environment variable " + assignment + " holds no absolute path, and " +
+                                (overrode ? "overrides " : "supplies ") + account.softPrefix + " as it stands",
+                            account.softPrefix + "=" + (set != nullptr ? set : account.value)});
+    }
 }
 
 }  // namespace
@@ -60,6 +84,7 @@ std::vector<LintFinding> lintWarnings() {
     lintCoveredHardPaths(accounts, warnings);
     lintRepeatedHardPaths(accounts, warnings);
     lintIgnoredRedefinitions(accounts, warnings);
+    lintRelativeEnvironmentValues(accounts, warnings);
     return warnings;
 }
 

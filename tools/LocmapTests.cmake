@@ -1,7 +1,7 @@
 # Tests of the locmap tool: each runs it as a subprocess on a scratch copy of the examples (see RunLocmap.cmake) and compares exit code and output.
 #
 # locmap_test(NAME EXIT code [ERRORS] [LINUX_ONLY] [SMOKE] [JSON] [CHECK_FILE file] [STDIN file]
-#             [STDOUT file] [ENV NAME=VALUE...] [COPY from to...] [SETUP argument...]
+#             [STDOUT file] [FIFO file] [ENV NAME=VALUE...] [COPY from to...] [SETUP argument...]
 #             ARGS argument...)
 # compares standard output (or CHECK_FILE) with testdata/expected/NAME.txt and,
 # with ERRORS, standard error with testdata/expected/NAME.err. Each test runs
@@ -29,7 +29,7 @@ function(locmap_expected_file variable file)
 endfunction()
 
 function(locmap_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 test "ERRORS;LINUX_ONLY;SMOKE;JSON" "EXIT;CHECK_FILE;STDIN;STDOUT" "ENV;COPY;SETUP;ARGS")
+  cmake_parse_arguments(PARSE_ARGV 1 test "ERRORS;LINUX_ONLY;SMOKE;JSON" "EXIT;CHECK_FILE;STDIN;STDOUT;FIFO" "ENV;COPY;SETUP;ARGS")
   if(test_LINUX_ONLY AND WIN32)
     return()
   endif()
@@ -51,6 +51,7 @@ function(locmap_test name)
       "-DCHECK_FILE=${test_CHECK_FILE}"
       "-DSTDIN_FILE=${test_STDIN}"
       "-DSTDOUT_FILE=${test_STDOUT}"
+      "-DFIFO=${test_FIFO}"
       "-DENVIRONMENT=${LOCMAP_CLEAN_ENVIRONMENT};${test_ENV}"
       "-DJSON=${test_JSON}"
       "-DCOPY=${test_COPY}"
@@ -120,15 +121,36 @@ foreach(hint
     drive_relative          # C:tools
     relative_path           # tools\bin
     posix_path              # /opt/tools
-    include_beside          # a relative include that names the file beside the map
+    include_beside          # a relative include that names the file beside the map, and why it failed
     no_hard_path_force      # the environment cannot supply a prefix in a force file
-    nul_hard_path)          # a NUL byte cuts no path short: the line is not used
+    nul_hard_path           # a NUL byte cuts no path short: the line is not used
+    missing_dollar          # TOOLS for $TOOLS, and the hard path under it that ends the file
+    indented_comment        # a # after blanks, which is no comment
+    indented_comment_first  # the same before the header, which loses the file
+    include_lower_case      # include for INCLUDE
+    include_other_system    # an INCLUDE of the other system's absolute path
+    control_bytes)          # escape sequences in a line and an include path are shown escaped
   set(exit 3)
   if(hint STREQUAL posix_path AND NOT WIN32)
     set(exit 0)  # a hard path on Linux: nothing to say
   endif()
   locmap_test(hint_${hint} EXIT ${exit} ARGS --map tools/testdata/hints/${hint}.map check)
 endforeach()
+
+# Linux hints in POSIX words: a relative path, and a ~ that no one expands.
+locmap_test(hint_posix_words EXIT 3 LINUX_ONLY ARGS --map tools/testdata/hints/posix_words.map check)
+# The reason the tool cannot read a map is the load's; a named pipe is refused
+# at once, never opened.
+locmap_test(check_fifo EXIT 2 ERRORS LINUX_ONLY FIFO pipe.map ARGS --map pipe.map check)
+# A relative value of a prefix's variable: on Linux the load ignores it and
+# warns, and a fallback joins it with "/"; on Windows it is used as it stands,
+# and the lint warns.
+locmap_test(check_env_relative EXIT 0 ENV TOOLS=relative/path ARGS ${SITE} check)
+locmap_test(hard_env_relative EXIT 0 LINUX_ONLY ENV TOOLS=relative/path LMX=rel/lmx
+  ARGS ${LINUX_SITE} hard "$TOOLS/bin/gcc" "$LMX/bin")
+# A clean map: one summary line on standard error, none with --quiet.
+locmap_test(check_clean_summary EXIT 0 ERRORS ARGS ${SITE} check)
+locmap_test(check_clean_quiet EXIT 0 ERRORS ARGS ${SITE} check --quiet)
 
 # explain: each case in sentences, a few again as JSON.
 locmap_test(explain_soft_name EXIT 0 ARGS ${SITE} explain "$LIBS\\libc.a")
@@ -153,6 +175,11 @@ locmap_test(hard_map_only EXIT 1 ERRORS ENV "LMX=C:\\lmx" "NO_PATHS=E:\\supplied
 locmap_test(explain_map_only EXIT 1 ERRORS ENV "LMX=C:\\lmx" ARGS ${SITE} explain --map-only "$LMXY")
 locmap_test(hard_unquoted EXIT 0 ERRORS LINUX_ONLY ARGS ${SITE} hard /bin/cc)
 locmap_test(set_unquoted EXIT 2 ERRORS LINUX_ONLY ARGS ${SITE} set /x)
+# A name that does not translate names the includes that failed, and why.
+locmap_test(explain_failed_include EXIT 3 ERRORS ARGS --map tools/testdata/hints/include_beside.map
+  explain "$TEAM\\x")
+# Control bytes of hard paths are shown escaped.
+locmap_test(explain_control_bytes EXIT 3 ARGS --map tools/testdata/hints/control_bytes.map explain "$FARM")
 locmap_test(explain_json EXIT 1 JSON ENV "TOOLS=D:\\elsewhere" ARGS ${NESTED} explain --json
   "$TOOLS\\bin" "C:\\tools\\compilers\\cc" "D:\\tools\\x" "$NO_SUCH_PREFIX\\a")
 

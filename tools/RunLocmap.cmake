@@ -8,8 +8,9 @@
 # goes instead of being captured, such as /dev/full; may be empty),
 # ENVIRONMENT (NAME=VALUE list; NAME= unsets), JSON (true: standard output
 # must parse as one JSON document, checked with string(JSON)), COPY (scratch-relative source
-# and target pairs, copied before the run; may be empty), SETUP_ARGUMENTS (a run that
-# must succeed first; may be empty), ARGUMENTS (list).
+# and target pairs, copied before the run; may be empty), FIFO (a scratch-relative named
+# pipe made before the run, which then must end within 60 s; may be empty), SETUP_ARGUMENTS
+# (a run that must succeed first; may be empty), ARGUMENTS (list).
 
 file(REMOVE_RECURSE "${SCRATCH_DIR}")
 foreach(dir examples tools/testdata)
@@ -20,6 +21,16 @@ while(COPY)
   list(POP_FRONT COPY from to)
   file(COPY_FILE "${SCRATCH_DIR}/${from}" "${SCRATCH_DIR}/${to}")
 endwhile()
+
+set(timeout "")
+if(FIFO)
+  execute_process(COMMAND mkfifo "${SCRATCH_DIR}/${FIFO}" RESULT_VARIABLE fifoMade)
+  if(NOT fifoMade STREQUAL "0")
+    message(FATAL_ERROR "cannot make the named pipe ${FIFO}")
+  endif()
+  # Whatever opens the pipe to read would wait for a writer for ever.
+  set(timeout TIMEOUT 60)
+endif()
 
 foreach(assignment IN LISTS ENVIRONMENT)
   string(REGEX MATCH "^([^=]+)=(.*)$" matched "${assignment}")
@@ -52,6 +63,7 @@ execute_process(
   COMMAND ${EMULATOR} "${LOCMAP}" ${ARGUMENTS}
   WORKING_DIRECTORY "${SCRATCH_DIR}"
   RESULT_VARIABLE exitCode
+  ${timeout}
   ${redirections}
   ERROR_VARIABLE errors)
 

@@ -472,13 +472,14 @@ void addQueryCommands(CLI::App &app, Invocation &invocation) {
                                      const CheckFormat format = settings.json                ? CheckFormat::Json
                                                                 : settings.format == "legacy" ? CheckFormat::Legacy
                                                                                               : CheckFormat::Text;
-                                     return commandCheck(*map.source, format, settings.strict);
+                                     return commandCheck(*map.source, format, settings.strict, settings.quiet);
                                  },
                                  MapUse::Check);
     check->add_option("--format", settings.format, "text (the default), or legacy: the library's message text")
         ->check(CLI::IsMember({"text", "legacy"}))
         ->type_name("FORMAT");
     check->add_flag("--json", settings.json, "Print the problems as one JSON array");
+    check->add_flag("-q,--quiet", settings.quiet, "Print nothing for a clean map (no summary line)");
 
     CLI::App *explain = addCommand(app, invocation, "explain",
                                    "Say why each name translates as it does, or why it does not",

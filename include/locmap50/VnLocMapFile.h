@@ -190,6 +190,9 @@ public:
     // A header, soft prefix, hard path or include line holding a NUL byte:
     // the line is not used.
     std::string m_msgNulByte;
+    // On POSIX systems, an environment variable named after a soft prefix
+    // whose value is no absolute hard path: it overrides and supplies nothing.
+    std::string m_msgEnvNotAbsolute;
 
     // The file's record.
     std::list<std::string> m_includeLines;  // readable include lines, as read

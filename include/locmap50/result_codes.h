@@ -42,6 +42,9 @@
 #define LOCMAP50_PROBLEM_NUL_BYTE 13           /* a header, soft prefix, hard path or include line
                                                   holding a NUL byte, each NUL written as \0; the
                                                   line is not used (a header ends the file) */
+#define LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE 14   /* the soft prefix, "=" and the value exactly as set,
+                                                  at the prefix's line (a warning; POSIX systems:
+                                                  a value that is no absolute hard path is ignored) */
 /* Errors of choosing the map file (no line): */
 #define LOCMAP50_PROBLEM_BAD_ENV_PATH 11       /* ZOR_LOCATION_MAP names no readable file; detail: its value */
 #define LOCMAP50_PROBLEM_NO_READ_ACCESS 12     /* the map file given cannot be read */

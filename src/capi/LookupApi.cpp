@@ -49,9 +49,9 @@ Translation expandFromSnapshot(const std::string &name, Resolution resolution) {
     if (expansion.empty()) return {LOCMAP50_FAILED, std::string()};
     if (parts.rest.empty()) return {LOCMAP50_FROM_ENVIRONMENT, expansion};
     if (resolution == Resolution::AsGiven)
-        paths::mergePaths(expansion, parts.rest);
+        paths::mergeVariableValue(expansion, parts.rest);
     else
-        expansion += paths::restInSeparatorsOf(expansion, parts.rest);
+        expansion += paths::restInSeparatorsOfValue(expansion, parts.rest);
     return {LOCMAP50_FROM_ENVIRONMENT, expansion};
 }
 

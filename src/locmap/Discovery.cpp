@@ -27,13 +27,14 @@ std::string mapFileIn(const std::string &directory) {
 }
 
 // Whether candidate can be taken as the map file; when not, notes the place
-// (kind says where the candidate came from) and why it was passed over.
-// The candidates the search builds are noted in the library's form; a
-// variable's value as it was set.
-bool takesCandidate(const std::string &candidate, int kind) {
+// (kind says where the candidate came from) and why it was passed over, and
+// gives that reason in *why when asked. The candidates the search builds are
+// noted in the library's form; a variable's value as it was set.
+bool takesCandidate(const std::string &candidate, int kind, int *why = nullptr) {
     const platform::Status readable = platform::canRead(candidate);
     if (readable) return true;
     const int reason = locmap50::mapfile::reasonCode(readable.failure());
+    if (why != nullptr) *why = reason;
     ProblemReport::note(kind,
                         kind == LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE ? candidate : paths::toHostFileName(candidate),
                         paths::reasonText(reason), reason);
@@ -88,8 +89,9 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
         // means on Windows and to UnsetLocMapEnvVariable. The heading of the
         // message names it, so it is the map file name meanwhile.
         m_mapFileName = *fromVariable;
-        if (!takesCandidate(m_mapFileName, LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE)) {
-            ProblemReport::reportLoadProblem(problemWithFile(LOCMAP50_PROBLEM_BAD_ENV_PATH, *fromVariable),
+        int reason = LOCMAP50_REASON_NONE;
+        if (!takesCandidate(m_mapFileName, LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE, &reason)) {
+            ProblemReport::reportLoadProblem(problemWithFile(LOCMAP50_PROBLEM_BAD_ENV_PATH, *fromVariable, reason),
                                              m_msgBadEnvPath);
             m_mapFileName.clear();
             return LOCMAP50_FAILED;

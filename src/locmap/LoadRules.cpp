@@ -9,14 +9,19 @@
 namespace locmap50::locmap {
 
 EnvironmentVerdict environmentVerdict(bool force, const std::optional<std::string> &value,
-                                      const std::string *firstHardPath) {
+                                      const std::string *firstHardPath, paths::PathStyle style) {
     EnvironmentVerdict verdict;
     if (force || !value) return verdict;
     if (!mapfile::fitsOnOneLine(*value)) {
         verdict.lineBreak = true;
         return verdict;
     }
-    verdict.hardPath = paths::toHardPathForm(*value);
+    verdict.hardPath = paths::toHardPathForm(*value, style);
+    if (style == paths::PathStyle::Posix && !paths::isAbsolute(verdict.hardPath, style)) {
+        verdict.notAbsolute = true;
+        verdict.hardPath.clear();
+        return verdict;
+    }
     if (firstHardPath == nullptr)
         verdict.effect = EnvironmentVerdict::Effect::Supplies;
     else if (verdict.hardPath != *firstHardPath)

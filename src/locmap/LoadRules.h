@@ -7,6 +7,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "paths/PathRules.h"
+
 namespace locmap50::locmap {
 
 // What the environment variable named like a prefix does to one block of it.
@@ -15,15 +17,20 @@ struct EnvironmentVerdict {
     Effect effect = Effect::None;
     std::string hardPath;    // the value in hard path form, when it overrides or supplies
     bool lineBreak = false;  // the value held a line break, so it stands for nothing
+    bool notAbsolute = false;  // under the POSIX style, no absolute hard path: it stands for nothing
 };
 
 // The override rule. Outside force mode a variable's value (one line only:
 // more would write lines of its own into saved and exported files) supplies
 // the hard path of a block that has none, and overrides a block whose first
 // hard path differs from it. value: the variable's value, nullopt when unset;
-// firstHardPath: the block's first hard path, null when it has none.
+// firstHardPath: the block's first hard path, null when it has none. Under
+// the POSIX style a value that is no absolute hard path (a relative path, "~/x")
+// is a mistake that would make wrong paths, so it stands for nothing either;
+// under the Windows style such a value is used as it stands.
 EnvironmentVerdict environmentVerdict(bool force, const std::optional<std::string> &value,
-                                      const std::string *firstHardPath);
+                                      const std::string *firstHardPath,
+                                      paths::PathStyle style = paths::kHostPathStyle);
 
 // The block in effect for a prefix is the first one, in reading order, that
 // defines it: one with a hard path, or one the environment supplies. Earlier

@@ -355,12 +355,14 @@ int MapLoader::load(VnLocMapFile &root) {
 void MapLoader::onSoftPathState(VnLocMapFile &file, const std::string &softPrefix, int line, bool noHardPath,
                                 const std::string &firstHardPath) {
     // Asked only outside force mode: most files never need the environment.
-    const EnvironmentVerdict verdict = environmentVerdict(
-        file.m_force, file.m_force ? std::nullopt : m_environment.value(std::string_view(softPrefix).substr(1)),
-        noHardPath ? nullptr : &firstHardPath);
+    const std::optional<std::string> value =
+        file.m_force ? std::nullopt : m_environment.value(std::string_view(softPrefix).substr(1));
+    const EnvironmentVerdict verdict = environmentVerdict(file.m_force, value, noHardPath ? nullptr : &firstHardPath);
     if (verdict.lineBreak)
         report(LOCMAP50_PROBLEM_ENV_LINE_BREAK, file, line, softPrefix,
                file.m_msgEnvLineBreak);
+    if (verdict.notAbsolute)
+        report(LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE, file, line, softPrefix + "=" + *value, file.m_msgEnvNotAbsolute);
     if (!definesPrefix(!noHardPath, verdict)) {
         // The prefix was the last one appended to both order lists.
         file.m_entryOrder.pop_back();

@@ -104,7 +104,8 @@ int Translations::hardName(VnLocMap &map, std::string &name, TranslatedName &res
     std::optional<std::string> value = platform::getEnvironmentVariable(softPrefix.substr(1));
     if (!value) return LOCMAP50_FAILED;
     result.scratch() = std::move(*value);
-    setMerged(result.scratch(), rest, result);
+    paths::mergeVariableValue(result.scratch(), std::string(rest));
+    result.set(result.scratch());
     return LOCMAP50_OK;
 }
 

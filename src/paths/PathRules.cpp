@@ -171,6 +171,29 @@ void mergePaths(std::string &hardPath, const std::string &rest, PathStyle style)
     hardPath += tail;
 }
 
+namespace {
+
+// "C:/x" is a drive path once in hard path form, and joins as one.
+bool valueJoinsWithSlash(std::string_view value, PathStyle style) {
+    const PathKind kind = classifyPath(toHardPathForm(std::string(value), style), style);
+    return style == PathStyle::Posix && kind != PathKind::Drive && kind != PathKind::Unc;
+}
+
+}  // namespace
+
+std::string restInSeparatorsOfValue(std::string_view value, std::string rest, PathStyle style) {
+    return valueJoinsWithSlash(value, style) ? toForwardSlashes(std::move(rest)) : rest;
+}
+
+void mergeVariableValue(std::string &value, const std::string &rest, PathStyle style) {
+    if (!valueJoinsWithSlash(value, style)) {
+        mergePaths(value, rest, style);
+        return;
+    }
+    if (!value.empty() && value.back() == '/') value.pop_back();
+    value += toForwardSlashes(rest);
+}
+
 std::size_t hardPathBaseLength(std::string_view hardPath, PathStyle style) {
     const std::size_t length = hardPath.size();
     if (length == 0) return 0;

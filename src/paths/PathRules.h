@@ -98,6 +98,15 @@ void mergePaths(std::string &hardPath, const std::string &rest, PathStyle style 
 std::string restInSeparatorsOf(std::string_view hardPath, std::string rest,
                                PathStyle style = kHostPathStyle);
 
+// An environment variable's value, as the fallbacks that use it as it stands
+// join it with the rest of a name: as mergePaths, except that under the POSIX
+// style every value but a drive or UNC path (a relative one too, which a load
+// ignores there) takes the rest with "/", as the system reads such a path.
+void mergeVariableValue(std::string &value, const std::string &rest, PathStyle style = kHostPathStyle);
+
+// rest as mergeVariableValue appends it to value.
+std::string restInSeparatorsOfValue(std::string_view value, std::string rest, PathStyle style = kHostPathStyle);
+
 // The part of a hard path that paths under it share: hardPath without one
 // trailing separator. An empty base (hard path "" or "\") lies over nothing;
 // the POSIX root "/" is its own base and lies over every POSIX path.

@@ -57,6 +57,10 @@ const ProblemWords kProblemWords[] = {
      "Warning: Environment variable for soft prefix %s holds a line break.\n"
      "It will be ignored.\n\n",
      "environment variable {variable} holds a line break and is ignored"},
+    {LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE, LOCMAP50_SEVERITY_WARNING, "env-not-absolute",
+     "Warning: Environment variable for soft prefix %s holds no absolute path:\n%s\n"
+     "It will be ignored.\n\n",
+     "environment variable {variable} holds no absolute path and is ignored"},
     {LOCMAP50_PROBLEM_NUL_BYTE, LOCMAP50_SEVERITY_ERROR, "nul-byte",
      "Error: NUL character in location map: %s\n"
      "at line number: %s. This line will be ignored.\n\n",

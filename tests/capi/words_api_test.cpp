@@ -17,7 +17,8 @@ TEST(WordsApi, KnownCodesHaveStaticWordsAndUnknownOnesNull) {
     EXPECT_STREQ(GetProblemKindName(LOCMAP50_PROBLEM_NOTE_IN_HOME), "search-home");
     EXPECT_STREQ(GetFailureReasonText(LOCMAP50_REASON_NONE), "");
     EXPECT_STREQ(GetFailureReasonText(LOCMAP50_REASON_NOT_FOUND), "no such file or directory");
-    for (const int unknown : {0, 14, 26, -1}) EXPECT_EQ(GetProblemKindName(unknown), nullptr) << unknown;
+    EXPECT_STREQ(GetProblemKindName(LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE), "env-not-absolute");
+    for (const int unknown : {0, 15, 26, -1}) EXPECT_EQ(GetProblemKindName(unknown), nullptr) << unknown;
     for (const int unknown : {18, -1}) EXPECT_EQ(GetFailureReasonText(unknown), nullptr) << unknown;
 }
 
@@ -53,6 +54,32 @@ TEST_F(WordsApiTest, ProblemReasonIsNoneWhereARecordHasNoneAndRefusesBadArgument
     EXPECT_EQ(GetLoadProblemReason(GetLoadProblemCount(), &reason), LOCMAP50_FAILED);
     EXPECT_EQ(reason, LOCMAP50_REASON_NONE);
     EXPECT_EQ(GetLoadProblemReason(0, nullptr), LOCMAP50_FAILED);
+}
+
+// A main map file that cannot be read: given, or named by ZOR_LOCATION_MAP.
+TEST_F(WordsApiTest, TheRecordOfAnUnreadableMapFileKeepsTheSystemsReason) {
+    const std::string folder = m_dir.file("folder");
+    std::filesystem::create_directory(folder);
+    setEnv("ZOR_LOCATION_MAP", folder);
+    const struct {
+        std::string path;
+        int isMapFile, kind, reason;
+    } cases[] = {
+        {m_dir.file("missing.map"), 1, LOCMAP50_PROBLEM_NO_READ_ACCESS, LOCMAP50_REASON_NOT_FOUND},
+        {folder, 1, LOCMAP50_PROBLEM_NO_READ_ACCESS, LOCMAP50_REASON_IS_DIRECTORY},
+        {m_dir.file("project"), 0, LOCMAP50_PROBLEM_BAD_ENV_PATH, LOCMAP50_REASON_IS_DIRECTORY},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(InitLocationMap(c.path.c_str(), c.isMapFile), LOCMAP50_NO_MAP);
+        int found = -1;
+        for (int index = 0; index < GetLoadProblemCount(); ++index) {
+            int severity = 0, kind = 0, line = 0, reason = -1;
+            const char *file = nullptr, *detail = nullptr;
+            ASSERT_EQ(GetLoadProblem(index, &severity, &kind, &file, &line, &detail), LOCMAP50_OK);
+            if (kind == c.kind && GetLoadProblemReason(index, &reason) == LOCMAP50_OK) found = reason;
+        }
+        EXPECT_EQ(found, c.reason) << c.path;
+    }
 }
 
 // An include the system would not let the loader read: what it said is kept with the record.

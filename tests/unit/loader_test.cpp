@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "locmap/LoadRules.h"
+#include "locmap50/locmap50.h"
 #include "locmap50/result_codes.h"
 #include "support/MapTest.h"
 
@@ -185,6 +187,61 @@ TEST_F(Reader, ForceFileIgnoresTheEnvironment) {
     EXPECT_EQ(mergedTables(map), "$LMT_TOOLS [C:\\tools] C:\\tools, D:\\more\n");
     EXPECT_EQ(map.m_errorText, golden("diagnostics/force_header.txt", placeholders(path)));
     EXPECT_EQ(map.isEnvOverridden("$LMT_TOOLS"), 0);
+}
+
+// Under the POSIX style a value that is no absolute hard path stands for
+// nothing; under the Windows style it is used as it stands.
+TEST(OverrideRule, APosixValueMustBeAnAbsoluteHardPath) {
+    using locmap50::locmap::EnvironmentVerdict;
+    using Style = locmap50::paths::PathStyle;
+    const std::string first = "C:\\tools";
+    const struct {
+        const char *value;
+        Style style;
+        EnvironmentVerdict::Effect effect;
+        bool notAbsolute;
+    } cases[] = {
+        {"relative/path", Style::Posix, EnvironmentVerdict::Effect::None, true},
+        {"~/tools", Style::Posix, EnvironmentVerdict::Effect::None, true},
+        {"C:tools", Style::Posix, EnvironmentVerdict::Effect::None, true},
+        {"/opt/tools", Style::Posix, EnvironmentVerdict::Effect::Overrides, false},
+        {"C:/tools", Style::Posix, EnvironmentVerdict::Effect::None, false},
+        {"//srv/share", Style::Posix, EnvironmentVerdict::Effect::Overrides, false},
+        {"relative/path", Style::Windows, EnvironmentVerdict::Effect::Overrides, false},
+    };
+    for (const auto &c : cases) {
+        const EnvironmentVerdict verdict = locmap50::locmap::environmentVerdict(false, c.value, &first, c.style);
+        EXPECT_EQ(verdict.effect, c.effect) << c.value;
+        EXPECT_EQ(verdict.notAbsolute, c.notAbsolute) << c.value;
+        // Nor does it supply a block without hard paths.
+        const EnvironmentVerdict supplying = locmap50::locmap::environmentVerdict(false, c.value, nullptr, c.style);
+        EXPECT_EQ(supplying.effect == EnvironmentVerdict::Effect::None, c.notAbsolute) << c.value;
+    }
+}
+
+// The record, the message text and the load status tell the same.
+TEST_F(Reader, OnPosixARelativeValueIsAWarningAndTheFileStands) {
+    ScopedEnv relative("LMT_TOOLS", "relative/path");
+    ScopedEnv home("LMT_NONE", "~/none");
+    const std::string path = write("main.map", "ZOR_LOCATION_MAP_2\n$LMT_TOOLS\nC:\\tools\n$LMT_NONE\n");
+    VnLocMap &map = load(path);
+    int outcome = -1, errors = -1, warnings = -1;
+    ASSERT_EQ(GetLoadStatus(&outcome, &errors, &warnings), LOCMAP50_OK);
+    if (testsupport::onWindows()) {
+        EXPECT_EQ(mergedTables(map),
+                  "$LMT_TOOLS [relative\\path] relative\\path\n$LMT_NONE [~\\none] ~\\none\n");
+        EXPECT_EQ(warnings, 1);  // the override
+        return;
+    }
+    EXPECT_EQ(mergedTables(map), "$LMT_TOOLS [C:\\tools] C:\\tools\n");
+    EXPECT_EQ(map.isEnvOverridden("$LMT_TOOLS"), 0);
+    EXPECT_EQ(problemRecords(map, path),
+              "1 kind 14 @MAP@:2 \"$LMT_TOOLS=relative/path\"\n1 kind 14 @MAP@:4 \"$LMT_NONE=~/none\"\n"
+              "0 kind 3 @MAP@:4 \"$LMT_NONE\"\n");
+    EXPECT_EQ(map.m_errorText, golden("diagnostics/env_not_absolute.txt", placeholders(path)));
+    EXPECT_EQ(outcome, LOCMAP50_LOAD_ERRORS);
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(warnings, 2);
 }
 
 TEST_F(Reader, OverriddenEntryKeepsTwentyFileHardPathsInTheRecord) {

@@ -117,6 +117,31 @@ TEST(PathRules, MergeDropsOneTrailingSeparatorOnly) {
         }
 }
 
+// A variable's value used as it stands: on a POSIX system every value but a
+// Windows one is read as the system reads paths, so the rest joins with "/".
+TEST(PathRules, AVariableValueJoinsTheRestInItsSystemsSeparator) {
+    const struct {
+        const char *value, *rest;
+        Style style;
+        const char *merged, *restAppended;
+    } cases[] = {
+        {"relative/path", "\\bin\\gcc", Style::Posix, "relative/path/bin/gcc", "/bin/gcc"},
+        {"~/tools/", "\\bin", Style::Posix, "~/tools/bin", "/bin"},
+        {"/opt/tools", "\\bin", Style::Posix, "/opt/tools/bin", "/bin"},
+        {"C:\\tools\\", "\\bin", Style::Posix, "C:\\tools\\bin", "\\bin"},
+        {"E:/q", "\\a", Style::Posix, "E:/q\\a", "\\a"},
+        {"\\\\srv\\share", "\\bin", Style::Posix, "\\\\srv\\share\\bin", "\\bin"},
+        {"relative/path", "\\bin", Style::Windows, "relative/path\\bin", "\\bin"},
+        {"relative\\path\\", "\\bin", Style::Windows, "relative\\path\\bin", "\\bin"},
+    };
+    for (const auto &c : cases) {
+        std::string merged = c.value;
+        paths::mergeVariableValue(merged, c.rest, c.style);
+        EXPECT_EQ(merged, c.merged) << c.value << " + " << c.rest;
+        EXPECT_EQ(paths::restInSeparatorsOfValue(c.value, c.rest, c.style), c.restAppended) << c.value;
+    }
+}
+
 TEST(PathRules, HardPathListsSplitAtBackquotesAndJoinBack) {
     EXPECT_EQ(paths::splitHardPathList("C:\\a`D:\\b`"), (std::list<std::string>{"C:\\a", "D:\\b"}));
     EXPECT_EQ(paths::splitHardPathList("C:\\a``tail"), (std::list<std::string>{"C:\\a", ""}));

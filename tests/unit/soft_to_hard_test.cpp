@@ -105,6 +105,9 @@ TEST_F(SoftToHard, PrefixWithRestFallsBackToTheLiveEnvironmentByTheSystemsNameRu
     EXPECT_EQ(hard("$lmenvq\\a"),
               testsupport::onWindows() ? Result(LOCMAP50_OK, "E:/q\\a") : Result(LOCMAP50_FAILED, kUntouched));
     EXPECT_EQ(hard("$LMENVPOSIX/a\\b"), Result(LOCMAP50_OK, kPosix ? "/srv/q/a/b" : "/srv/q\\a\\b"));
+    // A relative value, which no load takes on a POSIX system, still joins as the system reads it.
+    ScopedEnv relative("LMENVREL", "rel/q");
+    EXPECT_EQ(hard("$LMENVREL/a\\b"), Result(LOCMAP50_OK, kPosix ? "rel/q/a/b" : "rel/q\\a\\b"));
     // Without a backslash only the snapshot counts, and it predates the variable.
     EXPECT_EQ(hard("$LMENVQ"), Result(LOCMAP50_FAILED, kUntouched));
 }
