@@ -19,4 +19,8 @@ cmake --build "$build" -j2 --target locmap50_bench
 if [ $# -eq 0 ]; then
     set -- --benchmark_repetitions=5
 fi
-"$build/bench/locmap50_bench" "$@"
+# The generated maps go into a directory of this run's own: runs at the same
+# time would otherwise write and remove each other's files.
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/locmap50_bench.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+TMPDIR=$scratch "$build/bench/locmap50_bench" "$@"

@@ -75,10 +75,13 @@ public:
  *     }
  *     VnLocMap::createMap()->DestroyMap();  // when done with it
  *
- * The public tables are there to be read. Change the map only through its
+ * The public tables are there to be read. Change the map through its
  * operations (load, addEntry, changeEntry, deleteEntry, fetchEnvVariables,
  * uninitialize), which keep the tables, the map file records and the lookup
- * indexes in step; a table changed by hand may give wrong answers.
+ * indexes in step. A caller who changes a table directly calls reindex()
+ * before the next lookup: lookups answer from private indexes over the
+ * tables, not by scanning the tables each time, so that a lookup costs the
+ * same in a map of ten prefixes as in one of a hundred thousand.
  *
  * getHardName answers from m_primaryHardPaths, the first hard path of each
  * prefix as loaded: changeEntry does not change it until the next load, a
@@ -272,9 +275,12 @@ public:
     // The tables below are for reading. Changes go through the operations
     // above (load and the reader, addEntry, changeEntry, deleteEntry,
     // fetchEnvVariables, uninitialize), which keep in step the private
-    // indexes that lookups and edits answer from. A table changed directly is
-    // indexed afresh before its next use only when its size or one of its
-    // end elements changed; other direct changes may go unseen.
+    // indexes that lookups and edits answer from. After changing a table
+    // directly (m_softToHardMap, m_softPrefixOrder, m_primaryHardPaths,
+    // s_envHardToSoftMap), call reindex() before the next lookup or edit.
+
+    // Builds the lookup indexes afresh from the tables as they now stand.
+    LOCMAP50_API void reindex();
 
     // A flag kept for callers; the library never reads or writes it.
     LOCMAP50_API static bool showOnError;

@@ -12,7 +12,9 @@ namespace locmap50::containers {
 // Values sit in one array, found by linear probing from their hash, so an
 // insert costs one probe sequence and no allocation of its own; a table of
 // nodes costs an allocation and two cache misses for each. Several values
-// may share a hash (the caller tells them apart).
+// may share a hash (the caller tells them apart). A slot keeps the low 32
+// bits of the hash: enough to find the home slot and to pass over nearly all
+// other values, and the caller's check settles the rest.
 //
 // Robin Hood order: a value never lies further from its home slot than the
 // values it passed on the way, so every probe stops after a few slots, at
@@ -23,16 +25,7 @@ class FlatHashTable {
 public:
     void insert(std::uint64_t hash, Value value) {
         if ((m_used + 1) * 8 > m_slots.size() * 7) rebuild(m_used + 1);
-        Slot moving{hash, std::move(value), 0};
-        for (std::size_t at = home(hash);; at = next(at), ++moving.distance) {
-            Slot &slot = m_slots[at];
-            if (slot.distance == kEmpty) {
-                slot = std::move(moving);
-                ++m_used;
-                return;
-            }
-            if (slot.distance < moving.distance) std::swap(slot, moving);
-        }
+        insertKept(kept(hash), std::move(value));
     }
 
     // Erases the first value filed under hash for which matches(value) holds.
@@ -89,18 +82,33 @@ private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     struct Slot {
-        std::uint64_t hash = 0;
-        Value value = Value();
+        std::uint32_t hash = 0;
         std::uint32_t distance = kEmpty;  // from the home slot of hash
+        Value value = Value();
     };
 
-    std::size_t home(std::uint64_t hash) const { return static_cast<std::size_t>(hash) & (m_slots.size() - 1); }
+    static std::uint32_t kept(std::uint64_t hash) { return static_cast<std::uint32_t>(hash); }
+    std::size_t home(std::uint32_t hash) const { return static_cast<std::size_t>(hash) & (m_slots.size() - 1); }
+
+    void insertKept(std::uint32_t hash, Value value) {
+        Slot moving{hash, 0, std::move(value)};
+        for (std::size_t at = home(hash);; at = next(at), ++moving.distance) {
+            Slot &slot = m_slots[at];
+            if (slot.distance == kEmpty) {
+                slot = std::move(moving);
+                ++m_used;
+                return;
+            }
+            if (slot.distance < moving.distance) std::swap(slot, moving);
+        }
+    }
     std::size_t next(std::size_t at) const { return (at + 1) & (m_slots.size() - 1); }
 
     // The slot of the first value under hash that matches; kNone when none.
     template <typename Matches>
-    std::size_t slotOf(std::uint64_t hash, Matches &&matches) const {
+    std::size_t slotOf(std::uint64_t fullHash, Matches &&matches) const {
         if (m_slots.empty()) return kNone;
+        const std::uint32_t hash = kept(fullHash);
         std::uint32_t distance = 0;
         for (std::size_t at = home(hash);; at = next(at), ++distance) {
             const Slot &slot = m_slots[at];
@@ -119,7 +127,7 @@ private:
         old.swap(m_slots);
         m_used = 0;
         for (Slot &slot : old)
-            if (slot.distance != kEmpty) insert(slot.hash, std::move(slot.value));
+            if (slot.distance != kEmpty) insertKept(slot.hash, std::move(slot.value));
     }
 
     std::vector<Slot> m_slots;

@@ -97,6 +97,12 @@ locmap50::locmap::LookupIndexes &VnLocMap::indexes() {
     return m_private.get().indexes.get();
 }
 
+void VnLocMap::reindex() {
+    // Emptied indexes describe no table, so each is built afresh when next used.
+    indexes().clear();
+    locmap50::locmap::EnvironmentTableIndex::instance().tableRefilled();
+}
+
 bool VnLocMap::holdsSoftPrefix(const std::string &softPrefix) {
     return indexes().holdsSoftPrefix(*this, softPrefix);
 }

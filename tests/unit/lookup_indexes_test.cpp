@@ -132,4 +132,17 @@ TEST_F(MapIndexTest, EditsAreSeenByTheNextLookup) {
     EXPECT_EQ(hardName, "F:\\p\\x");
 }
 
+// Changes the tables' shapes do not show are seen once the caller reindexes.
+TEST_F(MapIndexTest, ReindexShowsTablesChangedDirectly) {
+    map()->addEntry("$A", "C:\\a`");
+    map()->addEntry("$B", "D:\\b`");
+    ASSERT_EQ(soft(*map(), "E:\\e\\x"), "E:\\e\\x");
+    map()->m_softToHardMap["$A"].push_back("E:\\e");
+    map()->m_softToHardMap["$B"].front() = "F:\\f";
+    map()->reindex();
+    EXPECT_EQ(soft(*map(), "E:\\e\\x"), "$A\\x");
+    EXPECT_EQ(soft(*map(), "f:\\F\\x"), "$B\\x");
+    EXPECT_EQ(soft(*map(), "D:\\b\\x"), "D:\\b\\x");
+}
+
 }  // namespace
