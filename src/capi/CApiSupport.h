@@ -3,6 +3,9 @@
 #define LOCMAP50_CAPI_CAPISUPPORT_H
 
 #include <cstddef>
+#include <functional>
+#include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,52 @@ extern std::vector<VnLoadProblem> g_problemsWithoutMap;
 
 // The singleton when it exists, else null; never creates it.
 VnLocMap *existingMap();
+
+// The lock on the map and on what the C interface keeps beside it (the
+// snapshot, the problems without a map, the environment). Lookups hold it
+// shared, every other call exclusively, and only while they read or change
+// the map: never across file work.
+std::shared_mutex &mapLock();
+
+// Orders this process's saves, exports and loads among its threads, so that
+// the file work each does outside the map lock sees the map files a load
+// made, and the records learn what each save wrote in the order written.
+// Taken before mapLock, never while holding it.
+std::mutex &fileWorkLock();
+
+// Whether lookups may run side by side now: every index they read is built.
+// Needs mapLock held, shared at least.
+bool lookupsReady();
+// Builds what lookupsReady finds missing. Needs mapLock held exclusively.
+void prepareLookups();
+
+// Runs body under mapLock held shared, once the map's lookup indexes are
+// built: a lookup that finds them stale builds them under the exclusive lock
+// first, as only one thread may.
+template <typename Body>
+auto underSharedLock(Body &&body) {
+    std::shared_lock<std::shared_mutex> shared(mapLock());
+    if (!lookupsReady()) {
+        shared.unlock();
+        {
+            std::unique_lock<std::shared_mutex> exclusive(mapLock());
+            prepareLookups();
+        }
+        shared.lock();
+    }
+    return body();
+}
+
+// Runs body under mapLock held exclusively.
+template <typename Body>
+auto underExclusiveLock(Body &&body) {
+    std::unique_lock<std::shared_mutex> exclusive(mapLock());
+    return body();
+}
+
+// How a save or an export reaches the map between its file work: under the
+// exclusive lock.
+void runUnderMapLock(const std::function<void()> &step);
 
 // Runs body and returns its result; any exception, std::bad_alloc included,
 // becomes failure instead, because nothing may cross the C boundary.
