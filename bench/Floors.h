@@ -2,12 +2,20 @@
 #ifndef LOCMAP50_BENCH_FLOORS_H
 #define LOCMAP50_BENCH_FLOORS_H
 
+#include <cstdio>
 #include <fstream>
 #include <list>
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace bench {
 
@@ -97,6 +105,46 @@ inline bool floorHardName(const std::unordered_map<std::string, std::string> &pr
     hardName.assign(hardPath, 0, !hardPath.empty() && hardPath.back() == '\\' ? hardPath.size() - 1 : hardPath.size());
     hardName.append(name, backslash, std::string::npos);
     return true;
+}
+
+// ---- Hard to soft: the one compare no lookup can do without
+
+inline char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Whether hardName starts with hardPath, letters compared case-blind: what a
+// lookup that already knew which hard path holds the name would still do. No
+// early exit, so that the compiler can compare many bytes at a time.
+inline bool caseBlindStartsWith(const std::string &hardName, const std::string &hardPath) {
+    if (hardName.size() < hardPath.size()) return false;
+    unsigned char differences = 0;
+    for (std::size_t i = 0; i < hardPath.size(); ++i)
+        differences |= static_cast<unsigned char>(asciiLower(hardName[i]) ^ asciiLower(hardPath[i]));
+    return differences == 0;
+}
+
+// ---- Saving: the same bytes written and flushed to the disk, nothing else
+
+// Each file's name and the bytes to write into it.
+using FileBytes = std::vector<std::pair<std::string, std::string>>;
+
+// fwrite + fsync of each file's bytes; false when a step fails.
+inline bool writeAndSync(const FileBytes &files) {
+    bool written = true;
+    for (const auto &[path, bytes] : files) {
+        FILE *file = std::fopen(path.c_str(), "wb");
+        if (file == nullptr) return false;
+        written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && written;
+        written = std::fflush(file) == 0 && written;
+#if defined(_WIN32)
+        written = _commit(_fileno(file)) == 0 && written;
+#else
+        written = fsync(fileno(file)) == 0 && written;
+#endif
+        written = std::fclose(file) == 0 && written;
+    }
+    return written;
 }
 
 }  // namespace bench

@@ -83,6 +83,7 @@ public:
     GeneratedMap &operator=(const GeneratedMap &) = delete;
 
     std::string path() const { return m_mainPath.string(); }
+    std::string includedPath() const { return m_includedPath.string(); }
 
 private:
     fs::path m_mainPath;

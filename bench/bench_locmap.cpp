@@ -1,8 +1,8 @@
 // Benchmarks of the location map against their floors, ending in a summary table of ratios and targets.
 //
-// Every ratio is taken from figures measured in the same run. Time figures are
-// the fastest repetition of each benchmark; memory is measured once, first,
-// in the fresh process.
+// Every ratio is taken from figures measured in the same run: the medians of
+// the rounds (repetitions) of two benchmarks, thread CPU time unless the row
+// says wall time; memory is measured once, first, in the fresh process.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <numeric>
@@ -105,6 +106,45 @@ void softName(benchmark::State &state, long prefixCount, const std::string &path
     VnLocMap *map = mapLoadedFrom(generatedMap(prefixCount).path());
     std::string result;
     for (auto _ : state) benchmark::DoNotOptimize(map->getSoftName(path, result));
+}
+
+// Where the prefix that holds a looked-up name stands in the map.
+enum class Position { First, Middle, Last };
+
+long prefixAt(long prefixCount, Position position) {
+    if (position == Position::First) return 0;
+    return position == Position::Middle ? prefixCount / 2 : prefixCount - 1;
+}
+
+// The name looked up: under the first hard path of the first and the middle
+// prefix, under the last hard path of the last prefix (the last path the map
+// defines).
+std::string hardNameAt(long prefixCount, Position position) {
+    const long index = prefixAt(prefixCount, position);
+    return position == Position::Last ? bench::pathUnderLastHardPath(index) : bench::pathUnderFirstHardPath(index);
+}
+
+// The hard path known to hold that name.
+std::string hardPathHolding(long prefixCount, Position position) {
+    const long index = prefixAt(prefixCount, position);
+    const bool last = position == Position::Last && bench::hasSecondHardPath(index);
+    return last ? bench::secondHardPath(index) : bench::firstHardPath(index);
+}
+
+void softNameAt(benchmark::State &state, long prefixCount, Position position) {
+    softName(state, prefixCount, hardNameAt(prefixCount, position));
+}
+
+// The floor of hard to soft: one case-blind compare of the name with the hard
+// path known to hold it, both read from memory again each time.
+void oneCompare(benchmark::State &state, long prefixCount, Position position) {
+    std::string hardName = hardNameAt(prefixCount, position);
+    std::string hardPath = hardPathHolding(prefixCount, position);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(hardName);
+        benchmark::DoNotOptimize(hardPath);
+        benchmark::DoNotOptimize(bench::caseBlindStartsWith(hardName, hardPath));
+    }
 }
 
 // ---- Hard to soft over the generated tree, POSIX and Windows-style
@@ -203,6 +243,22 @@ void hardNameFloor(benchmark::State &state) {
     for (auto _ : state) benchmark::DoNotOptimize(bench::floorHardName(primaries, name, result));
 }
 
+// Lookups through the C interface from state.threads() threads at once, each
+// a GetHardName and a GetSoftName of prefixes spread over a 100,000-prefix map.
+void lookupsC(benchmark::State &state) {
+    if (state.thread_index() == 0) mapLoadedFrom(generatedMap(kLarge).path());
+    std::vector<std::pair<std::string, std::string>> names;
+    for (long i = state.thread_index(); i < kLarge; i += kLarge / 64)
+        names.emplace_back(softNameUnder(i), bench::pathUnderFirstHardPath(i));
+    std::vector<char> buffer(4096);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(GetHardName(names[next].first.c_str(), buffer.data()));
+        benchmark::DoNotOptimize(GetSoftName(names[next].second.c_str(), buffer.data()));
+        if (++next == names.size()) next = 0;
+    }
+}
+
 // ---- Loading
 
 void load(benchmark::State &state, long prefixCount) {
@@ -256,22 +312,52 @@ void deleteEverything(benchmark::State &state) {
     }
 }
 
-// One edit of a 100,000-prefix map with comments, then a save: keeping the
-// layout (only the main file, which the edit concerns, is written) or in the
-// standard layout (every file). The edit alternates between two values so
-// that every save has something to write.
-void saveAfterOneEdit(benchmark::State &state, bool keepingLayout) {
-    const bench::GeneratedMap copy(kLarge, keepingLayout ? "locmap50_bench_layout_" : "locmap50_bench_standard_");
+// One edit of a map with comments, then a save: keeping the layout (only the
+// main file, which the edit concerns, is written) or in the standard layout
+// (every file). The edit alternates between two values so that every save has
+// something to write.
+void saveAfterOneEdit(benchmark::State &state, long prefixCount, bool keepingLayout) {
+    const bench::GeneratedMap copy(prefixCount, keepingLayout ? "locmap50_bench_layout_" : "locmap50_bench_standard_");
     destroyMap();
     VnLocMap *map = loadMap(copy.path());
-    const std::string softPrefix = bench::prefixName(kLarge / 4);
-    const std::string values[] = {bench::firstHardPath(kLarge / 4) + "`", "E:\\edited\\value`"};
+    const std::string softPrefix = bench::prefixName(prefixCount / 4);
+    const std::string values[] = {bench::firstHardPath(prefixCount / 4) + "`", "E:\\edited\\value`"};
     long round = 0;
     for (auto _ : state) {
         map->changeEntry(softPrefix, values[++round % 2]);
         benchmark::DoNotOptimize(keepingLayout ? map->saveKeepingLayout() : map->save(false));
     }
     destroyMap();
+}
+
+std::string fileText(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The bytes a standard save after one edit writes, file by file, each to be
+// written again under a name of the floor's own.
+bench::FileBytes standardSaveBytes(long prefixCount) {
+    const bench::GeneratedMap copy(prefixCount, "locmap50_bench_saved_");
+    destroyMap();
+    VnLocMap *map = loadMap(copy.path());
+    map->changeEntry(bench::prefixName(prefixCount / 4), "E:\\edited\\value`");
+    map->save(false);
+    destroyMap();
+    bench::FileBytes files;
+    for (const std::string &path : {copy.path(), copy.includedPath()}) {
+        const std::string name = std::filesystem::path(path).filename().string();
+        files.emplace_back((std::filesystem::temp_directory_path() / ("locmap50_bench_floor_" + name)).string(),
+                           fileText(path));
+    }
+    return files;
+}
+
+// The floor of a standard save: fwrite + fsync of the same bytes.
+void saveFloor(benchmark::State &state, long prefixCount) {
+    const bench::FileBytes files = standardSaveBytes(prefixCount);
+    for (auto _ : state) benchmark::DoNotOptimize(bench::writeAndSync(files));
+    for (const auto &file : files) std::remove(file.first.c_str());
 }
 
 // ---- Memory
@@ -364,10 +450,14 @@ void registerBenchmarks() {
     using bench::pathUnderFirstHardPath;
     using bench::pathUnderLastHardPath;
     const std::string miss = "E:\\scratch\\users\\someone\\tmp\\build\\out\\top_module.v";
-    RegisterBenchmark("soft_first_of_10", softName, kSmall, pathUnderFirstHardPath(0));
-    RegisterBenchmark("soft_last_of_1000", softName, kMedium, pathUnderLastHardPath(kMedium - 1));
-    RegisterBenchmark("soft_first_of_100000", softName, kLarge, pathUnderFirstHardPath(0));
-    RegisterBenchmark("soft_last_of_100000", softName, kLarge, pathUnderLastHardPath(kLarge - 1));
+    const std::pair<const char *, Position> positions[] = {
+        {"first", Position::First}, {"mid", Position::Middle}, {"last", Position::Last}};
+    for (const long prefixCount : {kSmall, kMedium, kLarge})
+        for (const auto &[label, position] : positions) {
+            const std::string row = std::string(label) + "_of_" + std::to_string(prefixCount);
+            RegisterBenchmark(("soft_" + row).c_str(), softNameAt, prefixCount, position);
+            RegisterBenchmark(("compare_" + row).c_str(), oneCompare, prefixCount, position);
+        }
     RegisterBenchmark("soft_environment_100000", softName, kLarge,
                       std::string("D:\\tools\\vendor\\package_7\\bin\\run.exe"));
     RegisterBenchmark("soft_miss_100000", softName, kLarge, miss);
@@ -380,6 +470,8 @@ void registerBenchmarks() {
     RegisterBenchmark("hard_class_100000", hardNameClass);
     RegisterBenchmark("hard_c_100000", hardNameC);
     RegisterBenchmark("hard_floor_100000", hardNameFloor);
+    RegisterBenchmark("lookups_c_100000_threads_1", lookupsC)->Threads(1)->UseRealTime();
+    RegisterBenchmark("lookups_c_100000_threads_2", lookupsC)->Threads(2)->UseRealTime();
     RegisterBenchmark("load_1000", load, kMedium)->Unit(benchmark::kMillisecond);
     RegisterBenchmark("load_100000", load, kLarge)->Unit(benchmark::kMillisecond);
     RegisterBenchmark("load_floor_100000", loadFloor<bench::FloorMap, bench::readFloorMap>, kLarge)->Unit(benchmark::kMillisecond);
@@ -391,8 +483,10 @@ void registerBenchmarks() {
     RegisterBenchmark("load_100000_env_50", loadWithEnvironment, std::size_t(50))->Unit(benchmark::kMillisecond);
     RegisterBenchmark("load_100000_env_5000", loadWithEnvironment, std::size_t(5000))->Unit(benchmark::kMillisecond);
     RegisterBenchmark("delete_all_100000", deleteEverything)->Unit(benchmark::kMillisecond);
-    RegisterBenchmark("save_keeping_layout_100000", saveAfterOneEdit, true)->Unit(benchmark::kMillisecond);
-    RegisterBenchmark("save_standard_100000", saveAfterOneEdit, false)->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("save_standard_10000", saveAfterOneEdit, kTenThousand, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+    RegisterBenchmark("save_floor_10000", saveFloor, kTenThousand)->Unit(benchmark::kMillisecond)->UseRealTime();
+    RegisterBenchmark("save_keeping_layout_100000", saveAfterOneEdit, kLarge, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+    RegisterBenchmark("save_standard_100000", saveAfterOneEdit, kLarge, false)->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 double ratio(double numerator, double denominator) {
@@ -411,70 +505,115 @@ double difference(double a, double b) {
     return a < 0 || b < 0 ? -1.0 : a - b;
 }
 
+using bench::Clock;
+
+// A row of two benchmarks: the ratio of their medians, and beside it each
+// one's median and range over the rounds.
+bench::SummaryRow ratioRow(const bench::CollectingReporter &r, const std::string &what, double limit,
+                           const std::string &aLabel, const std::string &a, const std::string &bLabel,
+                           const std::string &b, Clock clock = Clock::ThreadCpu) {
+    const bench::Rounds aRounds = r.rounds(a, clock);
+    const bench::Rounds bRounds = r.rounds(b, clock);
+    return {what, ratio(aRounds.median, bRounds.median), limit, "x",
+            aLabel + " " + bench::formatRounds(aRounds) + " / " + bLabel + " " + bench::formatRounds(bRounds)};
+}
+
+// Hard to soft at each size and place of the holding prefix, against one
+// case-blind compare of the same name with the hard path holding it.
+void addOneCompareRows(std::vector<bench::SummaryRow> &rows, const bench::CollectingReporter &r) {
+    const std::pair<const char *, const char *> sizes[] = {{"10", "10"}, {"1,000", "1000"}, {"100,000", "100000"}};
+    for (const auto &[label, count] : sizes)
+        for (const char *position : {"first", "mid", "last"}) {
+            const std::string row = std::string(position) + "_of_" + count;
+            rows.push_back(ratioRow(r, std::string("Hard to soft, ") + position + " of " + label + " / one compare", 3,
+                                    "lookup", "soft_" + row, "compare", "compare_" + row));
+        }
+}
+
 // Load time against the public-tables floor: what the library adds to the
-// tables its interface makes it fill. For information: the rows above decide.
+// tables its interface makes it fill.
 void addTablesFloorRows(std::vector<bench::SummaryRow> &rows, const bench::CollectingReporter &r) {
-    const auto t = [&](const std::string &name) { return r.nanoseconds(name); };
     const std::pair<const char *, const char *> sizes[] = {{"1,000", "1000"}, {"10,000", "10000"}, {"100,000", "100000"}};
-    for (const auto &[label, count] : sizes) {
-        const double load = t(std::string("load_") + count);
-        const double tables = t(std::string("load_tables_floor_") + count);
-        rows.push_back({std::string("Load ") + label + " / public-tables floor", ratio(load, tables), 2, "x",
-                        pair("load", load, "tables", tables), true});
-    }
+    for (const auto &[label, count] : sizes)
+        rows.push_back(ratioRow(r, std::string("Load ") + label + " / public-tables floor", 1.3, "load",
+                                std::string("load_") + count, "tables", std::string("load_tables_floor_") + count));
+    // How much more a prefix costs in a large map than in a small one, against
+    // the same growth of the floor.
+    const auto growth = [&](const std::string &stem) {
+        const double large = r.nanoseconds(stem + "100000"), medium = r.nanoseconds(stem + "1000");
+        return ratio(large / kLarge, medium / kMedium);
+    };
+    const double loadGrowth = growth("load_"), floorGrowth = growth("load_tables_floor_");
+    rows.push_back({"Load per prefix, 100,000 over 1,000 / the same for the public-tables floor",
+                    ratio(loadGrowth, floorGrowth), 1.2, "x",
+                    "load grows " + bench::fixed(loadGrowth, 2) + "x, floor " + bench::fixed(floorGrowth, 2) + "x"});
 }
 
 // Memory the library holds beyond the public tables: its indexes, records and
-// the rest, for which a quarter of what the tables themselves take (about
-// 1,200 B a prefix) seems a fair budget.
-bench::SummaryRow memoryBeyondTablesRow(const char *label, const MemoryBeyondTables &memory) {
+// the rest, at most 64 B a prefix beside the about 1,200 B of the tables.
+bench::SummaryRow memoryBeyondTablesRow(const char *label, const MemoryBeyondTables &memory, bool informational) {
     return {std::string("Resident bytes per prefix beyond the public tables, ") + label,
-            difference(memory.map.residentBytes, memory.tables.residentBytes), 300, " B",
+            difference(memory.map.residentBytes, memory.tables.residentBytes), 64, " B",
             "live heap beyond " + bytes(difference(memory.map.heapBytes, memory.tables.heapBytes)) +
                 "; library resident " + bytes(memory.map.residentBytes) + ", live heap " +
                 bytes(memory.map.heapBytes) + "; tables resident " + bytes(memory.tables.residentBytes) +
                 ", live heap " + bytes(memory.tables.heapBytes),
-            true};
+            informational};
+}
+
+// Lookups per second through the C interface with two threads against one,
+// each the best of its wall-time rounds.
+bench::SummaryRow threadsRow(const bench::CollectingReporter &r) {
+    const bench::Rounds one = r.rounds("lookups_c_100000_threads_1", Clock::Wall);
+    const bench::Rounds two = r.rounds("lookups_c_100000_threads_2", Clock::Wall);
+    // Each iteration is two lookups; rounds in nanoseconds per iteration.
+    const auto perSecond = [](double nanoseconds) {
+        return nanoseconds <= 0 ? std::string("-") : bench::fixed(2e9 / nanoseconds / 1e6, 2) + " M/s";
+    };
+    return {"Lookups per second, 100,000, C interface: 2 threads / 1 (best of the rounds, wall time)",
+            ratio(one.least, two.least), 1.8, "x",
+            "2 threads " + perSecond(two.least) + " (" + perSecond(two.most) + "-" + perSecond(two.least) +
+                ") / 1 thread " + perSecond(one.least) + " (" + perSecond(one.most) + "-" + perSecond(one.least) + ")",
+            false, true};
 }
 
 std::vector<bench::SummaryRow> summaryRows(const bench::CollectingReporter &r, const MemoryFigures &memory) {
     const auto t = [&](const char *name) { return r.nanoseconds(name); };
     std::vector<bench::SummaryRow> rows;
-    rows.push_back({"Hard to soft: last of 100,000 prefixes / first of 10", ratio(t("soft_last_of_100000"), t("soft_first_of_10")), 3, "x",
-                    pair("last", t("soft_last_of_100000"), "first", t("soft_first_of_10"))});
+    addOneCompareRows(rows, r);
+    rows.push_back(ratioRow(r, "Hard to soft: last of 100,000 prefixes / first of 10", 3, "last", "soft_last_of_100000",
+                            "first", "soft_first_of_10"));
     const double slowest = std::max({t("soft_first_of_100000"), t("soft_last_of_100000"),
                                      t("soft_environment_100000"), t("soft_miss_100000")});
     rows.push_back({"Hard to soft: slowest lookup (first, last, environment, miss) / getHardName, 100,000", ratio(slowest, t("hard_class_100000")), 5, "x",
                     pair("slowest", slowest, "getHardName", t("hard_class_100000"))});
-    rows.push_back({"Hard to soft, generated tree, every file: POSIX / Windows-style", ratio(t("tree_soft_posix"), t("tree_soft_windows")), 1.5, "x",
-                    pair("POSIX", t("tree_soft_posix"), "Windows", t("tree_soft_windows"))});
-    rows.push_back({"Hard to soft, generated POSIX tree: files of later entries / of the first", ratio(t("tree_soft_posix_later"), t("tree_soft_posix_first")), 3, "x",
-                    pair("later", t("tree_soft_posix_later"), "first", t("tree_soft_posix_first"))});
-    rows.push_back({"Hard to soft, generated Windows-style tree: files of later entries / of the first", ratio(t("tree_soft_windows_later"), t("tree_soft_windows_first")), 3, "x",
-                    pair("later", t("tree_soft_windows_later"), "first", t("tree_soft_windows_first"))});
-    rows.push_back({"Load 100,000 / floor", ratio(t("load_100000"), t("load_floor_100000")), 4, "x",
-                    pair("load", t("load_100000"), "floor", t("load_floor_100000"))});
-    const double perPrefixLarge = t("load_100000") < 0 ? -1 : t("load_100000") / kLarge;
-    const double perPrefixMedium = t("load_1000") < 0 ? -1 : t("load_1000") / kMedium;
-    rows.push_back({"Load per prefix: 100,000 / 1,000", ratio(perPrefixLarge, perPrefixMedium), 1.3, "x",
-                    pair("100,000", perPrefixLarge, "1,000", perPrefixMedium)});
-    rows.push_back({"Load 100,000 with 5,000 / 50 environment variables", ratio(t("load_100000_env_5000"), t("load_100000_env_50")), 1.2, "x",
-                    pair("5,000", t("load_100000_env_5000"), "50", t("load_100000_env_50"))});
-    rows.push_back({"Soft to hard: getHardName / floor, 100,000", ratio(t("hard_class_100000"), t("hard_floor_100000")), 1.5, "x",
-                    pair("class", t("hard_class_100000"), "floor", t("hard_floor_100000"))});
-    rows.push_back({"Soft to hard: C GetHardName / getHardName", ratio(t("hard_c_100000"), t("hard_class_100000")), 1.2, "x",
-                    pair("C", t("hard_c_100000"), "class", t("hard_class_100000"))});
-    rows.push_back({"Delete all 100,000 one by one / load", ratio(t("delete_all_100000"), t("load_100000")), 3, "x",
-                    pair("delete", t("delete_all_100000"), "load", t("load_100000"))});
-    rows.push_back({"Save after one edit, 100,000 with comments: keeping the layout / standard",
-                    ratio(t("save_keeping_layout_100000"), t("save_standard_100000")), 1, "x",
-                    pair("keeping", t("save_keeping_layout_100000"), "standard", t("save_standard_100000")), true});
+    rows.push_back(ratioRow(r, "Hard to soft, generated tree, every file: POSIX / Windows-style", 1.5, "POSIX",
+                            "tree_soft_posix", "Windows", "tree_soft_windows"));
+    rows.push_back(ratioRow(r, "Hard to soft, generated POSIX tree: files of later entries / of the first", 3, "later",
+                            "tree_soft_posix_later", "first", "tree_soft_posix_first"));
+    rows.push_back(ratioRow(r, "Hard to soft, generated Windows-style tree: files of later entries / of the first", 3,
+                            "later", "tree_soft_windows_later", "first", "tree_soft_windows_first"));
+    rows.push_back(ratioRow(r, "Soft to hard: getHardName / floor, 100,000", 1.5, "class", "hard_class_100000", "floor",
+                            "hard_floor_100000"));
+    rows.push_back(ratioRow(r, "Soft to hard: C GetHardName / getHardName", 1.2, "C", "hard_c_100000", "class",
+                            "hard_class_100000"));
+    addTablesFloorRows(rows, r);
+    rows.push_back(ratioRow(r, "Load 100,000 / floor", 4, "load", "load_100000", "floor", "load_floor_100000"));
+    rows.push_back(ratioRow(r, "Load 100,000 with 5,000 / 50 environment variables", 1.2, "5,000", "load_100000_env_5000",
+                            "50", "load_100000_env_50"));
+    rows.push_back(ratioRow(r, "Delete all 100,000 one by one / load", 3, "delete", "delete_all_100000", "load",
+                            "load_100000"));
+    rows.push_back(memoryBeyondTablesRow("100,000", memory.beyondTablesLarge, false));
+    rows.push_back(memoryBeyondTablesRow("10,000", memory.beyondTablesTenThousand, true));
     rows.push_back({"Resident bytes per prefix, 100,000 (index included)", memory.map.residentBytes, 1000, " B",
                     "live heap " + bytes(memory.map.heapBytes) + "; floor resident " + bytes(memory.floor.residentBytes) +
                         ", live heap " + bytes(memory.floor.heapBytes)});
-    addTablesFloorRows(rows, r);
-    rows.push_back(memoryBeyondTablesRow("100,000", memory.beyondTablesLarge));
-    rows.push_back(memoryBeyondTablesRow("10,000", memory.beyondTablesTenThousand));
+    rows.push_back(ratioRow(r, "Standard save after one edit, 10,000 / fwrite + fsync of the same bytes (wall time)", 3,
+                            "save", "save_standard_10000", "fwrite + fsync", "save_floor_10000", Clock::Wall));
+    rows.push_back(ratioRow(r, "Save after one edit, 100,000 with comments: keeping the layout / standard (wall time)",
+                            1.2, "keeping", "save_keeping_layout_100000", "standard", "save_standard_100000",
+                            Clock::Wall));
+    rows.push_back(threadsRow(r));
     return rows;
 }
 

@@ -3,8 +3,8 @@
 #
 # Usage: scripts/bench.sh [--benchmark_filter=REGEX ...]   (build dir: build-bench,
 # or LOCMAP50_BENCH_BUILD_DIR). Needs Google Benchmark (Debian: libbenchmark-dev).
-# With no arguments every benchmark runs three times and the table takes the
-# fastest of each; arguments go to the benchmark program instead.
+# With no arguments every benchmark runs five rounds and the table gives the
+# median and the range of each; arguments go to the benchmark program instead.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,6 +17,6 @@ cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
     -DLOCMAP50_BUILD_BENCHMARKS=ON -DLOCMAP50_BUILD_TESTS=OFF
 cmake --build "$build" -j2 --target locmap50_bench
 if [ $# -eq 0 ]; then
-    set -- --benchmark_repetitions=3
+    set -- --benchmark_repetitions=5
 fi
 "$build/bench/locmap50_bench" "$@"
