@@ -11,8 +11,8 @@ VnLocMap *existingMap() {
     return VnLocMap::exists() ? VnLocMap::createMap() : nullptr;
 }
 
-std::shared_mutex &mapLock() {
-    static std::shared_mutex lock;
+MapLock &mapLock() {
+    static MapLock lock;
     return lock;
 }
 

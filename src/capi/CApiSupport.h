@@ -2,6 +2,7 @@
 #ifndef LOCMAP50_CAPI_CAPISUPPORT_H
 #define LOCMAP50_CAPI_CAPISUPPORT_H
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <mutex>
@@ -24,11 +25,39 @@ extern std::vector<VnLoadProblem> g_problemsWithoutMap;
 // The singleton when it exists, else null; never creates it.
 VnLocMap *existingMap();
 
+// A std::shared_mutex whose waiting writer holds back new readers: the
+// system's lock may let a steady stream of lookups keep an edit out for good.
+class MapLock {
+public:
+    void lock_shared() {
+        if (m_writersWaiting.load(std::memory_order_acquire) != 0) {
+            const std::lock_guard<std::mutex> passThrough(m_gate);
+        }
+        m_lock.lock_shared();
+    }
+    void unlock_shared() { m_lock.unlock_shared(); }
+    void lock() {
+        m_writersWaiting.fetch_add(1, std::memory_order_acq_rel);
+        {
+            // Readers that come now wait at the gate until the writer is in.
+            const std::lock_guard<std::mutex> closed(m_gate);
+            m_lock.lock();
+        }
+        m_writersWaiting.fetch_sub(1, std::memory_order_acq_rel);
+    }
+    void unlock() { m_lock.unlock(); }
+
+private:
+    std::shared_mutex m_lock;
+    std::mutex m_gate;
+    std::atomic<int> m_writersWaiting{0};
+};
+
 // The lock on the map and on what the C interface keeps beside it (the
 // snapshot, the problems without a map, the environment). Lookups hold it
 // shared, every other call exclusively, and only while they read or change
 // the map: never across file work.
-std::shared_mutex &mapLock();
+MapLock &mapLock();
 
 // Orders this process's saves, exports and loads among its threads, so that
 // the file work each does outside the map lock sees the map files a load
@@ -47,11 +76,11 @@ void prepareLookups();
 // first, as only one thread may.
 template <typename Body>
 auto underSharedLock(Body &&body) {
-    std::shared_lock<std::shared_mutex> shared(mapLock());
+    std::shared_lock<MapLock> shared(mapLock());
     if (!lookupsReady()) {
         shared.unlock();
         {
-            std::unique_lock<std::shared_mutex> exclusive(mapLock());
+            std::unique_lock<MapLock> exclusive(mapLock());
             prepareLookups();
         }
         shared.lock();
@@ -62,7 +91,7 @@ auto underSharedLock(Body &&body) {
 // Runs body under mapLock held exclusively.
 template <typename Body>
 auto underExclusiveLock(Body &&body) {
-    std::unique_lock<std::shared_mutex> exclusive(mapLock());
+    std::unique_lock<MapLock> exclusive(mapLock());
     return body();
 }
 

@@ -98,11 +98,14 @@ protected:
         m_mismatches.note(result == LOCMAP50_OK && text == "$S" + n + "\\lib", "GetSoftNameEx " + text);
         text = bufferText(GetHardNameEx, "$I7\\x", result);
         m_mismatches.note(result == LOCMAP50_OK && text == "D:\\inc\\i7\\x", "included " + text);
-        // Remembered names are added and read by every thread.
-        text = bufferText(GetAbsoluteHardNameEx, "rel\\t" + std::to_string((thread + turn) % 16), result);
-        m_mismatches.note(result == LOCMAP50_OK && !text.empty(), "GetAbsoluteHardNameEx");
-        text = bufferText(GetHardNameEx, "rel\\t" + std::to_string(turn % 16), result);
-        m_mismatches.note(result == LOCMAP50_OK, "GetHardNameEx of a remembered name");
+        // Remembered names are added and read by every thread; a reload
+        // forgets them.
+        const std::string relative = "rel\\t" + std::to_string((thread + turn) % 16);
+        const std::string absolute = bufferText(GetAbsoluteHardNameEx, relative, result);
+        m_mismatches.note(result == LOCMAP50_OK && !absolute.empty(), "GetAbsoluteHardNameEx");
+        text = bufferText(GetHardNameEx, relative, result);
+        m_mismatches.note(result == LOCMAP50_OK ? text == absolute : result == LOCMAP50_FAILED,
+                          "GetHardNameEx of a remembered name " + text);
 
         char *list = ReturnAllHardPath(("$S" + n).c_str());
         m_mismatches.note(list != nullptr && std::string(list) == "C:\\stable\\s" + n + "`", "ReturnAllHardPath");
