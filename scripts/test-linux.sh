@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# The Linux leg: a Debug build and a sanitizer build with their whole test suites, the tool built on its own against the installed Debug library, the README's runnable blocks, then the benchmarks and fuzz targets when present.
+# The Linux leg: a Debug build and a sanitizer build with their whole test suites, the tool built on its own against the installed Debug library, the README's runnable blocks, a ThreadSanitizer run of the many-threads test, then the benchmarks and fuzz targets when present.
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
 
 # Any sanitizer report ends the test process with a failure.
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:abort_on_error=0:detect_leaks=1:strict_string_checks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 
 debug_dir=$LOCMAP50_BUILD_DIR
 sanitize_dir=$LOCMAP50_BUILD_DIR-sanitize
+tsan_dir=$LOCMAP50_BUILD_DIR-tsan
 # Absolute: a fuzz target changes its current directory.
 bench_dir=$(realpath -m "$LOCMAP50_BUILD_DIR-bench")
 fuzz_dir=$(realpath -m "$LOCMAP50_BUILD_DIR-fuzz")
@@ -19,6 +21,18 @@ build_debug() {
 }
 build_sanitized() {
     configure_and_build "$sanitize_dir" -DCMAKE_BUILD_TYPE=Debug -DLOCMAP50_BUILD_TESTS=ON -DLOCMAP50_SANITIZE=ON
+}
+
+# ThreadSanitizer sees only the threads that run, so it checks the library
+# and the many-threads test alone: the other tests use one thread.
+run_thread_sanitizer() {
+    local generator=()
+    [ -f "$tsan_dir/CMakeCache.txt" ] || generator=(-G "$LOCMAP50_GENERATOR")
+    cmake -S "$LOCMAP50_ROOT" -B "$tsan_dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DLOCMAP50_BUILD_TESTS=ON -DLOCMAP50_BUILD_TOOLS=OFF -DLOCMAP50_BUILD_EXAMPLES=OFF \
+        -DLOCMAP50_SANITIZE_THREAD=ON &&
+        cmake --build "$tsan_dir" --parallel "$LOCMAP50_JOBS" --target locmap50_thread_tests &&
+        LOCMAP50_STRESS_ROUNDS=${LOCMAP50_STRESS_ROUNDS:-20} "$tsan_dir/locmap50_thread_tests"
 }
 
 # The benchmarks run once, briefly, and each fuzz target replays its seeds
@@ -40,6 +54,7 @@ if step "Linux Debug build" build_debug; then
     step "README walk" bash scripts/readme-walk.sh
 fi
 step "Linux sanitizer build" build_sanitized && step "Linux sanitizer tests" run_ctest "$sanitize_dir"
+step "Linux ThreadSanitizer, many threads" run_thread_sanitizer
 if [ -f bench/CMakeLists.txt ]; then
     step "Linux benchmarks" run_benchmarks_briefly
 fi

@@ -63,7 +63,10 @@ public:
  * (std::bad_alloc); on Windows it reaches a caller that uses the C++ runtime
  * DLLs installed beside locmap50.dll, as every MinGW program linked without
  * -static does.
- * Use from one thread at a time.
+ * The class is for one thread: use an object from one thread at a time, and
+ * the singleton never while another thread is in a function of the C
+ * interface (locmap50.h), which serves many threads with locks of its own
+ * that the class does not take.
  *
  * Loading in one call:
  *
@@ -302,7 +305,8 @@ public:
     VnEnvSnapshot m_environment;  // the environment when this object was made
 
     // Why the last save, export or edit failed (of VnLocMap or VnLocMapFile,
-    // or through the C interface): reason gets a LOCMAP50_REASON_* code and
+    // or through the C interface) on the calling thread, as each thread
+    // keeps its own: reason gets a LOCMAP50_REASON_* code and
     // file the file it concerns ("" when none: standard output, or an edit
     // refused for its input). Each of those calls forgets the previous
     // failure when it begins. Returns LOCMAP50_OK when a failure is recorded,

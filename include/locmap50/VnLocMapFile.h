@@ -13,6 +13,7 @@
 
 class VnLocMap;
 namespace locmap50::mapfile {
+class FileSaving;
 struct FileState;
 class ListPositions;
 }
@@ -61,6 +62,10 @@ struct VnLineChange {
  * The record always holds what the file itself says; environment variables
  * change only the merged tables of the location map, so saving never writes
  * one user's environment into a shared map file.
+ *
+ * The class is for one thread: use an object from one thread at a time, and
+ * one of the map's files never while another thread is in a function of the
+ * C interface (locmap50.h).
  */
 class VnLocMapFile {
 public:
@@ -214,6 +219,7 @@ public:
 
 private:
     friend class VnLocMap;
+    friend class locmap50::mapfile::FileSaving;
     friend class locmap50::locmap::MapLoader;
     friend class locmap50::locmap::RecordWalk;
     // Adds a new entry at the end of the record (nothing when the file

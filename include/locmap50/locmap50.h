@@ -13,19 +13,42 @@ extern "C" {
 #endif
 
 /*
- * Every function works on the one process-wide location map and must be called
- * from one thread at a time. No function throws, crashes on a null pointer or
+ * Every function works on the one process-wide location map, and any number
+ * of threads may call them at once (see "Threads" below). No function throws,
+ * crashes on a null pointer or
  * prints anything unless asked to write to standard output. Results are the
  * codes of result_codes.h: LOCMAP50_OK (0), LOCMAP50_FAILED (1),
  * LOCMAP50_NO_MAP or LOCMAP50_FROM_ENVIRONMENT (2), LOCMAP50_BUFFER_TOO_SMALL
  * (3); each function below says which it returns and when.
  *
+ * Threads. Lookups run side by side: GetHardName, GetAbsoluteHardName,
+ * GetSoftName and their Ex forms, ReturnAllHardPath, ReturnAllSoftPrefixes,
+ * IsEnvOverridden, CurrentEntryFileName, CurrentMapName, GetErrorString,
+ * IsLocMapPresent, GetLoadStatus and the GetLoadProblem calls share the map.
+ * Every other call (ChangeEntry, ChangeEntryInFile, SaveLocationMap,
+ * SaveLocationMapKeepingLayout, Export, InitLocationMap,
+ * UnsetLocMapEnvVariable) has the map to itself, but only while it reads or
+ * changes it: a save or an export takes what it writes from the map, and
+ * then does its file work (waiting for the save lock, writing, flushing to
+ * disk, renaming) while lookups go on, so a lookup never waits for a disk.
+ * Saves, exports and loads of one process run one after another. A save
+ * writes the map as it was when the save took it; an edit made meanwhile is
+ * written by the next save. GetLastFailure and GetLastFailureDetail are kept
+ * per thread: each tells the calling thread's own last save, export or edit.
+ * The classes of VnLocMap.h and VnLocMapFile.h are not for many threads: a
+ * program that uses them does so from one thread, never while another
+ * thread is in a function of this interface.
+ *
  * Returned pointers. CurrentMapName, GetErrorString and CurrentEntryFileName
  * return text that belongs to the map: do not free or change it. It stays
  * valid until the map is destroyed or loaded again: an InitLocationMap call
  * that replaces the map (one that keeps it changes nothing), or, through the
- * classes, VnLocMap::DestroyMap, uninitialize or load. Edits and saves do not
- * invalidate it. ReturnAllHardPath returns a copy the caller owns.
+ * classes, VnLocMap::DestroyMap, uninitialize or load. Edits and saves, of
+ * any thread, do not invalidate it. A program must not load the map again
+ * (InitLocationMap with a map file, or with a directory that may replace the
+ * map) while another thread still uses such text: it copies the text first,
+ * or keeps loads apart from its use with a lock of its own. ReturnAllHardPath
+ * and ReturnAllSoftPrefixes return copies the caller owns.
  *
  * When edits show. A one-file edit (ChangeEntryInFile) is a reload in
  * miniature: afterwards GetHardName, GetAbsoluteHardName (for names it has not
@@ -141,7 +164,11 @@ LOCMAP50_API int GetLoadProblemCount(void);
  * Record index (from 0): *severity gets a LOCMAP50_SEVERITY_* code, *kind a
  * LOCMAP50_PROBLEM_* code (result_codes.h), *file the map file concerned, *line
  * its line (0 when the problem has none), *detail the text at fault. The texts
- * belong to the library and stay valid until the next load or edit. Returns
+ * belong to the library and stay valid until the next load or edit, by any
+ * thread. A program that edits on one thread while another reads the
+ * problems takes the sentence and the reason instead (GetLoadProblemText and
+ * GetLoadProblemReason copy them while they hold the map), or copies these
+ * texts under a lock of its own that its edits take too. Returns
  * LOCMAP50_OK, or LOCMAP50_FAILED (nothing written) for an index out of range
  * or a null pointer.
  */
@@ -423,8 +450,11 @@ LOCMAP50_API int ChangeEntryInFile(const char *mapFile, const char *softName, co
  * result_codes.h, and *file the file the failure concerns, as the library
  * names it (the map file's name as it was read, or Export's translated
  * target), or "" when it concerns none (standard output, or input refused
- * before any file was touched). The text belongs to the library and stays
- * valid until the next save, export or edit. Either pointer may be null.
+ * before any file was touched). Each thread has its own record: a call
+ * tells of the last save, export or edit made on the calling thread, and
+ * calls on other threads neither clear nor replace it. The text belongs to
+ * the library and stays valid until the calling thread's next save, export
+ * or edit. Either pointer may be null.
  * Returns:
  *   LOCMAP50_OK      a failure is recorded: what is asked for is set;
  *   LOCMAP50_FAILED  none is (nothing failed since the last save, export or

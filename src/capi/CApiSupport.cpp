@@ -3,10 +3,34 @@
 
 #include <cstring>
 
+#include "locmap/Translations.h"
+
 namespace locmap50::capi {
 
 VnLocMap *existingMap() {
     return VnLocMap::exists() ? VnLocMap::createMap() : nullptr;
+}
+
+MapLock &mapLock() {
+    static MapLock lock;
+    return lock;
+}
+
+std::mutex &fileWorkLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+bool lookupsReady() {
+    return locmap50::locmap::Translations::readyForSharedLookups(existingMap());
+}
+
+void prepareLookups() {
+    locmap50::locmap::Translations::prepareSharedLookups(existingMap());
+}
+
+void runUnderMapLock(const std::function<void()> &step) {
+    underExclusiveLock(step);
 }
 
 void copyToBuffer(const std::string &text, char *buffer) {

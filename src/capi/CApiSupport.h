@@ -2,7 +2,11 @@
 #ifndef LOCMAP50_CAPI_CAPISUPPORT_H
 #define LOCMAP50_CAPI_CAPISUPPORT_H
 
+#include <atomic>
 #include <cstddef>
+#include <functional>
+#include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -20,6 +24,80 @@ extern std::vector<VnLoadProblem> g_problemsWithoutMap;
 
 // The singleton when it exists, else null; never creates it.
 VnLocMap *existingMap();
+
+// A std::shared_mutex whose waiting writer holds back new readers: the
+// system's lock may let a steady stream of lookups keep an edit out for good.
+class MapLock {
+public:
+    void lock_shared() {
+        if (m_writersWaiting.load(std::memory_order_acquire) != 0) {
+            const std::lock_guard<std::mutex> passThrough(m_gate);
+        }
+        m_lock.lock_shared();
+    }
+    void unlock_shared() { m_lock.unlock_shared(); }
+    void lock() {
+        m_writersWaiting.fetch_add(1, std::memory_order_acq_rel);
+        {
+            // Readers that come now wait at the gate until the writer is in.
+            const std::lock_guard<std::mutex> closed(m_gate);
+            m_lock.lock();
+        }
+        m_writersWaiting.fetch_sub(1, std::memory_order_acq_rel);
+    }
+    void unlock() { m_lock.unlock(); }
+
+private:
+    std::shared_mutex m_lock;
+    std::mutex m_gate;
+    std::atomic<int> m_writersWaiting{0};
+};
+
+// The lock on the map and on what the C interface keeps beside it (the
+// snapshot, the problems without a map, the environment). Lookups hold it
+// shared, every other call exclusively, and only while they read or change
+// the map: never across file work.
+MapLock &mapLock();
+
+// Orders this process's saves, exports and loads among its threads, so that
+// the file work each does outside the map lock sees the map files a load
+// made, and the records learn what each save wrote in the order written.
+// Taken before mapLock, never while holding it.
+std::mutex &fileWorkLock();
+
+// Whether lookups may run side by side now: every index they read is built.
+// Needs mapLock held, shared at least.
+bool lookupsReady();
+// Builds what lookupsReady finds missing. Needs mapLock held exclusively.
+void prepareLookups();
+
+// Runs body under mapLock held shared, once the map's lookup indexes are
+// built: a lookup that finds them stale builds them under the exclusive lock
+// first, as only one thread may.
+template <typename Body>
+auto underSharedLock(Body &&body) {
+    std::shared_lock<MapLock> shared(mapLock());
+    if (!lookupsReady()) {
+        shared.unlock();
+        {
+            std::unique_lock<MapLock> exclusive(mapLock());
+            prepareLookups();
+        }
+        shared.lock();
+    }
+    return body();
+}
+
+// Runs body under mapLock held exclusively.
+template <typename Body>
+auto underExclusiveLock(Body &&body) {
+    std::unique_lock<MapLock> exclusive(mapLock());
+    return body();
+}
+
+// How a save or an export reaches the map between its file work: under the
+// exclusive lock.
+void runUnderMapLock(const std::function<void()> &step);
 
 // Runs body and returns its result; any exception, std::bad_alloc included,
 // becomes failure instead, because nothing may cross the C boundary.

@@ -1,9 +1,12 @@
 // The exported C functions that translate names, list, edit, save and export the location map.
 #include <cstdint>
+#include <list>
+#include <mutex>
 #include <optional>
 #include <string>
 
 #include "capi/CApiSupport.h"
+#include "locmap/MapSaving.h"
 #include "locmap/Translations.h"
 #include "locmapfile/LastFailure.h"
 #include "paths/NameRules.h"
@@ -13,6 +16,8 @@
 
 using locmap50::capi::existingMap;
 using locmap50::capi::guardedCall;
+using locmap50::capi::underExclusiveLock;
+using locmap50::capi::underSharedLock;
 using locmap50::locmap::TranslatedName;
 using locmap50::locmap::Translations;
 
@@ -115,20 +120,23 @@ using MapTranslation = int (*)(VnLocMap &, std::string &, TranslatedName &);
 
 // Every C translation runs here: the environment fallback without a map,
 // otherwise the map's own translation, whose result goes to the caller
-// whenever it set one (the soft-name lookup also sets one on failure).
+// whenever it set one (the soft-name lookup also sets one on failure). The
+// result is copied out before the map's lock is let go.
 int translateInto(const char *input, char *output, std::size_t size, MapTranslation withMap,
                   Translation (*withoutMap)(const char *)) {
     if (output == nullptr) return LOCMAP50_FAILED;
     if (size > 0) output[0] = '\0';
     return guardedCall(LOCMAP50_FAILED, [&] {
         if (input == nullptr) return LOCMAP50_FAILED;
-        VnLocMap *map = existingMap();
-        if (map == nullptr) return deliver(withoutMap(input), Buffer{output, size});
-        if (*input == '\0') return LOCMAP50_FAILED;
-        std::string name(input);
-        TranslatedName result;
-        const int code = withMap(*map, name, result);
-        return deliver(result, code, Buffer{output, size});
+        return underSharedLock([&] {
+            VnLocMap *map = existingMap();
+            if (map == nullptr) return deliver(withoutMap(input), Buffer{output, size});
+            if (*input == '\0') return LOCMAP50_FAILED;
+            std::string name(input);
+            TranslatedName result;
+            const int code = withMap(*map, name, result);
+            return deliver(result, code, Buffer{output, size});
+        });
     });
 }
 
@@ -168,7 +176,6 @@ int invalidInput(const std::string &file = std::string()) {
 }
 
 int changeEntry(const char *softName, const char *hardNames, int operation) {
-    locmap50::mapfile::clearLastFailure();
     VnLocMap *map = existingMap();
     if (map == nullptr) return LOCMAP50_NO_MAP;
     if (isEmpty(softName)) return invalidInput();
@@ -185,7 +192,6 @@ int changeEntry(const char *softName, const char *hardNames, int operation) {
 }
 
 int changeEntryInFile(const char *mapFile, const char *softName, const char *hardNames, int operation) {
-    locmap50::mapfile::clearLastFailure();
     VnLocMap *map = existingMap();
     if (map == nullptr) return LOCMAP50_NO_MAP;
     if (isEmpty(mapFile) || isEmpty(softName)) return invalidInput();
@@ -201,16 +207,41 @@ int changeEntryInFile(const char *mapFile, const char *softName, const char *har
     }
 }
 
+// The map, when there is one; a save or an export holds fileWorkLock, so no
+// load replaces it before the call ends.
+VnLocMap *mapForFileWork() {
+    return underSharedLock([] { return existingMap(); });
+}
+
 int exportMap(const char *target, int toStdout) {
+    const std::lock_guard<std::mutex> fileWork(locmap50::capi::fileWorkLock());
     locmap50::mapfile::clearLastFailure();
-    VnLocMap *map = existingMap();
+    VnLocMap *map = mapForFileWork();
     if (map == nullptr) return LOCMAP50_NO_MAP;
     if (isEmpty(target)) return invalidInput();
     // The target is a name like any other: soft, or absolute, or one the map
     // made absolute before.
     std::string fileName;
-    if (map->getHardName(target, fileName) != LOCMAP50_OK) return invalidInput(target);
-    return map->exportLocMap(fileName, toStdout != 0);
+    if (underExclusiveLock([&] { return map->getHardName(target, fileName); }) != LOCMAP50_OK)
+        return invalidInput(target);
+    return locmap50::locmap::exportMap(*map, fileName, toStdout != 0, locmap50::capi::runUnderMapLock);
+}
+
+int saveMap(int toStdout) {
+    const std::lock_guard<std::mutex> fileWork(locmap50::capi::fileWorkLock());
+    locmap50::mapfile::clearLastFailure();
+    VnLocMap *map = mapForFileWork();
+    return map != nullptr ? locmap50::locmap::saveMap(*map, toStdout != 0, locmap50::capi::runUnderMapLock)
+                          : LOCMAP50_NO_MAP;
+}
+
+int saveMapKeepingLayout() {
+    const std::lock_guard<std::mutex> fileWork(locmap50::capi::fileWorkLock());
+    locmap50::mapfile::clearLastFailure();
+    VnLocMap *map = mapForFileWork();
+    std::list<std::string> writtenFiles;
+    return map != nullptr ? locmap50::locmap::saveMapKeepingLayout(*map, writtenFiles, locmap50::capi::runUnderMapLock)
+                          : LOCMAP50_NO_MAP;
 }
 
 int lastFailure(int *reason, const char **file) {
@@ -257,7 +288,7 @@ int GetSoftNameEx(const char *hardName, char *softName, size_t size) {
 }
 
 char *ReturnAllHardPath(const char *softName) {
-    return guardedCall<char *>(nullptr, [&] { return newHardPathList(softName); });
+    return guardedCall<char *>(nullptr, [&] { return underSharedLock([&] { return newHardPathList(softName); }); });
 }
 
 void FreeHardPathList(char *list) {
@@ -265,7 +296,10 @@ void FreeHardPathList(char *list) {
 }
 
 int ChangeEntry(const char *softName, const char *hardNames, int operation) {
-    return guardedCall(LOCMAP50_FAILED, [&] { return changeEntry(softName, hardNames, operation); });
+    return guardedCall(LOCMAP50_FAILED, [&] {
+        locmap50::mapfile::clearLastFailure();
+        return underExclusiveLock([&] { return changeEntry(softName, hardNames, operation); });
+    });
 }
 
 int Export(const char *target, int toStdout) {
@@ -273,23 +307,18 @@ int Export(const char *target, int toStdout) {
 }
 
 int SaveLocationMap(int toStdout) {
-    return guardedCall(LOCMAP50_FAILED, [&] {
-        locmap50::mapfile::clearLastFailure();
-        VnLocMap *map = existingMap();
-        return map != nullptr ? map->save(toStdout != 0) : LOCMAP50_NO_MAP;
-    });
+    return guardedCall(LOCMAP50_FAILED, [&] { return saveMap(toStdout); });
 }
 
 int SaveLocationMapKeepingLayout(void) {
-    return guardedCall(LOCMAP50_FAILED, [&] {
-        locmap50::mapfile::clearLastFailure();
-        VnLocMap *map = existingMap();
-        return map != nullptr ? map->saveKeepingLayout() : LOCMAP50_NO_MAP;
-    });
+    return guardedCall(LOCMAP50_FAILED, [&] { return saveMapKeepingLayout(); });
 }
 
 int ChangeEntryInFile(const char *mapFile, const char *softName, const char *hardNames, int operation) {
-    return guardedCall(LOCMAP50_FAILED, [&] { return changeEntryInFile(mapFile, softName, hardNames, operation); });
+    return guardedCall(LOCMAP50_FAILED, [&] {
+        locmap50::mapfile::clearLastFailure();
+        return underExclusiveLock([&] { return changeEntryInFile(mapFile, softName, hardNames, operation); });
+    });
 }
 
 int GetLastFailure(int *reason, const char **file) {
@@ -302,8 +331,10 @@ int GetLastFailureDetail(const char **detail) {
 
 int IsEnvOverridden(const char *name) {
     return guardedCall(0, [&] {
-        VnLocMap *map = existingMap();
-        return map != nullptr && !isEmpty(name) ? map->isEnvOverridden(name) : 0;
+        return underSharedLock([&] {
+            VnLocMap *map = existingMap();
+            return map != nullptr && !isEmpty(name) ? map->isEnvOverridden(name) : 0;
+        });
     });
 }
 

@@ -1,4 +1,5 @@
 // The exported C functions that set up and inspect the location map.
+#include <mutex>
 #include <string>
 #include <utility>
 
@@ -11,6 +12,8 @@
 
 using locmap50::capi::existingMap;
 using locmap50::capi::guardedCall;
+using locmap50::capi::underExclusiveLock;
+using locmap50::capi::underSharedLock;
 
 namespace {
 
@@ -54,32 +57,48 @@ int initLocationMap(const char *path, int isMapFile) {
 extern "C" {
 
 int InitLocationMap(const char *path, int isMapFile) {
-    return guardedCall(LOCMAP50_NO_MAP, [&] { return initLocationMap(path, isMapFile); });
+    return guardedCall(LOCMAP50_NO_MAP, [&] {
+        // No save or export of this process is between its steps meanwhile.
+        const std::lock_guard<std::mutex> fileWork(locmap50::capi::fileWorkLock());
+        return underExclusiveLock([&] { return initLocationMap(path, isMapFile); });
+    });
 }
 
 int IsLocMapPresent(void) {
-    return VnLocMap::exists() ? 1 : 0;
+    return guardedCall(0, [] { return underSharedLock([] { return VnLocMap::exists() ? 1 : 0; }); });
 }
 
 const char *CurrentMapName(void) {
-    const VnLocMap *map = existingMap();
-    return map != nullptr ? map->m_mapFileName.c_str() : nullptr;
+    return guardedCall<const char *>(nullptr, [] {
+        return underSharedLock([]() -> const char * {
+            const VnLocMap *map = existingMap();
+            return map != nullptr ? map->m_mapFileName.c_str() : nullptr;
+        });
+    });
 }
 
 const char *GetErrorString(void) {
-    const VnLocMap *map = existingMap();
-    return map != nullptr ? map->m_errorText.c_str() : nullptr;
+    return guardedCall<const char *>(nullptr, [] {
+        return underSharedLock([]() -> const char * {
+            const VnLocMap *map = existingMap();
+            return map != nullptr ? map->m_errorText.c_str() : nullptr;
+        });
+    });
 }
 
 int UnsetLocMapEnvVariable(void) {
-    return guardedCall(-1, [] { return locmap50::platform::putEnvironmentEntry("ZOR_LOCATION_MAP="); });
+    return guardedCall(-1, [] {
+        return underExclusiveLock([] { return locmap50::platform::putEnvironmentEntry("ZOR_LOCATION_MAP="); });
+    });
 }
 
 const char *CurrentEntryFileName(const char *softName) {
-    return guardedCall<const char *>(nullptr, [&]() -> const char * {
-        VnLocMap *map = existingMap();
-        if (map == nullptr || softName == nullptr || *softName == '\0') return nullptr;
-        return locmap50::locmap::HandedOutText::definingFileName(*map, softName);
+    return guardedCall<const char *>(nullptr, [&] {
+        return underSharedLock([&]() -> const char * {
+            VnLocMap *map = existingMap();
+            if (map == nullptr || softName == nullptr || *softName == '\0') return nullptr;
+            return locmap50::locmap::HandedOutText::definingFileName(*map, softName);
+        });
     });
 }
 

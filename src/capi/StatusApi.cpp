@@ -8,6 +8,7 @@
 
 using locmap50::capi::existingMap;
 using locmap50::capi::guardedCall;
+using locmap50::capi::underSharedLock;
 
 namespace {
 
@@ -96,23 +97,27 @@ char *newSoftPrefixList() {
 extern "C" {
 
 int GetLoadStatus(int *outcome, int *errorCount, int *warningCount) {
-    return guardedCall(LOCMAP50_FAILED, [&] { return loadStatus(outcome, errorCount, warningCount); });
+    return guardedCall(LOCMAP50_FAILED, [&] {
+        return underSharedLock([&] { return loadStatus(outcome, errorCount, warningCount); });
+    });
 }
 
 int GetLoadProblemCount(void) {
-    return static_cast<int>(lastLoadProblems().size());
+    return guardedCall(0, [] { return underSharedLock([] { return static_cast<int>(lastLoadProblems().size()); }); });
 }
 
 int GetLoadProblem(int index, int *severity, int *kind, const char **file, int *line, const char **detail) {
-    return guardedCall(LOCMAP50_FAILED, [&] { return loadProblem(index, severity, kind, file, line, detail); });
+    return guardedCall(LOCMAP50_FAILED, [&] {
+        return underSharedLock([&] { return loadProblem(index, severity, kind, file, line, detail); });
+    });
 }
 
 int GetLoadProblemText(int index, char *buffer, size_t size) {
-    return guardedCall(LOCMAP50_FAILED, [&] { return loadProblemText(index, buffer, size); });
+    return guardedCall(LOCMAP50_FAILED, [&] { return underSharedLock([&] { return loadProblemText(index, buffer, size); }); });
 }
 
 int GetLoadProblemReason(int index, int *reason) {
-    return guardedCall(LOCMAP50_FAILED, [&] { return loadProblemReason(index, reason); });
+    return guardedCall(LOCMAP50_FAILED, [&] { return underSharedLock([&] { return loadProblemReason(index, reason); }); });
 }
 
 const char *GetProblemKindName(int kind) {
@@ -126,7 +131,7 @@ const char *GetFailureReasonText(int reason) {
 }
 
 char *ReturnAllSoftPrefixes(void) {
-    return guardedCall<char *>(nullptr, [] { return newSoftPrefixList(); });
+    return guardedCall<char *>(nullptr, [] { return underSharedLock([] { return newSoftPrefixList(); }); });
 }
 
 }  // extern "C"

@@ -32,6 +32,8 @@ public:
         if (!m_index) m_index = std::make_unique<Index>();
         return *m_index;
     }
+    // Null until the index was first made.
+    const Index *find() const { return m_index.get(); }
 
 private:
     std::unique_ptr<Index> m_index;

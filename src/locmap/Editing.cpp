@@ -5,6 +5,7 @@
 #include "paths/NameRules.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap/LookupIndexes.h"
+#include "locmap/MapSaving.h"
 #include "locmapfile/Format.h"
 #include "locmapfile/LastFailure.h"
 #include "locmapfile/NameOnDisk.h"
@@ -73,38 +74,68 @@ int VnLocMap::deleteEntry(std::string softPrefix) {
 }
 
 int VnLocMap::save(bool toStdout) {
-    mapfile::clearLastFailure();
-    // A file that did not load whole is never written; then none is, so the
-    // files never end up half from this save and half from before.
-    const auto notLoaded = std::find_if(m_mapFiles.begin(), m_mapFiles.end(), [](const VnLocMapFile &file) {
-        return file.m_loadState.failed;
-    });
-    if (!toStdout && notLoaded != m_mapFiles.end())
-        return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, notLoaded->m_fileName);
-    for (VnLocMapFile &file : m_mapFiles)
-        if (file.save(toStdout) != LOCMAP50_OK) return LOCMAP50_FAILED;
-    return LOCMAP50_OK;
+    return locmap50::locmap::saveMap(*this, toStdout, mapfile::accessAtOnce());
 }
 
 int VnLocMap::exportLocMap(std::string fileName, bool toStdout) {
-    namespace platform = locmap50::platform;
+    return locmap50::locmap::exportMap(*this, fileName, toStdout, mapfile::accessAtOnce());
+}
+
+int locmap50::locmap::saveMap(VnLocMap &map, bool toStdout, const mapfile::RecordAccess &access) {
     mapfile::clearLastFailure();
-    const mapfile::MeantContent meant = mergedContent(m_softPrefixOrder, m_softToHardMap);
-    const std::string text = mapfile::textOf(meant, std::string(kExportComment) + "\n\n");
+    // A file that did not load whole is never written; then none is, so the
+    // files never end up half from this save and half from before.
+    const auto notLoaded = std::find_if(map.m_mapFiles.begin(), map.m_mapFiles.end(),
+                                        [](const VnLocMapFile &file) { return file.m_loadState.failed; });
+    if (!toStdout && notLoaded != map.m_mapFiles.end())
+        return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, notLoaded->m_fileName);
+    for (VnLocMapFile &file : map.m_mapFiles)
+        if (mapfile::FileSaving::save(file, toStdout, access) != LOCMAP50_OK) return LOCMAP50_FAILED;
+    return LOCMAP50_OK;
+}
+
+namespace {
+
+// What an export writes, copied from the map: the text, and when the target
+// is a loaded map file, its name on disk and what it held when read.
+struct ExportWork {
+    std::string text;
+    std::optional<locmap50::platform::FileName> loadedFile;
+    locmap50::platform::ContentStamp asRead;
+};
+
+int takeExport(VnLocMap &map, const std::string &fileName, bool toStdout, ExportWork &work) {
+    const mapfile::MeantContent meant = mergedContent(map.m_softPrefixOrder, map.m_softToHardMap);
+    work.text = mapfile::textOf(meant, std::string(kExportComment) + "\n\n");
     // A value taken from the environment may hold what no map file line can.
-    if (const std::optional<std::string> concerned = mapfile::whatWouldNotReadBack(text, meant))
+    if (const std::optional<std::string> concerned = mapfile::whatWouldNotReadBack(work.text, meant))
         return mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, toStdout ? std::string() : fileName,
                                    *concerned);
-    if (toStdout) return mapfile::resultRecordingFailure(platform::writeStandardOutput(text), std::string());
+    if (toStdout) return LOCMAP50_OK;
+    const VnLocMapFile *loaded = map.loadedMapFile(fileName);
+    if (loaded == nullptr || loaded->m_loadState.absolutePath.empty()) return LOCMAP50_OK;
+    work.loadedFile = mapfile::nameOnDisk(*loaded);
+    work.asRead.size = loaded->m_loadState.contentSize;
+    work.asRead.hash = loaded->m_loadState.contentHash;
+    return LOCMAP50_OK;
+}
+
+}  // namespace
+
+int locmap50::locmap::exportMap(VnLocMap &map, const std::string &fileName, bool toStdout,
+                                const mapfile::RecordAccess &access) {
+    namespace platform = locmap50::platform;
+    mapfile::clearLastFailure();
+    ExportWork work;
+    int taken = LOCMAP50_OK;
+    access([&] { taken = takeExport(map, fileName, toStdout, work); });
+    if (taken != LOCMAP50_OK) return taken;
+    if (toStdout) return mapfile::resultRecordingFailure(platform::writeStandardOutput(work.text), std::string());
     // Over a loaded map file, as over a save: only while it holds what was read.
-    const VnLocMapFile *loaded = loadedMapFile(fileName);
-    if (loaded == nullptr || loaded->m_loadState.absolutePath.empty())
-        return mapfile::resultRecordingFailure(platform::replaceFileWithText(fileName, text), fileName);
-    platform::ContentStamp asRead;
-    asRead.size = loaded->m_loadState.contentSize;
-    asRead.hash = loaded->m_loadState.contentHash;
+    if (!work.loadedFile)
+        return mapfile::resultRecordingFailure(platform::replaceFileWithText(fileName, work.text), fileName);
     return mapfile::resultRecordingFailure(
-        platform::replaceFileIfUnchanged(mapfile::nameOnDisk(*loaded), text, asRead).status(), fileName);
+        platform::replaceFileIfUnchanged(*work.loadedFile, work.text, work.asRead).status(), fileName);
 }
 
 int VnLocMap::lastFailure(int &reason, std::string &file) {

@@ -7,6 +7,7 @@
 #include "locmap50/VnLocMap.h"
 #include "locmap/LoadAccount.h"
 #include "locmap/LookupIndexes.h"
+#include "locmap/MapSaving.h"
 #include "locmapfile/Format.h"
 #include "locmapfile/LastFailure.h"
 #include "locmapfile/NameOnDisk.h"
@@ -29,18 +30,20 @@ int VnLocMap::saveKeepingLayout() {
 }
 
 int VnLocMap::saveKeepingLayout(std::list<std::string> &writtenFiles) {
+    return locmap50::locmap::saveMapKeepingLayout(*this, writtenFiles, mapfile::accessAtOnce());
+}
+
+int locmap50::locmap::saveMapKeepingLayout(VnLocMap &map, std::list<std::string> &writtenFiles,
+                                           const mapfile::RecordAccess &access) {
     mapfile::clearLastFailure();
     writtenFiles.clear();
     // A refusal comes before any file is written.
-    for (VnLocMapFile &file : m_mapFiles) {
-        if (!file.m_loadState.failed) continue;
-        std::string text;
-        std::vector<VnLineChange> changes;
-        if (file.previewKeepingLayout(text, changes) != LOCMAP50_OK) return LOCMAP50_FAILED;
-    }
-    for (VnLocMapFile &file : m_mapFiles) {
+    for (const VnLocMapFile &file : map.m_mapFiles)
+        if (file.m_loadState.failed && mapfile::FileSaving::refuseChangesToUnloaded(file, access) != LOCMAP50_OK)
+            return LOCMAP50_FAILED;
+    for (VnLocMapFile &file : map.m_mapFiles) {
         bool written = false;
-        if (file.saveKeepingLayout(written) != LOCMAP50_OK) return LOCMAP50_FAILED;
+        if (mapfile::FileSaving::saveKeepingLayout(file, written, access) != LOCMAP50_OK) return LOCMAP50_FAILED;
         if (written) writtenFiles.push_back(file.m_fileName);
     }
     return LOCMAP50_OK;

@@ -9,7 +9,9 @@ const char *HandedOutText::definingFileName(VnLocMap &map, const std::string &so
     const auto definedBy = map.m_softToFileMap.find(softPrefix);
     if (definedBy == map.m_softToFileMap.end()) return nullptr;
     // One copy per distinct name: a set's elements never move.
-    return map.m_private.get().handedOutFileNames.insert(definedBy->second).first->c_str();
+    locmap50::locmap::MapState &state = map.m_private.get();
+    const std::lock_guard<std::mutex> guard(state.guards.handedOut);
+    return state.handedOutFileNames.insert(definedBy->second).first->c_str();
 }
 
 }  // namespace locmap50::locmap

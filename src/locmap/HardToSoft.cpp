@@ -1,5 +1,6 @@
 // Hard-to-soft translation: getSoftName through the map's hard path index, then the environment table's.
 #include "locmap/LookupIndexes.h"
+#include "locmap/MapState.h"
 #include "locmap/Translations.h"
 #include "locmap50/VnLocMap.h"
 #include "paths/NameRules.h"
@@ -75,4 +76,20 @@ int VnLocMap::getSoftNameFromEnv(std::string path, std::string &softName) {
     const int code = Translations::softNameFromEnvironmentTable(path, result);
     if (result.isSet()) result.assignTo(softName);
     return code;
+}
+
+bool Translations::readyForSharedLookups(const VnLocMap *map) {
+    if (!EnvironmentTableIndex::instance().describesTable()) return false;
+    if (map == nullptr) return true;
+    const locmap50::locmap::MapState *state = map->m_private.find();
+    if (state == nullptr) return false;
+    const locmap50::locmap::LookupIndexes *indexes = state->indexes.find();
+    return indexes != nullptr && indexes->describes(*map);
+}
+
+void Translations::prepareSharedLookups(VnLocMap *map) {
+    EnvironmentTableIndex::instance().syncWithTable();
+    if (map == nullptr) return;
+    map->indexes().syncWith(*map);
+    noteMemoContents(*map);
 }

@@ -37,6 +37,12 @@ void LookupIndexes::syncWith(VnLocMap &map) {
     syncPrimariesWith(map);
 }
 
+bool LookupIndexes::describes(const VnLocMap &map) const {
+    return m_order.describes(map.m_softPrefixOrder) && m_hardPathsOrderGeneration == m_order.generation() &&
+           m_mergedShape == TableShape::of(map.m_softToHardMap) &&
+           m_primaryShape == TableShape::of(map.m_primaryHardPaths);
+}
+
 void LookupIndexes::syncPrimariesWith(VnLocMap &map) {
     if (!(m_primaryShape == TableShape::of(map.m_primaryHardPaths))) rebuildPrimaryIndex(map);
 }
@@ -244,6 +250,14 @@ void EnvironmentTableIndex::syncWith(const std::map<std::string, std::string> &t
     for (const EnvironmentEntry &entry : table) m_hardPaths.add(entry.first, &entry, rank++);
     m_shape = TableShape::of(table);
     m_built = true;
+}
+
+bool EnvironmentTableIndex::describesTable() const {
+    return m_built && m_shape == TableShape::of(VnLocMap::s_envHardToSoftMap);
+}
+
+void EnvironmentTableIndex::syncWithTable() {
+    syncWith(VnLocMap::s_envHardToSoftMap);
 }
 
 const EnvironmentEntry *EnvironmentTableIndex::earliestEntryOver(const std::string &path, std::size_t &tailPosition) {

@@ -48,6 +48,8 @@ public:
     // Rebuilds what no longer describes the map's tables; cheap when all do.
     void syncWith(VnLocMap &map);
     void syncPrimariesWith(VnLocMap &map);
+    // Whether nothing is to be rebuilt: syncWith would change nothing.
+    bool describes(const VnLocMap &map) const;
     void clear();
 
     // m_softPrefixOrder
@@ -109,6 +111,9 @@ class EnvironmentTableIndex {
 public:
     static EnvironmentTableIndex &instance();
     void tableRefilled() { m_built = false; }
+    // Whether the index describes s_envHardToSoftMap as it is, and making it so.
+    bool describesTable() const;
+    void syncWithTable();
     // The entry with the smallest hard path that path lies under, with where
     // path's tail starts under it; null when none.
     const EnvironmentEntry *earliestEntryOver(const std::string &path, std::size_t &tailPosition);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "locmap/LookupIndexes.h"
+#include "locmap/MapState.h"
 #include "locmap/Translations.h"
 #include "locmap50/VnLocMap.h"
 #include "paths/NameRules.h"
@@ -32,6 +33,17 @@ void setMerged(std::string_view hardPath, std::string_view rest, TranslatedName 
     paths::mergePaths(merged, std::string(rest));
     result.scratch() = std::move(merged);
     result.set(result.scratch());
+}
+
+// The absolute form getAbsoluteHardName remembered for name; null when none.
+// Map nodes never move and a remembered answer never changes, so the text
+// stays put after the guard is let go, until the map is emptied.
+const std::string *rememberedAnswer(const VnLocMap &map, locmap50::locmap::LookupGuards &guards,
+                                    const std::string &name) {
+    if (!guards.memoInUse.load(std::memory_order_acquire)) return nullptr;
+    const std::shared_lock<std::shared_mutex> reading(guards.memo);
+    const auto remembered = map.m_resolvedNameCache.find(name);
+    return remembered != map.m_resolvedNameCache.end() ? &remembered->second : nullptr;
 }
 
 }  // namespace
@@ -65,12 +77,9 @@ int Translations::hardName(VnLocMap &map, std::string &name, TranslatedName &res
         return LOCMAP50_OK;
     }
     name = paths::toHardPathForm(std::move(name));
-    if (!map.m_resolvedNameCache.empty()) {
-        const auto remembered = map.m_resolvedNameCache.find(name);
-        if (remembered != map.m_resolvedNameCache.end()) {
-            result.set(remembered->second);
-            return LOCMAP50_OK;
-        }
+    if (const std::string *remembered = rememberedAnswer(map, map.m_private.get().guards, name)) {
+        result.set(*remembered);
+        return LOCMAP50_OK;
     }
     if (paths::isAbsolute(name)) {
         result.set(name);
@@ -118,6 +127,7 @@ void VnLocMap::mergePaths(std::string &hardPath, const std::string &rest) {
 }
 
 int VnLocMap::getHardName(std::string name, std::string &hardName) {
+    Translations::noteMemoContents(*this);
     TranslatedName result;
     const int code = Translations::hardName(*this, name, result);
     if (code == LOCMAP50_OK) result.assignTo(hardName);
@@ -134,15 +144,23 @@ int Translations::absoluteHardName(VnLocMap &map, std::string &name, TranslatedN
     if (!currentDirectory) return LOCMAP50_FAILED;
     std::string absolute =
         paths::resolveAgainstCurrentDirectory(name, *currentDirectory, platform::currentDriveRoot());
-    // Not there yet: hardName would have found it.
+    // Another thread may have remembered it meanwhile: the first answer wins.
+    locmap50::locmap::LookupGuards &guards = map.m_private.get().guards;
+    const std::unique_lock<std::shared_mutex> writing(guards.memo);
+    guards.memoInUse.store(true, std::memory_order_release);
     const auto remembered = map.m_resolvedNameCache.emplace(name, std::move(absolute)).first;
     result.set(remembered->second);
     return LOCMAP50_OK;
 }
 
 int VnLocMap::getAbsoluteHardName(std::string name, std::string &hardName) {
+    Translations::noteMemoContents(*this);
     TranslatedName result;
     const int code = Translations::absoluteHardName(*this, name, result);
     if (code == LOCMAP50_OK) result.assignTo(hardName);
     return code;
+}
+
+void Translations::noteMemoContents(VnLocMap &map) {
+    map.m_private.get().guards.memoInUse.store(!map.m_resolvedNameCache.empty(), std::memory_order_release);
 }

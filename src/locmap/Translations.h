@@ -48,6 +48,17 @@ public:
     static int softName(VnLocMap &map, std::string &path, TranslatedName &result);
     // path is not converted here, as getSoftNameFromEnv does not convert it.
     static int softNameFromEnvironmentTable(const std::string &path, TranslatedName &result);
+
+    // Lookups through the C interface run on many threads at once; they
+    // build nothing then. Whether every index they read is built (map may
+    // be null): the map's private state and indexes, the environment
+    // table's index. prepareSharedLookups builds what is missing, from one
+    // thread while no lookup runs.
+    static bool readyForSharedLookups(const VnLocMap *map);
+    static void prepareSharedLookups(VnLocMap *map);
+    // Tells the memo's guard whether m_resolvedNameCache holds names, which
+    // a caller of the class may have put there itself. One thread only.
+    static void noteMemoContents(VnLocMap &map);
 };
 
 }  // namespace locmap50::locmap

@@ -1,6 +1,9 @@
 // The layout-keeping save of one map file: only the lines its record's changes concern are written.
 #include "locmap50/VnLocMapFile.h"
 
+#include <set>
+
+#include "locmapfile/FileSaving.h"
 #include "locmapfile/FileState.h"
 #include "locmapfile/LastFailure.h"
 #include "locmapfile/Layout.h"
@@ -35,44 +38,72 @@ int VnLocMapFile::saveKeepingLayout() {
 }
 
 int VnLocMapFile::saveKeepingLayout(bool &written) {
-    mapfile::clearLastFailure();
+    return mapfile::FileSaving::saveKeepingLayout(*this, written, mapfile::accessAtOnce());
+}
+
+namespace locmap50::mapfile {
+
+int FileSaving::refuseChangesToUnloaded(const VnLocMapFile &file, const RecordAccess &access) {
+    // What was never read whole is never written over; with no change it
+    // needs no writing either.
+    const platform::Result<std::string> text = platform::readRegularFile(nameOnDisk(file));
+    if (!text) return LOCMAP50_OK;
+    bool unchanged = false;
+    access([&] { unchanged = layoutChanges(file, file.m_private.find(), *text).empty(); });
+    return unchanged ? LOCMAP50_OK : failedWith(LOCMAP50_REASON_NOT_LOADED, file.m_fileName);
+}
+
+// The file is read under its save lock and outside the map's lock; the
+// record is consulted, under it, only to turn those bytes into new ones.
+int FileSaving::saveKeepingLayout(VnLocMapFile &file, bool &written, const RecordAccess &access) {
+    clearLastFailure();
     written = false;
-    if (!m_loadState.read) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
-    if (m_loadState.failed) {
-        // What was never read whole is never written over; with no change it
-        // needs no writing either.
-        const platform::Result<std::string> text = platform::readRegularFile(mapfile::nameOnDisk(*this));
-        if (!text || mapfile::layoutChanges(*this, m_private.find(), *text).empty()) return LOCMAP50_OK;
-        return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
-    }
+    // A load, which alone changes these, never runs during a save.
+    const VnLocMapFile::LoadState &loadState = file.m_loadState;
+    if (!loadState.read) return failedWith(LOCMAP50_REASON_NOT_LOADED, file.m_fileName);
+    if (loadState.failed) return refuseChangesToUnloaded(file, access);
+    const platform::FileName onDisk = nameOnDisk(file);
     platform::ContentStamp asRead;
-    asRead.size = m_loadState.contentSize;
-    asRead.hash = m_loadState.contentHash;
+    asRead.size = loadState.contentSize;
+    asRead.hash = loadState.contentHash;
     // The spans are those of the bytes read under the lock, never of the load.
     std::optional<std::string> concerned;
+    std::set<std::string> addedSinceWritten;
+    std::set<std::string> changedSinceWritten;
     const platform::Result<std::optional<platform::ContentStamp>> saved = platform::editFileIfUnchanged(
-        mapfile::nameOnDisk(*this), asRead,
-        [&](const std::string &current) -> platform::Result<std::optional<std::string>> {
-            const std::vector<mapfile::LineChange> changes = mapfile::layoutChanges(*this, m_private.find(), current);
-            if (changes.empty()) return std::optional<std::string>();
-            std::string text = mapfile::withChanges(current, changes);
-            concerned = notReadingBack(*this, m_private.find(), text);
+        onDisk, asRead, [&](const std::string &current) -> platform::Result<std::optional<std::string>> {
+            std::optional<std::string> text;
+            access([&] {
+                const FileState *state = file.m_private.find();
+                const std::vector<LineChange> changes = layoutChanges(file, state, current);
+                if (changes.empty()) return;
+                text = withChanges(current, changes);
+                concerned = notReadingBack(file, state, *text);
+                if (state == nullptr) return;
+                addedSinceWritten = state->addedSinceWritten;
+                changedSinceWritten = state->changedSinceWritten;
+            });
             if (concerned) return platform::Failure::WouldNotReadBack;
-            return std::optional<std::string>(std::move(text));
+            return text;
         });
     if (!saved)
-        return concerned ? mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, m_fileName, *concerned)
-                         : mapfile::resultRecordingFailure(saved.status(), m_fileName);
-    if (saved->has_value()) {
-        m_loadState.contentSize = (*saved)->size;
-        m_loadState.contentHash = (*saved)->hash;
+        return concerned ? failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, file.m_fileName, *concerned)
+                         : resultRecordingFailure(saved.status(), file.m_fileName);
+    if (!saved->has_value()) return LOCMAP50_OK;
+    access([&] {
+        file.m_loadState.contentSize = (*saved)->size;
+        file.m_loadState.contentHash = (*saved)->hash;
         // The file now holds the added and changed entries as the record has them.
-        m_private.get().addedSinceWritten.clear();
-        m_private.get().changedSinceWritten.clear();
-        written = true;
-    }
+        std::set<std::string> &added = file.m_private.get().addedSinceWritten;
+        for (const std::string &softPrefix : addedSinceWritten) added.erase(softPrefix);
+        std::set<std::string> &changed = file.m_private.get().changedSinceWritten;
+        for (const std::string &softPrefix : changedSinceWritten) changed.erase(softPrefix);
+    });
+    written = true;
     return LOCMAP50_OK;
 }
+
+}  // namespace locmap50::mapfile
 
 int VnLocMapFile::previewKeepingLayout(std::string &currentText, std::vector<VnLineChange> &changes) {
     mapfile::clearLastFailure();

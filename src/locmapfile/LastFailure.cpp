@@ -4,8 +4,10 @@
 namespace locmap50::mapfile {
 namespace {
 
+// One per thread: a failure is told to the thread whose call failed, and
+// saves or edits on other threads neither clear nor replace it.
 FailureRecord &theRecord() {
-    static FailureRecord record;
+    thread_local FailureRecord record;
     return record;
 }
 

@@ -7,7 +7,7 @@
 #include "locmap50/result_codes.h"
 #include "platform/Platform.h"
 
-// One record for the process, as the map is one per process. Every save,
+// One record per thread, so that each thread asks after its own calls. Every save,
 // export and edit (of VnLocMapFile, VnLocMap and the C interface) clears it
 // when it begins and fills it when it fails, so it never speaks of an
 // earlier call.

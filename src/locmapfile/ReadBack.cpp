@@ -13,10 +13,11 @@ namespace {
 // read) still needs a header that reads back.
 const char kVersionOfUnversionedFiles[] = "2";
 
-// The kept blocks that stood right after anchor.
-void addKeptBlocks(MeantContent &meant, const FileState *state, const KeptBlockAnchor &anchor) {
+// The kept blocks that stood right after element's appearance; most files
+// keep none, and then no anchor is made.
+void addKeptBlocks(MeantContent &meant, const FileState *state, const std::string &element, unsigned appearance) {
     if (state == nullptr || state->keptBlocks.empty()) return;
-    const auto kept = state->keptBlocks.find(anchor);
+    const auto kept = state->keptBlocks.find(KeptBlockAnchor(element, appearance));
     if (kept == state->keptBlocks.end()) return;
     for (const KeptBlock &block : kept->second)
         meant.items.push_back(MeantItem{MeantItem::Kind::Entry, &block.softPrefix, &block.hardPaths});
@@ -123,6 +124,18 @@ private:
     std::optional<std::string> m_failure;
 };
 
+
+// How long textOf's text is, so that it is made in one piece.
+std::size_t textLength(const MeantContent &meant) {
+    std::size_t length = 0;
+    for (const MeantItem &item : meant.items) {
+        length += (item.text != nullptr ? item.text->size() + 1 : 0) + 1;
+        if (item.hardPaths != nullptr)
+            for (const std::string &hardPath : *item.hardPaths) length += hardPath.size() + 1;
+    }
+    return length;
+}
+
 }  // namespace
 
 MeantContent recordContent(const VnLocMapFile &file, const FileState *state) {
@@ -131,7 +144,7 @@ MeantContent recordContent(const VnLocMapFile &file, const FileState *state) {
     meant.version = unversioned ? kVersionOfUnversionedFiles : file.m_version;
     meant.force = file.m_force ? ForceMode::On : ForceMode::Off;
     meant.items.reserve(file.m_entryOrder.size());
-    addKeptBlocks(meant, state, KeptBlockAnchor());
+    addKeptBlocks(meant, state, std::string(), 0);
     auto nextIncludeLine = file.m_includeLines.begin();
     unsigned includeMarkers = 0;
     for (const std::string &entry : file.m_entryOrder) {
@@ -139,19 +152,20 @@ MeantContent recordContent(const VnLocMapFile &file, const FileState *state) {
             const std::string *line = nullptr;
             if (nextIncludeLine != file.m_includeLines.end()) line = &*nextIncludeLine++;
             meant.items.push_back(MeantItem{MeantItem::Kind::Include, line, nullptr});
-            addKeptBlocks(meant, state, KeptBlockAnchor(entry, includeMarkers++));
+            addKeptBlocks(meant, state, entry, includeMarkers++);
             continue;
         }
         const auto hardPaths = file.m_entryHardPaths.find(entry);
         meant.items.push_back(MeantItem{MeantItem::Kind::Entry, &entry,
                                         hardPaths != file.m_entryHardPaths.end() ? &hardPaths->second : nullptr});
-        addKeptBlocks(meant, state, KeptBlockAnchor(entry, 0));
+        addKeptBlocks(meant, state, entry, 0);
     }
     return meant;
 }
 
 std::string textOf(const MeantContent &meant, std::string_view extra) {
     std::string text = headerText(meant.version, meant.force);
+    text.reserve(text.size() + extra.size() + textLength(meant));
     text += extra;
     for (const MeantItem &item : meant.items) {
         if (item.kind == MeantItem::Kind::Entry) {

@@ -2,11 +2,13 @@
 #include <algorithm>
 #include <list>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "paths/NameRules.h"
 #include "locmap50/VnLocMapFile.h"
 #include "locmapfile/Format.h"
+#include "locmapfile/FileSaving.h"
 #include "locmapfile/FileState.h"
 #include "locmapfile/LastFailure.h"
 #include "locmapfile/ListPositions.h"
@@ -34,36 +36,83 @@ mapfile::KeptBlockAnchor anchorBefore(const std::list<std::string> &order, const
 }  // namespace
 
 int VnLocMapFile::save(bool toStdout) {
-    mapfile::clearLastFailure();
-    // What was never read whole is never written over.
-    if (!toStdout && m_loadState.read && m_loadState.failed)
-        return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
-    const mapfile::MeantContent meant = mapfile::recordContent(*this, m_private.find());
-    const std::string text = mapfile::textOf(meant);
-    if (const std::optional<std::string> concerned = mapfile::whatWouldNotReadBack(text, meant))
-        return mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, toStdout ? std::string() : m_fileName,
-                                   *concerned);
-    // The text is complete before anything is written, so a failed write can
-    // only leave the old file in place, never half of the new one.
-    if (toStdout) return mapfile::resultRecordingFailure(platform::writeStandardOutput(text), std::string());
-    if (!m_loadState.read)
-        return mapfile::resultRecordingFailure(platform::replaceFileWithText(m_fileName, text), m_fileName);
+    return mapfile::FileSaving::save(*this, toStdout, mapfile::accessAtOnce());
+}
+
+namespace locmap50::mapfile {
+
+namespace {
+
+// What a standard save of a file writes, copied from its record.
+struct StandardSave {
+    std::string fileName;                // as failures name it
+    platform::FileName onDisk{std::string()};
+    bool read = false;                   // else a new file at fileName
     platform::ContentStamp asRead;
-    asRead.size = m_loadState.contentSize;
-    asRead.hash = m_loadState.contentHash;
-    const platform::Result<platform::ContentStamp> written =
-        platform::replaceFileIfUnchanged(mapfile::nameOnDisk(*this), text, asRead);
-    if (!written) return mapfile::resultRecordingFailure(written.status(), m_fileName);
-    // The next save compares against this version.
-    m_loadState.contentSize = written->size;
-    m_loadState.contentHash = written->hash;
-    // The file now holds them where the record has them.
-    if (m_private.find() != nullptr) {
-        m_private.get().addedSinceWritten.clear();
-        m_private.get().changedSinceWritten.clear();
+    std::string text;
+    std::set<std::string> addedSinceWritten;
+    std::set<std::string> changedSinceWritten;
+};
+
+// Takes what save writes from the record; LOCMAP50_FAILED (recorded) when
+// the file may not be written or the text would not read back.
+int takeStandardSave(const VnLocMapFile &file, const FileState *state, bool toStdout, StandardSave &save) {
+    // What was never read whole is never written over.
+    if (!toStdout && file.m_loadState.read && file.m_loadState.failed)
+        return failedWith(LOCMAP50_REASON_NOT_LOADED, file.m_fileName);
+    const MeantContent meant = recordContent(file, state);
+    save.text = textOf(meant);
+    if (const std::optional<std::string> concerned = whatWouldNotReadBack(save.text, meant))
+        return failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, toStdout ? std::string() : file.m_fileName,
+                          *concerned);
+    save.fileName = file.m_fileName;
+    save.onDisk = nameOnDisk(file);
+    save.read = file.m_loadState.read;
+    save.asRead.size = file.m_loadState.contentSize;
+    save.asRead.hash = file.m_loadState.contentHash;
+    if (state != nullptr) {
+        save.addedSinceWritten = state->addedSinceWritten;
+        save.changedSinceWritten = state->changedSinceWritten;
     }
     return LOCMAP50_OK;
 }
+
+}  // namespace
+
+const RecordAccess &accessAtOnce() {
+    static const RecordAccess atOnce = [](const std::function<void()> &step) { step(); };
+    return atOnce;
+}
+
+int FileSaving::save(VnLocMapFile &file, bool toStdout, const RecordAccess &access) {
+    clearLastFailure();
+    StandardSave save;
+    int taken = LOCMAP50_OK;
+    access([&] { taken = takeStandardSave(file, file.m_private.find(), toStdout, save); });
+    if (taken != LOCMAP50_OK) return taken;
+    // The text is complete before anything is written, so a failed write can
+    // only leave the old file in place, never half of the new one.
+    if (toStdout) return resultRecordingFailure(platform::writeStandardOutput(save.text), std::string());
+    if (!save.read) return resultRecordingFailure(platform::replaceFileWithText(save.fileName, save.text), save.fileName);
+    const platform::Result<platform::ContentStamp> written =
+        platform::replaceFileIfUnchanged(save.onDisk, save.text, save.asRead);
+    if (!written) return resultRecordingFailure(written.status(), save.fileName);
+    access([&] {
+        // The next save compares against this version.
+        file.m_loadState.contentSize = written->size;
+        file.m_loadState.contentHash = written->hash;
+        // The file now holds them where the record has them; what was added
+        // since the text was taken is still to be written.
+        if (file.m_private.find() == nullptr) return;
+        std::set<std::string> &added = file.m_private.get().addedSinceWritten;
+        for (const std::string &softPrefix : save.addedSinceWritten) added.erase(softPrefix);
+        std::set<std::string> &changed = file.m_private.get().changedSinceWritten;
+        for (const std::string &softPrefix : save.changedSinceWritten) changed.erase(softPrefix);
+    });
+    return LOCMAP50_OK;
+}
+
+}  // namespace locmap50::mapfile
 
 int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
     mapfile::clearLastFailure();
