@@ -112,6 +112,9 @@ public:
         m_hardPathCount = 0;
     }
 
+    // Gives back the room the table grew into and does not use.
+    void shrinkToFit() { m_candidates.shrinkToFit(); }
+
     // Hard paths indexed, those that lie over nothing included.
     std::size_t hardPathCount() const { return m_hardPathCount; }
 

@@ -29,6 +29,12 @@ void LookupIndexes::clear() {
     *this = LookupIndexes();
 }
 
+void LookupIndexes::shrinkToFit() {
+    m_order.shrinkToFit();
+    m_primaries.shrinkToFit();
+    m_hardPaths.shrinkToFit();
+}
+
 void LookupIndexes::syncWith(VnLocMap &map) {
     if (!m_order.describes(map.m_softPrefixOrder)) m_order.rebuild(map.m_softPrefixOrder);
     if (m_hardPathsOrderGeneration != m_order.generation() ||
@@ -47,9 +53,10 @@ void LookupIndexes::syncPrimariesWith(VnLocMap &map) {
     if (!(m_primaryShape == TableShape::of(map.m_primaryHardPaths))) rebuildPrimaryIndex(map);
 }
 
-const std::uint64_t *LookupIndexes::rankOf(std::string_view softPrefix) const {
+std::optional<std::uint64_t> LookupIndexes::rankOf(std::string_view softPrefix) const {
     const mapfile::ListPositions::Position *position = m_order.find(softPrefix);
-    return position == nullptr ? nullptr : &position->rank;
+    if (position == nullptr) return std::nullopt;
+    return position->rank;
 }
 
 void LookupIndexes::indexMergedEntry(const MergedEntry &entry, std::uint64_t rank) {
@@ -115,8 +122,8 @@ void LookupIndexes::removeFirstSoftPrefix(VnLocMap &map, const std::string &soft
     const std::uint64_t generation = m_order.generation();
     if (!m_order.removeFirst(map.m_softPrefixOrder, softPrefix)) return;
     // Still listed further down (only when listed twice): searched from there.
-    const std::uint64_t *rank = rankOf(softPrefix);
-    if (rank != nullptr && entry != map.m_softToHardMap.end() && generation == m_order.generation())
+    const std::optional<std::uint64_t> rank = rankOf(softPrefix);
+    if (rank && entry != map.m_softToHardMap.end() && generation == m_order.generation())
         indexMergedEntry(*entry, *rank);
     if (generation != m_order.generation()) rebuildMergedIndex(map);
 }
@@ -142,15 +149,31 @@ void LookupIndexes::insertSoftPrefixBefore(VnLocMap &map, const std::string &sof
     rebuildMergedIndex(map);
 }
 
-MergedPosition LookupIndexes::appendMergedHardPath(VnLocMap &map, MergedPosition at,
-                                                                 const std::string &softPrefix,
-                                                                 const std::string &hardPath) {
+std::optional<std::uint64_t> LookupIndexes::listNewSoftPrefix(VnLocMap &map, const std::string &softPrefix,
+                                                             MergedPosition &merged) {
+    syncWith(map);
+    const std::optional<std::uint32_t> rank = m_order.appendIfNew(map.m_softPrefixOrder, softPrefix);
+    if (!rank) return std::nullopt;
+    merged = map.m_softToHardMap.lower_bound(softPrefix);
+    // A newly listed prefix may already own hard paths (added to the table directly).
+    if (merged != map.m_softToHardMap.end() && merged->first == softPrefix) indexMergedEntry(*merged, *rank);
+    return *rank;
+}
+
+MergedPosition LookupIndexes::appendMergedHardPath(VnLocMap &map, MergedPosition at, const std::string &softPrefix,
+                                                   const std::string &hardPath) {
+    syncWith(map);
+    return appendMergedHardPath(map, at, softPrefix, rankOf(softPrefix), hardPath);
+}
+
+MergedPosition LookupIndexes::appendMergedHardPath(VnLocMap &map, MergedPosition at, const std::string &softPrefix,
+                                                   std::optional<std::uint64_t> rank, const std::string &hardPath) {
     syncWith(map);
     const bool atTheList = at != map.m_softToHardMap.end() && at->first == softPrefix;
     // With `at` right, entering costs no search of the table.
     const auto entry = atTheList ? at : map.m_softToHardMap.try_emplace(at, softPrefix);
     entry->second.push_back(hardPath);
-    if (const std::uint64_t *rank = rankOf(softPrefix)) m_hardPaths.add(entry->second.back(), &*entry, *rank);
+    if (rank) m_hardPaths.add(entry->second.back(), &*entry, *rank);
     m_mergedShape = TableShape::of(map.m_softToHardMap);
     return entry;
 }
@@ -160,7 +183,7 @@ bool LookupIndexes::enterMergedHardPaths(VnLocMap &map, const std::string &softP
     syncWith(map);
     const auto [entry, entered] = map.m_softToHardMap.try_emplace(softPrefix, std::move(hardPaths));
     if (!entered) return false;
-    if (const std::uint64_t *rank = rankOf(softPrefix)) indexMergedEntry(*entry, *rank);
+    if (const std::optional<std::uint64_t> rank = rankOf(softPrefix)) indexMergedEntry(*entry, *rank);
     m_mergedShape = TableShape::of(map.m_softToHardMap);
     return true;
 }
@@ -170,10 +193,10 @@ bool LookupIndexes::replaceMergedHardPaths(VnLocMap &map, const std::string &sof
     syncWith(map);
     const auto entry = map.m_softToHardMap.find(softPrefix);
     if (entry == map.m_softToHardMap.end()) return false;
-    const std::uint64_t *rank = rankOf(softPrefix);
-    if (rank != nullptr) unindexMergedEntry(*entry);
+    const std::optional<std::uint64_t> rank = rankOf(softPrefix);
+    if (rank) unindexMergedEntry(*entry);
     entry->second = std::move(hardPaths);
-    if (rank != nullptr) indexMergedEntry(*entry, *rank);
+    if (rank) indexMergedEntry(*entry, *rank);
     return true;
 }
 
@@ -181,7 +204,7 @@ void LookupIndexes::eraseMergedHardPaths(VnLocMap &map, const std::string &softP
     syncWith(map);
     const auto entry = map.m_softToHardMap.find(softPrefix);
     if (entry == map.m_softToHardMap.end()) return;
-    if (rankOf(softPrefix) != nullptr) unindexMergedEntry(*entry);
+    if (rankOf(softPrefix)) unindexMergedEntry(*entry);
     map.m_softToHardMap.erase(entry);
     m_mergedShape = TableShape::of(map.m_softToHardMap);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <list>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -51,6 +52,8 @@ public:
     // Whether nothing is to be rebuilt: syncWith would change nothing.
     bool describes(const VnLocMap &map) const;
     void clear();
+    // After a load: the room the indexes grew into and do not use is given back.
+    void shrinkToFit();
 
     // m_softPrefixOrder
     bool holdsSoftPrefix(VnLocMap &map, const std::string &softPrefix);
@@ -64,10 +67,19 @@ public:
     // listed; the indexes are built afresh.
     void insertSoftPrefixBefore(VnLocMap &map, const std::string &softPrefix, const std::string &before);
 
+    // For the reader: lists softPrefix when it is not listed yet, with
+    // `merged` at its merged list or where that goes, and returns its rank;
+    // nothing, changing nothing, when it is listed.
+    std::optional<std::uint64_t> listNewSoftPrefix(VnLocMap &map, const std::string &softPrefix,
+                                                   MergedPosition &merged);
+
     // m_softToHardMap
-    // As VnLocMap::appendMergedHardPath.
-    MergedPosition appendMergedHardPath(VnLocMap &map, MergedPosition at,
-                                                       const std::string &softPrefix, const std::string &hardPath);
+    // As VnLocMap::appendMergedHardPath; the reader passes the rank that
+    // listNewSoftPrefix gave, which saves a search per hard path.
+    MergedPosition appendMergedHardPath(VnLocMap &map, MergedPosition at, const std::string &softPrefix,
+                                        const std::string &hardPath);
+    MergedPosition appendMergedHardPath(VnLocMap &map, MergedPosition at, const std::string &softPrefix,
+                                        std::optional<std::uint64_t> rank, const std::string &hardPath);
     // Enters the list only when softPrefix has none yet; true when entered.
     bool enterMergedHardPaths(VnLocMap &map, const std::string &softPrefix, std::list<std::string> hardPaths);
     // Replaces the list of a prefix that has one; false when it has none.
@@ -93,7 +105,7 @@ private:
     void rebuildPrimaryIndex(VnLocMap &map);
     void indexMergedEntry(const MergedEntry &entry, std::uint64_t rank);
     void unindexMergedEntry(const MergedEntry &entry);
-    const std::uint64_t *rankOf(std::string_view softPrefix) const;
+    std::optional<std::uint64_t> rankOf(std::string_view softPrefix) const;
 
     mapfile::ListPositions m_order;
     HardPathIndex<MergedEntry> m_hardPaths;

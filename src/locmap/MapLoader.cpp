@@ -2,10 +2,14 @@
 #include "locmap/MapLoader.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <optional>
 #include <list>
 #include <memory>
 #include <utility>
 
+#include "locmap/LookupIndexes.h"
 #include "locmap/ProblemReport.h"
 #include "locmapfile/FileState.h"
 #include "locmapfile/Format.h"
@@ -92,15 +96,16 @@ public:
         startEntry(spans);
         m_currentSoftPrefix = line;
         // While a file is read, each prefix of its m_entryOrder is also in the
-        // map's order list, so the map's index answers for both.
-        if (m_map.holdsSoftPrefix(line)) {
+        // map's order list, so the map's index answers for both. The merged
+        // table is searched here, once per entry: its hard paths go there.
+        m_currentRank = m_map.indexes().listNewSoftPrefix(m_map, line, m_mergedHardPaths);
+        if (!m_currentRank) {
             m_previous = Previous::Rejected;
             keepShadowedEntry(line);
             return;
         }
         noteRecordBlock(line);
         m_file.m_entryOrder.push_back(line);
-        m_map.appendSoftPrefix(line);
         m_previous = Previous::SoftPrefix;
     }
 
@@ -128,7 +133,8 @@ public:
         ++m_hardPathCount;
         m_fileHardPaths->push_back(hardPath);
         if (!m_mergedHoldsEnvironmentValue)
-            m_mergedHardPaths = m_map.appendMergedHardPath(m_mergedHardPaths, m_currentSoftPrefix, hardPath);
+            m_mergedHardPaths = m_map.indexes().appendMergedHardPath(m_map, m_mergedHardPaths, m_currentSoftPrefix,
+                                                                     m_currentRank, hardPath);
         m_previous = Previous::HardPath;
     }
 
@@ -253,11 +259,17 @@ private:
         // The prefix is new, so a merged list exists only when an overriding
         // value was entered; the file's own hard paths then go only into the
         // file's record. Each table is searched once per entry; later hard
-        // paths go to the lists found here.
-        m_mergedHardPaths = m_map.m_softToHardMap.lower_bound(m_currentSoftPrefix);
-        m_mergedHoldsEnvironmentValue =
-            m_mergedHardPaths != m_map.m_softToHardMap.end() && m_mergedHardPaths->first == m_currentSoftPrefix;
+        // paths go to the lists found here. A value entered since the prefix
+        // line was read stands right before the place found then.
+        if (!isCurrentMergedList(m_mergedHardPaths) && m_mergedHardPaths != m_map.m_softToHardMap.begin() &&
+            isCurrentMergedList(std::prev(m_mergedHardPaths)))
+            --m_mergedHardPaths;
+        m_mergedHoldsEnvironmentValue = isCurrentMergedList(m_mergedHardPaths);
         m_fileHardPaths = &m_file.m_entryHardPaths[m_currentSoftPrefix];
+    }
+
+    bool isCurrentMergedList(VnLocMap::MergedEntryPosition position) const {
+        return position != m_map.m_softToHardMap.end() && position->first == m_currentSoftPrefix;
     }
 
     // A soft prefix or include line ends the entry before it (which is
@@ -286,6 +298,7 @@ private:
     std::string m_includeIdentity;
 
     std::string m_currentSoftPrefix;
+    std::optional<std::uint64_t> m_currentRank;  // its place in the map's order
     int m_currentPrefixLine = 0;
     Previous m_previous = Previous::None;
     std::size_t m_hardPathCount = 0;
@@ -341,12 +354,13 @@ int MapLoader::load(VnLocMapFile &root) {
         const bool stoppedEarly = outcome == FileReading::Outcome::StoppedEarly;
         // Lines after an early stop were never read, so a save would lose them.
         current.file().m_loadState.failed = stoppedEarly;
-        // Indexed once the file is read, so that no later delete walks the record.
-        current.file().entryPositions();
         m_walk.leave();
         std::unique_ptr<VnLocMapFile> finished = std::move(reads.back().included);
         reads.pop_back();
-        if (reads.empty()) return stoppedEarly ? LOCMAP50_FAILED : LOCMAP50_OK;
+        if (reads.empty()) {
+            m_map.indexes().shrinkToFit();
+            return stoppedEarly ? LOCMAP50_FAILED : LOCMAP50_OK;
+        }
         // A nested include is handed over before the file that includes it.
         m_map.m_mapFiles.push_back(std::move(*finished));
     }

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <iterator>
+#include <limits>
 
 namespace locmap50::mapfile {
 
@@ -31,11 +32,22 @@ void ListPositions::add(List::iterator element) {
         ++known->count;
         return;
     }
+    addNew(element, hashOf(*element));
+}
+
+void ListPositions::addNew(List::iterator element, std::uint64_t hash) {
     Position position;
     position.first = element;
     position.rank = m_nextRank++;
     position.count = 1;
-    m_positions.insert(hashOf(*element), position);
+    m_positions.insert(hash, position);
+}
+
+void ListPositions::noteAppendTo(List &list) {
+    if (m_nextRank == std::numeric_limits<std::uint32_t>::max())
+        rebuild(list);
+    else
+        noteShapeOf(list);
 }
 
 void ListPositions::rebuild(List &list) {
@@ -54,7 +66,18 @@ const ListPositions::Position *ListPositions::find(std::string_view text) const 
 void ListPositions::append(List &list, const std::string &text) {
     list.push_back(text);
     add(std::prev(list.end()));
-    noteShapeOf(list);
+    noteAppendTo(list);
+}
+
+std::optional<std::uint32_t> ListPositions::appendIfNew(List &list, const std::string &text) {
+    const std::uint64_t hash = hashOf(text);
+    if (m_positions.find(hash, [&](const Position &position) { return *position.first == text; }) != nullptr)
+        return std::nullopt;
+    list.push_back(text);
+    addNew(std::prev(list.end()), hash);
+    noteAppendTo(list);
+    // The last rank handed out, also when ranks were handed out afresh.
+    return m_nextRank - 1;
 }
 
 void ListPositions::dropLast(List &list) {

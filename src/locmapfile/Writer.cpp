@@ -149,6 +149,8 @@ void VnLocMapFile::appendEntry(const std::string &softPrefix, std::list<std::str
     if (const unsigned kept = keptBlockCount(softPrefix); kept > 0) state.recordBlockOrdinals[softPrefix] = kept;
 }
 
+// Built by the first delete, not by the load: a map that is only read pays
+// nothing for it.
 locmap50::mapfile::ListPositions &VnLocMapFile::entryPositions() {
     locmap50::mapfile::ListPositions &positions = m_private.get().entryPositions.get();
     if (!positions.describes(m_entryOrder)) positions.rebuild(m_entryOrder);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <list>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,22 @@ TEST(FlatHashTableTest, KeepsSharedHashesThroughErasesAndGrowth) {
     }
 }
 
+// A table shrunk after filling (to a size that is no power of two) still
+// finds each value it holds, and only those, and grows again from there.
+TEST(FlatHashTableTest, ShrinksToFitAndKeepsEveryValue) {
+    locmap50::containers::FlatHashTable<int> table;
+    const auto hashOf = [](int value) { return static_cast<std::uint64_t>(value) * 0x9e3779b97f4a7c15ull; };
+    const auto holds = [&](int value) {
+        return table.find(hashOf(value), [&](int v) { return v == value; }) != nullptr;
+    };
+    for (int value = 0; value < 5000; ++value) table.insert(hashOf(value), value);
+    for (int value = 0; value < 5000; value += 3) table.erase(hashOf(value), [&](int v) { return v == value; });
+    table.shrinkToFit();
+    for (int value = 0; value < 5000; ++value) EXPECT_EQ(holds(value), value % 3 != 0) << value;
+    for (int value = 5000; value < 6000; ++value) table.insert(hashOf(value), value);
+    EXPECT_TRUE(holds(4999) && holds(5999) && !holds(3));
+}
+
 std::vector<std::string> contents(const ListPositions::List &list) {
     return std::vector<std::string>(list.begin(), list.end());
 }
@@ -64,6 +81,18 @@ TEST(ListPositionsTest, FollowsAppendsAndRemovalsOfRepeatedTexts) {
 
     positions.dropLast(list);
     EXPECT_EQ(positions.find("c"), nullptr);
+    EXPECT_TRUE(positions.describes(list));
+}
+
+TEST(ListPositionsTest, AppendsOnlyNewTextsWithTheNextRank) {
+    ListPositions positions;
+    ListPositions::List list;
+    positions.rebuild(list);
+    EXPECT_EQ(positions.appendIfNew(list, "a"), std::optional<std::uint32_t>(0));
+    EXPECT_EQ(positions.appendIfNew(list, "b"), std::optional<std::uint32_t>(1));
+    EXPECT_EQ(positions.appendIfNew(list, "a"), std::nullopt);
+    EXPECT_EQ(contents(list), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(positions.find("b")->rank, 1u);
     EXPECT_TRUE(positions.describes(list));
 }
 
