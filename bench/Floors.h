@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The floors the library is measured against: the least any map of the same content could cost.
 #ifndef LOCMAP50_BENCH_FLOORS_H
 #define LOCMAP50_BENCH_FLOORS_H

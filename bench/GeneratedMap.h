@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Generated location map files of a chosen size, shaped like real site maps, for the benchmarks.
 #ifndef LOCMAP50_BENCH_GENERATEDMAP_H
 #define LOCMAP50_BENCH_GENERATEDMAP_H

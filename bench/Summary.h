@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Collects every benchmark's time per iteration and prints the ratios against their targets as one table.
 #ifndef LOCMAP50_BENCH_SUMMARY_H
 #define LOCMAP50_BENCH_SUMMARY_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Benchmarks of the location map against their floors, ending in a summary table of ratios and targets.
 //
 // Every ratio is taken from figures measured in the same run: the medians of

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Provides GTest::gtest and GTest::gtest_main: the installed package on the
 # host, or Debian's GoogleTest sources when cross-building. Without either,
 # the GoogleTest programs are left out and the other tests still run.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Installs the library, its headers and licence, the locmap tool, a CMake package (locmap50::locmap50) and a pkg-config file.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)

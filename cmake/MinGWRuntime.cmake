@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # The MinGW C++ runtime as DLLs, shared by locmap50.dll and every program that uses it.
 #
 # One unwinder and one libstdc++ for the whole process is what lets an

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # The project's warning level, for the library and the tool alike (the tool's standalone build includes this too).
 function(locmap50_enable_warnings target)
   if(MSVC)

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /* translate_names: loads a location map file and translates a few names both ways through the C interface.
  *
  * Run it from the repository root, because relative INCLUDE lines in a map

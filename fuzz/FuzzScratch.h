@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the fuzz targets share: a private scratch directory as the current directory, and the guard that keeps every write inside it.
 #ifndef LOCMAP50_FUZZ_FUZZSCRATCH_H
 #define LOCMAP50_FUZZ_FUZZSCRATCH_H

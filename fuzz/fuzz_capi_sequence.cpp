@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // libFuzzer target: random sequences of C interface calls (set-up, translations both ways with and without a map, edits, saves and export, the load problems and failures) in a scratch directory, reading every returned text as long as the header says it lives.
 //
 // Input: main map text, a line "%%", included map text, a line "%%", then one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // libFuzzer target: loads the input as a main map file and a second file it may include, then translates, saves and exports.
 #include <unistd.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // libFuzzer target: load, save, reload; the reload must give the same entries and records and no new diagnostics, and a save that refuses must change no file. Before that, the layout-keeping save: with no edit it writes nothing, and after edits every line outside the edited entries stays as it was. After edits of the merged map and of one file (drive, "C:/", UNC and POSIX paths, taken also from the input's own lines), both saves must write what reads back as the records said.
 //
 // Input: main map text, optionally a line "%%" and the text of shared.map,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the benchmarks in release mode, runs them and prints the summary table of ratios against their targets.
 #
 # Usage: scripts/bench.sh [--benchmark_filter=REGEX ...]   (build dir: build-bench,

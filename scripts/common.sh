@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Shared settings and helpers of the build and test scripts; sourced, not run.
 #
 # Environment knobs (all optional):

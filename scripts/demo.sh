@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the library and the locmap tool and shows them at work on the shipped examples: check, both translations, an environment override, an edit on a copy, project discovery and a broken map.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the fuzz targets with clang, replays each committed seed corpus, then fuzzes each target for a while; fails on any finding.
 #
 # Usage: scripts/fuzz-smoke.sh [SECONDS]   (per target, default 60; build dir:

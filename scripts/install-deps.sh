@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs the Debian 12 packages the project needs: "build" for the library, tool and demo; "all" (the default) adds the test, install-test, valgrind, benchmark, fuzz and 32-bit Windows tool chains.
 #
 # Installs only what is missing; uses sudo when not run as root.

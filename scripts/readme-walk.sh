@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Walks the README's blocks marked "<!-- runnable -->" in a fresh clone, as a reader would: shell blocks run in order in one shell, C and C++ blocks are compiled against the Debug build and run; every command must succeed.
 #
 # The clone's build/ is the Debug build of this tree (LOCMAP50_BUILD_DIR), so

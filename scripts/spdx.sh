@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Gives every C/C++, CMake, shell and Python file of the source tree its licence line at the top (after a shebang), or with --check lists the files that lack it.
 #
 # Usage: spdx.sh [--check]

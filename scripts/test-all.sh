@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds and runs every test: the Linux leg, then the 32-bit Windows leg under Wine; fails if either fails.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

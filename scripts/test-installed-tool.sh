@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs the library of a build into a scratch prefix, builds the locmap tool on its own against it, and runs the tool's tests.
 #
 # Usage: scripts/test-installed-tool.sh [BUILD_DIR]   (default: the Linux Debug build)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # The Linux leg: a Debug build and a sanitizer build with their whole test suites, the tool built on its own against the installed Debug library, the README's runnable blocks, a ThreadSanitizer run of the many-threads test, then the benchmarks and fuzz targets when present.
 set -uo pipefail
 source "$(dirname "$0")/common.sh"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # The 32-bit Windows leg: cross-builds the library and the whole test suite with MinGW-w64 and runs it under Wine.
 set -uo pipefail
 source "$(dirname "$0")/common.sh"

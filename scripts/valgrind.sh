@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs the whole test suite of a Release build under valgrind memcheck; fails on any memory error or leak.
 #
 # Usage: scripts/valgrind.sh   (build dir: build-valgrind, or LOCMAP50_VALGRIND_BUILD_DIR)

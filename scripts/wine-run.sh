@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs one Windows program under Wine in a quiet, prepared prefix; the Windows leg's test launcher.
 #
 # CMake uses this as the cross-compiling emulator, so test discovery, ctest and

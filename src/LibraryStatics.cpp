@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The library's process-wide objects, defined together so that they are
 // constructed in this order at load (and destroyed in reverse at unload)
 // whatever order the linker puts the other files in.

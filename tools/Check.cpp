@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // "locmap check": the library's problem records and the lint's findings, rendered with their kind names and hints.
 //
 // What went wrong, where, comes from the library's records (file, line, kind,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // "locmap check": the load's problems and the lint's warnings, one line each in the form compilers use, with hints.
 #ifndef LOCMAP_TOOLS_CHECK_H
 #define LOCMAP_TOOLS_CHECK_H

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Runs locmap with --dry-run and then for real on a scratch copy of the examples, and checks that the dry run printed byte for byte what GNU diff -a -u prints for the file's change.
 #
 # Inputs (-D): LOCMAP, SOURCE_DIR, SCRATCH_DIR, FILE (scratch-relative: the file

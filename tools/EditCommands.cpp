@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // locmap's edits: the file they change, the library's refusals in words, the layout-keeping save and its diffs.
 #include "EditCommands.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // locmap's edits (set, add, remove): which file they change, the layout-keeping save, --dry-run diffs and exit codes.
 #ifndef LOCMAP_TOOLS_EDITCOMMANDS_H
 #define LOCMAP_TOOLS_EDITCOMMANDS_H

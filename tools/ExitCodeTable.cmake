@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Walks the exit status table of "locmap --help", the README and the man page: each row runs locmap once on a fresh scratch copy of the examples and compares only its exit code.
 #
 # Inputs (-D): LOCMAP, EMULATOR (may be empty), SOURCE_DIR, SCRATCH_DIR,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // "locmap explain" and "locmap list --json": the library's explanations worded as sentences, or written as JSON.
 //
 // Every fact comes from VnLocMap::explain; nothing here decides how a name translates.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // "locmap explain" and "locmap list --json": what the library's explain query says, as sentences or JSON.
 #ifndef LOCMAP_TOOLS_EXPLAIN_H
 #define LOCMAP_TOOLS_EXPLAIN_H

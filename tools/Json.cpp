@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // JSON output of locmap: texts of any bytes, by the rule in Json.h, and the one place documents are printed.
 #include "Json.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // JSON output of locmap: one document per run, with map text that need not be UTF-8.
 #ifndef LOCMAP_TOOLS_JSON_H
 #define LOCMAP_TOOLS_JSON_H

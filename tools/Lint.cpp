@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The warnings of "locmap check" that the library itself does not give.
 //
 // Every fact comes from the library's account of the load (which block of

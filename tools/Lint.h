@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The warnings of "locmap check" that the library itself does not give.
 #ifndef LOCMAP_TOOLS_LINT_H
 #define LOCMAP_TOOLS_LINT_H

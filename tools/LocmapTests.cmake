@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Tests of the locmap tool: each runs it as a subprocess on a scratch copy of the examples (see RunLocmap.cmake) and compares exit code and output.
 #
 # locmap_test(NAME EXIT code [ERRORS] [LINUX_ONLY] [SMOKE] [JSON] [CHECK_FILE file] [STDIN file]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Choosing and loading the map for one locmap run: a named file, standard input, or discovery from a project directory.
 #include "MapSource.h"
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Runs locmap once on a scratch copy of the examples and compares its exit code, standard output and (optionally) standard error with the expected ones.
 #
 # Inputs (-D): LOCMAP, EMULATOR (may be empty), SOURCE_DIR, SCRATCH_DIR,

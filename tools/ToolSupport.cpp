@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Helpers every locmap command shares: messages, C API lists and translations.
 #include "ToolSupport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Helpers every locmap command shares: exit codes, messages on standard error, C API lists and translations.
 #ifndef LOCMAP_TOOLS_TOOLSUPPORT_H
 #define LOCMAP_TOOLS_TOOLSUPPORT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Unified diffs: the smallest changes found by the divide-and-conquer O(ND) search, moved as GNU diff moves them, printed as diff -u prints them.
 #include "UnifiedDiff.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Unified diffs of a file's bytes, written as GNU diff -a -u writes them, for --dry-run.
 #ifndef LOCMAP_TOOLS_UNIFIEDDIFF_H
 #define LOCMAP_TOOLS_UNIFIEDDIFF_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // locmap: checks, queries and edits location map files through the locmap50 C interface.
 #include <algorithm>
 #include <cerrno>

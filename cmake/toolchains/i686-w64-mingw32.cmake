@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Cross-compiles for 32-bit Windows with MinGW-w64 and runs the results under Wine.
 
 set(CMAKE_SYSTEM_NAME Windows)

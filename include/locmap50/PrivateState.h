@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /* The private state of an exported class: one object behind a pointer, deep-copied with its owner. */
 #ifndef LOCMAP50_PRIVATESTATE_H
 #define LOCMAP50_PRIVATESTATE_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What VnLocMap::explain tells about one name: which rule translated it, from which entry, file and line.
 #ifndef LOCMAP50_VNEXPLANATION_H
 #define LOCMAP50_VNEXPLANATION_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What a load takes from the map files, prefix by prefix: VnLocMap::account.
 #ifndef LOCMAP50_VNLOADACCOUNT_H
 #define LOCMAP50_VNLOADACCOUNT_H

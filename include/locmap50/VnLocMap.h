@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The process-wide location map (VnLocMap) and the environment snapshot it carries (VnEnvSnapshot).
 #ifndef LOCMAP50_VNLOCMAP_H
 #define LOCMAP50_VNLOCMAP_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One location map file: its own record of what it says, its reader and its writer.
 #ifndef LOCMAP50_VNLOCMAPFILE_H
 #define LOCMAP50_VNLOCMAPFILE_H

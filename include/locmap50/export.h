@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /* Export macros for the locmap50 shared library; usable from C and C++. */
 #ifndef LOCMAP50_EXPORT_H
 #define LOCMAP50_EXPORT_H

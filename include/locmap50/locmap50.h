@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /* The flat C interface of locmap50: set-up, translation, editing and saving of the location map. */
 #ifndef LOCMAP50_H
 #define LOCMAP50_H

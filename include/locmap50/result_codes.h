@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /* The result codes every locmap50 function returns; usable from C89, C99 and C++. */
 #ifndef LOCMAP50_RESULT_CODES_H
 #define LOCMAP50_RESULT_CODES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The library's own rules on names, paths and map file lines, for tools that read map files as the library does.
 #ifndef LOCMAP50_RULES_H
 #define LOCMAP50_RULES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Helpers shared by the exported C functions: singleton access and buffer copies.
 #include "capi/CApiSupport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the exported C functions share: the process-wide snapshot, buffer copies, the exception guard.
 #ifndef LOCMAP50_CAPI_CAPISUPPORT_H
 #define LOCMAP50_CAPI_CAPISUPPORT_H

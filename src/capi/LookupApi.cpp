@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The exported C functions that translate names, list, edit, save and export the location map.
 #include <cstdint>
 #include <list>

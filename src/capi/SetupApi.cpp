@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The exported C functions that set up and inspect the location map.
 #include <mutex>
 #include <string>

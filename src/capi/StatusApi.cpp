@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The exported C functions that tell how the last load went and list the map's soft prefixes.
 #include <vector>
 

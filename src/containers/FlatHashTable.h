@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // An open-addressing hash table of values filed under 64-bit hashes, for indexes that must fill fast and small.
 #ifndef LOCMAP50_CONTAINERS_FLATHASHTABLE_H
 #define LOCMAP50_CONTAINERS_FLATHASHTABLE_H

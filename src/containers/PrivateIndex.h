@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // An index an object keeps over its own public tables, never shared with a copy.
 #ifndef LOCMAP50_CONTAINERS_PRIVATEINDEX_H
 #define LOCMAP50_CONTAINERS_PRIVATEINDEX_H

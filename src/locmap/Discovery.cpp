@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Map file discovery (initialize, checkInWDIR) and the environment's tables (fetchEnvVariables, isEnvOverridden).
 #include <algorithm>
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Editing of the merged location map and its files, saving every file, and export as one file.
 #include <algorithm>
 #include <optional>

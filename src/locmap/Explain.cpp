@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // VnLocMap::explain: the facts behind one translation, with the files and lines the account of the load gives.
 #include <algorithm>
 #include <map>

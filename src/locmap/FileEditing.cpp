@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Edits of one loaded map file, and the layout-keeping save of every file.
 #include <algorithm>
 #include <vector>

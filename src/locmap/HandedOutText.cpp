@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Defining file names handed out once and kept until the next load.
 #include "locmap/HandedOutText.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Text of the map that the C functions hand out, kept where no edit or save can free it.
 #ifndef LOCMAP50_LOCMAP_HANDEDOUTTEXT_H
 #define LOCMAP50_LOCMAP_HANDEDOUTTEXT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // An index of hard paths by their case-folded base, answering "which entry holds a path over this one" in a few probes.
 #ifndef LOCMAP50_LOCMAP_HARDPATHINDEX_H
 #define LOCMAP50_LOCMAP_HARDPATHINDEX_H

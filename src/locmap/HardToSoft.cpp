@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Hard-to-soft translation: getSoftName through the map's hard path index, then the environment table's.
 #include "locmap/LookupIndexes.h"
 #include "locmap/MapState.h"

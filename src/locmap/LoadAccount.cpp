@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The account of a load: the loaded files' records walked as a load reads the files, and VnLocMap::account.
 #include "locmap/LoadAccount.h"
 

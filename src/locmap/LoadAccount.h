@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The account of a load derived from the loaded files' records, with the loader's own rules.
 #ifndef LOCMAP50_LOCMAP_LOADACCOUNT_H
 #define LOCMAP50_LOCMAP_LOADACCOUNT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The override rule and the include walk, shared by the loader and the account of a load.
 #include "locmap/LoadRules.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The rules that decide what a load takes from each soft prefix block: the override rule and the include walk.
 #ifndef LOCMAP50_LOCMAP_LOADRULES_H
 #define LOCMAP50_LOCMAP_LOADRULES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Loading a location map: choosing the main map file and reading it with everything it includes.
 #include <utility>
 

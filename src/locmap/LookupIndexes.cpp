@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The location map's private indexes: kept in step with every change the library makes, rebuilt after changes made behind them.
 #include "locmap/LookupIndexes.h"
 

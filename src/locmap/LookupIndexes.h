@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The location map's private indexes over its public tables: definition order, hard paths and primary hard paths.
 #ifndef LOCMAP50_LOCMAP_LOOKUPINDEXES_H
 #define LOCMAP50_LOCMAP_LOOKUPINDEXES_H

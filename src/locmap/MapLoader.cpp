@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The loader: the include stack, the merge and override rules, the files' records and the load's problems.
 #include "locmap/MapLoader.h"
 

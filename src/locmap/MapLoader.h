@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The loader: reads a map file and the files it includes into the location map, through the map file parser.
 #ifndef LOCMAP50_LOCMAP_MAPLOADER_H
 #define LOCMAP50_LOCMAP_MAPLOADER_H

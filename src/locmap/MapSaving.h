@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Saves and the export of the whole map, with their record steps run through a RecordAccess (see FileSaving.h).
 #ifndef LOCMAP50_LOCMAP_MAPSAVING_H
 #define LOCMAP50_LOCMAP_MAPSAVING_H

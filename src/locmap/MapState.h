@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the location map keeps besides its public tables.
 #ifndef LOCMAP50_LOCMAP_MAPSTATE_H
 #define LOCMAP50_LOCMAP_MAPSTATE_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reporting the problems of a load into the location map singleton.
 #include "locmap/ProblemReport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reporting the problems of a load: a record for callers, and the legacy message text rendered from it.
 #ifndef LOCMAP50_LOCMAP_PROBLEMREPORT_H
 #define LOCMAP50_LOCMAP_PROBLEMREPORT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Soft-to-hard translation: getHardName, getAbsoluteHardName and the two static path rules.
 #include <algorithm>
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Both translations in their copy-free form: a result made of pieces that still lie in the map's tables or the input.
 #ifndef LOCMAP50_LOCMAP_TRANSLATIONS_H
 #define LOCMAP50_LOCMAP_TRANSLATIONS_H

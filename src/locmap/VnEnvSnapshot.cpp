@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The environment snapshot: a table of the process environment at one moment.
 #include "locmap50/VnLocMap.h"
 #include "platform/Environment.h"

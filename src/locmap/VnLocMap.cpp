@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The location map object: singleton protocol, construction, copying, uninitialize.
 #include "locmap50/VnLocMap.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Load diagnostics: formatting a message, and the legacy text of each kind of problem record.
 #include "locmapfile/Diagnostics.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Load diagnostics: the message format, and the legacy text of a problem record.
 #ifndef LOCMAP50_LOCMAPFILE_DIAGNOSTICS_H
 #define LOCMAP50_LOCMAPFILE_DIAGNOSTICS_H

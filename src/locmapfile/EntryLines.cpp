@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Collects where each soft prefix block of a map file stands, from the parser's events.
 #include "locmapfile/EntryLines.h"
 

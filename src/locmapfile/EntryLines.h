@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Where each soft prefix block of one map file stands: its line and the lines of its hard paths.
 #ifndef LOCMAP50_LOCMAPFILE_ENTRYLINES_H
 #define LOCMAP50_LOCMAPFILE_ENTRYLINES_H

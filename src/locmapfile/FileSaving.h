@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Saves of one map file in steps: what to write is taken from the record under the map's lock, the file work is done outside it.
 #ifndef LOCMAP50_LOCMAPFILE_FILESAVING_H
 #define LOCMAP50_LOCMAPFILE_FILESAVING_H

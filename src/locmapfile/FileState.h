@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What a map file object keeps besides its public record.
 #ifndef LOCMAP50_LOCMAPFILE_FILESTATE_H
 #define LOCMAP50_LOCMAPFILE_FILESTATE_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The map file's line rules: reading, normalising, the header and line classification.
 #include "locmapfile/Format.h"
 

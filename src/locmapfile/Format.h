@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The map file format: line normalisation, header and line classification.
 #ifndef LOCMAP50_LOCMAPFILE_FORMAT_H
 #define LOCMAP50_LOCMAPFILE_FORMAT_H

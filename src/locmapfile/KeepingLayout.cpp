@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The layout-keeping save of one map file: only the lines its record's changes concern are written.
 #include "locmap50/VnLocMapFile.h"
 

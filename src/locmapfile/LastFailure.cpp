@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The record of the last failed save, export or edit, and the public code of each platform failure.
 #include "locmapfile/LastFailure.h"
 

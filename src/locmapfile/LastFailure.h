@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The reason of the last failed save, export or edit, kept so that a caller can ask after the call.
 #ifndef LOCMAP50_LOCMAPFILE_LASTFAILURE_H
 #define LOCMAP50_LOCMAPFILE_LASTFAILURE_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reads where a file's entries stand, and brings a file in line with its record by changing only the lines concerned.
 #include "locmapfile/Layout.h"
 

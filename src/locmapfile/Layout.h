@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Where a map file's entries stand in its bytes, and the line changes that bring a file in line with its record while keeping every other byte.
 #ifndef LOCMAP50_LOCMAPFILE_LAYOUT_H
 #define LOCMAP50_LOCMAPFILE_LAYOUT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The list position index: kept current by the owner's appends and removals, rebuilt when the list changed behind it.
 #include "locmapfile/ListPositions.h"
 

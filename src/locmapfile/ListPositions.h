@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Where each text of a list of texts first stands, so that finding or removing it needs no walk.
 #ifndef LOCMAP50_LOCMAPFILE_LISTPOSITIONS_H
 #define LOCMAP50_LOCMAPFILE_LISTPOSITIONS_H

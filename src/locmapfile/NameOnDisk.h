@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The one name under which a loaded map file's bytes are read, locked and written.
 #ifndef LOCMAP50_LOCMAPFILE_NAMEONDISK_H
 #define LOCMAP50_LOCMAPFILE_NAMEONDISK_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The map file parser: line splitting, spans, and the grammar's two states (header seen, entry open).
 #include "locmapfile/Parser.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The map file parser: turns one file's bytes into line events for a sink, knowing nothing of what the sink builds.
 #ifndef LOCMAP50_LOCMAPFILE_PARSER_H
 #define LOCMAP50_LOCMAPFILE_PARSER_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The public face of the rules the tool and other readers of map files share (locmap50/rules.h): each hands on to the rule's one home.
 #include "locmap50/rules.h"
 

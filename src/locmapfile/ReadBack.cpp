@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What a record means its file to hold, the writers' text of it, and the check that bytes about to be written read back as it.
 #include "locmapfile/ReadBack.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What a writer means a map file to hold, its text, and whether bytes about to be written read back as that.
 #ifndef LOCMAP50_LOCMAPFILE_READBACK_H
 #define LOCMAP50_LOCMAPFILE_READBACK_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The map file record: construction with the reader's message texts (from the catalogue of words), copying and clearing.
 #include "locmap50/VnLocMapFile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Writes a map file's own record back in the map file layout, and edits that record.
 #include <algorithm>
 #include <list>

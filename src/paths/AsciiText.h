@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ASCII letter tests and case folding: the one definition of "ignoring case" in the library.
 #ifndef LOCMAP50_PATHS_ASCIITEXT_H
 #define LOCMAP50_PATHS_ASCIITEXT_H

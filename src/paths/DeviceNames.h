@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Which Windows path names stand for devices rather than files, kept free of OS calls so every leg tests the rule.
 #ifndef LOCMAP50_PATHS_DEVICENAMES_H
 #define LOCMAP50_PATHS_DEVICENAMES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Soft names, environment entries and hard path list strings: splitting and joining.
 #include "paths/NameRules.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Rules on soft names, environment entries and hard path list strings, each with one home here.
 #ifndef LOCMAP50_PATHS_NAMERULES_H
 #define LOCMAP50_PATHS_NAMERULES_H

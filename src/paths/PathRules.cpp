@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Pure string rules on names and paths, the same on every host.
 #include "paths/PathRules.h"
 

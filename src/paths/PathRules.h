@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Pure string rules on names and paths, each with exactly one home here.
 #ifndef LOCMAP50_PATHS_PATHRULES_H
 #define LOCMAP50_PATHS_PATHRULES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The names of the save lock and of a save's temporary file, and how a leftover is recognised.
 #include "paths/SaveFileNames.h"
 

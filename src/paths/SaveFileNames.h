@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The names of the files a save makes beside its target: the save lock and the temporary file.
 #ifndef LOCMAP50_PATHS_SAVEFILENAMES_H
 #define LOCMAP50_PATHS_SAVEFILENAMES_H

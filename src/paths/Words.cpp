@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The catalogue of words: every problem kind and failure reason with its stable name, message format and sentence.
 #include "paths/Words.h"
 

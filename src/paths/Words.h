@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The words of every load problem kind and failure reason: one catalogue for the library, its C callers and the tool.
 #ifndef LOCMAP50_PATHS_WORDS_H
 #define LOCMAP50_PATHS_WORDS_H

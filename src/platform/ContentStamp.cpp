@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Content stamps: the fingerprint by which a save tells whether a file still holds what was read from it.
 #include "platform/Platform.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The environment's views: each walks the runtime's table once, through one entry rule.
 #include "platform/Environment.h"
 

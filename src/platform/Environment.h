@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The process environment as the library sees it: the one place that reads the table and splits its entries.
 #ifndef LOCMAP50_PLATFORM_ENVIRONMENT_H
 #define LOCMAP50_PLATFORM_ENVIRONMENT_H

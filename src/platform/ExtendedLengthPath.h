@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The extended-length form of Windows paths and the limit on one name, kept free of OS calls so every leg tests them.
 #ifndef LOCMAP50_PLATFORM_EXTENDEDLENGTHPATH_H
 #define LOCMAP50_PLATFORM_EXTENDEDLENGTHPATH_H

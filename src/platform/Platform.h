@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The operating-system services the library uses; the only door to the OS.
 #ifndef LOCMAP50_PLATFORM_PLATFORM_H
 #define LOCMAP50_PLATFORM_PLATFORM_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The platform services on POSIX systems, where paths use "/" and there are no drives.
 #include "platform/Platform.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The platform services on Windows, through the Win32 API and the C runtime.
 #include "platform/Platform.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // How a file is replaced by a save, written once: lock, check, clean up, write aside, keep permissions, flush, rename, sync.
 #include <chrono>
 #include <cstdint>

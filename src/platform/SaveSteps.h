@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The steps of a save that each platform makes from its own system calls; SaveSequence.cpp puts them in order.
 #ifndef LOCMAP50_PLATFORM_SAVESTEPS_H
 #define LOCMAP50_PLATFORM_SAVESTEPS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The platform service that is the same on every system: writing to standard output.
 #include <cstdio>
 

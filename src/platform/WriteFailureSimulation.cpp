@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The write path's test hooks (simulated full disk, shorter lock wait); empty in the shipped library.
 #include "platform/WriteFailureSimulation.h"
 

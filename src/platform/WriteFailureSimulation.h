@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Test hooks of the write path, compiled in only for test builds (LOCMAP50_TEST_HOOKS): a simulated full disk and a shorter wait for the save lock.
 #ifndef LOCMAP50_PLATFORM_WRITEFAILURESIMULATION_H
 #define LOCMAP50_PLATFORM_WRITEFAILURESIMULATION_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Linked only into the test build's second copy of the shared library: makes the library's own allocations fail on demand.
 //
 // Replacing the global allocation functions inside the library reaches every

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Installs the build into a scratch prefix, builds a C++ consumer against the installed files only, and runs it with
 # the test build's hooked library in place of the installed one: allocations fail inside the library, and the
 # consumer must see what the headers promise.

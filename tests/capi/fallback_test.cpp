@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of the translation functions with no map: the environment fallbacks.
 #include <cctype>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of GetLastFailure: what a failed save, export or edit leaves, and what a later call or a success leaves.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of the translation, listing, editing, saving and export functions with a map, and of their no-map results.
 #include "support/CApiTest.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One-file edits answer as a fresh load of the files as they now stand, the account of the load names the block
 // a load takes, and ChangeEntry keeps its own rules.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A randomised differential: after random one-file edits the map answers as a fresh load of the saved files does.
 #include <gtest/gtest.h>
 

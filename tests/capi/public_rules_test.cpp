@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The public rules (locmap50/rules.h) through the shared library: a tool that uses them reads map files as a load does.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests that hostile input through the C functions writes no stray lines, touches no file it did not load and takes linear time.
 #include <string>
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests that the text the C functions return lives as long as the header promises, through every edit and save.
 #include <functional>
 #include <string>

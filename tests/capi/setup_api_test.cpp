@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of InitLocationMap, keeping and replacing maps, and the query functions.
 #include "support/CApiTest.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of GetLoadStatus and ReturnAllSoftPrefixes: how the last load went, and the soft prefixes in map order.
 #include "support/CApiTest.h"
 

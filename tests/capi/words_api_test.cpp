@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of the C calls that word load problems and reasons: names, sentences, the system's reason of a record.
 #include <filesystem>
 #include <string>

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /* A C99 caller of every exported C function with no map, checking the documented no-map results. */
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /* Compiles the public C header as C89: no //-comments, no inline, nothing newer. */
 #include "locmap50/locmap50.h"
 

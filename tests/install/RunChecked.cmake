@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # What the install-and-run test scripts share: running a step in PROJECT_DIR and stopping at its failure.
 
 # Runs the command in ARGN; a nonzero status fails the test, naming `what`.

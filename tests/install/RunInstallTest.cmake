@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Installs the build into a scratch prefix, checks what landed there, and builds and runs consumers against it.
 #
 # Inputs (-D): BUILD_DIR, CONSUMER_DIR (this directory), WORK_DIR, PROJECT_DIR

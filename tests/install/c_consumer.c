@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /* A C program that uses the installed locmap50 through the C interface; built with pkg-config or the import library. */
 #include <stdio.h>
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs the bash completion of locmap as bash runs it, on command lines people type, and checks what it offers.
 # Usage: check_completion.sh BIN_DIR COMPLETION_FILE [quick]
 # BIN_DIR holds the locmap to run; "quick" runs only a few cases, to see that an installed completion works.

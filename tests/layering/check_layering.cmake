@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Fails when an #include under SOURCE_DIR runs upward through the library's layers:
 #   containers <- paths <- platform <- locmapfile <- locmap <- capi <- tools
 # A file may include its own layer or any layer below it. Sources under src/

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The fixture of the C interface tests: no map, a controlled environment, everything restored afterwards.
 #ifndef LOCMAP50_TESTS_SUPPORT_CAPITEST_H
 #define LOCMAP50_TESTS_SUPPORT_CAPITEST_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A map test that may also fill the environment table: the table is given back as it was.
 #ifndef LOCMAP50_TESTS_SUPPORT_ENVTABLETEST_H
 #define LOCMAP50_TESTS_SUPPORT_ENVTABLETEST_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What a folder holds, entry by entry, so that a test can tell whether a save left every entry but its target alone.
 #ifndef LOCMAP50_TESTS_FOLDERSNAPSHOT_H
 #define LOCMAP50_TESTS_FOLDERSNAPSHOT_H

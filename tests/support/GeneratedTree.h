@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A generated directory tree, held as data, standing in for a real disk in the tests and the benchmarks.
 #ifndef LOCMAP50_TESTS_SUPPORT_GENERATEDTREE_H
 #define LOCMAP50_TESTS_SUPPORT_GENERATEDTREE_H

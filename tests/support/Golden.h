@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The expected texts under tests/golden, placeholders filled in, and the input files under tests/data.
 #ifndef LOCMAP50_TESTS_SUPPORT_GOLDEN_H
 #define LOCMAP50_TESTS_SUPPORT_GOLDEN_H

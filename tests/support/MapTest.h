@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Map test fixtures and helpers: a fresh singleton per test, loading a main map file, the tables as text.
 #ifndef LOCMAP50_TESTS_SUPPORT_MAPTEST_H
 #define LOCMAP50_TESTS_SUPPORT_MAPTEST_H

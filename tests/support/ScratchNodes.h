@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Special files for tests, made only inside a test's own scratch directory: device nodes, FIFOs, a small stack, a low handle limit.
 #ifndef LOCMAP50_TESTS_SCRATCHNODES_H
 #define LOCMAP50_TESTS_SCRATCHNODES_H

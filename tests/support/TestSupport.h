@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Test fixtures: temporary directories, files, directory listings, captured standard output, and
 // scoped changes of the environment and current directory that are undone when the scope ends.
 #ifndef LOCMAP50_TESTS_TESTSUPPORT_H

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # read_declared_functions(header outVar): the C functions a header declares with LOCMAP50_API, by name.
 function(read_declared_functions header outVar)
   file(READ "${header}" text)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Checks that the shared library exports exactly the documented interface: the C functions of locmap50.h, the
 # public members of the classes and the functions of namespace locmap50::rules, and that its export table is the
 # one committed in EXPECTED.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Checks that the locmap tool defines none of the library's code: it reaches the library through the shared library only.
 #
 # Run as: cmake -DTOOL_BINARY=<locmap> -DNM=<nm> -DHEADER=<locmap50.h> -P check_tool_symbols.cmake

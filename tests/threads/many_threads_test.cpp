@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests that the C interface serves many threads at once: lookups beside a thread that edits, saves, exports and reloads.
 #include <atomic>
 #include <cstdlib>

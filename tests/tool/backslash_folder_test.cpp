@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // locmap's edits of a map whose real folder name holds "\" (POSIX only), reached through a link.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // locmap's edits when another process writes the map between the load and the save.
 #include <gtest/gtest.h>
 

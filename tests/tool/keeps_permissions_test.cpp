@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // locmap's edits by a user whom an ACL or a group lets write a map owned by another: what the replacement keeps, what it refuses, and what the tool says.
 #include <gtest/gtest.h>
 

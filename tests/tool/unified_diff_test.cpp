@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // locmap's --dry-run diffs against GNU diff and patch: the same hunks byte for byte, and patches that give the real save.
 #include <gtest/gtest.h>
 

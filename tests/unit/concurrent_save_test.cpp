@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of saves that meet other saves: changes made meanwhile, leftovers of crashed saves, stale locks and racing processes.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of the load diagnostics: formatting messages and collecting them under one heading.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of map file discovery (initialize, WDIR), the environment's hard-to-soft table and isEnvOverridden.
 #include <gtest/gtest.h>
 

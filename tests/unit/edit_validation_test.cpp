@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests that edits, environment values and exports put no line into a written file that reads back as something else.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of editing, saving and exporting the merged location map, by hand and on real map files.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The environment's views: what each takes from the table, its rules for case and repeated names, and the snapshot's expansion.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of VnLocMap::explain: the facts behind each kind of translation, with lines read again from the files.
 #include <gtest/gtest.h>
 

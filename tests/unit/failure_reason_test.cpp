@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests that a failed save, export or edit leaves its reason and its file for the caller, and a later call forgets it.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of the map file's line rules: raw lines, normalisation, headers and line kinds.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A generated tree of 2,000 directories and 20,000 files: every file translates hard to soft through the first entry in map order that holds it, and back to itself.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Randomised check that the indexed hard-to-soft lookups answer exactly as a plain first-match search, through loads and edits, for Windows and POSIX paths.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Hard-to-soft translation: map entries in definition order, then the environment table.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests that includes of any depth, width or repetition read in bounded time, stack and handles, and that a save writes each file back whole.
 #include <gtest/gtest.h>
 

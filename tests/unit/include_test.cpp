@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of INCLUDE lines: nesting, paths relative to the current directory, unreadable files and cycles.
 #include <gtest/gtest.h>
 

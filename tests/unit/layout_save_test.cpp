@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The layout-keeping save: before file, edit, after file, for every rule, with LF and CR LF line ends; and what it never writes.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The location map singleton: creation, destruction, uninitialize and copying.
 #include <gtest/gtest.h>
 

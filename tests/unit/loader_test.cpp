@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of the loader at the public level: its states and transitions, overrides, the 20-path limit, problem records and messages.
 #include <gtest/gtest.h>
 

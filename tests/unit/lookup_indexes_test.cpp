@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The indexes behind the lookups and edits: list positions, and indexes that follow copies and direct changes.
 #include <gtest/gtest.h>
 

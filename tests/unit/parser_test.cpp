@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of the map file parser: the events, spans and stops it gives for each reader fixture, and resuming after an include.
 #include <gtest/gtest.h>
 

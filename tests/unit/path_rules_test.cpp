@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The pure path rules under both styles on every host: URL test, slash
 // conversion, the classifier, joining,
 // hard path lists, the component-boundary match, current-directory resolution,

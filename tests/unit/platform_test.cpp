@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of the platform layer: environment, access test, current directory, file streams, safe saving and long paths.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests that every save and export reads what it is about to write back first, and writes nothing that would read back as something else.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of the map file record: construction, message texts, clearing and copying.
 #include <gtest/gtest.h>
 

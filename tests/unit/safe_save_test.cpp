@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests that saving and export never leave a truncated file, a stray temporary file, or a false success.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests that a save changes no file it did not make: decoys beside the target, the save lock's protocol, lock paths that are no regular file, and files with other names.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests that only regular files are read as maps and replaced by saves: devices, pipes and directories as map files, includes and save or export targets.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Soft-to-hard translation: getHardName through the tables and the environment,
 // and getAbsoluteHardName's current-directory fallback.
 #include <gtest/gtest.h>

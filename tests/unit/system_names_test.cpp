@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A map in a folder whose name holds "\" (POSIX only): read, edited and saved under the system's own name for it.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of the catalogue of words: one entry per problem kind and failure reason, stable names, and the formats a load prints.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of the map file writer and of editing one map file's record, on records built by hand.
 #include <gtest/gtest.h>
 

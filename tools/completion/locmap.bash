@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # bash completion for locmap: commands, options, files, and the soft prefixes of the map the command line names.
 #
 # Installed as share/bash-completion/completions/locmap; bash-completion loads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Runs out of memory inside locmap50 on purpose and prints what reached this program: what the headers promise.
 //
 // VnLocMap.h: only running out of memory escapes a class operation, as

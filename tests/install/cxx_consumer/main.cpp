@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Loads the map file named on the command line through the installed classes and translates one name each way.
 #include <iostream>
 #include <string>
