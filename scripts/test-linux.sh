@@ -33,7 +33,7 @@ run_thread_sanitizer() {
         -DLOCMAP50_BUILD_TESTS=ON -DLOCMAP50_BUILD_TOOLS=OFF -DLOCMAP50_BUILD_EXAMPLES=OFF \
         -DLOCMAP50_SANITIZE_THREAD=ON &&
         cmake --build "$tsan_dir" --parallel "$LOCMAP50_JOBS" --target locmap50_thread_tests &&
-        LOCMAP50_STRESS_ROUNDS=${LOCMAP50_STRESS_ROUNDS:-20} "$tsan_dir/locmap50_thread_tests"
+        LOCMAP50_STRESS_ROUNDS=${LOCMAP50_STRESS_ROUNDS:-20} "$tsan_dir/tests/locmap50_thread_tests"
 }
 
 # The benchmarks run once, briefly, and each fuzz target replays its seeds
