@@ -37,12 +37,12 @@ run_thread_sanitizer() {
 }
 
 # The benchmarks run once, briefly, and each fuzz target replays its seeds
-# and fuzzes for a minute: here the point is that they build and run clean.
+# and fuzzes for half a minute (CI time is shared): here the point is that they build and run clean.
 run_benchmarks_briefly() {
     LOCMAP50_BENCH_BUILD_DIR=$bench_dir bash scripts/bench.sh --benchmark_min_time=0.01
 }
 run_fuzzers_briefly() {
-    LOCMAP50_FUZZ_BUILD_DIR=$fuzz_dir bash scripts/fuzz-smoke.sh "${LOCMAP50_FUZZ_SECONDS:-60}"
+    LOCMAP50_FUZZ_BUILD_DIR=$fuzz_dir bash scripts/fuzz-smoke.sh "${LOCMAP50_FUZZ_SECONDS:-30}"
 }
 run_valgrind() {
     LOCMAP50_VALGRIND_BUILD_DIR=$valgrind_dir bash scripts/valgrind.sh
