@@ -344,7 +344,7 @@ if(NOT WIN32)
     COMMAND ${CMAKE_COMMAND} "-DLOCMAP=$<TARGET_FILE:locmap>" "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
       "-DSOURCE_DIR=${LOCMAP_SOURCE_ROOT}" "-DSCRATCH_DIR=${CMAKE_CURRENT_BINARY_DIR}/scratch/exit_status_table"
       -DPOSIX=ON -P ${CMAKE_CURRENT_SOURCE_DIR}/ExitCodeTable.cmake)
-  set_tests_properties(locmap_exit_status_table PROPERTIES LABELS tools)
+  set_tests_properties(locmap_exit_status_table PROPERTIES LABELS "tools;exit-table")
 endif()
 
 # Options go before or after the command, a command's own options too; one
