@@ -488,24 +488,23 @@ void addQueryCommands(CLI::App &app, Invocation &invocation) {
     explain->add_option("NAME", settings.names, "Soft names such as $TOOLS\\bin, or hard paths")->required();
     explain->add_flag("--json", settings.json, "Print one JSON array with an object per name");
 
+    // hard and abs: each name translated, then a hint where the shell expanded one.
+    const auto translating = [&settings](const char *command, SizedTranslation function, bool absoluteExpected) {
+        return [&settings, command, function, absoluteExpected](const LoadedMap &) {
+            const int exitCode =
+                translateAll(command, function, hardNameFailure, settings.names, fromEnvironment(settings));
+            hintQuotingWhereExpanded(command, settings.names, absoluteExpected);
+            return exitCode;
+        };
+    };
     CLI::App *hard = addCommand(app, invocation, "hard", "Print the hard path of each soft name",
-                                [&](const LoadedMap &) {
-                                    const int exitCode = translateAll("hard", GetHardNameEx, hardNameFailure,
-                                                                      settings.names, fromEnvironment(settings));
-                                    hintQuotingWhereExpanded("hard", settings.names, false);
-                                    return exitCode;
-                                });
+                                translating("hard", GetHardNameEx, false));
     hard->add_option("NAME", settings.names, "Soft names such as $TOOLS\\bin\\cc.exe")->required();
 
     CLI::App *absolute = addCommand(app, invocation, "abs",
                                     "Print the absolute hard path of each name (relative names\n"
                                     "resolve against the current directory)",
-                                    [&](const LoadedMap &) {
-                                        const int exitCode = translateAll("abs", GetAbsoluteHardNameEx, hardNameFailure,
-                                                                          settings.names, fromEnvironment(settings));
-                                        hintQuotingWhereExpanded("abs", settings.names, true);
-                                        return exitCode;
-                                    });
+                                    translating("abs", GetAbsoluteHardNameEx, true));
     absolute->add_option("NAME", settings.names, "Soft, relative or absolute names")->required();
     for (CLI::App *command : {explain, hard, absolute})
         command->add_flag("--map-only", settings.mapOnly,
