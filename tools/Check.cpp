@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -71,18 +72,6 @@ struct Diagnostic {
     bool fromLint = false;
 };
 
-// Control bytes escaped as printable() shows them, so that one problem stays on one line; with
-// highBytes, bytes from 0x80 up as well.
-std::string withBytesShown(const std::string &text, bool highBytes) {
-    if (!highBytes) return printable(text);
-    std::string shown;
-    for (const char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        shown += byte >= 0x80 ? escapedBytes(std::string(1, c)) : printable(std::string(1, c));
-    }
-    return shown;
-}
-
 std::string quoted(const std::string &text) {
     return "'" + printable(text) + "'";
 }
@@ -116,25 +105,12 @@ bool isWindowsAbsolute(const std::string &path) {
     return locmap50::rules::isAbsolute(locmap50::rules::toBackslashes(path));
 }
 
-// A UTF-16 file read as 8-bit text: a byte order mark, or a NUL after each
-// of the first characters (the record writes a NUL as "\0").
-bool looksLikeUtf16(const std::string &text) {
-    return startsWith(text, "\xFF\xFE") || startsWith(text, "\xFE\xFF") ||
-           (text.size() >= 6 && text.compare(1, 2, "\\0") == 0 && text.compare(4, 2, "\\0") == 0);
-}
-
 const char kUtf16Hint[] =
     "the file is UTF-16 text; map files are 8-bit text: save it as ASCII or UTF-8 without a byte order mark";
 
 // A line the reader cuts down to nothing is white space before a "#".
 const char kIndentedCommentHint[] =
     "a comment starts at the first column: a # after blanks or tabs starts no comment line, so remove them";
-
-// A header is ASCII, so every other byte is shown by its code: a byte order
-// mark or stray bytes an editor wrote become visible.
-std::string asAscii(const std::string &text) {
-    return withBytesShown(text, /*highBytes=*/true);
-}
 
 // What one hint row is asked about: the problem, every problem of the run
 // (in the order found), and the map.
@@ -144,24 +120,27 @@ struct HintQuestion {
     const MapSource &source;
 };
 
+// The library describes a line that is no header and never quotes it (the
+// file may be no map at all); the usual cause of each description.
+struct HeaderCause {
+    const char *description;
+    const char *hint;
+};
+const HeaderCause kHeaderCauses[] = {
+    {"is white space before a #", kIndentedCommentHint},
+    {"starts with a UTF-8 byte order mark",
+     "the file starts with a UTF-8 byte order mark (bytes EF BB BF), which some editors write; save it without one"},
+    {"starts with a UTF-16 byte order mark", kUtf16Hint},
+    {"is UTF-16 text", kUtf16Hint},
+    {"has a word other than force after the map header", "only the word force may follow the header"},
+};
+
 std::vector<std::string> headerHints(const HintQuestion &question) {
-    const std::string &found = question.problem.detail;
-    std::vector<std::string> hints{"found '" + asAscii(found) + "'" +
+    const std::string &description = question.problem.detail;
+    std::vector<std::string> hints{"the line " + description +
                                    "; expected ZOR_LOCATION_MAP_2 (or ZOR_LOCATION_MAP_1), or either followed by force"};
-    const std::string magic = "ZOR_LOCATION_MAP_";
-    if (found.empty()) {
-        hints.push_back(kIndentedCommentHint);
-    } else if (startsWith(found, "\xEF\xBB\xBF")) {
-        hints.push_back("the file starts with a UTF-8 byte order mark (bytes EF BB BF), which some editors write;"
-                        " save it without one");
-    } else if (looksLikeUtf16(found)) {
-        hints.push_back(kUtf16Hint);
-    } else if (startsWith(found, magic)) {
-        const std::size_t blank = found.find_first_of(" \t");
-        if (blank != std::string::npos)
-            hints.push_back("only the word force may follow the header, not " +
-                            quoted(found.substr(found.find_first_not_of(" \t", blank))));
-    }
+    for (const HeaderCause &cause : kHeaderCauses)
+        if (description == cause.description) hints.push_back(cause.hint);
     return hints;
 }
 
@@ -206,10 +185,20 @@ std::vector<std::string> hardPathHints(const std::string &line) {
     return {};
 }
 
+// The library quotes a line bounded: a control byte by its code ("\x1b",
+// "\0") and a long line cut short ("..."). A hint that suggests a line or
+// looks a path up needs the line itself.
+bool quotesWholeLine(const std::string &detail) {
+    static const std::regex kShownByCode(R"(\\(x[01][0-9a-f]|x7f|0))");
+    return !std::regex_search(detail, kShownByCode) &&
+           !(detail.size() >= 3 && detail.compare(detail.size() - 3, 3, "...") == 0);
+}
+
 // A line of no known kind: what it was most likely meant to be.
 std::vector<std::string> unknownLineHints(const HintQuestion &question) {
     const std::string &line = question.problem.detail;
     if (line.empty()) return {kIndentedCommentHint};
+    if (!quotesWholeLine(line)) return {};
     std::string path;
     if (isLowerCaseInclude(line, path)) return {"INCLUDE is written in capitals: write INCLUDE " + path};
     if (isPrefixWithoutDollar(line)) return {"a soft prefix line starts with $: write $" + line};
@@ -228,6 +217,9 @@ std::vector<std::string> foreignIncludeHints(const std::string &path) {
     return {};
 }
 
+const char kRelativeIncludeHint[] =
+    "relative include paths resolve against the current directory, not the including map's folder";
+
 // Relative include paths resolve against the current directory, which the
 // user may not expect; say where it led, and where the file may really be.
 std::vector<std::string> includeHints(const HintQuestion &question) {
@@ -235,10 +227,12 @@ std::vector<std::string> includeHints(const HintQuestion &question) {
     if (path.empty()) return {};
     std::vector<std::string> hints = foreignIncludeHints(path);
     if (!hints.empty() || locmap50::rules::isAbsolute(locmap50::rules::toHardPathForm(path))) return hints;
+    if (!quotesWholeLine(path))
+        return {kRelativeIncludeHint};
     std::string resolved;
     if (translate(GetAbsoluteHardNameEx, path, resolved) == LOCMAP50_OK)
         hints.push_back("it resolved to " + locmap50::rules::toHostFileName(resolved));
-    hints.push_back("relative include paths resolve against the current directory, not the including map's folder");
+    hints.push_back(kRelativeIncludeHint);
     namespace fs = std::filesystem;
     const fs::path folder =
         fs::path(locmap50::rules::toHostFileName(question.source.presentable(question.problem.file))).parent_path();
@@ -299,11 +293,6 @@ std::vector<std::string> relativeValueHints(const HintQuestion &) {
     return {std::string("names under the prefix then depend on each tool's current directory: ") + hardPathForms()};
 }
 
-std::vector<std::string> nulByteHints(const HintQuestion &question) {
-    if (looksLikeUtf16(question.problem.detail)) return {kUtf16Hint};
-    return {};
-}
-
 // A hard path with no soft prefix line before it: most often the line meant
 // as its prefix lacks its "$", and was reported just before.
 std::vector<std::string> noSoftPrefixHints(const HintQuestion &question) {
@@ -333,7 +322,6 @@ const HintRow kHintRows[] = {
     {"no-hard-path", noHardPathHints},
     {"env-override", overrideHints},
     {"env-not-absolute", notAbsoluteHints},
-    {"nul-byte", nulByteHints},
     {"no-soft-prefix", noSoftPrefixHints},
     {"env-relative-value", relativeValueHints},
 };

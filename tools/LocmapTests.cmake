@@ -138,6 +138,17 @@ foreach(hint
   locmap_test(hint_${hint} EXIT ${exit} ARGS --map tools/testdata/hints/${hint}.map check)
 endforeach()
 
+# A map that includes files that are no maps (a password file, an environment
+# block) shows none of their bytes: each is described, in every command that
+# reports load problems; on Linux the process's own environment as well.
+set(PRIVATE --map tools/testdata/private/zor_location_map)
+locmap_test(private_check EXIT 3 ARGS ${PRIVATE} check)
+locmap_test(private_check_json EXIT 3 JSON ARGS ${PRIVATE} check --json)
+locmap_test(private_list EXIT 3 ERRORS ARGS ${PRIVATE} list)
+locmap_test(private_hard EXIT 3 ERRORS ARGS ${PRIVATE} hard $PRIVATE)
+locmap_test(private_environ EXIT 3 LINUX_ONLY ENV SECRET_TOKEN=hunter2-token
+  ARGS --map tools/testdata/private/environ.map check)
+
 # Linux hints in POSIX words: a relative path, and a ~ that no one expands.
 locmap_test(hint_posix_words EXIT 3 LINUX_ONLY ARGS --map tools/testdata/hints/posix_words.map check)
 # The reason the tool cannot read a map is the load's; a named pipe is refused

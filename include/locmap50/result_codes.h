@@ -28,9 +28,14 @@
 #define LOCMAP50_SEVERITY_NOTE 2
 
 /* The kind of a load problem (GetLoadProblem): one per message. "file" is
- * the map file concerned, "line" its line or 0, "detail" the text at fault. */
+ * the map file concerned, "line" its line or 0, "detail" the text at fault.
+ * A detail quoting a map file's line (PARSE_ERROR to ENV_LINE_BREAK, NUL_BYTE
+ * and ENV_NOT_ABSOLUTE) is bounded: control bytes written \xNN (a NUL \0),
+ * nothing after the first NUL, at most 120 bytes, "..." marking a cut. */
 /* Errors and warnings of reading a map file: */
-#define LOCMAP50_PROBLEM_BAD_HEADER 1          /* line: the header as found */
+#define LOCMAP50_PROBLEM_BAD_HEADER 1          /* the first line, described, never quoted ("is not a
+                                                  map header", "is UTF-16 text"): the file may be
+                                                  no map at all */
 #define LOCMAP50_PROBLEM_PARSE_ERROR 2         /* a line of no known kind, as found */
 #define LOCMAP50_PROBLEM_NO_HARD_PATH 3        /* the soft prefix, at its line */
 #define LOCMAP50_PROBLEM_ENV_OVERRIDE 4        /* the soft prefix, at its line (a warning) */
@@ -40,10 +45,10 @@
 #define LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS 8 /* the soft prefix, at its line */
 #define LOCMAP50_PROBLEM_INCLUDE_CYCLE 9       /* the include path as written */
 #define LOCMAP50_PROBLEM_ENV_LINE_BREAK 10     /* the soft prefix, at its line (a warning) */
-#define LOCMAP50_PROBLEM_NUL_BYTE 13           /* a header, soft prefix, hard path or include line
-                                                  holding a NUL byte, each NUL written as \0; the
-                                                  line is not used (a header ends the file) */
-#define LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE 14   /* the soft prefix, "=" and the value exactly as set,
+#define LOCMAP50_PROBLEM_NUL_BYTE 13           /* a soft prefix, hard path or include line holding
+                                                  a NUL byte, up to its first NUL; the line is not
+                                                  used (a header holding one is a BAD_HEADER) */
+#define LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE 14   /* the soft prefix, "=" and the value as set,
                                                   at the prefix's line (a warning; POSIX systems:
                                                   a value that is no absolute hard path is ignored) */
 /* Errors of choosing the map file (no line): */

@@ -31,29 +31,18 @@ std::string identityOf(const std::string &fileName) {
     return platform::fileIdentity(fileName).value_or(fileName);
 }
 
-// The severity is the kind's own, set where the problem is recorded.
+// The severity is the kind's own, set where the problem is recorded. The
+// message is that of messageKind, which only a header holding a NUL byte
+// changes.
 void report(int kind, const VnLocMapFile &file, int line, std::string detail,
-            const std::string &format, int reason = LOCMAP50_REASON_NONE) {
+            const std::string &format, int reason = LOCMAP50_REASON_NONE, int messageKind = 0) {
     VnLoadProblem problem;
     problem.kind = kind;
     problem.file = file.m_fileName;
     problem.line = line;
     problem.detail = std::move(detail);
     problem.reason = reason;
-    ProblemReport::reportLoadProblem(std::move(problem), format);
-}
-
-// The record's detail reaches C callers as a NUL-terminated string, so each
-// NUL is written as the two characters "\0".
-std::string withVisibleNul(const std::string &line) {
-    std::string shown;
-    for (const char c : line) {
-        if (c == '\0')
-            shown += "\\0";
-        else
-            shown += c;
-    }
-    return shown;
+    ProblemReport::reportMapProblem(std::move(problem), format, messageKind != 0 ? messageKind : kind);
 }
 
 }  // namespace
@@ -188,8 +177,14 @@ public:
         const int lineNumber = spans.lineNumber();
         switch (problem) {
         case mapfile::ParseProblem::BadHeader:
-            report(LOCMAP50_PROBLEM_BAD_HEADER, m_file, lineNumber, line,
+            report(LOCMAP50_PROBLEM_BAD_HEADER, m_file, lineNumber, mapfile::describeNonHeader(line),
                    m_file.m_msgBadVersion);
+            return;
+        case mapfile::ParseProblem::NulInHeader:
+            // A file with no header is no map: its record describes the line
+            // and quotes none of it, while the message stays the NUL byte's.
+            report(LOCMAP50_PROBLEM_BAD_HEADER, m_file, lineNumber, mapfile::describeNonHeader(line),
+                   m_file.m_msgNulByte, LOCMAP50_REASON_NONE, LOCMAP50_PROBLEM_NUL_BYTE);
             return;
         case mapfile::ParseProblem::BadSoftPrefix:
             startEntry(spans);
@@ -215,11 +210,10 @@ public:
             startEntry(spans);
             m_previous = Previous::Include;
             break;
-        case mapfile::ParseProblem::NulInHeader:
         case mapfile::ParseProblem::NulInHardPath:
             break;
         }
-        report(LOCMAP50_PROBLEM_NUL_BYTE, m_file, lineNumber, withVisibleNul(line),
+        report(LOCMAP50_PROBLEM_NUL_BYTE, m_file, lineNumber, line,
                m_file.m_msgNulByte);
     }
 

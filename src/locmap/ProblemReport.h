@@ -18,9 +18,16 @@ public:
     // file when the text is still empty). The severity is the kind's, as the
     // catalogue of words gives it.
     static void reportLoadProblem(VnLoadProblem problem, const std::string &format);
+    // As reportLoadProblem, for a problem found in a map file's lines: the
+    // message quotes the detail whole, as its format always did, with the
+    // arguments of messageKind; the record keeps paths::quotedLine of it.
+    static void reportMapProblem(VnLoadProblem problem, const std::string &format, int messageKind);
     // Records a note (with the system's reason for passing a place over, if
     // any); notes have no message text.
     static void note(int kind, std::string file, std::string detail, int reason = LOCMAP50_REASON_NONE);
+
+private:
+    static void keep(const std::string &message, VnLoadProblem problem);
 };
 
 }  // namespace locmap50::locmap

@@ -108,6 +108,33 @@ Header parseHeader(const std::string &line) {
     return header;
 }
 
+namespace {
+
+bool startsWith(const std::string &text, std::string_view start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+
+// UTF-16 text read as bytes: a NUL beside each of its first ASCII characters.
+bool looksLikeUtf16(const std::string &line) {
+    if (line.size() < 4) return false;
+    const bool littleEndian = line[0] != '\0' && line[1] == '\0' && line[2] != '\0' && line[3] == '\0';
+    const bool bigEndian = line[0] == '\0' && line[1] != '\0' && line[2] == '\0' && line[3] != '\0';
+    return littleEndian || bigEndian;
+}
+
+}  // namespace
+
+std::string describeNonHeader(const std::string &line) {
+    if (line.empty()) return "is white space before a #";
+    if (startsWith(line, "\xEF\xBB\xBF")) return "starts with a UTF-8 byte order mark";
+    if (startsWith(line, "\xFF\xFE") || startsWith(line, "\xFE\xFF")) return "starts with a UTF-16 byte order mark";
+    if (looksLikeUtf16(line)) return "is UTF-16 text";
+    if (holdsNulByte(line)) return "holds a NUL byte";
+    if (startsWith(line, kMagic) && line.size() > kHeaderMagicLength && isBlankOrTab(line[kHeaderMagicLength]))
+        return "has a word other than force after the map header";
+    return "is not a map header";
+}
+
 LineKind classifyLine(const std::string &line, paths::PathStyle style) {
     if (line.size() >= 2 && paths::isSoftName(line)) return LineKind::SoftPrefix;
     if (paths::isAbsolute(line, style)) return LineKind::HardPath;

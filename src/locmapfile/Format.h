@@ -55,6 +55,12 @@ struct Header {
 // Reads a normalised header line.
 Header parseHeader(const std::string &line);
 
+// A normalised first line that is no valid header, in words that quote none
+// of its bytes ("starts with a UTF-16 byte order mark", "is not a map
+// header"): such a file is read no further and may be no map at all (a
+// password file, a process's environment), and problems reach logs.
+std::string describeNonHeader(const std::string &line);
+
 enum class LineKind { SoftPrefix, HardPath, Include, ParseError };
 // Classifies a normalised entry line by the first rule that matches. A hard
 // path line is what paths::isAbsolute takes on this system: a drive or UNC

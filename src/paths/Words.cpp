@@ -113,20 +113,28 @@ const ReasonWords kReasonWords[] = {
 #undef LOCMAP50_TEXT_OF
 
 // A person reads the sentence on one line: control bytes are shown by code.
-std::string withControlBytesShown(const std::string &text) {
+void appendShown(std::string &shown, char c) {
     static const char kHexDigits[] = "0123456789abcdef";
-    std::string shown;
-    for (const char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            shown += "\\x";
-            shown += kHexDigits[byte >> 4];
-            shown += kHexDigits[byte & 0xf];
-        } else {
-            shown += c;
-        }
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte == 0) {
+        shown += "\\0";
+    } else if (byte < 0x20 || byte == 0x7f) {
+        shown += "\\x";
+        shown += kHexDigits[byte >> 4];
+        shown += kHexDigits[byte & 0xf];
+    } else {
+        shown += c;
     }
+}
+
+std::string withControlBytesShown(std::string_view text) {
+    std::string shown;
+    for (const char c : text) appendShown(shown, c);
     return shown;
+}
+
+bool isUtf8Continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xc0) == 0x80;
 }
 
 void replaceAll(std::string &text, const std::string &placeholder, const std::string &value) {
@@ -170,6 +178,24 @@ std::string plainSentence(int kind, const std::string &detail) {
     replaceAll(sentence, "{variable}", shown.empty() ? shown : shown.substr(1));
     replaceAll(sentence, "{detail}", shown);
     return sentence;
+}
+
+std::string quotedLine(std::string_view line) {
+    static const std::string kCutMark = "...";
+    const std::size_t nul = line.find('\0');
+    const std::string_view quoted = line.substr(0, nul == std::string_view::npos ? line.size() : nul + 1);
+    std::string shown;
+    std::size_t lastFit = 0;  // the shown length up to the last whole character that leaves room for the mark
+    for (std::size_t at = 0; at < quoted.size(); ++at) {
+        if (!isUtf8Continuation(quoted[at]) && shown.size() + kCutMark.size() <= kMaxQuotedLineBytes)
+            lastFit = shown.size();
+        appendShown(shown, quoted[at]);
+    }
+    if (shown.size() + kCutMark.size() <= kMaxQuotedLineBytes) lastFit = shown.size();
+    const bool cut = quoted.size() < line.size();
+    if (!cut && shown.size() <= kMaxQuotedLineBytes) return shown;
+    shown.resize(lastFit);
+    return shown + kCutMark;
 }
 
 std::string reasonText(int reason) {

@@ -4,6 +4,7 @@
 #define LOCMAP50_PATHS_WORDS_H
 
 #include <string>
+#include <string_view>
 
 namespace locmap50::paths {
 
@@ -53,6 +54,16 @@ const char *messageFormat(int kind);
 // The sentence of kind with detail filled in, control bytes in it written
 // "\xNN" so that one problem stays on one line; "" for an unknown kind.
 std::string plainSentence(int kind, const std::string &detail);
+
+// The longest quote of a map's line that quotedLine gives, its cut mark included.
+constexpr std::size_t kMaxQuotedLineBytes = 120;
+
+// A map's line (or part of one) as a problem's detail quotes it: control
+// bytes written "\xNN" (a NUL "\0"), nothing after the first NUL, and at
+// most kMaxQuotedLineBytes bytes; where the quote stops short of the line,
+// "..." marks the cut, which never splits an escape or a UTF-8 character.
+// Problem records are read by other people than the map's owner, in logs.
+std::string quotedLine(std::string_view line);
 
 // The phrase of reason; "" for LOCMAP50_REASON_NONE, and a phrase saying the
 // system refused for a code the catalogue does not know.

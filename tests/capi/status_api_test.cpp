@@ -122,6 +122,27 @@ TEST_F(CApiTest, LoadProblemsGiveKindLineAndTheTextAtFault) {
     EXPECT_EQ(GetLoadProblem(7, &severity, &kind, &file, &line, &file), LOCMAP50_FAILED);
 }
 
+// Included files that are no maps (a password file, a process's environment
+// block) are described, never quoted; a map's own long line is quoted bounded
+// in its record and whole in the message text, as that text always was.
+TEST_F(CApiTest, FilesThatAreNoMapsAreNeverQuoted) {
+    const std::string secret = m_dir.write("shadow", "root:SECRET-HASH:19000:0:99999:7:::\n");
+    const std::string environ = m_dir.write("environ", std::string("SECRET_TOKEN=SECRET-VALUE\0HOME=/root\0", sizeof "SECRET_TOKEN=SECRET-VALUE\0HOME=/root\0" - 1));
+    const std::string longBadPrefix = "$1" + std::string(200, 'x') + "\x1b";
+    loadMap("INCLUDE " + secret + "\nINCLUDE " + environ + "\n" + longBadPrefix + "\nC:\\x\n");
+    EXPECT_EQ(problemLines(), "0 1 1 is not a map header\n"
+                              "0 1 1 holds a NUL byte\n"
+                              "0 5 4 $1" + std::string(115, 'x') + "...\n");
+    for (int index = 0; index < GetLoadProblemCount(); ++index) {
+        std::string sentence(512, '\0');
+        ASSERT_EQ(GetLoadProblemText(index, &sentence[0], sentence.size()), LOCMAP50_OK);
+        EXPECT_EQ(sentence.find("SECRET"), std::string::npos) << sentence;
+    }
+    const std::string messages = GetErrorString();
+    EXPECT_EQ(messages.find("SECRET"), std::string::npos) << messages;
+    EXPECT_NE(messages.find(longBadPrefix), std::string::npos) << messages;
+}
+
 TEST_F(CApiTest, AFailedSearchKeepsItsNotesUntilTheNextInit) {
     setEnv("HOME", m_dir.path().string());
     setEnv("WDIR", ";" + m_dir.path().string() + ";");

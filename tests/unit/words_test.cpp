@@ -71,6 +71,33 @@ TEST(Words, ASentenceTakesTheDetailOnOneLine) {
                   " hard paths in this file; the others are ignored");
 }
 
+// A map's line in a problem record: escaped, never past a NUL, and never
+// longer than the bound, the cut marked and no escape or character split.
+TEST(Words, AQuotedLineIsEscapedBoundedAndCutVisibly) {
+    const std::string longLine(200, 'a');
+    const std::string cutLong = std::string(paths::kMaxQuotedLineBytes - 3, 'a') + "...";
+    const std::string euro = "\xE2\x82\xAC";
+    const struct {
+        std::string line;
+        std::string quoted;
+    } cases[] = {
+        {"C:\\tools", "C:\\tools"},
+        {"a\tb\x1b[2J", "a\\x09b\\x1b[2J"},
+        {std::string("C:\\a\0SECRET=1", sizeof "C:\\a\0SECRET=1" - 1), "C:\\a\\0..."},
+        {std::string(paths::kMaxQuotedLineBytes, 'a'), std::string(paths::kMaxQuotedLineBytes, 'a')},
+        {longLine, cutLong},
+        {std::string(paths::kMaxQuotedLineBytes - 4, 'a') + "\x1b\x1b",
+         std::string(paths::kMaxQuotedLineBytes - 4, 'a') + "..."},
+        {std::string(paths::kMaxQuotedLineBytes - 4, 'a') + euro + "bc",
+         std::string(paths::kMaxQuotedLineBytes - 4, 'a') + "..."},
+    };
+    for (const auto &c : cases) {
+        const std::string quoted = paths::quotedLine(c.line);
+        EXPECT_EQ(quoted, c.quoted);
+        EXPECT_LE(quoted.size(), paths::kMaxQuotedLineBytes);
+    }
+}
+
 class WordsOfALoad : public testsupport::MapFileTest {};
 
 // Each problem a real load raises is printed in its kind's format.
