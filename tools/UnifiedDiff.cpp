@@ -205,7 +205,50 @@ void appendLine(std::string &out, char mark, std::string_view line) {
     if (line.empty() || line.back() != '\n') out += "\n\\ No newline at end of file\n";
 }
 
+// The escape GNU diff writes for a byte of a name: a letter for the usual
+// control bytes, a quote and a backslash; 0 where the byte stands as it is;
+// 1 where it is written in octal (other bytes below 32 and, as diff reads
+// them through a signed char, bytes from 0x80 up).
+int escapeLetter(char c) {
+    switch (c) {
+    case '\a': return 'a';
+    case '\b': return 'b';
+    case '\t': return 't';
+    case '\n': return 'n';
+    case '\v': return 'v';
+    case '\f': return 'f';
+    case '\r': return 'r';
+    case '"': return '"';
+    case '\\': return '\\';
+    default: return static_cast<signed char>(c) < 32 ? 1 : 0;
+    }
+}
+
 }  // namespace
+
+std::string diffHeaderName(const std::string &name) {
+    const bool mustQuote = std::any_of(name.begin(), name.end(), [](char c) {
+        return c == ' ' || escapeLetter(c) != 0;
+    });
+    if (!mustQuote) return name;
+    std::string quoted = "\"";
+    for (const char c : name) {
+        const int letter = escapeLetter(c);
+        if (letter == 0) {
+            quoted += c;
+        } else if (letter == 1) {
+            const unsigned char byte = static_cast<unsigned char>(c);
+            quoted += '\\';
+            quoted += static_cast<char>('0' + (byte >> 6));
+            quoted += static_cast<char>('0' + ((byte >> 3) & 7));
+            quoted += static_cast<char>('0' + (byte & 7));
+        } else {
+            quoted += '\\';
+            quoted += static_cast<char>(letter);
+        }
+    }
+    return quoted + "\"";
+}
 
 std::string unifiedDiff(const std::string &name, const std::string &oldText, const std::string &newText) {
     const std::vector<std::string_view> oldLines = linesOf(oldText);
@@ -214,7 +257,8 @@ std::string unifiedDiff(const std::string &name, const std::string &oldText, con
     const long newCount = static_cast<long>(newLines.size());
     const std::vector<Change> changes = changesOf(LineComparison(oldLines, newLines), oldCount, newCount);
     if (changes.empty()) return std::string();
-    std::string out = "--- " + name + "\n+++ " + name + "\n";
+    const std::string header = diffHeaderName(name);
+    std::string out = "--- " + header + "\n+++ " + header + "\n";
     for (std::size_t first = 0; first < changes.size();) {
         // Changes closer than twice the context share a hunk.
         std::size_t last = first;

@@ -7,7 +7,14 @@
 
 namespace locmap_tool {
 
-// The unified diff that turns oldText into newText: "--- name" and "+++ name",
+// A file name as GNU diff writes it in a header: as it is, or, when it holds
+// a blank, a quote, a backslash, a control byte or a byte from 0x80 up, in
+// double quotes with C escapes ("\n", "\t", "\\", "\"", octal for the
+// rest), which patch reads back.
+std::string diffHeaderName(const std::string &name);
+
+// The unified diff that turns oldText into newText: "--- name" and "+++ name"
+// (name as diffHeaderName writes it),
 // then hunks with three lines of context. Lines end at LF only, so a CR, a
 // NUL or any other byte stays in its line as it is; a last line without a
 // line end is followed by "\ No newline at end of file". Among the smallest

@@ -64,6 +64,25 @@ TEST(UnifiedDiff, HunksAreThoseOfGnuDiffByteForByte) {
     }
 }
 
+// A name in a diff header is the one GNU diff writes for that file name, so
+// that patch finds the file: quoted with C escapes where it holds a blank, a
+// quote, a backslash, a control byte or a byte from 0x80 up.
+TEST(UnifiedDiff, NamesAreQuotedAsGnuDiffQuotesThem) {
+    const std::string names[] = {"plain.map", "x\ny.map", "with blank.map", "quo\"te.map", "back\\slash.map",
+                                 "tab\t.map", "esc\x1b[2J.map", "bell\a.map", "del\x7f.map", "caf\xc3\xa9.map"};
+    testsupport::TempDir dir;
+    dir.write("other", "b\n");
+    for (const std::string &name : names) {
+        dir.write(name, "a\n");
+        dir.write("name.txt", name);
+        const std::string gnu =
+            outputOf("cd '" + dir.path().string() + "' && diff -u -- \"$(cat name.txt)\" other");
+        const std::string gnuHeader = gnu.substr(0, gnu.find('\t'));
+        const std::string ours = locmap_tool::unifiedDiff(name, "a\n", "b\n");
+        EXPECT_EQ(ours.substr(0, ours.find('\n')), gnuHeader) << name;
+    }
+}
+
 // A map file in one of the shapes people keep them: LF or CR LF line ends,
 // a last line with or without one, comments (one holding a NUL byte),
 // blank lines and indentation.
@@ -133,6 +152,34 @@ TEST_F(DryRunPatches, GiveTheRealSaveOfGeneratedFiles) {
                  dir.file("change.diff") + "' 2>&1");
         ASSERT_EQ(testsupport::readFile(patched), testsupport::readFile(path)) << "case " << i << ":\n" << diff;
     }
+}
+
+// The dry run's diff of a map whose name holds a newline, given to patch
+// -p0 as it stands, changes that map and no other file.
+TEST_F(DryRunPatches, ApplyToAMapWhoseNameHoldsANewline) {
+    testsupport::TempDir dir;
+    const std::string name = "x\ny.map";
+    const std::string original = "ZOR_LOCATION_MAP_2\n$A\n/a\n";
+    dir.write(name, original);
+    dir.write("x", "not the map\n");
+    const testsupport::ScopedCurrentDir inDir(dir.path());
+    locmap_tool::EditRequest edit;
+    edit.kind = locmap_tool::EditKind::Set;
+    edit.softPrefix = "$A";
+    edit.paths = {"/b"};
+    edit.quiet = true;
+    edit.dryRun = true;
+    const std::unique_ptr<locmap_tool::MapSource> source = locmap_tool::MapSource::fromFile(name);
+    ASSERT_NE(source, nullptr);
+    testing::internal::CaptureStdout();
+    const int exitCode =
+        locmap_tool::runEdit(*source, edit, [&] { return locmap_tool::MapSource::fromFile(name); });
+    const std::string diff = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(exitCode, locmap_tool::kExitOk);
+    dir.write("change.diff", diff);
+    const std::string patchSays = outputOf("patch -p0 --batch < change.diff 2>&1");
+    EXPECT_EQ(testsupport::readFile(dir.file(name)), "ZOR_LOCATION_MAP_2\n$A\n/b\n") << diff << patchSays;
+    EXPECT_EQ(testsupport::readFile(dir.file("x")), "not the map\n") << patchSays;
 }
 
 }  // namespace
