@@ -270,9 +270,10 @@ int attempt(const MapSource &source, const EditRequest &request, bool lastTry) {
     showWarnings();
     warnOfChangedOwners(source, owners);
     if (!request.quiet)
-        for (const std::string &name : written) std::printf("%s\n", source.presentable(name).c_str());
+        for (const std::string &name : written) std::printf("%s\n", printable(source.presentable(name)).c_str());
     if (const auto next = tellsTakeOver && !request.quiet ? blockInEffect(request.softPrefix) : std::nullopt)
-        std::printf("%s now takes effect from %s\n", request.softPrefix.c_str(), placeOf(source, *next).c_str());
+        std::printf("%s now takes effect from %s\n", printable(request.softPrefix).c_str(),
+                    placeOf(source, *next).c_str());
     return kExitOk;
 }
 
@@ -334,7 +335,7 @@ int runSave(const MapSource &source, const SaveRequest &request) {
     // The files before the one that failed are written.
     for (const PlannedRewrite &rewrite : plan) {
         if (!saved && (failure.file.empty() || rewrite.file == failure.file)) break;
-        if (!request.quiet) std::printf("%s\n", source.presentable(rewrite.file).c_str());
+        if (!request.quiet) std::printf("%s\n", printable(source.presentable(rewrite.file)).c_str());
     }
     warnOfChangedOwners(source, owners);
     if (saved) return kExitOk;

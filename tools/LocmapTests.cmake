@@ -315,6 +315,15 @@ if(NOT WIN32 AND LOCMAP_GNU_DIFF)
     endforeach()
   endforeach()
 endif()
+# Data (hard paths, map names) goes into a pipe byte for byte and reaches a
+# terminal escaped, as ls does; script(1) gives the run a terminal.
+find_program(LOCMAP_SCRIPT script)
+if(NOT WIN32 AND LOCMAP_SCRIPT)
+  add_test(NAME locmap_data_on_terminal
+    COMMAND ${CMAKE_COMMAND} "-DLOCMAP=$<TARGET_FILE:locmap>"
+      "-DSCRATCH_DIR=${CMAKE_CURRENT_BINARY_DIR}/scratch/data_on_terminal" -P ${CMAKE_CURRENT_SOURCE_DIR}/RunOnTerminal.cmake)
+  set_tests_properties(locmap_data_on_terminal PROPERTIES LABELS tools)
+endif()
 locmap_test(edit_stdin_refused EXIT 1 ERRORS STDIN examples/site/zor_location_map
   ARGS --map - remove "$TOOLS")
 

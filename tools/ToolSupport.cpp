@@ -8,6 +8,12 @@
 #include <iterator>
 #include <list>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "locmap50/locmap50.h"
 #include "locmap50/rules.h"
 
@@ -47,8 +53,24 @@ std::string printable(const std::string &text) {
     return shown;
 }
 
+namespace {
+
+bool standardOutputIsATerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stdout)) != 0;
+#else
+    return isatty(STDOUT_FILENO) == 1;
+#endif
+}
+
+}  // namespace
+
+std::string asData(const std::string &text) {
+    return standardOutputIsATerminal() ? printable(text) : text;
+}
+
 void reportProblem(const std::string &message) {
-    std::fprintf(stderr, "locmap: %s\n", message.c_str());
+    std::fprintf(stderr, "locmap: %s\n", printable(message).c_str());
 }
 
 std::string systemReason(int errorNumber) {

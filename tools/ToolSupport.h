@@ -33,7 +33,14 @@ int moreUrgentExit(int first, int second);
 // line. Results (hard, soft, list, export, diff bodies) are never passed here.
 std::string printable(const std::string &text);
 
-// Writes "locmap: " and message and a line end to standard error.
+// Data a command prints for scripts (translations, hard paths, map names):
+// byte for byte into a pipe or a file, and as printable() shows it when
+// standard output is a terminal, as ls does, where a control byte in a name
+// could move the cursor or retitle the terminal.
+std::string asData(const std::string &text);
+
+// Writes "locmap: " and message, its control bytes escaped as printable()
+// shows them, and a line end to standard error.
 void reportProblem(const std::string &message);
 
 // The system's reason for the last failed call, or "" when errno holds none.

@@ -121,8 +121,9 @@ std::unique_ptr<MapSource> chooseMap(const Settings &settings) {
 }
 
 int commandWhere(const LoadedMap &map) {
-    std::printf("map: %s (%s)\n", map.source->mainFileName().c_str(), map.source->origin().c_str());
-    for (const std::string &place : MapSource::placesPassedOver()) std::printf("passed over: %s\n", place.c_str());
+    std::printf("map: %s (%s)\n", asData(map.source->mainFileName()).c_str(), printable(map.source->origin()).c_str());
+    for (const std::string &place : MapSource::placesPassedOver())
+        std::printf("passed over: %s\n", printable(place).c_str());
     return kExitOk;
 }
 
@@ -246,7 +247,7 @@ int translateAll(const char *command, SizedTranslation function,
         else if (mapOnly && !answer.variable.empty())
             whyNot = mapOnlyRefusal(answer);
         if (whyNot.empty()) {
-            std::printf("%s\n", result.c_str());
+            std::printf("%s\n", asData(result).c_str());
             if (!answer.variable.empty()) reportProblem(environmentNote(command, name, answer));
         } else {
             reportProblem(std::string(command) + ": cannot translate '" + printable(name) + "': " + whyNot);
@@ -286,7 +287,7 @@ int commandPaths(const std::string &softPrefix) {
         if (looksShellExpanded(softPrefix, false)) hintQuoting("paths", softPrefix);
         return kExitFailed;
     }
-    for (const std::string &path : hardPathsOf(softPrefix)) std::printf("%s\n", path.c_str());
+    for (const std::string &path : hardPathsOf(softPrefix)) std::printf("%s\n", asData(path).c_str());
     return kExitOk;
 }
 
@@ -295,7 +296,7 @@ int commandWhich(const LoadedMap &map, const std::vector<std::string> &prefixes)
     for (const std::string &softPrefix : prefixes) {
         const char *file = CurrentEntryFileName(softPrefix.c_str());
         if (file != nullptr) {
-            std::printf("%s\n", map.source->presentable(file).c_str());
+            std::printf("%s\n", asData(map.source->presentable(file)).c_str());
         } else {
             reportProblem("which: " + missingPrefixText(softPrefix));
             if (looksShellExpanded(softPrefix, false)) hintQuoting("which", softPrefix);
@@ -336,8 +337,9 @@ int commandList(const LoadedMap &map, const std::string &format, bool json) {
     if (json) return commandListJson(*map.source);
     for (const std::string &softPrefix : softPrefixes()) {
         const char *file = CurrentEntryFileName(softPrefix.c_str());
-        std::printf("%s (%s)\n", softPrefix.c_str(), map.source->presentable(file != nullptr ? file : "").c_str());
-        for (const std::string &path : hardPathsOf(softPrefix)) std::printf("    %s\n", path.c_str());
+        std::printf("%s (%s)\n", asData(softPrefix).c_str(),
+                    asData(map.source->presentable(file != nullptr ? file : "")).c_str());
+        for (const std::string &path : hardPathsOf(softPrefix)) std::printf("    %s\n", asData(path).c_str());
     }
     return kExitOk;
 }
