@@ -451,6 +451,7 @@ int commandCheck(const MapSource &source, CheckFormat format, bool strict, bool 
     } else {
         for (const Diagnostic &diagnostic : diagnostics) std::fputs(renderText(diagnostic, source).c_str(), stdout);
     }
+    for (const std::string &note : source.notesOnWhoControlsIt()) reportProblem(note);
     if (errors == 0 && warnings == 0 && !linted && !quiet) reportClean(source);
     if (errors > 0) return kExitLoadErrors;
     if (strict && (warnings > 0 || linted)) return kExitLoadErrors;

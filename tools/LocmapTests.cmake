@@ -2,8 +2,8 @@
 # Tests of the locmap tool: each runs it as a subprocess on a scratch copy of the examples (see RunLocmap.cmake) and compares exit code and output.
 #
 # locmap_test(NAME EXIT code [ERRORS] [LINUX_ONLY] [SMOKE] [JSON] [CHECK_FILE file] [STDIN file]
-#             [STDOUT file] [FIFO file] [ENV NAME=VALUE...] [COPY from to...] [SETUP argument...]
-#             ARGS argument...)
+#             [STDOUT file] [FIFO file] [ENV NAME=VALUE...] [COPY from to...] [MODE file mode...]
+#             [SETUP argument...] ARGS argument...)
 # compares standard output (or CHECK_FILE) with testdata/expected/NAME.txt and,
 # with ERRORS, standard error with testdata/expected/NAME.err. Each test runs
 # from the scratch copy's root, because relative INCLUDE lines resolve against
@@ -30,7 +30,7 @@ function(locmap_expected_file variable file)
 endfunction()
 
 function(locmap_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 test "ERRORS;LINUX_ONLY;SMOKE;JSON" "EXIT;CHECK_FILE;STDIN;STDOUT;FIFO" "ENV;COPY;SETUP;ARGS")
+  cmake_parse_arguments(PARSE_ARGV 1 test "ERRORS;LINUX_ONLY;SMOKE;JSON" "EXIT;CHECK_FILE;STDIN;STDOUT;FIFO" "ENV;COPY;MODE;SETUP;ARGS")
   if(test_LINUX_ONLY AND WIN32)
     return()
   endif()
@@ -56,6 +56,7 @@ function(locmap_test name)
       "-DENVIRONMENT=${LOCMAP_CLEAN_ENVIRONMENT};${test_ENV}"
       "-DJSON=${test_JSON}"
       "-DCOPY=${test_COPY}"
+      "-DMODES=${test_MODE}"
       "-DSETUP_ARGUMENTS=${test_SETUP}"
       "-DARGUMENTS=${test_ARGS}"
       -P ${CMAKE_CURRENT_SOURCE_DIR}/RunLocmap.cmake)
@@ -228,6 +229,12 @@ locmap_test(discovered EXIT 0 ENV ZOR_LOCATION_MAP=examples/site/zor_location_ma
 locmap_test(where_map EXIT 0 ARGS ${SITE} where)
 locmap_test(where_home EXIT 0 LINUX_ONLY ENV HOME=tools/testdata/home ARGS where)
 locmap_test(where_project EXIT 0 LINUX_ONLY ENV HOME=/nonexistent/home ARGS where --project examples/project)
+# A map the search found that other users may change is named as such, and
+# used: where and check add a note.
+locmap_test(where_project_shared EXIT 0 ERRORS LINUX_ONLY ENV HOME=/nonexistent/home
+  MODE examples/project/zor_location_map 0664 ARGS where --project examples/project)
+locmap_test(check_project_shared EXIT 0 ERRORS LINUX_ONLY ENV HOME=/nonexistent/home
+  MODE examples/project 0777 ARGS check --project examples/project)
 
 # Load errors go to standard error before the results and make the run exit
 # 3; --keep-going lets it exit as if the map were clean; --strict counts

@@ -199,4 +199,15 @@ std::string MapSource::mainFileName() const {
     return name != nullptr ? name : "";
 }
 
+std::vector<std::string> MapSource::notesOnWhoControlsIt() const {
+    if (m_origin == Origin::File) return {};
+    const std::string file = mainFileName();
+    const locmap50::rules::FileControl control = locmap50::rules::fileControl(file);
+    std::vector<std::string> notes;
+    if (control.ownedByOther)
+        notes.push_back("note: the map " + file + " belongs to " + control.owner + ", not to you");
+    if (control.othersMayWrite) notes.push_back("note: other users may change the map " + file + " or its folder");
+    return notes;
+}
+
 }  // namespace locmap_tool

@@ -43,6 +43,11 @@ public:
     bool isFromStandardInput() const { return !m_temporaryFile.empty(); }
     // The main map file, as the library names it.
     std::string mainFileName() const;
+    // Notes on a map the search found that another user owns, or that other
+    // users may write or replace: it is used all the same (a team's project
+    // folder belongs to one of them), but whoever runs a tool there should
+    // know who decides what it says. None for a map named with --map.
+    std::vector<std::string> notesOnWhoControlsIt() const;
 
 private:
     enum class Origin { File, Project, CurrentDirectory };

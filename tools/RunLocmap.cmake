@@ -9,7 +9,8 @@
 # goes instead of being captured, such as /dev/full; may be empty),
 # ENVIRONMENT (NAME=VALUE list; NAME= unsets), JSON (true: standard output
 # must parse as one JSON document, checked with string(JSON)), COPY (scratch-relative source
-# and target pairs, copied before the run; may be empty), FIFO (a scratch-relative named
+# and target pairs, copied before the run; may be empty), MODES (scratch-relative file and
+# octal mode pairs, set with chmod before the run; POSIX only; may be empty), FIFO (a scratch-relative named
 # pipe made before the run, which then must end within 60 s; may be empty), SETUP_ARGUMENTS
 # (a run that must succeed first; may be empty), ARGUMENTS (list).
 
@@ -21,6 +22,14 @@ endforeach()
 while(COPY)
   list(POP_FRONT COPY from to)
   file(COPY_FILE "${SCRATCH_DIR}/${from}" "${SCRATCH_DIR}/${to}")
+endwhile()
+
+while(MODES)
+  list(POP_FRONT MODES file mode)
+  execute_process(COMMAND chmod "${mode}" "${SCRATCH_DIR}/${file}" RESULT_VARIABLE modeSet)
+  if(NOT modeSet STREQUAL "0")
+    message(FATAL_ERROR "cannot set the mode of ${file} to ${mode}")
+  endif()
 endwhile()
 
 set(timeout "")

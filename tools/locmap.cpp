@@ -124,6 +124,7 @@ int commandWhere(const LoadedMap &map) {
     std::printf("map: %s (%s)\n", asData(map.source->mainFileName()).c_str(), printable(map.source->origin()).c_str());
     for (const std::string &place : MapSource::placesPassedOver())
         std::printf("passed over: %s\n", printable(place).c_str());
+    for (const std::string &note : map.source->notesOnWhoControlsIt()) reportProblem(note);
     return kExitOk;
 }
 

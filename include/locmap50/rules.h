@@ -84,6 +84,24 @@ LOCMAP50_API bool fitsOnOneLine(const std::string &text);
 // line by the reader's rules.
 LOCMAP50_API bool readsBackAsHardPath(const std::string &hardPath);
 
+// ---- who controls a file ----------------------------------------------------
+
+// Who may change the file fileName names, for a tool that says so before it
+// uses a map that others control. known: the file could be examined (the
+// rest is false and empty otherwise). ownedByOther: its owner is another
+// user than the caller and root (on Windows: its owner is neither the
+// caller's user nor the owner the caller gives new files). owner: that
+// owner's name (a number or a SID where the system knows no name).
+// othersMayWrite: a group or other write bit lets other users write the file
+// or replace it through its folder (not examined on Windows).
+struct FileControl {
+    bool known = false;
+    bool ownedByOther = false;
+    std::string owner;
+    bool othersMayWrite = false;
+};
+LOCMAP50_API FileControl fileControl(const std::string &fileName);
+
 }  // namespace locmap50::rules
 
 #endif  // LOCMAP50_RULES_H

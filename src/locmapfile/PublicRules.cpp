@@ -8,6 +8,7 @@
 #include "paths/AsciiText.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
+#include "platform/Platform.h"
 
 namespace locmap50::rules {
 
@@ -69,6 +70,17 @@ bool fitsOnOneLine(const std::string &text) {
 
 bool readsBackAsHardPath(const std::string &hardPath) {
     return mapfile::readsBackAsHardPath(hardPath);
+}
+
+FileControl fileControl(const std::string &fileName) {
+    FileControl control;
+    const platform::Result<platform::FileControl> found = platform::fileControl(fileName);
+    if (!found) return control;
+    control.known = true;
+    control.ownedByOther = found->ownedByOther;
+    control.owner = found->owner;
+    control.othersMayWrite = found->othersMayWrite;
+    return control;
 }
 
 }  // namespace locmap50::rules

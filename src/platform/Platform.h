@@ -158,6 +158,19 @@ Result<std::string> currentDirectory();
 // directory, and the empty text where there are no drives (POSIX).
 std::string currentDriveRoot();
 
+// Who controls a file: whether its owner is another user than the process's
+// (and, on POSIX, than root), that owner's name (its number or SID where the
+// system knows no name), and whether a group or other write bit lets other
+// users write the file or replace it through its folder (POSIX: the folder of
+// the name given and of the file it resolves to; a sticky folder lets no one
+// replace another's file; Windows: not examined).
+struct FileControl {
+    bool ownedByOther = false;
+    std::string owner;
+    bool othersMayWrite = false;
+};
+Result<FileControl> fileControl(const FileName &path);
+
 // A name for the file path resolves to, the same for every spelling of one
 // file (so "a.map", ".\a.map" and a link to it agree); fails when the file
 // cannot be resolved.

@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -621,6 +622,48 @@ Result<std::string> currentDirectory() {
 }
 
 std::string currentDriveRoot() { return std::string(); }
+
+namespace {
+
+// The name of user id, or its number where the user database has none.
+std::string userNameOf(uid_t id) {
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 1024);
+    struct passwd entry;
+    struct passwd *found = nullptr;
+    int error;
+    while ((error = ::getpwuid_r(id, &entry, buffer.data(), buffer.size(), &found)) == ERANGE)
+        buffer.resize(buffer.size() * 2);
+    return error == 0 && found != nullptr ? std::string(found->pw_name) : std::to_string(id);
+}
+
+bool groupOrOthersMayWrite(const struct stat &status) {
+    return (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+// Whether other users may put another file in the place of the one that
+// fileName names, through the folder holding it.
+bool othersMayReplace(const std::string &fileName) {
+    const std::size_t slash = fileName.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : fileName.substr(0, slash);
+    struct stat status;
+    return ::stat(folder.c_str(), &status) == 0 && groupOrOthersMayWrite(status) && (status.st_mode & S_ISVTX) == 0;
+}
+
+}  // namespace
+
+Result<FileControl> fileControl(const FileName &path) {
+    const std::string osPath = toOsPath(path);
+    struct stat status;
+    if (::stat(osPath.c_str(), &status) != 0) return lastFailure();
+    FileControl control;
+    control.ownedByOther = status.st_uid != ::geteuid() && status.st_uid != 0;
+    control.owner = userNameOf(status.st_uid);
+    const Result<std::string> real = realPathOf(osPath);
+    control.othersMayWrite = groupOrOthersMayWrite(status) || othersMayReplace(osPath) ||
+                             (real && othersMayReplace(*real));
+    return control;
+}
 
 Result<std::string> fileIdentity(const FileName &path) {
     struct stat status;

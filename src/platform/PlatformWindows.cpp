@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <direct.h>
 #include <stdlib.h>
@@ -526,6 +527,54 @@ std::string currentDriveRoot() {
         return paths::withUpperCaseDrive(directory->substr(0, 2));
     if (directory->compare(0, 2, "\\\\") == 0) return paths::uncRoot(*directory);
     return std::string();
+}
+
+namespace {
+
+// The account name of sid ("DOMAIN\\user"), or the SID as text where no name is found.
+std::string accountName(PSID sid) {
+    DWORD nameLength = 0;
+    DWORD domainLength = 0;
+    SID_NAME_USE use;
+    ::LookupAccountSidW(nullptr, sid, nullptr, &nameLength, nullptr, &domainLength, &use);
+    std::wstring name(nameLength, L'\0');
+    std::wstring domain(domainLength, L'\0');
+    if (nameLength > 0 &&
+        ::LookupAccountSidW(nullptr, sid, &name[0], &nameLength, &domain[0], &domainLength, &use)) {
+        name.resize(nameLength);
+        domain.resize(domainLength);
+        const std::optional<std::string> account = narrowedForFileApis(domain.empty() ? name : domain + L"\\" + name);
+        if (account) return *account;
+    }
+    LPWSTR text = nullptr;
+    if (!::ConvertSidToStringSidW(sid, &text)) return std::string();
+    const std::optional<std::string> sidText = narrowedForFileApis(text);
+    ::LocalFree(text);
+    return sidText.value_or(std::string());
+}
+
+// The name of the owner of the file open as handle; "" when it cannot be read.
+std::string ownerName(HANDLE file) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                          &descriptor) != ERROR_SUCCESS)
+        return std::string();
+    const std::string name = owner != nullptr ? accountName(owner) : std::string();
+    ::LocalFree(descriptor);
+    return name;
+}
+
+}  // namespace
+
+Result<FileControl> fileControl(const FileName &path) {
+    HandleOwner file(::CreateFileW(osPath(path).c_str(), READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.isValid()) return lastFailure();
+    FileControl control;
+    control.ownedByOther = !ownedByThisUser(file.get());
+    control.owner = ownerName(file.get());
+    return control;
 }
 
 Result<std::string> fileIdentity(const FileName &path) {

@@ -5,6 +5,13 @@
 #include <list>
 #include <string>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/ScratchNodes.h"
+#endif
+
 #include "locmap50/result_codes.h"
 #include "locmap50/rules.h"
 #include "support/TestSupport.h"
@@ -55,5 +62,66 @@ TEST(PublicRulesTest, NamesAndPathsByTheHostsRules) {
     const std::list<std::string> paths{"C:\\a", "", "\\\\s\\b"};
     EXPECT_EQ(rules::splitHardPathList(rules::joinHardPathList(paths)), paths);
 }
+
+// A file of one's own that no one else may write is under one's control
+// alone; a file that cannot be examined says nothing.
+TEST(PublicRulesTest, AFileOfOnesOwnIsNotControlledByOthers) {
+    testsupport::TempDir dir;
+    const std::string file = dir.write("own.map", "ZOR_LOCATION_MAP_2\n");
+#ifndef _WIN32
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+#endif
+    const rules::FileControl own = rules::fileControl(file);
+    EXPECT_TRUE(own.known);
+    EXPECT_FALSE(own.ownedByOther);
+    EXPECT_FALSE(own.owner.empty());
+    EXPECT_FALSE(own.othersMayWrite);
+    const rules::FileControl missing = rules::fileControl(dir.file("missing.map"));
+    EXPECT_FALSE(missing.known);
+    EXPECT_TRUE(missing.owner.empty());
+}
+
+#ifndef _WIN32
+// Other users may change a map through a group or other write bit on it, or
+// on its folder unless the folder is sticky (where no one may replace
+// another's file).
+TEST(PublicRulesTest, WriteBitsForOthersOnTheFileOrItsFolderAreSeen) {
+    testsupport::TempDir dir;
+    const std::string file = dir.write("team/site.map", "ZOR_LOCATION_MAP_2\n");
+    const std::string folder = dir.file("team");
+    const struct {
+        mode_t fileMode;
+        mode_t folderMode;
+        bool othersMayWrite;
+    } cases[] = {
+        {0644, 0755, false}, {0664, 0755, true}, {0646, 0755, true},
+        {0644, 0775, true},  {0644, 0757, true}, {0644, 01777, false},
+    };
+    for (const auto &c : cases) {
+        ASSERT_EQ(::chmod(file.c_str(), c.fileMode), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+        EXPECT_EQ(rules::fileControl(file).othersMayWrite, c.othersMayWrite) << std::oct << c.fileMode << " "
+                                                                             << c.folderMode;
+    }
+    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+}
+
+// A map another user owns is theirs; root's maps and one's own are not.
+TEST(PublicRulesTest, AMapOwnedByAnotherUserIsSeen) {
+    if (!testsupport::runningAsRoot()) GTEST_SKIP() << "giving a file to another user needs root";
+    testsupport::TempDir dir;
+    const std::string file = dir.write("theirs.map", "ZOR_LOCATION_MAP_2\n");
+    constexpr uid_t kUnnamedUser = 4242424;
+    ASSERT_EQ(::chown(file.c_str(), kUnnamedUser, static_cast<gid_t>(-1)), 0);
+    const rules::FileControl theirs = rules::fileControl(file);
+    EXPECT_TRUE(theirs.ownedByOther);
+    EXPECT_EQ(theirs.owner, std::to_string(kUnnamedUser));
+    ASSERT_EQ(::chown(file.c_str(), 0, static_cast<gid_t>(-1)), 0);
+    const rules::FileControl roots = rules::fileControl(file);
+    EXPECT_FALSE(roots.ownedByOther);
+    EXPECT_EQ(roots.owner, "root");
+}
+#endif
 
 }  // namespace
