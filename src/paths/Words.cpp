@@ -2,6 +2,7 @@
 // The catalogue of words: every problem kind and failure reason with its stable name, message format and sentence.
 #include "paths/Words.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "locmap50/result_codes.h"
@@ -182,8 +183,11 @@ std::string plainSentence(int kind, const std::string &detail) {
 
 std::string quotedLine(std::string_view line) {
     static const std::string kCutMark = "...";
+    // Every byte shows as one byte or more, so a byte past the bound decides
+    // that the quote is cut, and no longer line is ever escaped whole.
     const std::size_t nul = line.find('\0');
-    const std::string_view quoted = line.substr(0, nul == std::string_view::npos ? line.size() : nul + 1);
+    const std::size_t end = std::min(nul == std::string_view::npos ? line.size() : nul + 1, kMaxQuotedLineBytes + 1);
+    const std::string_view quoted = line.substr(0, end);
     std::string shown;
     std::size_t lastFit = 0;  // the shown length up to the last whole character that leaves room for the mark
     for (std::size_t at = 0; at < quoted.size(); ++at) {
