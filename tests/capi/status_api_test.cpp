@@ -127,9 +127,10 @@ TEST_F(CApiTest, LoadProblemsGiveKindLineAndTheTextAtFault) {
 // in its record and whole in the message text, as that text always was.
 TEST_F(CApiTest, FilesThatAreNoMapsAreNeverQuoted) {
     const std::string secret = m_dir.write("shadow", "root:SECRET-HASH:19000:0:99999:7:::\n");
-    const std::string environ = m_dir.write("environ", std::string("SECRET_TOKEN=SECRET-VALUE\0HOME=/root\0", sizeof "SECRET_TOKEN=SECRET-VALUE\0HOME=/root\0" - 1));
+    static const char kEnvironmentBlock[] = "SECRET_TOKEN=SECRET-VALUE\0HOME=/root\0";
+    const std::string block = m_dir.write("environ", std::string(kEnvironmentBlock, sizeof kEnvironmentBlock - 1));
     const std::string longBadPrefix = "$1" + std::string(200, 'x') + "\x1b";
-    loadMap("INCLUDE " + secret + "\nINCLUDE " + environ + "\n" + longBadPrefix + "\nC:\\x\n");
+    loadMap("INCLUDE " + secret + "\nINCLUDE " + block + "\n" + longBadPrefix + "\nC:\\x\n");
     EXPECT_EQ(problemLines(), "0 1 1 is not a map header\n"
                               "0 1 1 holds a NUL byte\n"
                               "0 5 4 $1" + std::string(115, 'x') + "...\n");
