@@ -7,6 +7,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "support/ScratchNodes.h"
@@ -121,6 +122,38 @@ TEST(PublicRulesTest, AMapOwnedByAnotherUserIsSeen) {
     const rules::FileControl roots = rules::fileControl(file);
     EXPECT_FALSE(roots.ownedByOther);
     EXPECT_EQ(roots.owner, "root");
+}
+
+// Seen by a user who is not root: root's map and one's own are not another
+// user's; a third user's is.
+TEST(PublicRulesTest, AnotherUsersMapIsSeenByAUserWhoIsNotRoot) {
+    if (!testsupport::runningAsRoot()) GTEST_SKIP() << "acting as another user needs root";
+    testsupport::TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    constexpr uid_t kCaller = 4242425;
+    constexpr uid_t kThirdUser = 4242426;
+    const struct {
+        const char *name;
+        uid_t owner;
+        bool ownedByOther;
+    } cases[] = {{"roots.map", 0, false}, {"callers.map", kCaller, false}, {"thirds.map", kThirdUser, true}};
+    for (const auto &c : cases) {
+        const std::string file = dir.write(c.name, "ZOR_LOCATION_MAP_2\n");
+        ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+        ASSERT_EQ(::chown(file.c_str(), c.owner, static_cast<gid_t>(-1)), 0);
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setresgid(kCaller, kCaller, kCaller) != 0 || ::setresuid(kCaller, kCaller, kCaller) != 0) ::_exit(100);
+        int wrong = 0;
+        for (const auto &c : cases)
+            if (rules::fileControl(dir.file(c.name)).ownedByOther != c.ownedByOther) ++wrong;
+        ::_exit(wrong);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "100: the child could not become the caller; else the cases answered wrong";
 }
 #endif
 
