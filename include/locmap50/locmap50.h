@@ -17,7 +17,14 @@ extern "C" {
  * Every function works on the one process-wide location map, and any number
  * of threads may call them at once (see "Threads" below). No function throws,
  * crashes on a null pointer or
- * prints anything unless asked to write to standard output. Results are the
+ * prints anything unless asked to write to standard output. Of the process's
+ * own state the library changes two environment entries and nothing else:
+ * InitLocationMap with a project directory sets CURRENT_PROJECT_PATH, and
+ * UnsetLocMapEnvVariable removes ZOR_LOCATION_MAP. It never calls umask() or
+ * changes the locale, the current directory, signal handlers or any other
+ * setting of the process; a file a save or an export creates gets what
+ * creat() would give it there (the umask and the folder's default ACL
+ * decide). Results are the
  * codes of result_codes.h: LOCMAP50_OK (0), LOCMAP50_FAILED (1),
  * LOCMAP50_NO_MAP or LOCMAP50_FROM_ENVIRONMENT (2), LOCMAP50_BUFFER_TOO_SMALL
  * (3); each function below says which it returns and when.

@@ -200,12 +200,6 @@ std::string openableDirectory(const std::string &directory) {
     return directory.empty() ? "." : directory;
 }
 
-mode_t processUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
 // ---- what a replacement keeps of the file it replaces -------------------------
 
 // A save that would drop what of the replaced file, and so writes nothing.
@@ -512,10 +506,14 @@ struct TemporaryFile::Native {
     bool committed = false;
 };
 
-TemporaryFile::TemporaryFile(const std::string &target) : m_native(new Native) {
+TemporaryFile::TemporaryFile(const std::string &target, bool targetExists) : m_native(new Native) {
+    // A new file is made as creat() makes it: the umask and the folder's
+    // default ACL decide. One that replaces a file stays private until it has
+    // what that file has.
+    const mode_t mode = targetExists ? 0600 : 0666;
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         const std::string name = newTemporaryPathFor(target);
-        m_native->file.adopt(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        m_native->file.adopt(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
         if (m_native->file.isOpen()) {
             m_native->path = name;
             return;
@@ -538,9 +536,8 @@ Status TemporaryFile::write(const std::string &bytes) {
 }
 
 Status TemporaryFile::keepPermissionsOf(const std::string &target, bool targetExists) {
+    if (!targetExists) return Status::success();
     const int fd = m_native->file.get();
-    if (!targetExists)
-        return ::fchmod(fd, 0666 & ~processUmask()) == 0 ? Status::success() : Status(lastFailure());
     struct stat old;
     if (::stat(target.c_str(), &old) != 0) return lastFailure();
     // The other names would go on naming the old file, and its old text.

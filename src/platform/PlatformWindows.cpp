@@ -396,7 +396,8 @@ struct TemporaryFile::Native {
     bool committed = false;
 };
 
-TemporaryFile::TemporaryFile(const std::string &target) : m_native(new Native) {
+// A new file gets the folder's inherited ACL, as any new file there does.
+TemporaryFile::TemporaryFile(const std::string &target, bool) : m_native(new Native) {
     // Another writer may have taken the name; try fresh names a while.
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         // Each name is converted on its own: the suffix may carry it past the classic limit.

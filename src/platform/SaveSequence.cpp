@@ -53,7 +53,7 @@ void removeLeftoverTemporaries(const std::string &target) {
 // clear some of them, and before the rename, so that no reader ever finds
 // the file with less.
 Status writeAsideAndMoveOnto(const std::string &target, const std::string &bytes, bool targetExists) {
-    detail::TemporaryFile temporary(target);
+    detail::TemporaryFile temporary(target, targetExists);
     Status step = temporary.created();
     if (step) step = temporary.write(bytes);
     if (step) step = temporary.keepPermissionsOf(target, targetExists);

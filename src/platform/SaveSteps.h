@@ -91,7 +91,10 @@ constexpr int kTemporaryNameAttempts = 100;
 // object goes, unless it was moved onto target.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::string &target);
+    // targetExists: a new file is made as creat() would make target (the
+    // umask and the folder's default ACL decide); one that replaces target
+    // starts private and gets target's permissions from keepPermissionsOf.
+    TemporaryFile(const std::string &target, bool targetExists);
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile &) = delete;
     TemporaryFile &operator=(const TemporaryFile &) = delete;
@@ -101,7 +104,7 @@ public:
     // Gives the written file what the replaced one has and the platform's
     // replacement would not keep by itself: on POSIX its owner where the
     // process may set it, its group, mode, ACLs and extended attributes. A
-    // new file gets what creat() would give. Fails with
+    // new file keeps what its creation gave it. Fails with
     // Failure::WouldLosePermissions (detail: what) when any of them, or
     // another hard link to target, cannot be kept; the caller then writes
     // nothing. Called after write, which would clear set-id bits and file
