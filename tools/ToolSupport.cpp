@@ -8,10 +8,49 @@
 #include <iterator>
 #include <list>
 
+#ifndef _WIN32
+#include <pwd.h>
+#include <sys/stat.h>
+#endif
+
 #include "locmap50/locmap50.h"
 #include "locmap50/rules.h"
 
 namespace locmap_tool {
+namespace {
+
+// The name of the user who owns file, or their number when the system has
+// no name for it; "" where it cannot be told (Windows, or a file gone).
+std::string ownerOf(const std::string &file) {
+#ifndef _WIN32
+    struct stat status;
+    if (::stat(file.c_str(), &status) != 0) return "";
+    if (const struct passwd *user = ::getpwuid(status.st_uid); user != nullptr) return user->pw_name;
+    return std::to_string(status.st_uid);
+#else
+    (void)file;
+    return "";
+#endif
+}
+
+// The library's reason in words where a person needs more than its phrase:
+// whose file a save would take, and whose lock file stands in the way.
+std::string reasonWithDetail(int reason, const std::string &file, const std::string &detail) {
+    if (reason == LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS && detail == "owner") {
+        const std::string owner = ownerOf(file);
+        const std::string whose = owner.empty() ? "its owner" : owner;
+        return "it belongs to " + whose + ", and a save by another user would take it from them; " + whose +
+               " (or root) can make this change";
+    }
+    if (reason == LOCMAP50_REASON_PERMISSION_DENIED && !detail.empty()) {
+        const std::string owner = ownerOf(detail);
+        return reasonText(reason) + " on its save lock " + printable(detail) +
+               (owner.empty() ? "" : ", which belongs to " + owner);
+    }
+    return reasonText(reason) + (detail.empty() ? "" : " (" + detail + ")");
+}
+
+}  // namespace
 
 int moreUrgentExit(int first, int second) {
     static const int kLeastUrgentFirst[] = {kExitOk, kExitFailed, kExitLoadErrors, kExitCannotWrite, kExitChanged,
@@ -65,12 +104,11 @@ LibraryFailure lastLibraryFailure() {
     int reason = LOCMAP50_REASON_NONE;
     const char *file = nullptr;
     if (GetLastFailure(&reason, &file) != LOCMAP50_OK) return LibraryFailure();
-    LibraryFailure failure{file != nullptr ? file : "", reasonText(reason)};
     // What exactly, where the reason has more to say (the soft prefix concerned).
     const char *detail = nullptr;
-    if (GetLastFailureDetail(&detail) == LOCMAP50_OK && detail != nullptr && *detail != '\0')
-        failure.reason += std::string(" (") + detail + ")";
-    return failure;
+    if (GetLastFailureDetail(&detail) != LOCMAP50_OK || detail == nullptr) detail = "";
+    const std::string fileName = file != nullptr ? file : "";
+    return LibraryFailure{fileName, reasonWithDetail(reason, fileName, detail)};
 }
 
 std::vector<std::string> takeBackquoteList(char *list) {

@@ -168,10 +168,11 @@ Result<std::string> fileIdentity(const FileName &path);
 // - a regular file, or nothing yet: the text goes to a new hidden temporary
 //   file beside path (made with an exclusive create), which replaces path
 //   only once every byte is written and flushed; the file is never written
-//   in place. The replacement keeps the old file's group, mode, ACLs and
-//   extended attributes, and its owner where the process may set it; when
-//   any of these, or a second hard link to the file, cannot be kept,
-//   nothing is written (Failure::WouldLosePermissions, detail: what). On
+//   in place. The replacement keeps the old file's owner, group, mode, ACLs
+//   and extended attributes; when any of these (the owner: the process is
+//   neither the owner nor root), or a second hard link to the file, cannot
+//   be kept, nothing is written (Failure::WouldLosePermissions, detail:
+//   what). A new file gets what creat() would give it there. On
 //   POSIX the directory is synced after the rename. On any failure the old
 //   file is untouched and no temporary file is left behind. A file the
 //   process may not write is never replaced (Failure::PermissionDenied),

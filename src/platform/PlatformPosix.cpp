@@ -207,14 +207,15 @@ Status wouldLose(std::string what) {
     return Status(Failure::WouldLosePermissions, std::move(what));
 }
 
-// The replaced file's owner where the process may give it away (root), and
-// its group, which a member of it may give: the owner alone may change, as
-// the user who saves.
+// The replaced file's owner, which only a process that may give files away
+// (root) can set when it is not the saver, and its group, which a member of
+// it may give.
 Status takeOverOwnerAndGroup(int fd, const struct stat &old) {
-    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
-        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    if (old.st_uid != ::geteuid() && ::fchown(fd, old.st_uid, old.st_gid) != 0) return wouldLose("owner");
+    if (old.st_gid != ::getegid()) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
     struct stat now;
     if (::fstat(fd, &now) != 0) return lastFailure();
+    if (now.st_uid != old.st_uid) return wouldLose("owner");
     return now.st_gid == old.st_gid ? Status::success() : wouldLose("group");
 }
 
@@ -352,6 +353,13 @@ Result<bool> regularFileExists(const std::string &target) {
     if (::stat(target.c_str(), &status) != 0) return errno == ENOENT ? Result<bool>(false) : Result<bool>(lastFailure());
     if (const Status regular = regularFileStatus(status); !regular) return regular.failure();
     return true;
+}
+
+Status keepsOwner(const std::string &target) {
+    struct stat status;
+    if (::stat(target.c_str(), &status) != 0) return lastFailure();
+    // Root may give the replacement back; anyone else would become its owner.
+    return status.st_uid == ::geteuid() || ::geteuid() == 0 ? Status::success() : wouldLose("owner");
 }
 
 Status mayWrite(const std::string &target) {

@@ -284,6 +284,11 @@ Result<bool> regularFileExists(const std::string &target) {
     return true;
 }
 
+// ReplaceFileW keeps the replaced file's owner.
+Status keepsOwner(const std::string &) {
+    return Status::success();
+}
+
 // Windows replaces a read-only file only when asked to, so the attribute is
 // the guard for every user.
 Status mayWrite(const std::string &target) {

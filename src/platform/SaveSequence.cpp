@@ -81,8 +81,10 @@ Result<std::optional<ContentStamp>> replaceRegularFile(const std::string &target
     if (!bytes) return bytes.status();
     if (!*bytes) return std::optional<ContentStamp>();
     // The folder's permissions would let the rename through; the file's own decide.
-    if (*exists)
+    if (*exists) {
         if (const Status writable = detail::mayWrite(target); !writable) return writable.failure();
+        if (const Status owned = detail::keepsOwner(target); !owned) return owned;
+    }
     removeLeftoverTemporaries(target);
 
     if (Status written = writeAsideAndMoveOnto(target, **bytes, *exists); !written) return written;

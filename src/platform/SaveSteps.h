@@ -37,6 +37,12 @@ std::string withPlatformLineEnds(const std::string &text);
 // something else does.
 Result<bool> regularFileExists(const std::string &target);
 
+// Whether a replacement of the existing regular file target keeps its owner
+// as far as can be known before anything is written: on POSIX, the saver owns
+// it or is root (Failure::WouldLosePermissions, detail "owner", otherwise);
+// on Windows, where the replacement keeps the owner, always.
+Status keepsOwner(const std::string &target);
+
 // Whether the process may write the existing regular file target itself
 // (being able to write its folder does not count): for root, some write bit
 // is set (Windows: no read-only attribute); for others, the effective access
