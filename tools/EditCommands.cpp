@@ -307,6 +307,12 @@ int exitCodeOfLibraryFailure() {
     }
 }
 
+std::string whyTheRetryFailed(int reason, const std::string &lockFile) {
+    if (reason == LOCMAP50_REASON_LOCK_TIMED_OUT && !lockFile.empty())
+        return "another save held the save lock " + printable(lockFile) + " all the time a save waits, twice";
+    return "the map changed on disk again while it was being saved";
+}
+
 int runEdit(const MapSource &source, const EditRequest &request, const MapReloader &reload) {
     if (source.isFromStandardInput()) {
         reportProblem(std::string(commandName(request.kind)) +
@@ -320,7 +326,13 @@ int runEdit(const MapSource &source, const EditRequest &request, const MapReload
     const std::unique_ptr<MapSource> again = reload();
     if (!again) return kExitUsage;
     const int retried = attempt(*again, request, true);
-    if (retried == kExitChanged) reportProblem("gave up: the map changed on disk again while it was being saved");
+    if (retried == kExitChanged) {
+        int reason = LOCMAP50_REASON_NONE;
+        const char *lockFile = nullptr;
+        GetLastFailure(&reason, nullptr);
+        GetLastFailureDetail(&lockFile);
+        reportProblem("gave up: " + whyTheRetryFailed(reason, lockFile != nullptr ? lockFile : ""));
+    }
     return retried;
 }
 

@@ -8,7 +8,14 @@
 #include <iterator>
 #include <list>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <aclapi.h>
+#include <vector>
+#else
 #include <pwd.h>
 #include <sys/stat.h>
 #endif
@@ -19,17 +26,38 @@
 namespace locmap_tool {
 namespace {
 
+#ifdef _WIN32
+// The account a SID names, as DOMAIN\name; "" when it names none.
+std::string accountName(PSID sid) {
+    DWORD nameSize = 0;
+    DWORD domainSize = 0;
+    SID_NAME_USE use;
+    ::LookupAccountSidA(nullptr, sid, nullptr, &nameSize, nullptr, &domainSize, &use);
+    if (nameSize == 0) return "";
+    std::vector<char> name(nameSize);
+    std::vector<char> domain(domainSize + 1);
+    if (!::LookupAccountSidA(nullptr, sid, name.data(), &nameSize, domain.data(), &domainSize, &use)) return "";
+    return domainSize > 0 ? std::string(domain.data()) + "\\" + name.data() : std::string(name.data());
+}
+#endif
+
 // The name of the user who owns file, or their number when the system has
-// no name for it; "" where it cannot be told (Windows, or a file gone).
+// no name for it; "" where it cannot be told (a file gone).
 std::string ownerOf(const std::string &file) {
-#ifndef _WIN32
+#ifdef _WIN32
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoA(file.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                                nullptr, &descriptor) != ERROR_SUCCESS)
+        return "";
+    const std::string name = owner != nullptr ? accountName(owner) : std::string();
+    ::LocalFree(descriptor);
+    return name;
+#else
     struct stat status;
     if (::stat(file.c_str(), &status) != 0) return "";
     if (const struct passwd *user = ::getpwuid(status.st_uid); user != nullptr) return user->pw_name;
     return std::to_string(status.st_uid);
-#else
-    (void)file;
-    return "";
 #endif
 }
 

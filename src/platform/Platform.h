@@ -182,14 +182,18 @@ Result<std::string> fileIdentity(const FileName &path);
 //   serialised across processes by a save lock, the file "<path>.save-lock",
 //   which a save removes again only when it created it; a lock path that is
 //   no regular file fails the save at once (Failure::NotRegularFile, detail:
-//   the lock file's name). Temporary files that a crashed save of this
+//   the lock file's name), and so does one that stands there and cannot be
+//   opened or locked (detail: the lock file's name). A lock file made here
+//   has the file's permission bits, and its owner and group where the
+//   process may give them. Temporary files that a crashed save of this
 //   user's left beside path are removed, and no other file is.
 // - a character device or a pipe (Windows: a reserved device name such as
 //   NUL or COM1, or a "\\.\" path): written in place, as opening it for
 //   writing would; a pipe with no reader fails at once, it is never waited for.
 // - a directory, a socket or a block device: fails, nothing is written.
 // Fails when nothing (or not everything) was written; a save that waited for
-// the lock all the time allowed fails with Failure::LockTimedOut.
+// the lock all the time allowed fails with Failure::LockTimedOut (detail: the
+// lock file's name).
 Status replaceFileWithText(const FileName &path, const std::string &text);
 
 // As replaceFileWithText for a regular file, but only while that file still

@@ -381,8 +381,8 @@ SaveLockFile::Attempt SaveLockFile::tryToTake() {
         return Attempt::Busy;
     case ERROR_ACCESS_DENIED:
         // Also what a holder's lock file on its way out gives, so it is tried
-        // again; if it lasts, the folder or the file is what refuses.
-        lock.failure = failureToOpen(error, lock.path);
+        // again; if it lasts, the folder or the lock file is what refuses.
+        lock.failure = Status(failureToOpen(error, lock.path), lock.name);
         return Attempt::Busy;
     default:
         lock.failure = failureToOpen(error, lock.path);

@@ -67,7 +67,11 @@ void syncDirectory(const std::string &directory);
 // there before (a user's own file, or what a crashed save left) stays as it
 // is. A lock path that is no regular file fails at once
 // (Failure::NotRegularFile, with the lock file's name as detail): it is
-// never waited on.
+// never waited on. A lock file that stands there and cannot be opened or
+// locked fails with the lock file's name as detail. On POSIX a lock file
+// made here takes the map's read and write bits, and its group where the
+// saver may give it, before any other process can open it, so that every
+// user who may write the map may lock it.
 class SaveLockFile {
 public:
     explicit SaveLockFile(const std::string &target);

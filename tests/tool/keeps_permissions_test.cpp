@@ -221,5 +221,22 @@ TEST_F(KeepsPermissions, RootKeepsTheOwnerAndGivesTheFileNoAclItDidNotHave) {
     }
 }
 
+// A lock file another user left that the editor cannot open (mode 000, in a
+// sticky folder, where only its owner may remove it) stays a refusal, and the
+// tool names the lock file and its owner rather than the map.
+TEST_F(KeepsPermissions, ALockFileTheEditorCannotOpenIsNamedWithItsOwner) {
+    fs::permissions(m_dir.path(), fs::perms::all | fs::perms::sticky_bit);
+    const std::string lock = m_map + ".save-lock";
+    testsupport::writeFile(lock, "");
+    ASSERT_EQ(::chown(lock.c_str(), kReader, kReader), 0);
+    ASSERT_EQ(::chmod(lock.c_str(), 0), 0);
+    const auto before = testsupport::folderSnapshot(m_dir.path(), "");
+
+    EXPECT_EQ(setAs({kMapGroup}), locmap_tool::kExitCannotWrite);
+    EXPECT_EQ(errors(), "locmap: cannot save " + m_map + ": permission denied on its save lock " + lock +
+                            ", which belongs to " + std::to_string(kReader) + "\n");
+    EXPECT_EQ(testsupport::folderSnapshot(m_dir.path(), ""), before);
+}
+
 }  // namespace
 #endif
