@@ -8,11 +8,6 @@
 #include <list>
 #include <optional>
 
-#ifndef _WIN32
-#include <pwd.h>
-#include <sys/stat.h>
-#endif
-
 #include "ToolSupport.h"
 #include "UnifiedDiff.h"
 #include "locmap50/VnLoadAccount.h"
@@ -122,56 +117,6 @@ void writeDiff(const std::string &diff) {
     std::fwrite(diff.data(), 1, diff.size(), stdout);
 }
 
-// The owner, group and mode of each loaded file, so that a save that could
-// not keep the owner is told.
-struct Ownership {
-    std::string file;
-    long owner = -1;
-    long group = -1;
-    unsigned mode = 0;
-};
-
-std::vector<Ownership> ownershipOfLoadedFiles() {
-    std::vector<Ownership> found;
-#ifndef _WIN32
-    for (const VnLocMapFile &file : VnLocMap::createMap()->m_mapFiles) {
-        // The file the save replaces: the name the system resolved at the load.
-        const std::string &onDisk =
-            file.m_loadState.absolutePath.empty() ? file.m_fileName : file.m_loadState.absolutePath;
-        struct stat status;
-        if (::stat(onDisk.c_str(), &status) == 0)
-            found.push_back({file.m_fileName, static_cast<long>(status.st_uid), static_cast<long>(status.st_gid),
-                             static_cast<unsigned>(status.st_mode & 07777)});
-    }
-#endif
-    return found;
-}
-
-std::string userName(long id) {
-#ifndef _WIN32
-    if (const struct passwd *user = ::getpwuid(static_cast<uid_t>(id)); user != nullptr) return user->pw_name;
-#endif
-    return std::to_string(id);
-}
-
-// What a file whose owner changed kept, as seen: the save keeps the group
-// and mode or refuses, but the warning says only what it found.
-std::string keptWithNewOwner(const Ownership &old, const Ownership &now) {
-    const bool groupKept = old.group == now.group;
-    const bool modeKept = old.mode == now.mode;
-    if (groupKept && modeKept) return " (its group and mode are kept)";
-    if (groupKept) return " (its group is kept, its mode is not)";
-    return modeKept ? " (its mode is kept, its group is not)" : " (its group and mode changed too)";
-}
-
-void warnOfChangedOwners(const MapSource &source, const std::vector<Ownership> &before) {
-    for (const Ownership &now : ownershipOfLoadedFiles())
-        for (const Ownership &old : before)
-            if (old.file == now.file && old.owner != now.owner)
-                reportProblem("warning: " + source.presentable(now.file) + ": the owner changed from " +
-                              userName(old.owner) + " to " + userName(now.owner) + keptWithNewOwner(old, now));
-}
-
 int reportFailure(const std::string &what) {
     const LibraryFailure failure = lastLibraryFailure();
     reportProblem(what + (failure.file.empty() ? "" : " " + failure.file) +
@@ -261,14 +206,12 @@ int attempt(const MapSource &source, const EditRequest &request, bool lastTry) {
     }
 
     std::list<std::string> written;
-    const std::vector<Ownership> owners = ownershipOfLoadedFiles();
     if (VnLocMap::createMap()->saveKeepingLayout(written) != LOCMAP50_OK) {
         if (!lastTry && exitCodeOfLibraryFailure() == kExitChanged) return kExitChanged;
         showWarnings();
         return reportFailure("cannot save");
     }
     showWarnings();
-    warnOfChangedOwners(source, owners);
     if (!request.quiet)
         for (const std::string &name : written) std::printf("%s\n", printable(source.presentable(name)).c_str());
     if (const auto next = tellsTakeOver && !request.quiet ? blockInEffect(request.softPrefix) : std::nullopt)
@@ -329,7 +272,6 @@ int runSave(const MapSource &source, const SaveRequest &request) {
     }
     if (!request.force && tellsLosses(source, plan, false)) return kExitFailed;
 
-    const std::vector<Ownership> owners = ownershipOfLoadedFiles();
     const bool saved = SaveLocationMap(0) == LOCMAP50_OK;
     const LibraryFailure failure = saved ? LibraryFailure() : lastLibraryFailure();
     // The files before the one that failed are written.
@@ -337,7 +279,6 @@ int runSave(const MapSource &source, const SaveRequest &request) {
         if (!saved && (failure.file.empty() || rewrite.file == failure.file)) break;
         if (!request.quiet) std::printf("%s\n", printable(source.presentable(rewrite.file)).c_str());
     }
-    warnOfChangedOwners(source, owners);
     if (saved) return kExitOk;
     reportProblem("cannot save " + (failure.file.empty() ? "the map" : failure.file) +
                   (failure.reason.empty() ? "" : ": " + failure.reason) +
@@ -367,6 +308,12 @@ int exitCodeOfLibraryFailure() {
     }
 }
 
+std::string whyTheRetryFailed(int reason, const std::string &lockFile) {
+    if (reason == LOCMAP50_REASON_LOCK_TIMED_OUT && !lockFile.empty())
+        return "another save held the save lock " + printable(lockFile) + " all the time a save waits, twice";
+    return "the map changed on disk again while it was being saved";
+}
+
 int runEdit(const MapSource &source, const EditRequest &request, const MapReloader &reload) {
     if (source.isFromStandardInput()) {
         reportProblem(std::string(commandName(request.kind)) +
@@ -380,7 +327,13 @@ int runEdit(const MapSource &source, const EditRequest &request, const MapReload
     const std::unique_ptr<MapSource> again = reload();
     if (!again) return kExitUsage;
     const int retried = attempt(*again, request, true);
-    if (retried == kExitChanged) reportProblem("gave up: the map changed on disk again while it was being saved");
+    if (retried == kExitChanged) {
+        int reason = LOCMAP50_REASON_NONE;
+        const char *lockFile = nullptr;
+        GetLastFailure(&reason, nullptr);
+        GetLastFailureDetail(&lockFile);
+        reportProblem("gave up: " + whyTheRetryFailed(reason, lockFile != nullptr ? lockFile : ""));
+    }
     return retried;
 }
 

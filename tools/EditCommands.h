@@ -32,6 +32,11 @@ using MapReloader = std::function<std::unique_ptr<MapSource>()>;
 // On a concurrent change it reloads once and tries again. Returns an exit code.
 int runEdit(const MapSource &source, const EditRequest &request, const MapReloader &reload);
 
+// Why an edit tried again gave up, from the library's reason for the second
+// failure (a LOCMAP50_REASON_* code) and its detail: another save's lock,
+// named, held all the time allowed, or the map changed on disk again.
+std::string whyTheRetryFailed(int reason, const std::string &lockFile);
+
 struct SaveRequest {
     bool dryRun = false;
     bool quiet = false;

@@ -18,6 +18,38 @@
 #include "locmap50/rules.h"
 
 namespace locmap_tool {
+namespace {
+
+#ifdef _WIN32
+const char *const kAdministratorClause = " (or an administrator)";
+#else
+const char *const kAdministratorClause = " (or root)";
+#endif
+
+// The name of the user who owns file, as the library tells it; "" where it
+// cannot be told (a file gone).
+std::string ownerOf(const std::string &file) {
+    return locmap50::rules::fileControl(file).owner;
+}
+
+// The library's reason in words where a person needs more than its phrase:
+// whose file a save would take, and whose lock file stands in the way.
+std::string reasonWithDetail(int reason, const std::string &file, const std::string &detail) {
+    if (reason == LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS && detail == "owner") {
+        const std::string owner = ownerOf(file);
+        const std::string whose = owner.empty() ? "its owner" : printable(owner);
+        return "it belongs to " + whose + ", and a save by another user would take it from them; " + whose +
+               kAdministratorClause + " can make this change";
+    }
+    if (reason == LOCMAP50_REASON_PERMISSION_DENIED && !detail.empty()) {
+        const std::string owner = ownerOf(detail);
+        return reasonText(reason) + " on its save lock " + printable(detail) +
+               (owner.empty() ? "" : ", which belongs to " + printable(owner));
+    }
+    return reasonText(reason) + (detail.empty() ? "" : " (" + detail + ")");
+}
+
+}  // namespace
 
 int moreUrgentExit(int first, int second) {
     static const int kLeastUrgentFirst[] = {kExitOk, kExitFailed, kExitLoadErrors, kExitCannotWrite, kExitChanged,
@@ -87,12 +119,11 @@ LibraryFailure lastLibraryFailure() {
     int reason = LOCMAP50_REASON_NONE;
     const char *file = nullptr;
     if (GetLastFailure(&reason, &file) != LOCMAP50_OK) return LibraryFailure();
-    LibraryFailure failure{file != nullptr ? file : "", reasonText(reason)};
     // What exactly, where the reason has more to say (the soft prefix concerned).
     const char *detail = nullptr;
-    if (GetLastFailureDetail(&detail) == LOCMAP50_OK && detail != nullptr && *detail != '\0')
-        failure.reason += std::string(" (") + detail + ")";
-    return failure;
+    if (GetLastFailureDetail(&detail) != LOCMAP50_OK || detail == nullptr) detail = "";
+    const std::string fileName = file != nullptr ? file : "";
+    return LibraryFailure{fileName, reasonWithDetail(reason, fileName, detail)};
 }
 
 std::vector<std::string> takeBackquoteList(char *list) {

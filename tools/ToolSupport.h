@@ -55,7 +55,8 @@ std::string loadProblemText(int index);
 
 // The file and reason of the library's last failed save, export or edit;
 // reason is "" when the library recorded none, and ends with the failure's
-// detail in parentheses where it has one.
+// detail in parentheses where it has one, or tells it in words: whose file a
+// save would take from its owner, whose save lock could not be opened.
 struct LibraryFailure {
     std::string file;
     std::string reason;

@@ -17,7 +17,14 @@ extern "C" {
  * Every function works on the one process-wide location map, and any number
  * of threads may call them at once (see "Threads" below). No function throws,
  * crashes on a null pointer or
- * prints anything unless asked to write to standard output. Results are the
+ * prints anything unless asked to write to standard output. Of the process's
+ * own state the library changes two environment entries and nothing else:
+ * InitLocationMap with a project directory sets CURRENT_PROJECT_PATH, and
+ * UnsetLocMapEnvVariable removes ZOR_LOCATION_MAP. It never calls umask() or
+ * changes the locale, the current directory, signal handlers or any other
+ * setting of the process; a file a save or an export creates gets what
+ * creat() would give it there (the umask and the folder's default ACL
+ * decide). Results are the
  * codes of result_codes.h: LOCMAP50_OK (0), LOCMAP50_FAILED (1),
  * LOCMAP50_NO_MAP or LOCMAP50_FROM_ENVIRONMENT (2), LOCMAP50_BUFFER_TOO_SMALL
  * (3); each function below says which it returns and when.
@@ -372,10 +379,14 @@ LOCMAP50_API int Export(const char *target, int toStdout);
  * another to standard output), main file first, each in the library's layout
  * with the entries the file itself defines (never the values of environment
  * overrides). Each file is replaced only once its new text is completely
- * written, and keeps its owner and permissions where the process may set
- * them. Files whose load failed are never written. Concurrent saves of one
- * file are serialised by a lock file beside it ("<file>.save-lock", released
- * by the OS if its holder dies), and a file that another process changed
+ * written, and keeps its owner and permissions: a save that would take a
+ * file from its owner (the process is neither its owner nor root) writes
+ * nothing (LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS, detail "owner"). Files
+ * whose load failed are never written. Concurrent saves of one file are
+ * serialised by a lock file beside it ("<file>.save-lock", released by the
+ * OS if its holder dies; one made by this version has the file's permission
+ * bits, and its group where the saver may give it, so that everyone who may
+ * write the file may take it), and a file that another process changed
  * after this one read it is left as the other process wrote it. Each file's
  * text is read back before it is written: it must give the prefix lines of
  * the file's record in order, each with its hard paths as the reader takes
@@ -470,9 +481,12 @@ LOCMAP50_API int GetLastFailure(int *reason, const char **file);
  * its reason has more to say: for LOCMAP50_REASON_WOULD_NOT_READ_BACK the
  * soft prefix whose lines would not read back, for
  * LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS what the replacement would lose
- * (such as "group", "access control list", "hard links"), for
- * LOCMAP50_REASON_NOT_REGULAR_FILE when it is the file's save lock that is
- * none, the lock file's name; "" otherwise. The text belongs
+ * (such as "owner", "group", "access control list", "hard links"), for
+ * LOCMAP50_REASON_LOCK_TIMED_OUT the name of the lock file that another
+ * save held, and for LOCMAP50_REASON_NOT_REGULAR_FILE and
+ * LOCMAP50_REASON_PERMISSION_DENIED when it is the file's save lock that is
+ * no regular file or that the process may not open or lock, the lock file's
+ * name; "" otherwise. The text belongs
  * to the library and stays valid as GetLastFailure's does. Returns:
  *   LOCMAP50_OK      a failure is recorded and *detail is set (possibly "");
  *   LOCMAP50_FAILED  none is, or detail is null: *detail (when given) is "".

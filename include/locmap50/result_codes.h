@@ -108,8 +108,9 @@
  * holds (a line the reader would take for something else); nothing was
  * written. GetLastFailureDetail names the soft prefix concerned. */
 #define LOCMAP50_REASON_WOULD_NOT_READ_BACK 16
-/* Replacing the file would lose its group, an access control list, an
- * extended attribute or another hard link to it; nothing was written. */
+/* Replacing the file would lose its owner (the saver is not its owner and
+ * may not give it back), its group, an access control list, an extended
+ * attribute or another hard link to it; nothing was written. */
 #define LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS 17
 
 #endif /* LOCMAP50_RESULT_CODES_H */

@@ -107,7 +107,7 @@ const ReasonWords kReasonWords[] = {
     {LOCMAP50_REASON_WOULD_NOT_READ_BACK, "would-not-read-back",
      "what would be written would not read back as the map holds it"},
     {LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS, "would-lose-permissions",
-     "replacing it would lose its group, access list, attributes or links"},
+     "replacing it would lose its owner, group, access list, attributes or links"},
 };
 
 #undef LOCMAP50_TEXT

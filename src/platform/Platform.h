@@ -181,10 +181,11 @@ Result<std::string> fileIdentity(const FileName &path);
 // - a regular file, or nothing yet: the text goes to a new hidden temporary
 //   file beside path (made with an exclusive create), which replaces path
 //   only once every byte is written and flushed; the file is never written
-//   in place. The replacement keeps the old file's group, mode, ACLs and
-//   extended attributes, and its owner where the process may set it; when
-//   any of these, or a second hard link to the file, cannot be kept,
-//   nothing is written (Failure::WouldLosePermissions, detail: what). On
+//   in place. The replacement keeps the old file's owner, group, mode, ACLs
+//   and extended attributes; when any of these (the owner: the process is
+//   neither the owner nor root), or a second hard link to the file, cannot
+//   be kept, nothing is written (Failure::WouldLosePermissions, detail:
+//   what). A new file gets what creat() would give it there. On
 //   POSIX the directory is synced after the rename. On any failure the old
 //   file is untouched and no temporary file is left behind. A file the
 //   process may not write is never replaced (Failure::PermissionDenied),
@@ -194,14 +195,18 @@ Result<std::string> fileIdentity(const FileName &path);
 //   serialised across processes by a save lock, the file "<path>.save-lock",
 //   which a save removes again only when it created it; a lock path that is
 //   no regular file fails the save at once (Failure::NotRegularFile, detail:
-//   the lock file's name). Temporary files that a crashed save of this
+//   the lock file's name), and so does one that stands there and cannot be
+//   opened or locked (detail: the lock file's name). A lock file made here
+//   has the file's permission bits, and its owner and group where the
+//   process may give them. Temporary files that a crashed save of this
 //   user's left beside path are removed, and no other file is.
 // - a character device or a pipe (Windows: a reserved device name such as
 //   NUL or COM1, or a "\\.\" path): written in place, as opening it for
 //   writing would; a pipe with no reader fails at once, it is never waited for.
 // - a directory, a socket or a block device: fails, nothing is written.
 // Fails when nothing (or not everything) was written; a save that waited for
-// the lock all the time allowed fails with Failure::LockTimedOut.
+// the lock all the time allowed fails with Failure::LockTimedOut (detail: the
+// lock file's name).
 Status replaceFileWithText(const FileName &path, const std::string &text);
 
 // As replaceFileWithText for a regular file, but only while that file still

@@ -201,12 +201,6 @@ std::string openableDirectory(const std::string &directory) {
     return directory.empty() ? "." : directory;
 }
 
-mode_t processUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
 // ---- what a replacement keeps of the file it replaces -------------------------
 
 // A save that would drop what of the replaced file, and so writes nothing.
@@ -214,14 +208,15 @@ Status wouldLose(std::string what) {
     return Status(Failure::WouldLosePermissions, std::move(what));
 }
 
-// The replaced file's owner where the process may give it away (root), and
-// its group, which a member of it may give: the owner alone may change, as
-// the user who saves.
+// The replaced file's owner, which only a process that may give files away
+// (root) can set when it is not the saver, and its group, which a member of
+// it may give.
 Status takeOverOwnerAndGroup(int fd, const struct stat &old) {
-    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
-        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    if (old.st_uid != ::geteuid() && ::fchown(fd, old.st_uid, old.st_gid) != 0) return wouldLose("owner");
+    if (old.st_gid != ::getegid()) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
     struct stat now;
     if (::fstat(fd, &now) != 0) return lastFailure();
+    if (now.st_uid != old.st_uid) return wouldLose("owner");
     return now.st_gid == old.st_gid ? Status::success() : wouldLose("group");
 }
 
@@ -361,6 +356,13 @@ Result<bool> regularFileExists(const std::string &target) {
     return true;
 }
 
+Status keepsOwner(const std::string &target) {
+    struct stat status;
+    if (::stat(target.c_str(), &status) != 0) return lastFailure();
+    // Root may give the replacement back; anyone else would become its owner.
+    return status.st_uid == ::geteuid() || ::geteuid() == 0 ? Status::success() : wouldLose("owner");
+}
+
 Status mayWrite(const std::string &target) {
     if (::geteuid() == 0) {
         // Root passes every access check, so the mode bits are its only guard.
@@ -398,8 +400,11 @@ void syncDirectory(const std::string &directory) {
 // the lock file removes it again while it still holds the lock; a waiter
 // that wins a lock file so removed starts again on the next one, which is
 // how saves of older versions of the library, that remove the lock file
-// whoever made it, are still kept out.
+// whoever made it, are still kept out. A lock file made here takes the
+// map's permission bits and group, so that a lock left by a killed save
+// never keeps out another user who may write the map.
 struct SaveLockFile::Native {
+    std::string target;
     std::string path;
     Descriptor file;       // the lock file as last opened
     bool created = false;  // by this save: it goes again with the lock
@@ -417,16 +422,64 @@ bool namesOpenFile(const std::string &path, int fd) {
            named.st_ino == open.st_ino;
 }
 
+// Gives a new lock file the map's read and write bits, and its owner and
+// group where the saver may give them (root both, a member of the map's
+// group that group). A group the saver may not give stays the one the file
+// got (the saver's, or a set-group-ID folder's) with the map's bits; whoever
+// that keeps out is told the lock file's name and owner.
+void giveMapsAccess(int fd, const struct stat &map) {
+    struct stat lock;
+    if (::fstat(fd, &lock) == 0 && (lock.st_uid != map.st_uid || lock.st_gid != map.st_gid) &&
+        ::fchown(fd, map.st_uid, map.st_gid) != 0 && lock.st_gid != map.st_gid)
+        (void)::fchown(fd, static_cast<uid_t>(-1), map.st_gid);
+    (void)::fchmod(fd, map.st_mode & 0666);
+}
+
+// A new lock file at path, open read-write, that no other process could open
+// before it had the map's access (for a map not made yet, what creat() gives
+// it): on Linux an unnamed file, set up and then linked in; elsewhere made
+// and set up at once. -1 with errno set (EEXIST: one stands there).
+int createLockFile(const std::string &path, const std::string &target) {
+    struct stat map;
+    const bool mapExists = ::stat(target.c_str(), &map) == 0;
+    const mode_t mode = mapExists ? 0600 : 0666;
+#ifdef O_TMPFILE
+    const std::string directory = openableDirectory(paths::splitDirectoryAndBase(path).directory);
+    if (Descriptor unnamed(::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode)); unnamed.isOpen()) {
+        if (mapExists) giveMapsAccess(unnamed.get(), map);
+        const std::string self = "/proc/self/fd/" + std::to_string(unnamed.get());
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return unnamed.release();
+        if (errno == EEXIST) {
+            unnamed.close();
+            errno = EEXIST;
+            return -1;
+        }
+        // Without /proc, or where the file system refuses the link: made by name.
+    }
+#endif
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd >= 0 && mapExists) giveMapsAccess(fd, map);
+    return fd;
+}
+
+// The lock file at path opened read-write, or read-only where that is all
+// this user may do (flock takes either).
+int openExistingLockFile(const std::string &path) {
+    const int fd = openWithoutBlocking(path, O_RDWR | O_NOFOLLOW);
+    if (fd >= 0 || (errno != EACCES && errno != EPERM && errno != EROFS)) return fd;
+    return openWithoutBlocking(path, O_RDONLY | O_NOFOLLOW);
+}
+
 enum class LockFileOpened { Yes, Vanished, Failed };
 
-// Opens the lock file at path: a new one made here (created), or else the
-// regular file that stands there; anything else (a FIFO, a folder, a device,
-// a link) fails at once and is not opened at all. Vanished: the file went
-// between two looks, so there is nothing to report yet.
-LockFileOpened openLockFile(const std::string &path, Descriptor &file, bool &created, Status &failure) {
-    // Read access suffices for flock, so users who may replace the map but
-    // not write a lock file left by another user still get the lock.
-    file.adopt(::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+// Opens the save lock of target at path: a new one made here (created), or
+// else the regular file that stands there; anything else (a FIFO, a folder, a
+// device, a link) fails at once and is not opened at all. Vanished: the file
+// went between two looks, so there is nothing to report yet. A lock file
+// that stands there and cannot be opened fails with its name as detail.
+LockFileOpened openLockFile(const std::string &path, const std::string &target, Descriptor &file, bool &created,
+                            Status &failure) {
+    file.adopt(createLockFile(path, target));
     created = file.isOpen();
     if (created) return LockFileOpened::Yes;
     if (errno == EINTR) return LockFileOpened::Vanished;
@@ -438,17 +491,17 @@ LockFileOpened openLockFile(const std::string &path, Descriptor &file, bool &cre
     struct stat found;
     if (::lstat(path.c_str(), &found) != 0) {
         if (errno == ENOENT) return LockFileOpened::Vanished;
-        failure = lastFailure();
+        failure = Status(lastFailure(), path);
         return LockFileOpened::Failed;
     }
     if (!S_ISREG(found.st_mode)) {
         failure = notRegular;
         return LockFileOpened::Failed;
     }
-    file.adopt(openWithoutBlocking(path, O_RDONLY | O_NOFOLLOW));
+    file.adopt(openExistingLockFile(path));
     if (!file.isOpen()) {
         if (errno == ENOENT) return LockFileOpened::Vanished;
-        failure = errno == ELOOP ? notRegular : Status(lastFailure());
+        failure = errno == ELOOP ? notRegular : Status(lastFailure(), path);
         return LockFileOpened::Failed;
     }
     if (!regularFileStatus(file.get())) {  // swapped since the look
@@ -461,6 +514,7 @@ LockFileOpened openLockFile(const std::string &path, Descriptor &file, bool &cre
 }  // namespace
 
 SaveLockFile::SaveLockFile(const std::string &target) : m_native(new Native) {
+    m_native->target = target;
     m_native->path = paths::saveLockNameOf(target);
 }
 
@@ -477,7 +531,7 @@ SaveLockFile::~SaveLockFile() {
 SaveLockFile::Attempt SaveLockFile::tryToTake() {
     Native &lock = *m_native;
     if (!lock.file.isOpen()) {
-        switch (openLockFile(lock.path, lock.file, lock.created, lock.failure)) {
+        switch (openLockFile(lock.path, lock.target, lock.file, lock.created, lock.failure)) {
         case LockFileOpened::Yes: break;
         case LockFileOpened::Vanished: return Attempt::Busy;
         case LockFileOpened::Failed: return Attempt::Failed;
@@ -487,7 +541,8 @@ SaveLockFile::Attempt SaveLockFile::tryToTake() {
     // known as its own when its turn comes.
     if (::flock(lock.file.get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK || errno == EINTR) return Attempt::Busy;
-        lock.failure = lastFailure();
+        // NFS emulates flock with fcntl locks, which a read-only descriptor cannot take.
+        lock.failure = Status(errno == EBADF ? Failure::PermissionDenied : lastFailure(), lock.path);
         return Attempt::Failed;
     }
     if (!namesOpenFile(lock.path, lock.file.get())) {
@@ -513,10 +568,14 @@ struct TemporaryFile::Native {
     bool committed = false;
 };
 
-TemporaryFile::TemporaryFile(const std::string &target) : m_native(new Native) {
+TemporaryFile::TemporaryFile(const std::string &target, bool targetExists) : m_native(new Native) {
+    // A new file is made as creat() makes it: the umask and the folder's
+    // default ACL decide. One that replaces a file stays private until it has
+    // what that file has.
+    const mode_t mode = targetExists ? 0600 : 0666;
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         const std::string name = newTemporaryPathFor(target);
-        m_native->file.adopt(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        m_native->file.adopt(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
         if (m_native->file.isOpen()) {
             m_native->path = name;
             return;
@@ -539,9 +598,8 @@ Status TemporaryFile::write(const std::string &bytes) {
 }
 
 Status TemporaryFile::keepPermissionsOf(const std::string &target, bool targetExists) {
+    if (!targetExists) return Status::success();
     const int fd = m_native->file.get();
-    if (!targetExists)
-        return ::fchmod(fd, 0666 & ~processUmask()) == 0 ? Status::success() : Status(lastFailure());
     struct stat old;
     if (::stat(target.c_str(), &old) != 0) return lastFailure();
     // The other names would go on naming the old file, and its old text.

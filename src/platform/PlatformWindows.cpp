@@ -285,6 +285,11 @@ Result<bool> regularFileExists(const std::string &target) {
     return true;
 }
 
+// ReplaceFileW keeps the replaced file's owner.
+Status keepsOwner(const std::string &) {
+    return Status::success();
+}
+
 // Windows replaces a read-only file only when asked to, so the attribute is
 // the guard for every user.
 Status mayWrite(const std::string &target) {
@@ -377,8 +382,8 @@ SaveLockFile::Attempt SaveLockFile::tryToTake() {
         return Attempt::Busy;
     case ERROR_ACCESS_DENIED:
         // Also what a holder's lock file on its way out gives, so it is tried
-        // again; if it lasts, the folder or the file is what refuses.
-        lock.failure = failureToOpen(error, lock.path);
+        // again; if it lasts, the folder or the lock file is what refuses.
+        lock.failure = Status(failureToOpen(error, lock.path), lock.name);
         return Attempt::Busy;
     default:
         lock.failure = failureToOpen(error, lock.path);
@@ -397,7 +402,8 @@ struct TemporaryFile::Native {
     bool committed = false;
 };
 
-TemporaryFile::TemporaryFile(const std::string &target) : m_native(new Native) {
+// A new file gets the folder's inherited ACL, as any new file there does.
+TemporaryFile::TemporaryFile(const std::string &target, bool) : m_native(new Native) {
     // Another writer may have taken the name; try fresh names a while.
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         // Each name is converted on its own: the suffix may carry it past the classic limit.

@@ -23,7 +23,8 @@ using detail::TargetKind;
 // About ten seconds in all: long enough for any other save of a map file.
 constexpr std::chrono::milliseconds kSaveLockPause(10);
 
-Status takeSaveLock(SaveLockFile &lock) {
+// The wait that runs out names the lock file, whose holder is what it waited for.
+Status takeSaveLock(SaveLockFile &lock, const std::string &target) {
     for (int attempt = 0; attempt < detail::saveLockAttempts(); ++attempt) {
         switch (lock.tryToTake()) {
         case SaveLockFile::Attempt::Taken:
@@ -35,7 +36,7 @@ Status takeSaveLock(SaveLockFile &lock) {
             break;
         }
     }
-    return lock.failure() ? Status(Failure::LockTimedOut) : lock.failure();
+    return lock.failure() ? Status(Failure::LockTimedOut, paths::saveLockNameOf(target)) : lock.failure();
 }
 
 // Temporary files that saves of target by this user died before they could
@@ -53,7 +54,7 @@ void removeLeftoverTemporaries(const std::string &target) {
 // clear some of them, and before the rename, so that no reader ever finds
 // the file with less.
 Status writeAsideAndMoveOnto(const std::string &target, const std::string &bytes, bool targetExists) {
-    detail::TemporaryFile temporary(target);
+    detail::TemporaryFile temporary(target, targetExists);
     Status step = temporary.created();
     if (step) step = temporary.write(bytes);
     if (step) step = temporary.keepPermissionsOf(target, targetExists);
@@ -74,15 +75,17 @@ using Settled = Result<std::optional<std::string>>;
 template <typename Settle>
 Result<std::optional<ContentStamp>> replaceRegularFile(const std::string &target, Settle settle) {
     SaveLockFile lock(target);
-    if (Status locked = takeSaveLock(lock); !locked) return locked;
+    if (Status locked = takeSaveLock(lock, target); !locked) return locked;
     const Result<bool> exists = detail::regularFileExists(target);
     if (!exists) return exists.failure();
     Settled bytes = settle(*exists);
     if (!bytes) return bytes.status();
     if (!*bytes) return std::optional<ContentStamp>();
     // The folder's permissions would let the rename through; the file's own decide.
-    if (*exists)
+    if (*exists) {
         if (const Status writable = detail::mayWrite(target); !writable) return writable.failure();
+        if (const Status owned = detail::keepsOwner(target); !owned) return owned;
+    }
     removeLeftoverTemporaries(target);
 
     if (Status written = writeAsideAndMoveOnto(target, **bytes, *exists); !written) return written;

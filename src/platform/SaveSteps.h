@@ -37,6 +37,12 @@ std::string withPlatformLineEnds(const std::string &text);
 // something else does.
 Result<bool> regularFileExists(const std::string &target);
 
+// Whether a replacement of the existing regular file target keeps its owner
+// as far as can be known before anything is written: on POSIX, the saver owns
+// it or is root (Failure::WouldLosePermissions, detail "owner", otherwise);
+// on Windows, where the replacement keeps the owner, always.
+Status keepsOwner(const std::string &target);
+
 // Whether the process may write the existing regular file target itself
 // (being able to write its folder does not count): for root, some write bit
 // is set (Windows: no read-only attribute); for others, the effective access
@@ -61,7 +67,11 @@ void syncDirectory(const std::string &directory);
 // there before (a user's own file, or what a crashed save left) stays as it
 // is. A lock path that is no regular file fails at once
 // (Failure::NotRegularFile, with the lock file's name as detail): it is
-// never waited on.
+// never waited on. A lock file that stands there and cannot be opened or
+// locked fails with the lock file's name as detail. On POSIX a lock file
+// made here takes the map's read and write bits, and its group where the
+// saver may give it, before any other process can open it, so that every
+// user who may write the map may lock it.
 class SaveLockFile {
 public:
     explicit SaveLockFile(const std::string &target);
@@ -91,7 +101,10 @@ constexpr int kTemporaryNameAttempts = 100;
 // object goes, unless it was moved onto target.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::string &target);
+    // targetExists: a new file is made as creat() would make target (the
+    // umask and the folder's default ACL decide); one that replaces target
+    // starts private and gets target's permissions from keepPermissionsOf.
+    TemporaryFile(const std::string &target, bool targetExists);
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile &) = delete;
     TemporaryFile &operator=(const TemporaryFile &) = delete;
@@ -101,7 +114,7 @@ public:
     // Gives the written file what the replaced one has and the platform's
     // replacement would not keep by itself: on POSIX its owner where the
     // process may set it, its group, mode, ACLs and extended attributes. A
-    // new file gets what creat() would give. Fails with
+    // new file keeps what its creation gave it. Fails with
     // Failure::WouldLosePermissions (detail: what) when any of them, or
     // another hard link to target, cannot be kept; the caller then writes
     // nothing. Called after write, which would clear set-id bits and file

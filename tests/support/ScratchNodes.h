@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: Apache-2.0
-// Special files for tests, made only inside a test's own scratch directory: device nodes, FIFOs, a small stack, a low handle limit.
+// Special files and conditions for tests, made only inside a test's own scratch directory or process: device nodes, FIFOs, ACLs read with getfacl, another user in a child process, a small stack, a low handle limit.
 #ifndef LOCMAP50_TESTS_SCRATCHNODES_H
 #define LOCMAP50_TESTS_SCRATCHNODES_H
 
+#include <array>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -13,11 +17,13 @@
 #endif
 #include <windows.h>
 #else
+#include <grp.h>
 #include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -45,6 +51,34 @@ inline bool isCharacterDevice(const std::filesystem::path &path) {
 inline bool isFifo(const std::filesystem::path &path) {
     struct stat status;
     return ::lstat(path.c_str(), &status) == 0 && S_ISFIFO(status.st_mode);
+}
+
+// What getfacl prints for path, without the header naming file, owner and
+// group ("getfacl -c"), as the acl package's tool shows an access list.
+inline std::string accessListOf(const std::string &path) {
+    std::string text;
+    const std::unique_ptr<FILE, int (*)(FILE *)> output(::popen(("getfacl -c -- '" + path + "' 2>&1").c_str(), "r"),
+                                                        ::pclose);
+    if (!output) return "<getfacl did not run>";
+    std::array<char, 256> chunk;
+    while (std::fgets(chunk.data(), static_cast<int>(chunk.size()), output.get()) != nullptr) text += chunk.data();
+    return text;
+}
+
+// What work returns, done in a child process as user and group with the
+// given other groups (needs root); -1 when the child did not end normally,
+// as when work kills it.
+inline int exitCodeAs(uid_t user, gid_t group, const std::vector<gid_t> &groups, const std::function<int()> &work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(groups.size(), groups.data()) != 0 || ::setresgid(group, group, group) != 0 ||
+            ::setresuid(user, user, user) != 0)
+            ::_exit(101);
+        ::_exit(work());
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
 }
 
 // Lowers the soft limit of open files for the scope.

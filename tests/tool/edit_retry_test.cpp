@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-// locmap's edits when another process writes the map between the load and the save.
+// locmap's edits when another process writes the map between the load and the save, or holds its save lock.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +8,7 @@
 #include "EditCommands.h"
 #include "MapSource.h"
 #include "ToolSupport.h"
+#include "locmap50/result_codes.h"
 #include "support/MapTest.h"
 #include "support/TestSupport.h"
 
@@ -81,6 +82,15 @@ TEST_F(EditRetry, ADryRunNeitherWritesNorReadsAgain) {
     });
     EXPECT_EQ(reloads, 0);
     EXPECT_EQ(testsupport::readFile(m_path), theirs);
+}
+
+// The retry's refusal tells what it met: a lock that another save held all
+// the time allowed is no change of the map.
+TEST(EditRetryGivesUp, SayingWhetherAnotherSaveHeldTheLockOrTheMapChanged) {
+    EXPECT_EQ(locmap_tool::whyTheRetryFailed(LOCMAP50_REASON_LOCK_TIMED_OUT, "/m/site.map.save-lock"),
+              "another save held the save lock /m/site.map.save-lock all the time a save waits, twice");
+    EXPECT_EQ(locmap_tool::whyTheRetryFailed(LOCMAP50_REASON_CHANGED_SINCE_READ, ""),
+              "the map changed on disk again while it was being saved");
 }
 
 }  // namespace
