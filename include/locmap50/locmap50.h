@@ -427,7 +427,11 @@ LOCMAP50_API int SaveLocationMapKeepingLayout(void);
 /*
  * Edits one loaded map file only, with ChangeEntry's operations. mapFile is
  * any name of a loaded map file on disk (as it was read, absolute, through a
- * link). Afterwards the map answers for softName as a fresh load of the files
+ * link). The name it was read under (as CurrentEntryFileName gives it) and
+ * its absolute name find it as they are spelled, even while another program
+ * replaces the file by renaming a new one over it; another name is looked up
+ * once on disk and finds the file that was read, or that this process saved
+ * last. Afterwards the map answers for softName as a fresh load of the files
  * as they now stand would (see "When edits show" above): from its first block
  * in reading order that has a hard path or that the environment supplies,
  * overridden by the environment as a load overrides it, at that block's place
