@@ -91,6 +91,34 @@ private:
     fs::path m_includedPath;
 };
 
+// A chain of fileCount one-entry map files, each including the next, in a
+// folder of its own in the temporary directory; removed when the object goes.
+class GeneratedChain {
+public:
+    explicit GeneratedChain(long fileCount)
+        : m_folder(fs::temp_directory_path() / ("locmap50_bench_chain_" + std::to_string(fileCount))) {
+        fs::create_directories(m_folder);
+        for (long i = 0; i < fileCount; ++i) {
+            std::string text = "ZOR_LOCATION_MAP_2\n" + prefixName(i) + "\n" + firstHardPath(i) + "\n";
+            if (i + 1 < fileCount) text += "INCLUDE " + fileOf(i + 1).string() + "\n";
+            std::ofstream(fileOf(i), std::ios::binary) << text;
+        }
+    }
+    ~GeneratedChain() {
+        std::error_code ignored;
+        fs::remove_all(m_folder, ignored);
+    }
+    GeneratedChain(const GeneratedChain &) = delete;
+    GeneratedChain &operator=(const GeneratedChain &) = delete;
+
+    std::string path() const { return fileOf(0).string(); }
+
+private:
+    fs::path fileOf(long index) const { return m_folder / ("c" + std::to_string(index) + ".map"); }
+
+    fs::path m_folder;
+};
+
 }  // namespace bench
 
 #endif  // LOCMAP50_BENCH_GENERATEDMAP_H

@@ -273,6 +273,21 @@ void load(benchmark::State &state, long prefixCount) {
     }
 }
 
+// A chain of fileCount files, each including the next: the include walk's
+// work must grow with the chain's length alone.
+void loadChain(benchmark::State &state, long fileCount) {
+    static std::map<long, std::unique_ptr<bench::GeneratedChain>> chains;
+    std::unique_ptr<bench::GeneratedChain> &chain = chains[fileCount];
+    if (!chain) chain = std::make_unique<bench::GeneratedChain>(fileCount);
+    destroyMap();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(loadMap(chain->path()));
+        state.PauseTiming();
+        destroyMap();
+        state.ResumeTiming();
+    }
+}
+
 // The same files read into a floor (bench::FloorMap or bench::TablesFloor),
 // freed outside the timing as the loaded map is.
 template <typename Floor, void (*readFloor)(const std::string &, Floor &)>
@@ -481,6 +496,8 @@ void registerBenchmarks() {
     RegisterBenchmark("load_tables_floor_1000", loadTablesFloor, kMedium)->Unit(benchmark::kMillisecond);
     RegisterBenchmark("load_tables_floor_10000", loadTablesFloor, kTenThousand)->Unit(benchmark::kMillisecond);
     RegisterBenchmark("load_tables_floor_100000", loadTablesFloor, kLarge)->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("load_chain_10000", loadChain, kTenThousand)->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("load_chain_100000", loadChain, kLarge)->Unit(benchmark::kMillisecond);
     RegisterBenchmark("load_100000_env_50", loadWithEnvironment, std::size_t(50))->Unit(benchmark::kMillisecond);
     RegisterBenchmark("load_100000_env_5000", loadWithEnvironment, std::size_t(5000))->Unit(benchmark::kMillisecond);
     RegisterBenchmark("delete_all_100000", deleteEverything)->Unit(benchmark::kMillisecond);
@@ -600,6 +617,9 @@ std::vector<bench::SummaryRow> summaryRows(const bench::CollectingReporter &r, c
                             "hard_class_100000"));
     addTablesFloorRows(rows, r);
     rows.push_back(ratioRow(r, "Load 100,000 / floor", 4, "load", "load_100000", "floor", "load_floor_100000"));
+    rows.push_back({"Load of an include chain per file, 100,000 files / 10,000",
+                    ratio(t("load_chain_100000") / kLarge, t("load_chain_10000") / kTenThousand), 2, "x",
+                    pair("100,000", t("load_chain_100000"), "10,000", t("load_chain_10000"))});
     rows.push_back(ratioRow(r, "Load 100,000 with 5,000 / 50 environment variables", 1.2, "5,000", "load_100000_env_5000",
                             "50", "load_100000_env_50"));
     rows.push_back(ratioRow(r, "Delete all 100,000 one by one / load", 3, "delete", "delete_all_100000", "load",

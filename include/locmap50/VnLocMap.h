@@ -24,6 +24,7 @@ class Explainer;
 class HandedOutText;
 class LookupIndexes;
 class MapLoader;
+class OneFileEdit;
 struct MapState;
 class ProblemReport;
 class Translations;
@@ -243,8 +244,9 @@ public:
     LOCMAP50_API int saveKeepingLayout();
 
     // Edits of one loaded map file, named by any name of it on disk
-    // (mapFile). LOCMAP50_FAILED, changing nothing, when mapFile names no
-    // loaded file (lastFailure: not found), when the file does not hold the
+    // (mapFile, found as loadedMapFile finds it). LOCMAP50_FAILED, changing
+    // nothing, when mapFile names no loaded file (lastFailure: not found),
+    // when the file does not hold the
     // prefix (change, delete; reason: no such entry), when any loaded file
     // holds it already (add; already present), or for paths that would not
     // read back (as changeEntry). Afterwards the tables answer for the
@@ -259,6 +261,13 @@ public:
     LOCMAP50_API int addEntryToFile(std::string mapFile, std::string softPrefix, std::string hardNames);
     LOCMAP50_API int deleteEntryFromFile(std::string mapFile, std::string softPrefix);
     // The loaded map file object that mapFile names on disk; null when none.
+    // The name the file was loaded under (made absolute against the current
+    // directory of then) and its absolute name on disk find it without a
+    // look at the disk, even while another program replaces the file by
+    // renaming a new one over it. Any other name of it (a link, a "..", a
+    // hard link, other letter case on Windows) is looked up once on disk and
+    // finds the file when it is the very file that was loaded, or that this
+    // library saved last.
     LOCMAP50_API VnLocMapFile *loadedMapFile(const std::string &mapFile);
 
     // Writes the merged map as one new version-2 map file at fileName, a path
@@ -318,6 +327,7 @@ private:
     friend class locmap50::locmap::Explainer;
     friend class locmap50::locmap::HandedOutText;
     friend class locmap50::locmap::MapLoader;
+    friend class locmap50::locmap::OneFileEdit;
     friend class locmap50::locmap::ProblemReport;
     friend class locmap50::locmap::Translations;
 

@@ -19,7 +19,9 @@ struct FileState;
 class ListPositions;
 }
 namespace locmap50::locmap {
+class LoadedFileName;
 class MapLoader;
+class OneFileEdit;
 class RecordWalk;
 }
 
@@ -221,7 +223,9 @@ public:
 private:
     friend class VnLocMap;
     friend class locmap50::mapfile::FileSaving;
+    friend class locmap50::locmap::LoadedFileName;
     friend class locmap50::locmap::MapLoader;
+    friend class locmap50::locmap::OneFileEdit;
     friend class locmap50::locmap::RecordWalk;
     // Adds a new entry at the end of the record (nothing when the file
     // already holds softPrefix); how the location map's addEntry reaches it.

@@ -32,14 +32,29 @@ extern "C" {
  * Threads. Lookups run side by side: GetHardName, GetAbsoluteHardName,
  * GetSoftName and their Ex forms, ReturnAllHardPath, ReturnAllSoftPrefixes,
  * IsEnvOverridden, CurrentEntryFileName, CurrentMapName, GetErrorString,
- * IsLocMapPresent, GetLoadStatus and the GetLoadProblem calls share the map.
+ * IsLocMapPresent, GetLoadStatus and the GetLoadProblem calls share the map;
+ * none of them looks at a file, and none changes what another one reads.
  * Every other call (ChangeEntry, ChangeEntryInFile, SaveLocationMap,
  * SaveLocationMapKeepingLayout, Export, InitLocationMap,
- * UnsetLocMapEnvVariable) has the map to itself, but only while it reads or
- * changes it: a save or an export takes what it writes from the map, and
- * then does its file work (waiting for the save lock, writing, flushing to
- * disk, renaming) while lookups go on, so a lookup never waits for a disk.
- * Saves, exports and loads of one process run one after another. A save
+ * UnsetLocMapEnvVariable) has the map to itself while it reads or changes
+ * it, and lookups wait meanwhile. What those calls do with files then:
+ *   - InitLocationMap looks for the map file and reads it and every file it
+ *     includes with the map to itself: lookups wait for the whole load, as
+ *     long as those reads take (on a network disk, as long as it answers);
+ *   - ChangeEntry and UnsetLocMapEnvVariable touch no file;
+ *   - ChangeEntryInFile touches no file with the map to itself; a name other
+ *     than the loaded file's own is looked up on disk first (one stat, on
+ *     Windows one open), with the map let go;
+ *   - SaveLocationMap, SaveLocationMapKeepingLayout and Export take what they
+ *     write from the map, then do their file work with the map let go:
+ *     waiting for the file's save lock while another save of it runs (up to
+ *     about ten seconds, then they fail with LOCMAP50_REASON_LOCK_TIMED_OUT),
+ *     writing, flushing to disk, renaming. The layout-keeping save has the
+ *     map again, briefly, to make each file's new text from the bytes it
+ *     read under the save lock.
+ * Saves, exports and loads of one process run one after another: an
+ * InitLocationMap on one thread waits (without the map) for a save or an
+ * export on another to end, its wait for a save lock included. A save
  * writes the map as it was when the save took it; an edit made meanwhile is
  * written by the next save. GetLastFailure and GetLastFailureDetail are kept
  * per thread: each tells the calling thread's own last save, export or edit.
@@ -55,8 +70,11 @@ extern "C" {
  * any thread, do not invalidate it. A program must not load the map again
  * (InitLocationMap with a map file, or with a directory that may replace the
  * map) while another thread still uses such text: it copies the text first,
- * or keeps loads apart from its use with a lock of its own. ReturnAllHardPath
- * and ReturnAllSoftPrefixes return copies the caller owns.
+ * or keeps loads apart from its use with a lock of its own. The texts of
+ * GetLoadProblem end with the next load or edit (see there), those of
+ * GetLastFailure and GetLastFailureDetail with the calling thread's next
+ * save, export or edit, whatever other threads load. ReturnAllHardPath and
+ * ReturnAllSoftPrefixes return copies the caller owns.
  *
  * When edits show. A one-file edit (ChangeEntryInFile) is a reload in
  * miniature: afterwards GetHardName, GetAbsoluteHardName (for names it has not
@@ -438,7 +456,11 @@ LOCMAP50_API int SaveLocationMapKeepingLayout(void);
 /*
  * Edits one loaded map file only, with ChangeEntry's operations. mapFile is
  * any name of a loaded map file on disk (as it was read, absolute, through a
- * link). Afterwards the map answers for softName as a fresh load of the files
+ * link). The name it was read under (as CurrentEntryFileName gives it) and
+ * its absolute name find it as they are spelled, even while another program
+ * replaces the file by renaming a new one over it; another name is looked up
+ * once on disk and finds the file that was read, or that this process saved
+ * last. Afterwards the map answers for softName as a fresh load of the files
  * as they now stand would (see "When edits show" above): from its first block
  * in reading order that has a hard path or that the environment supplies,
  * overridden by the environment as a load overrides it, at that block's place

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <shared_mutex>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "locmap50/VnLocMap.h"
@@ -56,8 +57,10 @@ private:
 
 // The lock on the map and on what the C interface keeps beside it (the
 // snapshot, the problems without a map, the environment). Lookups hold it
-// shared, every other call exclusively, and only while they read or change
-// the map: never across file work.
+// shared and only read, every other call holds it exclusively, and only
+// while it reads or changes the map: never across a save's or an export's
+// file work, but InitLocationMap reads the map files under it (locmap50.h,
+// "Threads", says who waits for what).
 MapLock &mapLock();
 
 // Orders this process's saves, exports and loads among its threads, so that
@@ -72,13 +75,16 @@ bool lookupsReady();
 // Builds what lookupsReady finds missing. Needs mapLock held exclusively.
 void prepareLookups();
 
-// Runs body under mapLock held shared, once the map's lookup indexes are
-// built: a lookup that finds them stale builds them under the exclusive lock
-// first, as only one thread may.
+// Runs body under mapLock held shared, once every index a lookup reads is
+// built, so that body only reads. The calls of this interface build them
+// before they let go of the exclusive lock, but they also go stale outside
+// it (VnLocMap::fetchEnvVariables, reindex): a lookup that finds one stale
+// builds it under the exclusive lock, as only one thread may, and looks
+// again once it holds the shared lock anew, as a writer may have come first.
 template <typename Body>
 auto underSharedLock(Body &&body) {
     std::shared_lock<MapLock> shared(mapLock());
-    if (!lookupsReady()) {
+    while (!lookupsReady()) {
         shared.unlock();
         {
             std::unique_lock<MapLock> exclusive(mapLock());
@@ -89,11 +95,19 @@ auto underSharedLock(Body &&body) {
     return body();
 }
 
-// Runs body under mapLock held exclusively.
+// Runs body under mapLock held exclusively, and builds what body left stale
+// before the lock goes, so that no lookup after it need build.
 template <typename Body>
 auto underExclusiveLock(Body &&body) {
     std::unique_lock<MapLock> exclusive(mapLock());
-    return body();
+    if constexpr (std::is_void_v<std::invoke_result_t<Body &>>) {
+        body();
+        prepareLookups();
+    } else {
+        auto result = body();
+        prepareLookups();
+        return result;
+    }
 }
 
 // How a save or an export reaches the map between its file work: under the

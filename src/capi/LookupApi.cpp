@@ -8,6 +8,7 @@
 
 #include "capi/CApiSupport.h"
 #include "locmap/MapSaving.h"
+#include "locmap/OneFileEdit.h"
 #include "locmap/Translations.h"
 #include "locmapfile/LastFailure.h"
 #include "paths/NameRules.h"
@@ -19,6 +20,8 @@ using locmap50::capi::existingMap;
 using locmap50::capi::guardedCall;
 using locmap50::capi::underExclusiveLock;
 using locmap50::capi::underSharedLock;
+using locmap50::locmap::OneFileEdit;
+using locmap50::locmap::LoadedFileName;
 using locmap50::locmap::TranslatedName;
 using locmap50::locmap::Translations;
 
@@ -192,17 +195,23 @@ int changeEntry(const char *softName, const char *hardNames, int operation) {
     }
 }
 
-int changeEntryInFile(const char *mapFile, const char *softName, const char *hardNames, int operation) {
+// The one-file edit of what name names, under the map's lock; nothing when
+// the name is first to be identified (with the lock let go).
+std::optional<int> changeEntryInFile(const std::optional<LoadedFileName> &name, const char *softName,
+                                     const char *hardNames, int operation) {
     VnLocMap *map = existingMap();
     if (map == nullptr) return LOCMAP50_NO_MAP;
-    if (isEmpty(mapFile) || isEmpty(softName)) return invalidInput();
+    if (!name || isEmpty(softName)) return invalidInput();
+    const auto edit = [&](OneFileEdit::Kind kind) {
+        return OneFileEdit::tryOn(*map, *name, kind, softName, hardNames != nullptr ? hardNames : "");
+    };
     switch (operation) {
     case LOCMAP50_REPLACE_ENTRY:
-        return hardNames != nullptr ? map->changeEntryInFile(mapFile, softName, hardNames) : invalidInput();
+        return hardNames != nullptr ? edit(OneFileEdit::Kind::Change) : invalidInput();
     case LOCMAP50_ADD_ENTRY:
-        return hardNames != nullptr ? map->addEntryToFile(mapFile, softName, hardNames) : invalidInput();
+        return hardNames != nullptr ? edit(OneFileEdit::Kind::Add) : invalidInput();
     case LOCMAP50_DELETE_ENTRY:
-        return map->deleteEntryFromFile(mapFile, softName);
+        return edit(OneFileEdit::Kind::Delete);
     default:
         return invalidInput();
     }
@@ -318,7 +327,15 @@ int SaveLocationMapKeepingLayout(void) {
 int ChangeEntryInFile(const char *mapFile, const char *softName, const char *hardNames, int operation) {
     return guardedCall(LOCMAP50_FAILED, [&] {
         locmap50::mapfile::clearLastFailure();
-        return underExclusiveLock([&] { return changeEntryInFile(mapFile, softName, hardNames, operation); });
+        // The name is spelled, and identified when need be, outside the lock.
+        std::optional<LoadedFileName> name;
+        if (!isEmpty(mapFile)) name.emplace(mapFile);
+        for (;;) {
+            const std::optional<int> result =
+                underExclusiveLock([&] { return changeEntryInFile(name, softName, hardNames, operation); });
+            if (result) return *result;
+            name->identify();
+        }
     });
 }
 

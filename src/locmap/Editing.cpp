@@ -5,6 +5,7 @@
 
 #include "paths/NameRules.h"
 #include "locmap50/VnLocMap.h"
+#include "locmap/LoadedFileName.h"
 #include "locmap/LookupIndexes.h"
 #include "locmap/MapSaving.h"
 #include "locmapfile/Format.h"
@@ -105,15 +106,15 @@ struct ExportWork {
     locmap50::platform::ContentStamp asRead;
 };
 
-int takeExport(VnLocMap &map, const std::string &fileName, bool toStdout, ExportWork &work) {
+int takeExport(VnLocMap &map, const locmap50::locmap::LoadedFileName *target, ExportWork &work) {
     const mapfile::MeantContent meant = mergedContent(map.m_softPrefixOrder, map.m_softToHardMap);
     work.text = mapfile::textOf(meant, std::string(kExportComment) + "\n\n");
     // A value taken from the environment may hold what no map file line can.
     if (const std::optional<std::string> concerned = mapfile::whatWouldNotReadBack(work.text, meant))
-        return mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, toStdout ? std::string() : fileName,
-                                   *concerned);
-    if (toStdout) return LOCMAP50_OK;
-    const VnLocMapFile *loaded = map.loadedMapFile(fileName);
+        return mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK,
+                                   target != nullptr ? target->given() : std::string(), *concerned);
+    if (target == nullptr) return LOCMAP50_OK;
+    const VnLocMapFile *loaded = target->findIn(map.m_mapFiles);
     if (loaded == nullptr || loaded->m_loadState.absolutePath.empty()) return LOCMAP50_OK;
     work.loadedFile = mapfile::nameOnDisk(*loaded);
     work.asRead.size = loaded->m_loadState.contentSize;
@@ -127,9 +128,18 @@ int locmap50::locmap::exportMap(VnLocMap &map, const std::string &fileName, bool
                                 const mapfile::RecordAccess &access) {
     namespace platform = locmap50::platform;
     mapfile::clearLastFailure();
+    std::optional<LoadedFileName> target;
+    if (!toStdout) {
+        // Whether the target is a loaded map file, as far as its spelling
+        // tells; when it does not, the disk is asked outside access.
+        target.emplace(fileName);
+        bool worthIdentifying = false;
+        access([&] { worthIdentifying = target->worthIdentifying(target->findIn(map.m_mapFiles)); });
+        if (worthIdentifying) target->identify();
+    }
     ExportWork work;
     int taken = LOCMAP50_OK;
-    access([&] { taken = takeExport(map, fileName, toStdout, work); });
+    access([&] { taken = takeExport(map, target ? &*target : nullptr, work); });
     if (taken != LOCMAP50_OK) return taken;
     if (toStdout) return mapfile::resultRecordingFailure(platform::writeStandardOutput(work.text), std::string());
     // Over a loaded map file, as over a save: only while it holds what was read.

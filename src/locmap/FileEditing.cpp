@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Edits of one loaded map file, and the layout-keeping save of every file.
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "paths/NameRules.h"
@@ -9,6 +10,7 @@
 #include "locmap/LoadAccount.h"
 #include "locmap/LookupIndexes.h"
 #include "locmap/MapSaving.h"
+#include "locmap/OneFileEdit.h"
 #include "locmapfile/Format.h"
 #include "locmapfile/LastFailure.h"
 #include "locmapfile/NameOnDisk.h"
@@ -17,7 +19,7 @@
 namespace {
 
 namespace mapfile = locmap50::mapfile;
-namespace platform = locmap50::platform;
+namespace paths = locmap50::paths;
 
 bool holdsInRecord(const VnLocMapFile &file, const std::string &softPrefix) {
     return file.m_entryHardPaths.count(softPrefix) != 0;
@@ -51,51 +53,83 @@ int locmap50::locmap::saveMapKeepingLayout(VnLocMap &map, std::list<std::string>
 }
 
 VnLocMapFile *VnLocMap::loadedMapFile(const std::string &mapFile) {
-    const platform::Result<std::string> wanted = platform::fileIdentity(mapFile);
-    if (!wanted) return nullptr;
-    for (VnLocMapFile &file : m_mapFiles)
-        if (platform::fileIdentity(mapfile::nameOnDisk(file)) == wanted) return &file;
-    return nullptr;
+    return locmap50::locmap::LoadedFileName(mapFile).identifyingFindIn(m_mapFiles);
 }
 
 int VnLocMap::changeEntryInFile(std::string mapFile, std::string softPrefix, std::string hardNames) {
-    mapfile::clearLastFailure();
-    VnLocMapFile *file = loadedMapFile(mapFile);
-    if (file == nullptr) return mapfile::failedWith(LOCMAP50_REASON_NOT_FOUND, mapFile);
-    if (!holdsInRecord(*file, softPrefix)) return mapfile::failedWith(LOCMAP50_REASON_NO_SUCH_ENTRY, file->m_fileName);
-    std::list<std::string> hardPaths = locmap50::paths::splitHardPathList(hardNames);
-    if (!mapfile::entryReadsBack(softPrefix, hardPaths)) return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
-    file->changeEntry(softPrefix, hardNames);
-    settleFromRecords(softPrefix);
-    return LOCMAP50_OK;
+    using locmap50::locmap::OneFileEdit;
+    return OneFileEdit::run(*this, mapFile, OneFileEdit::Kind::Change, softPrefix, hardNames);
 }
 
 int VnLocMap::addEntryToFile(std::string mapFile, std::string softPrefix, std::string hardNames) {
-    mapfile::clearLastFailure();
-    VnLocMapFile *file = loadedMapFile(mapFile);
-    if (file == nullptr) return mapfile::failedWith(LOCMAP50_REASON_NOT_FOUND, mapFile);
-    // An add must not change which definition wins.
-    const bool heldAnywhere = std::any_of(m_mapFiles.begin(), m_mapFiles.end(), [&](const VnLocMapFile &loaded) {
-        return holdsInRecord(loaded, softPrefix);
-    });
-    if (heldAnywhere || m_softToHardMap.count(softPrefix) != 0 || holdsSoftPrefix(softPrefix))
-        return mapfile::failedWith(LOCMAP50_REASON_ALREADY_PRESENT, file->m_fileName);
-    std::list<std::string> hardPaths = locmap50::paths::splitHardPathList(hardNames);
-    if (!mapfile::entryReadsBack(softPrefix, hardPaths)) return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
-    file->appendEntry(softPrefix, std::move(hardPaths));
-    settleFromRecords(softPrefix);
-    return LOCMAP50_OK;
+    using locmap50::locmap::OneFileEdit;
+    return OneFileEdit::run(*this, mapFile, OneFileEdit::Kind::Add, softPrefix, hardNames);
 }
 
 int VnLocMap::deleteEntryFromFile(std::string mapFile, std::string softPrefix) {
+    using locmap50::locmap::OneFileEdit;
+    return OneFileEdit::run(*this, mapFile, OneFileEdit::Kind::Delete, softPrefix, std::string());
+}
+
+namespace locmap50::locmap {
+
+std::optional<int> OneFileEdit::tryOn(VnLocMap &map, const LoadedFileName &name, Kind kind,
+                                      const std::string &softPrefix, const std::string &hardNames) {
     mapfile::clearLastFailure();
-    VnLocMapFile *file = loadedMapFile(mapFile);
-    if (file == nullptr) return mapfile::failedWith(LOCMAP50_REASON_NOT_FOUND, mapFile);
-    if (!holdsInRecord(*file, softPrefix)) return mapfile::failedWith(LOCMAP50_REASON_NO_SUCH_ENTRY, file->m_fileName);
-    file->deleteEntry(softPrefix);
-    settleFromRecords(softPrefix);
+    VnLocMapFile *file = name.findIn(map.m_mapFiles);
+    if (name.worthIdentifying(file)) return std::nullopt;
+    if (file == nullptr) return mapfile::failedWith(LOCMAP50_REASON_NOT_FOUND, name.given());
+    switch (kind) {
+    case Kind::Change:
+        return change(map, *file, softPrefix, hardNames);
+    case Kind::Add:
+        return add(map, *file, softPrefix, hardNames);
+    case Kind::Delete:
+        break;
+    }
+    return remove(map, *file, softPrefix);
+}
+
+int OneFileEdit::run(VnLocMap &map, const std::string &mapFile, Kind kind, const std::string &softPrefix,
+                     const std::string &hardNames) {
+    LoadedFileName name(mapFile);
+    if (const std::optional<int> result = tryOn(map, name, kind, softPrefix, hardNames)) return *result;
+    name.identify();
+    return *tryOn(map, name, kind, softPrefix, hardNames);
+}
+
+int OneFileEdit::change(VnLocMap &map, VnLocMapFile &file, const std::string &softPrefix,
+                        const std::string &hardNames) {
+    if (!holdsInRecord(file, softPrefix)) return mapfile::failedWith(LOCMAP50_REASON_NO_SUCH_ENTRY, file.m_fileName);
+    const std::list<std::string> hardPaths = paths::splitHardPathList(hardNames);
+    if (!mapfile::entryReadsBack(softPrefix, hardPaths)) return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
+    file.changeEntry(softPrefix, hardNames);
+    map.settleFromRecords(softPrefix);
     return LOCMAP50_OK;
 }
+
+int OneFileEdit::add(VnLocMap &map, VnLocMapFile &file, const std::string &softPrefix, const std::string &hardNames) {
+    // An add must not change which definition wins.
+    const bool heldAnywhere = std::any_of(map.m_mapFiles.begin(), map.m_mapFiles.end(), [&](const VnLocMapFile &loaded) {
+        return holdsInRecord(loaded, softPrefix);
+    });
+    if (heldAnywhere || map.m_softToHardMap.count(softPrefix) != 0 || map.holdsSoftPrefix(softPrefix))
+        return mapfile::failedWith(LOCMAP50_REASON_ALREADY_PRESENT, file.m_fileName);
+    std::list<std::string> hardPaths = paths::splitHardPathList(hardNames);
+    if (!mapfile::entryReadsBack(softPrefix, hardPaths)) return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
+    file.appendEntry(softPrefix, std::move(hardPaths));
+    map.settleFromRecords(softPrefix);
+    return LOCMAP50_OK;
+}
+
+int OneFileEdit::remove(VnLocMap &map, VnLocMapFile &file, const std::string &softPrefix) {
+    if (!holdsInRecord(file, softPrefix)) return mapfile::failedWith(LOCMAP50_REASON_NO_SUCH_ENTRY, file.m_fileName);
+    file.deleteEntry(softPrefix);
+    map.settleFromRecords(softPrefix);
+    return LOCMAP50_OK;
+}
+
+}  // namespace locmap50::locmap
 
 void VnLocMap::settleFromRecords(const std::string &softPrefix) {
     namespace locmap = locmap50::locmap;

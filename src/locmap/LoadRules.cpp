@@ -2,7 +2,7 @@
 // The override rule and the include walk, shared by the loader and the account of a load.
 #include "locmap/LoadRules.h"
 
-#include <algorithm>
+#include <atomic>
 
 #include "locmapfile/Format.h"
 #include "paths/PathRules.h"
@@ -30,10 +30,33 @@ EnvironmentVerdict environmentVerdict(bool force, const std::optional<std::strin
     return verdict;
 }
 
+namespace {
+
+std::atomic<std::uint64_t> g_includeWalkWork{0};
+
+}  // namespace
+
 IncludeWalk::Step IncludeWalk::step(const std::string &identity) {
-    if (std::find(m_chain.begin(), m_chain.end(), identity) != m_chain.end()) return Step::Cycle;
+    g_includeWalkWork.fetch_add(1, std::memory_order_relaxed);
+    if (m_open.count(identity) != 0) return Step::Cycle;
     if (!m_read.insert(identity).second) return Step::ReadBefore;
     return Step::Read;
+}
+
+void IncludeWalk::enter(const std::string &identity) {
+    // The set's strings never move, so the chain and m_open can view them.
+    const std::string &kept = *m_read.insert(identity).first;
+    m_chain.push_back(&kept);
+    m_open.insert(kept);
+}
+
+void IncludeWalk::leave() {
+    m_open.erase(*m_chain.back());
+    m_chain.pop_back();
+}
+
+std::uint64_t IncludeWalk::workDone() {
+    return g_includeWalkWork.load(std::memory_order_relaxed);
 }
 
 }  // namespace locmap50::locmap

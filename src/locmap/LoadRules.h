@@ -3,8 +3,10 @@
 #ifndef LOCMAP50_LOCMAP_LOADRULES_H
 #define LOCMAP50_LOCMAP_LOADRULES_H
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -41,19 +43,26 @@ inline bool definesPrefix(bool hasHardPath, const EnvironmentVerdict &verdict) {
 }
 
 // The include walk: which files an include line reads. A file is read at
-// most once per walk; one still being read further up is a cycle.
+// most once per walk; one still being read further up is a cycle. Each
+// step costs the same however deep the chain of open includes is.
 class IncludeWalk {
 public:
     enum class Step { Read, Cycle, ReadBefore };
     // What an include of the file known as identity does; Read marks it read.
     Step step(const std::string &identity);
     // The file now read, and back out of it once its end is reached.
-    void enter(const std::string &identity) { m_chain.push_back(identity); }
-    void leave() { m_chain.pop_back(); }
+    void enter(const std::string &identity);
+    void leave();
+
+    // What every walk of the process has looked at so far: one for each
+    // step, and one for each file of the chain a step compared. Only tests
+    // read it, to see that a walk's work grows with its length alone.
+    static std::uint64_t workDone();
 
 private:
-    std::unordered_set<std::string> m_read;  // every file read in this walk
-    std::vector<std::string> m_chain;        // the files being read, outermost first
+    std::unordered_set<std::string> m_read;       // every file read in this walk
+    std::vector<const std::string *> m_chain;     // the files being read, outermost first (in m_read)
+    std::unordered_set<std::string_view> m_open;  // the same files, to look up
 };
 
 }  // namespace locmap50::locmap

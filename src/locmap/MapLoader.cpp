@@ -27,8 +27,8 @@ namespace paths = locmap50::paths;
 
 // A file's identity for cycle detection; its own name when it cannot be
 // resolved, so that at least the same spelling is always caught.
-std::string identityOf(const std::string &fileName) {
-    return platform::fileIdentity(fileName).value_or(fileName);
+std::string walkIdentityOf(const VnLocMapFile &file, const std::optional<std::string> &identity) {
+    return identity.value_or(file.m_fileName);
 }
 
 // The severity is the kind's own, set where the problem is recorded. The
@@ -144,7 +144,8 @@ public:
 
         auto included = std::make_unique<VnLocMapFile>();
         included->m_fileName = paths::toHostFileName(includePath);
-        const std::string identity = identityOf(included->m_fileName);
+        const std::optional<std::string> fileIdentity = platform::fileIdentity(included->m_fileName);
+        const std::string identity = walkIdentityOf(*included, fileIdentity);
         switch (m_loader.m_walk.step(identity)) {
         case IncludeWalk::Step::Cycle:
             report(LOCMAP50_PROBLEM_INCLUDE_CYCLE, m_file, lineNumber, includePath,
@@ -156,7 +157,7 @@ public:
         case IncludeWalk::Step::Read:
             break;
         }
-        std::optional<std::string> text = m_loader.fetch(*included);
+        std::optional<std::string> text = m_loader.fetch(*included, fileIdentity);
         if (!text) {
             // Readable a moment ago, yet not read (out of handles, a read
             // error): kept, so that a save refuses to write over it.
@@ -304,10 +305,13 @@ private:
     bool m_currentIsShadowed = false;
 };
 
-std::optional<std::string> MapLoader::fetch(VnLocMapFile &file) {
+std::optional<std::string> MapLoader::fetch(VnLocMapFile &file, const std::optional<std::string> &identity) {
     file.m_loadState = VnLocMapFile::LoadState();
     file.m_loadState.read = true;
     file.m_loadState.failed = true;
+    mapfile::FileState &state = file.m_private.get();
+    state.loadedAs = platform::absoluteSpelling(file.m_fileName).value_or(std::string());
+    state.identity = identity;
     // Resolved once: the bytes are read, and later locked and written, under
     // the system's own name for the file, which no conversion touches again.
     const platform::Result<platform::FileName> absolute = platform::absolutePath(file.m_fileName);
@@ -329,9 +333,10 @@ int MapLoader::load(VnLocMapFile &root) {
     };
     std::vector<OpenRead> reads;  // the files being read, outermost first
 
-    const std::string rootIdentity = identityOf(root.m_fileName);
+    const std::optional<std::string> rootFileIdentity = platform::fileIdentity(root.m_fileName);
+    const std::string rootIdentity = walkIdentityOf(root, rootFileIdentity);
     m_walk.step(rootIdentity);
-    std::optional<std::string> rootText = fetch(root);
+    std::optional<std::string> rootText = fetch(root, rootFileIdentity);
     if (!rootText) return LOCMAP50_OK;  // the callers test readability before
     m_walk.enter(rootIdentity);
     reads.push_back({nullptr, std::make_unique<FileReading>(root, *this, std::move(*rootText))});

@@ -42,9 +42,10 @@ private:
     class FileReading;
 
     // Reads the file whole and records in its load state where it was read
-    // from and what it held; nullopt, with the load state saying the load
+    // from and what it held, and how it was found (its name's absolute
+    // spelling, its identity); nullopt, with the load state saying the load
     // failed, when it could not be read.
-    std::optional<std::string> fetch(VnLocMapFile &file);
+    std::optional<std::string> fetch(VnLocMapFile &file, const std::optional<std::string> &identity);
 
     // Settles one soft prefix of file against the force rule and the
     // environment: once its first hard path is known, or once it is known to

@@ -5,6 +5,7 @@
 
 #include <list>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -45,6 +46,12 @@ struct FileState {
     // Entries changed since the file was last written: the layout-keeping
     // save writes their blocks whole, surplus hard path lines included.
     std::set<std::string> changedSinceWritten;
+    // How a load found the file, for callers that name it again
+    // (locmap/LoadedFileName.h): the absolute spelling of its name then, and
+    // the file's identity (platform::fileIdentity), renewed by the saves
+    // that replace the file.
+    std::string loadedAs;
+    std::optional<std::string> identity;
 };
 
 }  // namespace locmap50::mapfile

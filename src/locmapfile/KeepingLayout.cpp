@@ -91,9 +91,11 @@ int FileSaving::saveKeepingLayout(VnLocMapFile &file, bool &written, const Recor
         return concerned ? failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, file.m_fileName, *concerned)
                          : resultRecordingFailure(saved.status(), file.m_fileName);
     if (!saved->has_value()) return LOCMAP50_OK;
+    const std::optional<std::string> identity = platform::fileIdentity(onDisk);
     access([&] {
         file.m_loadState.contentSize = (*saved)->size;
         file.m_loadState.contentHash = (*saved)->hash;
+        file.m_private.get().identity = identity;
         // The file now holds the added and changed entries as the record has them.
         std::set<std::string> &added = file.m_private.get().addedSinceWritten;
         for (const std::string &softPrefix : addedSinceWritten) added.erase(softPrefix);

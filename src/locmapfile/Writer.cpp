@@ -98,13 +98,14 @@ int FileSaving::save(VnLocMapFile &file, bool toStdout, const RecordAccess &acce
     const platform::Result<platform::ContentStamp> written =
         platform::replaceFileIfUnchanged(save.onDisk, save.text, save.asRead);
     if (!written) return resultRecordingFailure(written.status(), save.fileName);
+    const std::optional<std::string> identity = platform::fileIdentity(save.onDisk);
     access([&] {
         // The next save compares against this version.
         file.m_loadState.contentSize = written->size;
         file.m_loadState.contentHash = written->hash;
+        file.m_private.get().identity = identity;
         // The file now holds them where the record has them; what was added
         // since the text was taken is still to be written.
-        if (file.m_private.find() == nullptr) return;
         std::set<std::string> &added = file.m_private.get().addedSinceWritten;
         for (const std::string &softPrefix : save.addedSinceWritten) added.erase(softPrefix);
         std::set<std::string> &changed = file.m_private.get().changedSinceWritten;

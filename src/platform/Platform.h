@@ -173,8 +173,15 @@ Result<FileControl> fileControl(const FileName &path);
 
 // A name for the file path resolves to, the same for every spelling of one
 // file (so "a.map", ".\a.map" and a link to it agree); fails when the file
-// cannot be resolved.
+// cannot be resolved. One stat on POSIX, one open and one query on Windows.
 Result<std::string> fileIdentity(const FileName &path);
+
+// path made absolute as it is spelled, looking at no file: the current
+// directory goes before a relative name; on POSIX "." parts and repeated "/"
+// go (".." stays, as a link may stand before it), on Windows the system
+// makes the full name, as absolutePath does. Two names spelled alike here
+// name one file; names spelled differently may too (links, "..", case).
+Result<std::string> absoluteSpelling(const FileName &path);
 
 // Writes text (with "\n" line ends; the platform's text line end is written)
 // to path, as the kind of thing path names asks:

@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "paths/NameRules.h"
@@ -727,6 +728,26 @@ Result<std::string> fileIdentity(const FileName &path) {
     struct stat status;
     if (::stat(toOsPath(path).c_str(), &status) != 0) return lastFailure();
     return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+}
+
+Result<std::string> absoluteSpelling(const FileName &path) {
+    if (path.text().empty()) return Failure::NotFound;
+    std::string name = toOsPath(path);
+    if (name.front() != '/') {
+        const Result<std::string> here = currentDirectory();
+        if (!here) return here.failure();
+        name = *here + "/" + name;
+    }
+    std::string spelled;
+    std::size_t start = 0;
+    while (start < name.size()) {
+        std::size_t end = name.find('/', start);
+        if (end == std::string::npos) end = name.size();
+        const std::string_view part(name.data() + start, end - start);
+        if (!part.empty() && part != ".") (spelled += '/') += part;
+        start = end + 1;
+    }
+    return spelled.empty() ? std::string("/") : spelled;
 }
 
 }  // namespace locmap50::platform

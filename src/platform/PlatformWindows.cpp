@@ -583,6 +583,13 @@ Result<FileControl> fileControl(const FileName &path) {
     return control;
 }
 
+Result<std::string> absoluteSpelling(const FileName &path) {
+    // The full name is made from the text alone.
+    Result<FileName> absolute = absolutePath(path);
+    if (!absolute) return absolute.status();
+    return absolute->text();
+}
+
 Result<std::string> fileIdentity(const FileName &path) {
     // No access rights are asked for: only the identity is read.
     HandleOwner file(::CreateFileW(osPath(path).c_str(), 0,

@@ -103,10 +103,10 @@ private:
 };
 #endif
 
-// Runs work on a new thread whose stack is 1 MiB, the Windows default for a
-// thread, and waits for it. False when no such thread could be started.
-inline bool runOnSmallStack(const std::function<void()> &work) {
-    constexpr std::size_t kStackSize = 1024 * 1024;
+// Runs work on a new thread whose stack is stackSize bytes (by default 1 MiB,
+// the Windows default for a thread), and waits for it. False when no such
+// thread could be started.
+inline bool runOnSmallStack(const std::function<void()> &work, std::size_t stackSize = 1024 * 1024) {
 #ifdef _WIN32
     struct Entry {
         static DWORD WINAPI run(LPVOID argument) {
@@ -114,7 +114,7 @@ inline bool runOnSmallStack(const std::function<void()> &work) {
             return 0;
         }
     };
-    HANDLE thread = ::CreateThread(nullptr, kStackSize, &Entry::run, const_cast<std::function<void()> *>(&work),
+    HANDLE thread = ::CreateThread(nullptr, stackSize, &Entry::run, const_cast<std::function<void()> *>(&work),
                                    STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (thread == nullptr) return false;
     ::WaitForSingleObject(thread, INFINITE);
@@ -123,7 +123,7 @@ inline bool runOnSmallStack(const std::function<void()> &work) {
 #else
     pthread_attr_t attributes;
     if (::pthread_attr_init(&attributes) != 0) return false;
-    ::pthread_attr_setstacksize(&attributes, kStackSize);
+    ::pthread_attr_setstacksize(&attributes, stackSize);
     auto entry = [](void *argument) -> void * {
         (*static_cast<const std::function<void()> *>(argument))();
         return nullptr;

@@ -187,6 +187,41 @@ TEST_F(ManyThreadsTest, LookupsRunBesideEditsSavesExportsAndReloads) {
     EXPECT_EQ(bufferText(GetHardNameEx, "$NEW", result), "");
 }
 
+TEST_F(ManyThreadsTest, LookupsThroughTheEnvironmentTableRunBesideReloadsAndEdits) {
+    // A name under no map entry's hard path is found through the environment
+    // table's index, which every reload refills.
+    setEnv("LOCMAP_THREADS_TOOL", "D:\\threads\\tool");
+    ASSERT_EQ(InitLocationMap(m_main.c_str(), 1), LOCMAP50_OK);
+    int result = 0;
+    ASSERT_EQ(bufferText(GetSoftNameEx, "D:\\threads\\tool\\bin", result), "$LOCMAP_THREADS_TOOL\\bin");
+
+    const int reloads = editingRounds() * 25;
+    std::atomic<bool> reloading{true};
+    std::vector<std::function<void()>> bodies;
+    for (int thread = 0; thread < kLookupThreads; ++thread)
+        bodies.push_back([&, thread] {
+            for (int turn = 0; turn < 4 || reloading.load(); ++turn) {
+                int found = 0;
+                const std::string soft = bufferText(GetSoftNameEx, "D:\\threads\\tool\\t" + std::to_string(thread), found);
+                m_mismatches.note(found == LOCMAP50_OK && soft == "$LOCMAP_THREADS_TOOL\\t" + std::to_string(thread),
+                                  "GetSoftNameEx through the environment " + soft);
+            }
+        });
+    bodies.push_back([&] {
+        for (int round = 0; round < reloads; ++round) {
+            m_mismatches.note(InitLocationMap(m_main.c_str(), 1) == LOCMAP50_OK, "InitLocationMap");
+            m_mismatches.note(ChangeEntry("$E", "C:\\edited\\again`", LOCMAP50_REPLACE_ENTRY) == LOCMAP50_OK,
+                              "replace");
+            m_mismatches.note(
+                ChangeEntryInFile(m_included.c_str(), "$I3", "D:\\moved`", LOCMAP50_REPLACE_ENTRY) == LOCMAP50_OK,
+                "one-file replace");
+        }
+        reloading = false;
+    });
+    runOnThreads(bodies);
+    EXPECT_EQ(m_mismatches.count(), 0) << "first: " << m_mismatches.first();
+}
+
 TEST_F(ManyThreadsTest, EachThreadHasItsOwnLastFailure) {
     ASSERT_EQ(ChangeEntry("$E", "C:\\x#y`", LOCMAP50_REPLACE_ENTRY), LOCMAP50_FAILED);
     std::vector<std::function<void()>> bodies;

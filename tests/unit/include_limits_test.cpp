@@ -2,9 +2,11 @@
 // Tests that includes of any depth, width or repetition read in bounded time, stack and handles, and that a save writes each file back whole.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
+#include "locmap/LoadRules.h"
 #include "support/MapTest.h"
 #include "locmap50/result_codes.h"
 #include "support/ScratchNodes.h"
@@ -52,6 +54,35 @@ TEST_F(IncludeLimits, DeepChainReadsOnAOneMebibyteStack) {
     EXPECT_EQ(map.m_mapFiles.size(), static_cast<std::size_t>(depth));
     EXPECT_TRUE(holdsEveryLevel(map, depth));
 }
+
+#if !defined(_WIN32) && !defined(NDEBUG)
+// Twenty thousand files: in the Linux Debug builds only.
+TEST_F(IncludeLimits, WalkOfAChainTwiceAsDeepDoesTwiceTheWorkOnA256KiBStack) {
+    const int depth = 20000;
+    writeChain(depth);
+    ScopedCurrentDir here(m_dir.path());
+    // The work of loading the chain from f<first>.map to its end.
+    const auto workOfLoadingFrom = [&](int first) -> std::uint64_t {
+        std::uint64_t work = 0;
+        std::size_t files = 0;
+        EXPECT_TRUE(testsupport::runOnSmallStack(
+            [&] {
+                const std::uint64_t before = locmap50::locmap::IncludeWalk::workDone();
+                files = load(m_dir.file("f" + std::to_string(first) + ".map")).m_mapFiles.size();
+                work = locmap50::locmap::IncludeWalk::workDone() - before;
+            },
+            256 * 1024));
+        EXPECT_EQ(files, static_cast<std::size_t>(depth - first));
+        VnLocMap::createMap()->DestroyMap();
+        return work;
+    };
+    const std::uint64_t half = workOfLoadingFrom(depth / 2);
+    const std::uint64_t whole = workOfLoadingFrom(0);
+    EXPECT_GE(half, static_cast<std::uint64_t>(depth / 2));
+    // A search of the chain of open includes would make it four times.
+    EXPECT_LE(whole, 2 * half + 2) << "half the chain: " << half;
+}
+#endif
 
 #ifndef _WIN32
 TEST_F(IncludeLimits, DeepChainReadsUnderASmallHandleLimitAndSavesWhole) {
