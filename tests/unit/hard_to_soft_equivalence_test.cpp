@@ -176,7 +176,13 @@ class HardToSoftEquivalence : public testsupport::EnvTableTest {
 protected:
     void TearDown() override {
         EnvTableTest::TearDown();
-        m_variables.clear();
+        restoreVariables();
+    }
+
+    // Last set, first restored: a name set twice gets back its value from
+    // before the first setting, not the first setting's value.
+    void restoreVariables() {
+        while (!m_variables.empty()) m_variables.pop_back();
     }
 
     void setVariable(const std::string &name, const std::string &value) {
@@ -207,7 +213,7 @@ protected:
     }
 
     void setRandomEnvironment(RandomMaps &random) {
-        m_variables.clear();
+        restoreVariables();
         for (int count = random.number(4); count > 0; --count)
             setVariable(kVariableStem + std::to_string(random.number(16)), random.hardPath());
         if (random.chance(20)) setVariable("CURRENT_PROJECT_PATH", random.hardPath());

@@ -90,6 +90,9 @@ protected:
         return lock;
     }
 
+    // Kept by the fixture, not a temporary: a forked child's memory checker
+    // would take a temporary's block, out of the parent's frame, as lost.
+    const std::vector<gid_t> m_project{kProject};
     testsupport::TempDir m_dir;
     const std::string m_map = m_dir.write("g.map", kMap);
     const std::string m_lock = platform::detail::replacedFileOf(m_map) + ".save-lock";
@@ -100,12 +103,12 @@ protected:
 // map's bits and group. (Only the owner or root may replace a map, so bob
 // is its owner here.)
 TEST_F(SharedSaveLock, ALockLeftByAKilledSaveKeepsOutNoUserWhoMayWriteTheMap) {
-    const struct stat lock = lockLeftBy(kAlice, {kProject});
+    const struct stat lock = lockLeftBy(kAlice, m_project);
     EXPECT_EQ(lock.st_uid, kAlice);
     EXPECT_EQ(lock.st_gid, kProject);
     EXPECT_EQ(lock.st_mode & 07777, 0660u);
 
-    EXPECT_EQ(saveAs(kBob, {kProject}), 0);
+    EXPECT_EQ(saveAs(kBob, m_project), 0);
     EXPECT_EQ(testsupport::readFile(m_map), kEdited);
 }
 
@@ -116,7 +119,7 @@ TEST_F(SharedSaveLock, ALockLeftByRootBelongsToTheMapsOwner) {
     EXPECT_EQ(lock.st_uid, kBob);
     EXPECT_EQ(lock.st_gid, kProject);
     EXPECT_EQ(lock.st_mode & 07777, 0660u);
-    EXPECT_EQ(saveAs(kBob, {kProject}), 0);
+    EXPECT_EQ(saveAs(kBob, m_project), 0);
 }
 
 // A lock file the saver cannot open, such as one of mode 000 that another
