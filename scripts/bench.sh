@@ -14,8 +14,7 @@ generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 [ -f "$build/CMakeCache.txt" ] && generator=()
 
-cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
-    -DLOCMAP50_BUILD_BENCHMARKS=ON -DLOCMAP50_BUILD_TESTS=OFF
+cmake -S "$root" --preset bench -B "$build" "${generator[@]}"
 cmake --build "$build" -j2 --target locmap50_bench
 if [ $# -eq 0 ]; then
     set -- --benchmark_repetitions=5

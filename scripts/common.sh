@@ -24,15 +24,21 @@ fi
 
 say() { printf '\n=== %s\n' "$*"; }
 
-# configure_and_build DIR [cmake options...]: configures DIR (keeping the
-# generator of an existing cache) and builds everything in it.
-configure_and_build() {
-    local dir=$1
-    shift
+# configure_preset DIR PRESET [cmake options...]: configures DIR with one of
+# CMakePresets.json's presets, which hold each build's settings (keeping the
+# generator of an existing cache).
+configure_preset() {
+    local dir=$1 preset=$2
+    shift 2
     local generator=()
     [ -f "$dir/CMakeCache.txt" ] || generator=(-G "$LOCMAP50_GENERATOR")
-    cmake -S "$LOCMAP50_ROOT" -B "$dir" "${generator[@]}" "$@" &&
-        cmake --build "$dir" --parallel "$LOCMAP50_JOBS"
+    cmake -S "$LOCMAP50_ROOT" --preset "$preset" -B "$dir" "${generator[@]}" "$@"
+}
+
+# configure_and_build DIR PRESET [cmake options...]: configures DIR as
+# configure_preset does and builds everything in it.
+configure_and_build() {
+    configure_preset "$@" && cmake --build "$1" --parallel "$LOCMAP50_JOBS"
 }
 
 # run_ctest DIR: every test of DIR, failures shown in full; a hung test is a failure.

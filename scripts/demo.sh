@@ -11,7 +11,7 @@ dir=$LOCMAP50_BUILD_DIR
 if [ -f "$dir/CMakeCache.txt" ]; then
     cmake --build "$dir" --parallel "$LOCMAP50_JOBS"
 else
-    configure_and_build "$dir" -DCMAKE_BUILD_TYPE=Debug
+    configure_and_build "$dir" debug
 fi
 
 locmap=$(realpath "$dir/tools/locmap")

@@ -14,9 +14,7 @@ targets=(fuzz_load_map fuzz_capi_sequence fuzz_round_trip)
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 
-cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DLOCMAP50_BUILD_FUZZERS=ON -DLOCMAP50_BUILD_TESTS=OFF
+cmake -S "$root" --preset fuzz -B "$build" "${generator[@]}"
 cmake --build "$build" -j2 --target "${targets[@]}"
 
 # Every run saves map files, and each save is synced to disk: on a memory file

@@ -24,7 +24,7 @@ runs_on_installed_library() {
 
 rm -rf "$work"
 cmake --install "$build" --prefix "$prefix" >/dev/null &&
-    cmake -S tools -B "$tool_build" -G "$LOCMAP50_GENERATOR" -DCMAKE_BUILD_TYPE=Debug \
+    cmake -S tools --preset installed -B "$tool_build" -G "$LOCMAP50_GENERATOR" \
         "-DCMAKE_PREFIX_PATH=$prefix" >/dev/null &&
     cmake --build "$tool_build" --parallel "$LOCMAP50_JOBS" &&
     runs_on_installed_library &&

@@ -18,20 +18,16 @@ fuzz_dir=$(realpath -m "$LOCMAP50_BUILD_DIR-fuzz")
 valgrind_dir=$LOCMAP50_BUILD_DIR-valgrind
 
 build_debug() {
-    configure_and_build "$debug_dir" -DCMAKE_BUILD_TYPE=Debug -DLOCMAP50_BUILD_TESTS=ON -DLOCMAP50_SANITIZE=OFF
+    configure_and_build "$debug_dir" debug
 }
 build_sanitized() {
-    configure_and_build "$sanitize_dir" -DCMAKE_BUILD_TYPE=Debug -DLOCMAP50_BUILD_TESTS=ON -DLOCMAP50_SANITIZE=ON
+    configure_and_build "$sanitize_dir" sanitize
 }
 
 # ThreadSanitizer sees only the threads that run, so it checks the library
 # and the many-threads test alone: the other tests use one thread.
 run_thread_sanitizer() {
-    local generator=()
-    [ -f "$tsan_dir/CMakeCache.txt" ] || generator=(-G "$LOCMAP50_GENERATOR")
-    cmake -S "$LOCMAP50_ROOT" -B "$tsan_dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DLOCMAP50_BUILD_TESTS=ON -DLOCMAP50_BUILD_TOOLS=OFF -DLOCMAP50_BUILD_EXAMPLES=OFF \
-        -DLOCMAP50_SANITIZE_THREAD=ON &&
+    configure_preset "$tsan_dir" tsan &&
         cmake --build "$tsan_dir" --parallel "$LOCMAP50_JOBS" --target locmap50_thread_tests &&
         LOCMAP50_STRESS_ROUNDS=${LOCMAP50_STRESS_ROUNDS:-20} "$tsan_dir/tests/locmap50_thread_tests"
 }

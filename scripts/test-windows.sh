@@ -17,8 +17,7 @@ check_tools() {
 }
 
 build_windows() {
-    configure_and_build "$win_dir" -DCMAKE_BUILD_TYPE=Debug -DLOCMAP50_BUILD_TESTS=ON \
-        -DCMAKE_TOOLCHAIN_FILE="$LOCMAP50_ROOT/cmake/toolchains/i686-w64-mingw32.cmake"
+    configure_and_build "$win_dir" windows
 }
 
 # True when every test ctest's log (file $1) lists as failed died on a Linux

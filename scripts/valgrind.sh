@@ -53,8 +53,8 @@ run_other_tests() {
 
 command -v valgrind >/dev/null || { echo "missing: valgrind (sudo bash .ci/run installs it)"; exit 1; }
 emulator=$(IFS=';'; echo "${memcheck[*]}")
-configure_and_build "$build" -DCMAKE_BUILD_TYPE=Release -DLOCMAP50_BUILD_TESTS=ON -DLOCMAP50_SANITIZE=OFF \
-    "-DCMAKE_CROSSCOMPILING_EMULATOR=$emulator" || exit 1
+# The emulator comes from here, not the preset: it is the memcheck command above.
+configure_and_build "$build" valgrind "-DCMAKE_CROSSCOMPILING_EMULATOR=$emulator" || exit 1
 status=0
 run_gtest_programs || status=1
 run_other_tests || status=1

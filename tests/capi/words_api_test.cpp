@@ -9,6 +9,7 @@
 #endif
 
 #include "support/CApiTest.h"
+#include "support/CodeTable.h"
 
 namespace {
 
@@ -19,8 +20,19 @@ TEST(WordsApi, KnownCodesHaveStaticWordsAndUnknownOnesNull) {
     EXPECT_STREQ(GetFailureReasonText(LOCMAP50_REASON_NONE), "");
     EXPECT_STREQ(GetFailureReasonText(LOCMAP50_REASON_NOT_FOUND), "no such file or directory");
     EXPECT_STREQ(GetProblemKindName(LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE), "env-not-absolute");
-    for (const int unknown : {0, 15, 26, -1}) EXPECT_EQ(GetProblemKindName(unknown), nullptr) << unknown;
-    for (const int unknown : {18, -1}) EXPECT_EQ(GetFailureReasonText(unknown), nullptr) << unknown;
+}
+
+// The C calls answer from the catalogue for every code its table holds, and
+// null for every code around and between them.
+TEST(WordsApi, TheCallsAnswerEveryCodeOfTheCatalogueAndNoOther) {
+    for (const locmap50::paths::ProblemWords &words : locmap50::paths::allProblemWords())
+        EXPECT_STREQ(GetProblemKindName(words.kind), words.name) << words.kind;
+    for (const locmap50::paths::ReasonWords &words : locmap50::paths::allReasonWords())
+        EXPECT_STREQ(GetFailureReasonText(words.reason), words.text) << words.reason;
+    for (const int unknown : testsupport::codesOutside(testsupport::catalogueKinds()))
+        EXPECT_EQ(GetProblemKindName(unknown), nullptr) << unknown;
+    for (const int unknown : testsupport::codesOutside(testsupport::catalogueReasons()))
+        EXPECT_EQ(GetFailureReasonText(unknown), nullptr) << unknown;
 }
 
 class WordsApiTest : public CApiTest {};

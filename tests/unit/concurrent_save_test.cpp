@@ -2,12 +2,16 @@
 // Tests of saves that meet other saves: changes made meanwhile, leftovers of crashed saves, stale locks and racing processes.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "support/MapTest.h"
 #include "locmap50/result_codes.h"
+#include "platform/WriteFailureSimulation.h"
+#include "support/MapTest.h"
 
 #ifndef _WIN32
 #include <sys/file.h>
@@ -21,6 +25,7 @@ namespace {
 using testsupport::mainFile;
 
 namespace fs = std::filesystem;
+namespace platform = locmap50::platform;
 using testsupport::mergedTables;
 using testsupport::namesIn;
 using testsupport::readFile;
@@ -29,6 +34,10 @@ using testsupport::ScopedCurrentDir;
 class ConcurrentSave : public testsupport::MapFileTest {
 protected:
     void SetUp() override { m_mainPath = write("main.map", "ZOR_LOCATION_MAP_2\n$LMT_A\nC:\\a\n"); }
+    void TearDown() override {
+        locmap50::platform::testing::restoreSaveLockAttempts();
+        testsupport::MapFileTest::TearDown();
+    }
     std::string m_mainPath;
 };
 
@@ -81,28 +90,55 @@ TEST_F(ConcurrentSave, LeftoversOfCrashedSavesAreRemovedByTheNextSave) {
 }
 
 #ifndef _WIN32
+// The holder is another process, held at the lock until the test lets it die:
+// no sleep decides the order. A save that may try only a few times gives up
+// while the lock is held; a save that waits ends only after the holder let go.
 TEST_F(ConcurrentSave, SaveWaitsForTheLockAndTheHolderDyingReleasesIt) {
     VnLocMap &map = load(m_mainPath);
     ASSERT_EQ(map.changeEntry("$LMT_A", "C:\\b`"), LOCMAP50_OK);
+    const std::optional<std::string> before = readFile(m_mainPath);
     int ready[2];
+    int release[2];
     ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
     const pid_t holder = ::fork();
     ASSERT_GE(holder, 0);
     if (holder == 0) {
         // A save in progress that is killed before it can let go.
+        ::close(release[1]);
         const int lock = ::open((m_mainPath + ".save-lock").c_str(), O_RDONLY | O_CREAT, 0644);
         if (lock < 0 || ::flock(lock, LOCK_EX) != 0) ::_exit(1);
         (void)::write(ready[1], "x", 1);
-        ::usleep(300 * 1000);
+        char go;
+        (void)::read(release[0], &go, 1);
         ::_exit(0);  // as if killed: the lock goes, the lock file it made stays
     }
+    ::close(release[0]);
     char signal;
     ASSERT_EQ(::read(ready[0], &signal, 1), 1);
-    EXPECT_EQ(map.save(false), LOCMAP50_OK);
+
+    platform::testing::limitSaveLockAttempts(3);
+    EXPECT_EQ(map.save(false), LOCMAP50_FAILED);
+    platform::testing::restoreSaveLockAttempts();
+    EXPECT_EQ(readFile(m_mainPath), before);
+
+    std::atomic<bool> released{false};
+    bool savedAfterRelease = false;
+    int saved = LOCMAP50_FAILED;
+    std::thread saver([&] {
+        saved = map.save(false);
+        savedAfterRelease = released.load();
+    });
+    released = true;
+    (void)::write(release[1], "x", 1);
+    saver.join();
     int status = 0;
     ::waitpid(holder, &status, 0);
     ::close(ready[0]);
     ::close(ready[1]);
+    ::close(release[1]);
+    EXPECT_EQ(saved, LOCMAP50_OK);
+    EXPECT_TRUE(savedAfterRelease) << "the save ended while another process held the lock";
     EXPECT_NE(readFile(m_mainPath).value_or("").find("C:\\b"), std::string::npos);
     // A save removes only a lock file it made itself.
     EXPECT_EQ(namesIn(m_dir.path()), (std::vector<std::string>{"main.map", "main.map.save-lock"}));

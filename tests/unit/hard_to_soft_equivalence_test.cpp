@@ -252,6 +252,7 @@ protected:
 
     void runSeeds(unsigned first, unsigned count) {
         for (unsigned seed = first; seed < first + count; ++seed) {
+            SCOPED_TRACE("seed " + std::to_string(seed));
             RandomMaps random(seed);
             setRandomEnvironment(random);
             VnLocMap *map = loadRandomMap(random);

@@ -2,7 +2,6 @@
 // Tests of the catalogue of words: one entry per problem kind and failure reason, stable names, and the formats a load prints.
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <regex>
 #include <set>
 #include <string>
@@ -10,56 +9,53 @@
 #include "locmap50/VnLocMap.h"
 #include "locmap50/result_codes.h"
 #include "paths/Words.h"
+#include "support/CodeTable.h"
 #include "support/MapTest.h"
 
 namespace {
 
 namespace paths = locmap50::paths;
 
-const int kKinds[] = {
-    LOCMAP50_PROBLEM_BAD_HEADER, LOCMAP50_PROBLEM_PARSE_ERROR, LOCMAP50_PROBLEM_NO_HARD_PATH,
-    LOCMAP50_PROBLEM_ENV_OVERRIDE, LOCMAP50_PROBLEM_BAD_SOFT_PREFIX, LOCMAP50_PROBLEM_BAD_INCLUDE,
-    LOCMAP50_PROBLEM_NO_SOFT_PREFIX, LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS, LOCMAP50_PROBLEM_INCLUDE_CYCLE,
-    LOCMAP50_PROBLEM_ENV_LINE_BREAK, LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE, LOCMAP50_PROBLEM_NUL_BYTE,
-    LOCMAP50_PROBLEM_BAD_ENV_PATH,
-    LOCMAP50_PROBLEM_NO_READ_ACCESS, LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE, LOCMAP50_PROBLEM_NOTE_IN_PROJECT,
-    LOCMAP50_PROBLEM_NOTE_IN_HOME, LOCMAP50_PROBLEM_NOTE_IN_WDIR, LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET,
-    LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY};
-
 bool looksStable(const std::string &name) {
     return std::regex_match(name, std::regex("[a-z]+(-[a-z]+)*"));
 }
 
+// The catalogue's own table is walked, so a kind added to it is checked
+// without a list here to keep up, and the unknown codes are those it lacks.
 TEST(Words, EveryKindHasOneEntryWithAStableNameASentenceAndAFormatUnlessANote) {
     std::set<std::string> names;
-    for (const int kind : kKinds) {
-        const paths::ProblemWords *words = paths::problemWords(kind);
-        ASSERT_NE(words, nullptr) << kind;
+    for (const paths::ProblemWords &entry : paths::allProblemWords()) {
+        const paths::ProblemWords *words = paths::problemWords(entry.kind);
+        ASSERT_EQ(words, &entry) << entry.kind;
         EXPECT_TRUE(looksStable(words->name)) << words->name;
         EXPECT_TRUE(names.insert(words->name).second) << words->name;
         EXPECT_STRNE(words->sentence, "") << words->name;
         EXPECT_EQ(words->severity == LOCMAP50_SEVERITY_NOTE, std::string(words->format).empty()) << words->name;
     }
-    const paths::ProblemWordsRange all = paths::allProblemWords();
-    EXPECT_EQ(static_cast<std::size_t>(std::distance(all.begin(), all.end())), names.size());
-    for (const int unknown : {0, 15, 19, 26, -1}) {
+    EXPECT_EQ(testsupport::catalogueKinds().size(), names.size());
+    for (const int unknown : testsupport::codesOutside(testsupport::catalogueKinds())) {
         EXPECT_EQ(paths::problemWords(unknown), nullptr) << unknown;
-        EXPECT_EQ(paths::plainSentence(unknown, "x"), "");
-        EXPECT_STREQ(paths::messageFormat(unknown), "");
+        EXPECT_EQ(paths::plainSentence(unknown, "x"), "") << unknown;
+        EXPECT_STREQ(paths::messageFormat(unknown), "") << unknown;
     }
 }
 
 TEST(Words, EveryReasonHasOneEntryWithAStableNameAndAPhrase) {
     std::set<std::string> names;
-    for (int reason = LOCMAP50_REASON_NONE; reason <= LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS; ++reason) {
-        const paths::ReasonWords *words = paths::reasonWords(reason);
-        ASSERT_NE(words, nullptr) << reason;
+    for (const paths::ReasonWords &entry : paths::allReasonWords()) {
+        const paths::ReasonWords *words = paths::reasonWords(entry.reason);
+        ASSERT_EQ(words, &entry) << entry.reason;
         EXPECT_TRUE(looksStable(words->name)) << words->name;
         EXPECT_TRUE(names.insert(words->name).second) << words->name;
-        EXPECT_EQ(std::string(words->text).empty(), reason == LOCMAP50_REASON_NONE) << words->name;
+        EXPECT_EQ(std::string(words->text).empty(), entry.reason == LOCMAP50_REASON_NONE) << words->name;
     }
-    EXPECT_EQ(paths::reasonWords(LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS + 1), nullptr);
-    EXPECT_EQ(paths::reasonText(99), paths::reasonText(LOCMAP50_REASON_OTHER));
+    const std::set<int> reasons = testsupport::catalogueReasons();
+    EXPECT_EQ(reasons.size(), names.size());
+    EXPECT_EQ(*reasons.begin(), LOCMAP50_REASON_NONE);
+    for (const int unknown : testsupport::codesOutside(reasons)) {
+        EXPECT_EQ(paths::reasonWords(unknown), nullptr) << unknown;
+        EXPECT_EQ(paths::reasonText(unknown), paths::reasonText(LOCMAP50_REASON_OTHER)) << unknown;
+    }
 }
 
 TEST(Words, ASentenceTakesTheDetailOnOneLine) {
