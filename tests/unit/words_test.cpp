@@ -9,12 +9,12 @@
 
 #include "locmap50/VnLocMap.h"
 #include "locmap50/result_codes.h"
-#include "paths/Words.h"
+#include "catalogue/Catalogue.h"
 #include "support/MapTest.h"
 
 namespace {
 
-namespace paths = locmap50::paths;
+namespace catalogue = locmap50::catalogue;
 
 const int kKinds[] = {
     LOCMAP50_PROBLEM_BAD_HEADER, LOCMAP50_PROBLEM_PARSE_ERROR, LOCMAP50_PROBLEM_NO_HARD_PATH,
@@ -33,40 +33,40 @@ bool looksStable(const std::string &name) {
 TEST(Words, EveryKindHasOneEntryWithAStableNameASentenceAndAFormatUnlessANote) {
     std::set<std::string> names;
     for (const int kind : kKinds) {
-        const paths::ProblemWords *words = paths::problemWords(kind);
+        const catalogue::ProblemWords *words = catalogue::problemWords(kind);
         ASSERT_NE(words, nullptr) << kind;
         EXPECT_TRUE(looksStable(words->name)) << words->name;
         EXPECT_TRUE(names.insert(words->name).second) << words->name;
         EXPECT_STRNE(words->sentence, "") << words->name;
         EXPECT_EQ(words->severity == LOCMAP50_SEVERITY_NOTE, std::string(words->format).empty()) << words->name;
     }
-    const paths::ProblemWordsRange all = paths::allProblemWords();
+    const catalogue::ProblemWordsRange all = catalogue::allProblemWords();
     EXPECT_EQ(static_cast<std::size_t>(std::distance(all.begin(), all.end())), names.size());
     for (const int unknown : {0, 15, 19, 26, -1}) {
-        EXPECT_EQ(paths::problemWords(unknown), nullptr) << unknown;
-        EXPECT_EQ(paths::plainSentence(unknown, "x"), "");
-        EXPECT_STREQ(paths::messageFormat(unknown), "");
+        EXPECT_EQ(catalogue::problemWords(unknown), nullptr) << unknown;
+        EXPECT_EQ(catalogue::plainSentence(unknown, "x"), "");
+        EXPECT_STREQ(catalogue::messageFormat(unknown), "");
     }
 }
 
 TEST(Words, EveryReasonHasOneEntryWithAStableNameAndAPhrase) {
     std::set<std::string> names;
     for (int reason = LOCMAP50_REASON_NONE; reason <= LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS; ++reason) {
-        const paths::ReasonWords *words = paths::reasonWords(reason);
+        const catalogue::ReasonWords *words = catalogue::reasonWords(reason);
         ASSERT_NE(words, nullptr) << reason;
         EXPECT_TRUE(looksStable(words->name)) << words->name;
         EXPECT_TRUE(names.insert(words->name).second) << words->name;
         EXPECT_EQ(std::string(words->text).empty(), reason == LOCMAP50_REASON_NONE) << words->name;
     }
-    EXPECT_EQ(paths::reasonWords(LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS + 1), nullptr);
-    EXPECT_EQ(paths::reasonText(99), paths::reasonText(LOCMAP50_REASON_OTHER));
+    EXPECT_EQ(catalogue::reasonWords(LOCMAP50_REASON_WOULD_LOSE_PERMISSIONS + 1), nullptr);
+    EXPECT_EQ(catalogue::reasonText(99), catalogue::reasonText(LOCMAP50_REASON_OTHER));
 }
 
 TEST(Words, ASentenceTakesTheDetailOnOneLine) {
-    EXPECT_EQ(paths::plainSentence(LOCMAP50_PROBLEM_ENV_OVERRIDE, "$TOOLS"),
+    EXPECT_EQ(catalogue::plainSentence(LOCMAP50_PROBLEM_ENV_OVERRIDE, "$TOOLS"),
               "environment variable TOOLS overrides the hard paths of $TOOLS");
-    EXPECT_EQ(paths::plainSentence(LOCMAP50_PROBLEM_PARSE_ERROR, "a\tb\r"), "line of no known kind, ignored: 'a\\x09b\\x0d'");
-    EXPECT_EQ(paths::plainSentence(LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS, "$A"),
+    EXPECT_EQ(catalogue::plainSentence(LOCMAP50_PROBLEM_PARSE_ERROR, "a\tb\r"), "line of no known kind, ignored: 'a\\x09b\\x0d'");
+    EXPECT_EQ(catalogue::plainSentence(LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS, "$A"),
               "$A has more than " + std::to_string(LOCMAP50_MAX_HARD_PATHS) +
                   " hard paths in this file; the others are ignored");
 }
@@ -75,7 +75,7 @@ TEST(Words, ASentenceTakesTheDetailOnOneLine) {
 // longer than the bound, the cut marked and no escape or character split.
 TEST(Words, AQuotedLineIsEscapedBoundedAndCutVisibly) {
     const std::string longLine(200, 'a');
-    const std::string cutLong = std::string(paths::kMaxQuotedLineBytes - 3, 'a') + "...";
+    const std::string cutLong = std::string(catalogue::kMaxQuotedLineBytes - 3, 'a') + "...";
     const std::string euro = "\xE2\x82\xAC";
     const struct {
         std::string line;
@@ -84,17 +84,17 @@ TEST(Words, AQuotedLineIsEscapedBoundedAndCutVisibly) {
         {"C:\\tools", "C:\\tools"},
         {"a\tb\x1b[2J", "a\\x09b\\x1b[2J"},
         {std::string("C:\\a\0SECRET=1", sizeof "C:\\a\0SECRET=1" - 1), "C:\\a\\0..."},
-        {std::string(paths::kMaxQuotedLineBytes, 'a'), std::string(paths::kMaxQuotedLineBytes, 'a')},
+        {std::string(catalogue::kMaxQuotedLineBytes, 'a'), std::string(catalogue::kMaxQuotedLineBytes, 'a')},
         {longLine, cutLong},
-        {std::string(paths::kMaxQuotedLineBytes - 4, 'a') + "\x1b\x1b",
-         std::string(paths::kMaxQuotedLineBytes - 4, 'a') + "..."},
-        {std::string(paths::kMaxQuotedLineBytes - 4, 'a') + euro + "bc",
-         std::string(paths::kMaxQuotedLineBytes - 4, 'a') + "..."},
+        {std::string(catalogue::kMaxQuotedLineBytes - 4, 'a') + "\x1b\x1b",
+         std::string(catalogue::kMaxQuotedLineBytes - 4, 'a') + "..."},
+        {std::string(catalogue::kMaxQuotedLineBytes - 4, 'a') + euro + "bc",
+         std::string(catalogue::kMaxQuotedLineBytes - 4, 'a') + "..."},
     };
     for (const auto &c : cases) {
-        const std::string quoted = paths::quotedLine(c.line);
+        const std::string quoted = catalogue::quotedLine(c.line);
         EXPECT_EQ(quoted, c.quoted);
-        EXPECT_LE(quoted.size(), paths::kMaxQuotedLineBytes);
+        EXPECT_LE(quoted.size(), catalogue::kMaxQuotedLineBytes);
     }
 }
 
@@ -109,9 +109,9 @@ TEST_F(WordsOfALoad, EachProblemIsPrintedInItsKindsFormat) {
     const VnLocMap &map = load(path);
     std::set<int> kinds;
     for (const VnLoadProblem &problem : map.loadProblems()) {
-        const std::string format = paths::messageFormat(problem.kind);
+        const std::string format = catalogue::messageFormat(problem.kind);
         EXPECT_NE(map.m_errorText.find(format.substr(0, format.find("%s"))), std::string::npos) << problem.kind;
-        EXPECT_EQ(problem.severity, paths::problemWords(problem.kind)->severity);
+        EXPECT_EQ(problem.severity, catalogue::problemWords(problem.kind)->severity);
         kinds.insert(problem.kind);
     }
     EXPECT_EQ(kinds, (std::set<int>{LOCMAP50_PROBLEM_BAD_SOFT_PREFIX, LOCMAP50_PROBLEM_PARSE_ERROR,
