@@ -68,16 +68,14 @@ bool editIsSound(const EditRequest &request) {
             reportProblem(command + ": no soft prefix " + softPrefix + " in the map");
         return false;
     }
-    if (request.paths.size() > LOCMAP50_MAX_HARD_PATHS) {
-        const std::string most = std::to_string(LOCMAP50_MAX_HARD_PATHS);
-        reportProblem(command + ": more than " + most + " hard paths; a map file gives a soft prefix at most " + most);
-        return false;
-    }
+    // The library keeps the rest of an entry's rules (its count of paths, the
+    // empty path that gives no line) and names the one an edit breaks; a
+    // backquote would only split the list it is handed.
     for (const std::string &path : request.paths) {
-        if (path.empty() || path.find(locmap50::rules::kHardPathListEnd) != std::string::npos ||
-            !mapfile::fitsOnOneLine(path) || !mapfile::readsBackAsHardPath(path)) {
+        if (path.find(locmap50::rules::kHardPathListEnd) != std::string::npos || !mapfile::fitsOnOneLine(path) ||
+            !mapfile::readsBackAsHardPath(path)) {
             reportProblem(command + ": bad hard path '" + path +
-                          "': empty, not absolute, or holds a backquote, a # or a line break");
+                          "': not absolute, or holds a backquote, a # or a line break");
             return false;
         }
     }
@@ -185,7 +183,9 @@ int attempt(const MapSource &source, const EditRequest &request, bool lastTry) {
     const int changed = request.allFiles ? ChangeEntry(request.softPrefix.c_str(), paths, operationOf(request.kind))
                                          : ChangeEntryInFile(file.c_str(), request.softPrefix.c_str(), paths,
                                                              operationOf(request.kind));
-    if (changed != LOCMAP50_OK) return reportFailure(command + ": " + request.softPrefix + " not changed in");
+    if (changed != LOCMAP50_OK)
+        return reportFailure(command + ": " + request.softPrefix + " not changed" +
+                             (lastLibraryFailure().file.empty() ? "" : " in"));
     const bool shadowed = !editedFile.empty() && request.kind != EditKind::Add &&
                           warnIfShadowed(source, request, editedFile, before, warnings);
     const auto showWarnings = [&] {

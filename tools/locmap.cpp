@@ -16,6 +16,7 @@
 #include "Explain.h"
 #include "Lint.h"
 #include "MapSource.h"
+#include "OptionOrder.h"
 #include "ToolSupport.h"
 #include "locmap50/VnExplanation.h"
 #include "locmap50/VnLocMap.h"
@@ -615,126 +616,6 @@ void addHelpCommand(CLI::App &app, Invocation &invocation) {
                },
                MapUse::None)
         ->add_option("COMMAND", invocation.settings.helpTopic, "The command to explain");
-}
-
-// ---- where options go ------------------------------------------------------
-
-bool isOptionWord(const std::string &word) {
-    return word.size() > 1 && word[0] == '-';
-}
-
-// The option as the parser names it: "--file" of "--file=x", "-m" of "-mx".
-std::string optionNameOf(const std::string &word) {
-    if (word.compare(0, 2, "--") == 0) return word.substr(0, word.find('='));
-    return word.substr(0, 2);
-}
-
-// Help and version are answered wherever they stand.
-bool isAnsweredAnywhere(const std::string &name) {
-    return name == "-h" || name == "--help" || name == "--version";
-}
-
-// Whether the option's value is the next word ("--map FILE"), not part of
-// this one ("--map=FILE", "-mFILE").
-bool valueFollows(const CLI::Option *option, const std::string &word) {
-    return option != nullptr && option->get_items_expected_max() > 0 && word.size() == optionNameOf(word).size();
-}
-
-CLI::App *commandNamed(CLI::App &app, const std::string &name) {
-    const std::vector<CLI::App *> found =
-        app.get_subcommands([&name](CLI::App *command) { return command->check_name(name); });
-    return found.empty() ? nullptr : found.front();
-}
-
-std::vector<CLI::App *> commandsTaking(CLI::App &app, const std::string &name) {
-    return app.get_subcommands(
-        [&name](CLI::App *command) { return command->get_option_no_throw(name) != nullptr; });
-}
-
-// "add, set and remove"
-std::string namesOf(const std::vector<CLI::App *> &commands) {
-    std::string names;
-    for (std::size_t index = 0; index < commands.size(); ++index) {
-        if (index > 0) names += index + 1 == commands.size() ? " and " : ", ";
-        names += commands[index]->get_name();
-    }
-    return names;
-}
-
-// Why an option cannot go with command: it is another command's, or no one's.
-std::string misplacedOption(CLI::App &app, const CLI::App &command, const std::string &name) {
-    const std::vector<CLI::App *> owners = commandsTaking(app, name);
-    if (owners.empty()) return "unknown option " + printable(name);
-    return name + " is an option of " + namesOf(owners) + ", not of " + command.get_name();
-}
-
-// The words of an option and of its value, when the value follows.
-std::size_t optionLength(const CLI::Option *option, const std::vector<std::string> &words, std::size_t at) {
-    return valueFollows(option, words[at]) && at + 1 < words.size() ? 2 : 1;
-}
-
-// Whether each option after the command, up to "--", is the command's own or
-// a global one; when not, misplaced says so.
-bool optionsAfterCommandFit(CLI::App &app, CLI::App &command, const std::vector<std::string> &words,
-                            std::size_t from, std::string &misplaced) {
-    for (std::size_t at = from; at < words.size() && words[at] != "--";) {
-        if (!isOptionWord(words[at])) {
-            ++at;
-            continue;
-        }
-        const std::string name = optionNameOf(words[at]);
-        const CLI::Option *option = command.get_option_no_throw(name);
-        if (option == nullptr) option = app.get_option_no_throw(name);
-        if (option == nullptr && !isAnsweredAnywhere(name)) {
-            misplaced = misplacedOption(app, command, name);
-            return false;
-        }
-        at += optionLength(option, words, at);
-    }
-    return true;
-}
-
-// Global options may stand before or after the command; so may a command's
-// own options, which are moved after its name, where the parser looks for
-// them. False, with misplaced set, for an option the command does not take.
-bool arrangeOptions(CLI::App &app, std::vector<std::string> &words, std::string &misplaced, std::string &helpFor) {
-    std::vector<std::string> early;  // a command's options given before its name, with their values
-    std::vector<std::string> earlyNames;
-    std::vector<std::string> arranged;
-    std::size_t at = 0;
-    CLI::App *command = nullptr;
-    while (at < words.size() && words[at] != "--") {
-        const std::string &word = words[at];
-        if (!isOptionWord(word)) {
-            command = commandNamed(app, word);
-            break;
-        }
-        const std::string name = optionNameOf(word);
-        const CLI::Option *global = app.get_option_no_throw(name);
-        const std::vector<CLI::App *> owners = commandsTaking(app, name);
-        const CLI::Option *option =
-            global != nullptr || owners.empty() ? global : owners.front()->get_option_no_throw(name);
-        const bool commandsOwn = global == nullptr && !isAnsweredAnywhere(name);
-        if (commandsOwn) earlyNames.push_back(name);
-        std::vector<std::string> &into = commandsOwn ? early : arranged;
-        const std::size_t length = optionLength(option, words, at);
-        into.insert(into.end(), words.begin() + at, words.begin() + at + length);
-        at += length;
-    }
-    if (command == nullptr) return true;  // the parser says what is missing
-    helpFor = "locmap " + command->get_name();
-    for (const std::string &name : earlyNames) {
-        if (command->get_option_no_throw(name) == nullptr) {
-            misplaced = misplacedOption(app, *command, name);
-            return false;
-        }
-    }
-    if (!optionsAfterCommandFit(app, *command, words, at + 1, misplaced)) return false;
-    arranged.push_back(words[at++]);
-    arranged.insert(arranged.end(), early.begin(), early.end());
-    arranged.insert(arranged.end(), words.begin() + at, words.end());
-    words = arranged;
-    return true;
 }
 
 // The shell's work on an unquoted soft name shows as a missing operand: set

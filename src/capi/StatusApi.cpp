@@ -4,7 +4,7 @@
 
 #include "capi/CApiSupport.h"
 #include "paths/NameRules.h"
-#include "paths/Words.h"
+#include "catalogue/Catalogue.h"
 #include "locmap50/locmap50.h"
 
 using locmap50::capi::existingMap;
@@ -74,7 +74,7 @@ int loadProblemText(int index, char *buffer, std::size_t size) {
         if (size > 0) *buffer = '\0';
         return LOCMAP50_FAILED;
     }
-    const std::string sentence = locmap50::paths::plainSentence(problem->kind, problem->detail);
+    const std::string sentence = locmap50::catalogue::plainSentence(problem->kind, problem->detail);
     return locmap50::capi::copyToBuffer(sentence, buffer, size) ? LOCMAP50_OK : LOCMAP50_BUFFER_TOO_SMALL;
 }
 
@@ -122,12 +122,12 @@ int GetLoadProblemReason(int index, int *reason) {
 }
 
 const char *GetProblemKindName(int kind) {
-    const locmap50::paths::ProblemWords *words = locmap50::paths::problemWords(kind);
+    const locmap50::catalogue::ProblemWords *words = locmap50::catalogue::problemWords(kind);
     return words != nullptr ? words->name : nullptr;
 }
 
 const char *GetFailureReasonText(int reason) {
-    const locmap50::paths::ReasonWords *words = locmap50::paths::reasonWords(reason);
+    const locmap50::catalogue::ReasonWords *words = locmap50::catalogue::reasonWords(reason);
     return words != nullptr ? words->text : nullptr;
 }
 

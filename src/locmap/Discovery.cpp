@@ -7,7 +7,7 @@
 
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
-#include "paths/Words.h"
+#include "catalogue/Catalogue.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap/LookupIndexes.h"
 #include "locmap/ProblemReport.h"
@@ -17,6 +17,7 @@
 
 namespace {
 
+namespace catalogue = locmap50::catalogue;
 namespace paths = locmap50::paths;
 namespace platform = locmap50::platform;
 using locmap50::locmap::ProblemReport;
@@ -38,7 +39,7 @@ bool takesCandidate(const std::string &candidate, int kind, int *why = nullptr) 
     if (why != nullptr) *why = reason;
     ProblemReport::note(kind,
                         kind == LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE ? candidate : paths::toHostFileName(candidate),
-                        paths::reasonText(reason), reason);
+                        catalogue::reasonText(reason), reason);
     return false;
 }
 

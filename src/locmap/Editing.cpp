@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Editing of the merged location map and its files, saving every file, and export as one file.
 #include <algorithm>
+#include <list>
 #include <optional>
 
 #include "paths/NameRules.h"
@@ -21,9 +22,11 @@ namespace mapfile = locmap50::mapfile;
 const char kExportComment[] = "#This file is generated as a result of EXPORT command from the tool.";
 
 // Prefix and paths must read back from the files that save and export write
-// as what they are, never as another entry, an include or a cut-short path.
-bool fitsInAMapFile(const std::string &softPrefix, const std::string &hardNames) {
-    return mapfile::entryReadsBack(softPrefix, locmap50::paths::splitHardPathList(hardNames));
+// as what they are, never as another entry, an include or a cut-short path:
+// LOCMAP50_OK when they do, the refusal recorded otherwise.
+int refusalUnlessFitsInAMapFile(const std::string &softPrefix, const std::string &hardNames) {
+    const std::list<std::string> hardPaths = locmap50::paths::splitHardPathList(hardNames);
+    return mapfile::entryReadsBack(softPrefix, hardPaths) ? LOCMAP50_OK : mapfile::refuseEntry(hardPaths);
 }
 
 // The merged map as the export writes it: every prefix in order, with the
@@ -49,7 +52,7 @@ int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
     // paths were silently dropped, so a known prefix is refused instead.
     if (m_softToHardMap.count(softPrefix) != 0 || holdsSoftPrefix(softPrefix))
         return mapfile::failedWith(LOCMAP50_REASON_ALREADY_PRESENT);
-    if (!fitsInAMapFile(softPrefix, hardNames)) return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
+    if (const int refused = refusalUnlessFitsInAMapFile(softPrefix, hardNames); refused != LOCMAP50_OK) return refused;
     enterMergedHardPaths(softPrefix, locmap50::paths::splitHardPathList(hardNames));
     appendSoftPrefix(softPrefix);
     if (m_mapFiles.empty()) return LOCMAP50_NO_MAP;
@@ -61,7 +64,7 @@ int VnLocMap::addEntry(std::string softPrefix, std::string hardNames) {
 
 int VnLocMap::changeEntry(std::string softPrefix, std::string hardNames) {
     mapfile::clearLastFailure();
-    if (!fitsInAMapFile(softPrefix, hardNames)) return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
+    if (const int refused = refusalUnlessFitsInAMapFile(softPrefix, hardNames); refused != LOCMAP50_OK) return refused;
     indexes().replaceMergedHardPaths(*this, softPrefix, locmap50::paths::splitHardPathList(hardNames));
     for (VnLocMapFile &file : m_mapFiles) file.changeEntry(softPrefix, hardNames);
     return LOCMAP50_OK;

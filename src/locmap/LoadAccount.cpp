@@ -107,7 +107,7 @@ int hardPathLineIn(const VnAccountBlock &block, const std::string &hardPath) {
 std::vector<std::string> readerHardPaths(const std::list<std::string> &hardPaths) {
     std::vector<std::string> taken;
     for (const std::string &hardPath : hardPaths) {
-        if (taken.size() == mapfile::kMaxHardPathsPerEntry) break;
+        if (!mapfile::withinHardPathLimit(taken.size() + 1)) break;
         if (!mapfile::readsBackAsNothing(hardPath)) taken.push_back(paths::toHardPathForm(hardPath));
     }
     return taken;

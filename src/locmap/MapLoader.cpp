@@ -105,10 +105,10 @@ public:
         const std::string &hardPath = line;
         if (m_currentIsShadowed) {
             // The reader's limit holds for what the record keeps of any block.
-            if (m_fileHardPaths->size() < mapfile::kMaxHardPathsPerEntry) m_fileHardPaths->push_back(hardPath);
+            if (mapfile::withinHardPathLimit(m_fileHardPaths->size() + 1)) m_fileHardPaths->push_back(hardPath);
             return;
         }
-        if (m_hardPathCount == mapfile::kMaxHardPathsPerEntry) {
+        if (!mapfile::withinHardPathLimit(m_hardPathCount + 1)) {
             // An overridden entry's hard paths never reach the merged map, so
             // its messages stay those of the override alone.
             if (!m_limitWarned && !m_mergedHoldsEnvironmentValue)

@@ -6,14 +6,14 @@
 
 #include "locmap/MapState.h"
 #include "locmapfile/Diagnostics.h"
-#include "paths/Words.h"
+#include "catalogue/Catalogue.h"
 
 namespace locmap50::locmap {
 
 namespace {
 
 int severityOf(int kind) {
-    const paths::ProblemWords *words = paths::problemWords(kind);
+    const catalogue::ProblemWords *words = catalogue::problemWords(kind);
     return words != nullptr ? words->severity : LOCMAP50_SEVERITY_ERROR;
 }
 
@@ -39,7 +39,7 @@ void ProblemReport::reportMapProblem(VnLoadProblem problem, const std::string &f
     VnLoadProblem asMessaged = problem;
     asMessaged.kind = messageKind;
     const std::string message = mapfile::renderLegacyMessage(asMessaged, format);
-    problem.detail = paths::quotedLine(problem.detail);
+    problem.detail = catalogue::quotedLine(problem.detail);
     keep(message, std::move(problem));
 }
 

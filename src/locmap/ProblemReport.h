@@ -20,7 +20,7 @@ public:
     static void reportLoadProblem(VnLoadProblem problem, const std::string &format);
     // As reportLoadProblem, for a problem found in a map file's lines: the
     // message quotes the detail whole, as its format always did, with the
-    // arguments of messageKind; the record keeps paths::quotedLine of it.
+    // arguments of messageKind; the record keeps catalogue::quotedLine of it.
     static void reportMapProblem(VnLoadProblem problem, const std::string &format, int messageKind);
     // Records a note (with the system's reason for passing a place over, if
     // any); notes have no message text.

@@ -7,11 +7,11 @@
 #include <utility>
 
 #include "locmap/MapState.h"
-#include "paths/Words.h"
+#include "catalogue/Catalogue.h"
 
 VnLocMap::VnLocMap()
-    : m_msgBadEnvPath(locmap50::paths::messageFormat(LOCMAP50_PROBLEM_BAD_ENV_PATH)),
-      m_msgNoReadAccess(locmap50::paths::messageFormat(LOCMAP50_PROBLEM_NO_READ_ACCESS)),
+    : m_msgBadEnvPath(locmap50::catalogue::messageFormat(LOCMAP50_PROBLEM_BAD_ENV_PATH)),
+      m_msgNoReadAccess(locmap50::catalogue::messageFormat(LOCMAP50_PROBLEM_NO_READ_ACCESS)),
       m_globalMapInUse(true) {}
 
 VnLocMap::~VnLocMap() = default;

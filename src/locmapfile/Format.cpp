@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "locmapfile/LastFailure.h"
 #include "paths/AsciiText.h"
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
@@ -213,13 +214,31 @@ bool readsBackAsHardPath(const std::string &hardPath) {
     return normaliseLine(line) && classifyLine(line) == LineKind::HardPath && paths::sameHardPathForm(line, hardPath);
 }
 
+std::size_t hardPathsTheReaderTakes(std::size_t given) {
+    return std::min<std::size_t>(given, LOCMAP50_MAX_HARD_PATHS);
+}
+
+bool withinHardPathLimit(std::size_t count) {
+    return hardPathsTheReaderTakes(count) == count;
+}
+
+std::string hardPathLimitBroken(const std::list<std::string> &hardPaths) {
+    return withinHardPathLimit(hardPaths.size())
+               ? std::string()
+               : "more than " + std::to_string(LOCMAP50_MAX_HARD_PATHS) + " hard paths";
+}
+
 bool hardPathsReadBack(const std::list<std::string> &hardPaths) {
-    return hardPaths.size() <= kMaxHardPathsPerEntry &&
+    return withinHardPathLimit(hardPaths.size()) &&
            std::all_of(hardPaths.begin(), hardPaths.end(), readsBackAsHardPath);
 }
 
 bool entryReadsBack(const std::string &softPrefix, const std::list<std::string> &hardPaths) {
     return readsBackAsSoftPrefix(softPrefix) && hardPathsReadBack(hardPaths);
+}
+
+int refuseEntry(const std::list<std::string> &hardPaths, const std::string &file) {
+    return failedWith(LOCMAP50_REASON_INVALID_INPUT, file, hardPathLimitBroken(hardPaths));
 }
 
 }  // namespace locmap50::mapfile

@@ -13,9 +13,15 @@
 
 namespace locmap50::mapfile {
 
-// A file gives at most this many hard paths per soft prefix (the public
-// limit); the reader ignores the rest.
-inline constexpr std::size_t kMaxHardPathsPerEntry = LOCMAP50_MAX_HARD_PATHS;
+// A file gives at most LOCMAP50_MAX_HARD_PATHS hard paths per soft prefix;
+// the reader ignores the rest. The one home of that limit: of given paths of
+// one block, how many the reader takes.
+std::size_t hardPathsTheReaderTakes(std::size_t given);
+// Whether count hard paths of one block are all taken by the reader.
+bool withinHardPathLimit(std::size_t count);
+// What a refused list of hard paths breaks, for the failure's detail: the
+// limit's rule, or "" when the limit holds.
+std::string hardPathLimitBroken(const std::list<std::string> &hardPaths);
 
 // The entry that stands for one readable include line in a file's entry order.
 inline constexpr char kIncludeMarker[] = "INCLUDE";
@@ -113,6 +119,10 @@ bool readsBackAsNothing(std::string_view hardPath);
 bool hardPathsReadBack(const std::list<std::string> &hardPaths);
 // An entry as the writers lay it out: the prefix and every path.
 bool entryReadsBack(const std::string &softPrefix, const std::list<std::string> &hardPaths);
+// Records the refusal of an edited entry that would not read back
+// (LOCMAP50_REASON_INVALID_INPUT, with the limit's rule as its detail when
+// that is what hardPaths break) for file and returns LOCMAP50_FAILED.
+int refuseEntry(const std::list<std::string> &hardPaths, const std::string &file = std::string());
 
 }  // namespace locmap50::mapfile
 

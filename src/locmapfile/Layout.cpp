@@ -183,7 +183,7 @@ public:
     // a path line's value (a POSIX path as written, any other with "/" read
     // as "\") against each path's hard path form.
     bool says(const PrefixBlock &block, const std::list<std::string> &hardPaths) const {
-        if (writtenPathCount(hardPaths) != std::min(block.pathCount, kMaxHardPathsPerEntry)) return false;
+        if (writtenPathCount(hardPaths) != hardPathsTheReaderTakes(block.pathCount)) return false;
         std::size_t i = 0;
         bool same = true;
         forEachWrittenPath(hardPaths, [&](const std::string &hardPath) {
@@ -300,7 +300,7 @@ std::vector<LineChange> layoutChanges(const VnLocMapFile &file, const FileState 
         blocks.markMatched(blocks.firstOf(softPrefix));
         // A changed entry is written whole: lines past the reader's limit go too.
         const bool changed = state != nullptr && state->changedSinceWritten.count(softPrefix) != 0;
-        if (!plan.says(layout.blocks[block], hardPaths) || (changed && layout.blocks[block].pathCount > kMaxHardPathsPerEntry))
+        if (!plan.says(layout.blocks[block], hardPaths) || (changed && !withinHardPathLimit(layout.blocks[block].pathCount)))
             plan.rewriteBlock(layout.blocks[block], hardPaths);
     }
 

@@ -46,7 +46,7 @@ public:
     }
     void hardPath(const LineSpans &, std::string &text) override {
         // The reader ignores paths past its limit, and those of no entry.
-        if (m_entry == nullptr || ++m_pathsRead > kMaxHardPathsPerEntry) return;
+        if (m_entry == nullptr || !withinHardPathLimit(++m_pathsRead)) return;
         const std::string *meant = nextMeantPath();
         if (meant == nullptr || !paths::sameHardPathForm(text, *meant)) fail(*m_entry->text);
     }

@@ -3,9 +3,9 @@
 #include "locmap50/VnLocMapFile.h"
 
 #include "locmapfile/FileState.h"
-#include "paths/Words.h"
+#include "catalogue/Catalogue.h"
 
-using locmap50::paths::messageFormat;
+using locmap50::catalogue::messageFormat;
 
 VnLocMapFile::VnLocMapFile()
     : m_msgBadVersion(messageFormat(LOCMAP50_PROBLEM_BAD_HEADER)),

@@ -119,8 +119,7 @@ int FileSaving::save(VnLocMapFile &file, bool toStdout, const RecordAccess &acce
 int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
     mapfile::clearLastFailure();
     std::list<std::string> newPaths = locmap50::paths::splitHardPathList(hardPaths);
-    if (!mapfile::hardPathsReadBack(newPaths))
-        return mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT);
+    if (!mapfile::hardPathsReadBack(newPaths)) return mapfile::refuseEntry(newPaths);
     const auto entry = m_entryHardPaths.find(softPrefix);
     if (entry != m_entryHardPaths.end()) {
         entry->second = std::move(newPaths);

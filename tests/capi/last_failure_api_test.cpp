@@ -43,6 +43,53 @@ TEST_F(CApiTest, LastFailureDetailIsEmptyWhereTheReasonHasNoMore) {
     EXPECT_STREQ(detail, "");
 }
 
+std::string hardPathList(int count) {
+    std::string list;
+    for (int i = 1; i <= count; ++i) list += "C:\\p" + std::to_string(i) + "`";
+    return list;
+}
+
+// Every edit route refuses a list past the limit with the limit's rule as its
+// detail, and takes one at it; a path refused for another rule has none.
+TEST_F(CApiTest, AnEditPastTheHardPathLimitIsRefusedNamingTheLimit) {
+    const std::string path = loadMap("$LMT_A\nC:\\a\n");
+    struct Route {
+        const char *name;
+        int (*edit)(const std::string &mapFile, const std::string &hardNames);
+        const char *file;  // the failure's file: "" or the edited map file
+    };
+    const Route routes[] = {
+        {"replace", [](const std::string &, const std::string &list) {
+             return ChangeEntry("$LMT_A", list.c_str(), LOCMAP50_REPLACE_ENTRY);
+         }, ""},
+        {"add", [](const std::string &, const std::string &list) {
+             return ChangeEntry("$LMT_NEW", list.c_str(), LOCMAP50_ADD_ENTRY);
+         }, ""},
+        {"replace in file", [](const std::string &mapFile, const std::string &list) {
+             return ChangeEntryInFile(mapFile.c_str(), "$LMT_A", list.c_str(), LOCMAP50_REPLACE_ENTRY);
+         }, "map"},
+        {"add in file", [](const std::string &mapFile, const std::string &list) {
+             return ChangeEntryInFile(mapFile.c_str(), "$LMT_NEW2", list.c_str(), LOCMAP50_ADD_ENTRY);
+         }, "map"},
+    };
+    for (const Route &route : routes) {
+        SCOPED_TRACE(route.name);
+        const char *detail = nullptr;
+        ASSERT_EQ(route.edit(path, hardPathList(LOCMAP50_MAX_HARD_PATHS + 1)), LOCMAP50_FAILED);
+        const Reported refused = lastFailure();
+        EXPECT_EQ(refused.reason, LOCMAP50_REASON_INVALID_INPUT);
+        EXPECT_EQ(refused.file, *route.file == '\0' ? std::string() : path);
+        ASSERT_EQ(GetLastFailureDetail(&detail), LOCMAP50_OK);
+        EXPECT_STREQ(detail, "more than 20 hard paths");
+
+        ASSERT_EQ(route.edit(path, "C:\\a#b`"), LOCMAP50_FAILED);
+        ASSERT_EQ(GetLastFailureDetail(&detail), LOCMAP50_OK);
+        EXPECT_STREQ(detail, "");
+
+        EXPECT_EQ(route.edit(path, hardPathList(LOCMAP50_MAX_HARD_PATHS)), LOCMAP50_OK);
+    }
+}
+
 TEST_F(CApiTest, LastFailureTakesEitherPointerAlone) {
     loadMap("$LMT_A\nC:\\a\n");
     ASSERT_EQ(ChangeEntry("$LMT_A", "C:\\b`", LOCMAP50_ADD_ENTRY), LOCMAP50_FAILED);

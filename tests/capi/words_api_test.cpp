@@ -25,9 +25,9 @@ TEST(WordsApi, KnownCodesHaveStaticWordsAndUnknownOnesNull) {
 // The C calls answer from the catalogue for every code its table holds, and
 // null for every code around and between them.
 TEST(WordsApi, TheCallsAnswerEveryCodeOfTheCatalogueAndNoOther) {
-    for (const locmap50::paths::ProblemWords &words : locmap50::paths::allProblemWords())
+    for (const locmap50::catalogue::ProblemWords &words : locmap50::catalogue::allProblemWords())
         EXPECT_STREQ(GetProblemKindName(words.kind), words.name) << words.kind;
-    for (const locmap50::paths::ReasonWords &words : locmap50::paths::allReasonWords())
+    for (const locmap50::catalogue::ReasonWords &words : locmap50::catalogue::allReasonWords())
         EXPECT_STREQ(GetFailureReasonText(words.reason), words.text) << words.reason;
     for (const int unknown : testsupport::codesOutside(testsupport::catalogueKinds()))
         EXPECT_EQ(GetProblemKindName(unknown), nullptr) << unknown;

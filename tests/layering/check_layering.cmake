@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: Apache-2.0
 # Fails when an #include under SOURCE_DIR runs upward through the library's layers:
-#   containers <- paths <- platform <- locmapfile <- locmap <- capi <- tools
+#   catalogue <- containers <- paths <- platform <- locmapfile <- locmap <- capi <- tools
+# The catalogue (the words of every problem kind and failure reason) stands
+# on the ground floor, so that every layer can name what went wrong.
 # A file may include its own layer or any layer below it. Sources under src/
 # and tools/ and the public headers under include/locmap50/ are checked, with
 # quoted and angle-bracket includes alike. A file the check cannot place in a
@@ -12,11 +14,11 @@
 
 cmake_minimum_required(VERSION 3.25)
 
-set(layers containers paths platform locmapfile locmap capi tools)
+set(layers catalogue containers paths platform locmapfile locmap capi tools)
 
 # The layer each public header belongs to.
 set(header_layer_export.h paths)
-set(header_layer_result_codes.h paths)
+set(header_layer_result_codes.h catalogue)
 set(header_layer_PrivateState.h paths)
 set(header_layer_version.h paths)
 set(header_layer_rules.h paths)

@@ -7,19 +7,19 @@
 #include <set>
 #include <vector>
 
-#include "paths/Words.h"
+#include "catalogue/Catalogue.h"
 
 namespace testsupport {
 
 inline std::set<int> catalogueKinds() {
     std::set<int> kinds;
-    for (const locmap50::paths::ProblemWords &words : locmap50::paths::allProblemWords()) kinds.insert(words.kind);
+    for (const locmap50::catalogue::ProblemWords &words : locmap50::catalogue::allProblemWords()) kinds.insert(words.kind);
     return kinds;
 }
 
 inline std::set<int> catalogueReasons() {
     std::set<int> reasons;
-    for (const locmap50::paths::ReasonWords &words : locmap50::paths::allReasonWords()) reasons.insert(words.reason);
+    for (const locmap50::catalogue::ReasonWords &words : locmap50::catalogue::allReasonWords()) reasons.insert(words.reason);
     return reasons;
 }
 

@@ -8,13 +8,13 @@
 
 #include "locmap50/VnLocMap.h"
 #include "locmap50/result_codes.h"
-#include "paths/Words.h"
+#include "catalogue/Catalogue.h"
 #include "support/CodeTable.h"
 #include "support/MapTest.h"
 
 namespace {
 
-namespace paths = locmap50::paths;
+namespace catalogue = locmap50::catalogue;
 
 bool looksStable(const std::string &name) {
     return std::regex_match(name, std::regex("[a-z]+(-[a-z]+)*"));
@@ -24,8 +24,8 @@ bool looksStable(const std::string &name) {
 // without a list here to keep up, and the unknown codes are those it lacks.
 TEST(Words, EveryKindHasOneEntryWithAStableNameASentenceAndAFormatUnlessANote) {
     std::set<std::string> names;
-    for (const paths::ProblemWords &entry : paths::allProblemWords()) {
-        const paths::ProblemWords *words = paths::problemWords(entry.kind);
+    for (const catalogue::ProblemWords &entry : catalogue::allProblemWords()) {
+        const catalogue::ProblemWords *words = catalogue::problemWords(entry.kind);
         ASSERT_EQ(words, &entry) << entry.kind;
         EXPECT_TRUE(looksStable(words->name)) << words->name;
         EXPECT_TRUE(names.insert(words->name).second) << words->name;
@@ -34,16 +34,16 @@ TEST(Words, EveryKindHasOneEntryWithAStableNameASentenceAndAFormatUnlessANote) {
     }
     EXPECT_EQ(testsupport::catalogueKinds().size(), names.size());
     for (const int unknown : testsupport::codesOutside(testsupport::catalogueKinds())) {
-        EXPECT_EQ(paths::problemWords(unknown), nullptr) << unknown;
-        EXPECT_EQ(paths::plainSentence(unknown, "x"), "") << unknown;
-        EXPECT_STREQ(paths::messageFormat(unknown), "") << unknown;
+        EXPECT_EQ(catalogue::problemWords(unknown), nullptr) << unknown;
+        EXPECT_EQ(catalogue::plainSentence(unknown, "x"), "") << unknown;
+        EXPECT_STREQ(catalogue::messageFormat(unknown), "") << unknown;
     }
 }
 
 TEST(Words, EveryReasonHasOneEntryWithAStableNameAndAPhrase) {
     std::set<std::string> names;
-    for (const paths::ReasonWords &entry : paths::allReasonWords()) {
-        const paths::ReasonWords *words = paths::reasonWords(entry.reason);
+    for (const catalogue::ReasonWords &entry : catalogue::allReasonWords()) {
+        const catalogue::ReasonWords *words = catalogue::reasonWords(entry.reason);
         ASSERT_EQ(words, &entry) << entry.reason;
         EXPECT_TRUE(looksStable(words->name)) << words->name;
         EXPECT_TRUE(names.insert(words->name).second) << words->name;
@@ -53,16 +53,16 @@ TEST(Words, EveryReasonHasOneEntryWithAStableNameAndAPhrase) {
     EXPECT_EQ(reasons.size(), names.size());
     EXPECT_EQ(*reasons.begin(), LOCMAP50_REASON_NONE);
     for (const int unknown : testsupport::codesOutside(reasons)) {
-        EXPECT_EQ(paths::reasonWords(unknown), nullptr) << unknown;
-        EXPECT_EQ(paths::reasonText(unknown), paths::reasonText(LOCMAP50_REASON_OTHER)) << unknown;
+        EXPECT_EQ(catalogue::reasonWords(unknown), nullptr) << unknown;
+        EXPECT_EQ(catalogue::reasonText(unknown), catalogue::reasonText(LOCMAP50_REASON_OTHER)) << unknown;
     }
 }
 
 TEST(Words, ASentenceTakesTheDetailOnOneLine) {
-    EXPECT_EQ(paths::plainSentence(LOCMAP50_PROBLEM_ENV_OVERRIDE, "$TOOLS"),
+    EXPECT_EQ(catalogue::plainSentence(LOCMAP50_PROBLEM_ENV_OVERRIDE, "$TOOLS"),
               "environment variable TOOLS overrides the hard paths of $TOOLS");
-    EXPECT_EQ(paths::plainSentence(LOCMAP50_PROBLEM_PARSE_ERROR, "a\tb\r"), "line of no known kind, ignored: 'a\\x09b\\x0d'");
-    EXPECT_EQ(paths::plainSentence(LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS, "$A"),
+    EXPECT_EQ(catalogue::plainSentence(LOCMAP50_PROBLEM_PARSE_ERROR, "a\tb\r"), "line of no known kind, ignored: 'a\\x09b\\x0d'");
+    EXPECT_EQ(catalogue::plainSentence(LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS, "$A"),
               "$A has more than " + std::to_string(LOCMAP50_MAX_HARD_PATHS) +
                   " hard paths in this file; the others are ignored");
 }
@@ -71,7 +71,7 @@ TEST(Words, ASentenceTakesTheDetailOnOneLine) {
 // longer than the bound, the cut marked and no escape or character split.
 TEST(Words, AQuotedLineIsEscapedBoundedAndCutVisibly) {
     const std::string longLine(200, 'a');
-    const std::string cutLong = std::string(paths::kMaxQuotedLineBytes - 3, 'a') + "...";
+    const std::string cutLong = std::string(catalogue::kMaxQuotedLineBytes - 3, 'a') + "...";
     const std::string euro = "\xE2\x82\xAC";
     const struct {
         std::string line;
@@ -80,17 +80,17 @@ TEST(Words, AQuotedLineIsEscapedBoundedAndCutVisibly) {
         {"C:\\tools", "C:\\tools"},
         {"a\tb\x1b[2J", "a\\x09b\\x1b[2J"},
         {std::string("C:\\a\0SECRET=1", sizeof "C:\\a\0SECRET=1" - 1), "C:\\a\\0..."},
-        {std::string(paths::kMaxQuotedLineBytes, 'a'), std::string(paths::kMaxQuotedLineBytes, 'a')},
+        {std::string(catalogue::kMaxQuotedLineBytes, 'a'), std::string(catalogue::kMaxQuotedLineBytes, 'a')},
         {longLine, cutLong},
-        {std::string(paths::kMaxQuotedLineBytes - 4, 'a') + "\x1b\x1b",
-         std::string(paths::kMaxQuotedLineBytes - 4, 'a') + "..."},
-        {std::string(paths::kMaxQuotedLineBytes - 4, 'a') + euro + "bc",
-         std::string(paths::kMaxQuotedLineBytes - 4, 'a') + "..."},
+        {std::string(catalogue::kMaxQuotedLineBytes - 4, 'a') + "\x1b\x1b",
+         std::string(catalogue::kMaxQuotedLineBytes - 4, 'a') + "..."},
+        {std::string(catalogue::kMaxQuotedLineBytes - 4, 'a') + euro + "bc",
+         std::string(catalogue::kMaxQuotedLineBytes - 4, 'a') + "..."},
     };
     for (const auto &c : cases) {
-        const std::string quoted = paths::quotedLine(c.line);
+        const std::string quoted = catalogue::quotedLine(c.line);
         EXPECT_EQ(quoted, c.quoted);
-        EXPECT_LE(quoted.size(), paths::kMaxQuotedLineBytes);
+        EXPECT_LE(quoted.size(), catalogue::kMaxQuotedLineBytes);
     }
 }
 
@@ -105,9 +105,9 @@ TEST_F(WordsOfALoad, EachProblemIsPrintedInItsKindsFormat) {
     const VnLocMap &map = load(path);
     std::set<int> kinds;
     for (const VnLoadProblem &problem : map.loadProblems()) {
-        const std::string format = paths::messageFormat(problem.kind);
+        const std::string format = catalogue::messageFormat(problem.kind);
         EXPECT_NE(map.m_errorText.find(format.substr(0, format.find("%s"))), std::string::npos) << problem.kind;
-        EXPECT_EQ(problem.severity, paths::problemWords(problem.kind)->severity);
+        EXPECT_EQ(problem.severity, catalogue::problemWords(problem.kind)->severity);
         kinds.insert(problem.kind);
     }
     EXPECT_EQ(kinds, (std::set<int>{LOCMAP50_PROBLEM_BAD_SOFT_PREFIX, LOCMAP50_PROBLEM_PARSE_ERROR,

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
 // The catalogue of words: every problem kind and failure reason with its stable name, message format and sentence.
-#include "paths/Words.h"
+#include "catalogue/Catalogue.h"
 
 #include <algorithm>
 #include <iterator>
 
 #include "locmap50/result_codes.h"
 
-namespace locmap50::paths {
+namespace locmap50::catalogue {
 
 namespace {
 
@@ -207,4 +207,4 @@ std::string reasonText(int reason) {
     return words != nullptr ? words->text : reasonWords(LOCMAP50_REASON_OTHER)->text;
 }
 
-}  // namespace locmap50::paths
+}  // namespace locmap50::catalogue

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: Apache-2.0
 // The words of every load problem kind and failure reason: one catalogue for the library, its C callers and the tool.
-#ifndef LOCMAP50_PATHS_WORDS_H
-#define LOCMAP50_PATHS_WORDS_H
+#ifndef LOCMAP50_CATALOGUE_CATALOGUE_H
+#define LOCMAP50_CATALOGUE_CATALOGUE_H
 
 #include <string>
 #include <string_view>
 
-namespace locmap50::paths {
+namespace locmap50::catalogue {
 
 // One LOCMAP50_PROBLEM_* kind. name is stable from release to release (for
 // scripts to match); format is the message GetErrorString's text holds, "%s"
@@ -69,6 +69,6 @@ std::string quotedLine(std::string_view line);
 // system refused for a code the catalogue does not know.
 std::string reasonText(int reason);
 
-}  // namespace locmap50::paths
+}  // namespace locmap50::catalogue
 
-#endif  // LOCMAP50_PATHS_WORDS_H
+#endif  // LOCMAP50_CATALOGUE_CATALOGUE_H
