@@ -35,6 +35,14 @@ class RecordWalk;
  * system's LOCMAP50_REASON_* answer where the problem has one (an include or
  * map file that could not be read, a place the search passed over), else
  * LOCMAP50_REASON_NONE.
+ *
+ * variable and value are the environment variable a problem is about and its
+ * value as it was set, whole and unquoted (detail may cut or escape it): the
+ * variable named after the soft prefix for LOCMAP50_PROBLEM_ENV_OVERRIDE,
+ * _ENV_LINE_BREAK and _ENV_NOT_ABSOLUTE; ZOR_LOCATION_MAP for _BAD_ENV_PATH
+ * and _NOTE_FROM_ENV_VARIABLE; WDIR for _NOTE_WDIR_EMPTY; the unset
+ * variable (no value) for _NOTE_VARIABLE_UNSET. Both are empty for every
+ * other kind.
  */
 struct VnLoadProblem {
     int severity = LOCMAP50_SEVERITY_ERROR;
@@ -43,6 +51,8 @@ struct VnLoadProblem {
     int line = 0;
     std::string detail;
     int reason = LOCMAP50_REASON_NONE;
+    std::string variable;
+    std::string value;
 };
 
 /*
