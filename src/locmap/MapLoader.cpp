@@ -322,9 +322,9 @@ private:
 };
 
 std::optional<std::string> MapLoader::fetch(VnLocMapFile &file, const std::optional<std::string> &identity) {
-    file.m_loadState = VnLocMapFile::LoadState();
-    file.m_loadState.read = true;
-    file.m_loadState.failed = true;
+    mapfile::loadStateOf(file) = mapfile::LoadState();
+    mapfile::loadStateOf(file).read = true;
+    mapfile::loadStateOf(file).failed = true;
     mapfile::FileState &state = file.m_private.get();
     state.loadedAs = platform::absoluteSpelling(file.m_fileName).value_or(std::string());
     state.identity = identity;
@@ -332,13 +332,13 @@ std::optional<std::string> MapLoader::fetch(VnLocMapFile &file, const std::optio
     // the system's own name for the file, which no conversion touches again.
     const platform::Result<platform::FileName> absolute = platform::absolutePath(file.m_fileName);
     if (!absolute) return std::nullopt;
-    file.m_loadState.absolutePath = absolute->text();
+    mapfile::loadStateOf(file).absolutePath = absolute->text();
     std::optional<std::string> bytes = platform::readRegularFile(*absolute);
     if (!bytes) return std::nullopt;
     const platform::ContentStamp stamp = platform::stampOf(*bytes);
-    file.m_loadState.failed = false;
-    file.m_loadState.contentSize = stamp.size;
-    file.m_loadState.contentHash = stamp.hash;
+    mapfile::loadStateOf(file).failed = false;
+    mapfile::loadStateOf(file).contentSize = stamp.size;
+    mapfile::loadStateOf(file).contentHash = stamp.hash;
     return bytes;
 }
 
@@ -369,7 +369,7 @@ int MapLoader::load(VnLocMapFile &root) {
         }
         const bool stoppedEarly = outcome == FileReading::Outcome::StoppedEarly;
         // Lines after an early stop were never read, so a save would lose them.
-        current.file().m_loadState.failed = stoppedEarly;
+        mapfile::loadStateOf(current.file()).failed = stoppedEarly;
         m_walk.leave();
         std::unique_ptr<VnLocMapFile> finished = std::move(reads.back().included);
         reads.pop_back();
