@@ -37,7 +37,7 @@ install(EXPORT locmap50Targets NAMESPACE locmap50::
 configure_package_config_file(cmake/locmap50Config.cmake.in
   ${PROJECT_BINARY_DIR}/locmap50Config.cmake
   INSTALL_DESTINATION ${LOCMAP50_CMAKE_PACKAGE_DIR})
-# 1.x releases keep the interface of 1.0: a request for 1.0 accepts any 1.y.
+# 2.x releases keep the interface of 2.0: a request for 2.0 accepts any 2.y, and no 1.y.
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/locmap50ConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/locmap50Config.cmake ${PROJECT_BINARY_DIR}/locmap50ConfigVersion.cmake

@@ -70,6 +70,8 @@ struct Diagnostic {
     std::string detail;
     std::vector<std::string> hints;
     bool fromLint = false;
+    std::string variable;  // the environment variable the problem is about, and its value as set
+    std::string value;
 };
 
 std::string quoted(const std::string &text) {
@@ -263,27 +265,17 @@ std::vector<std::string> noHardPathHints(const HintQuestion &question) {
     return {"the environment can supply it: the variable " + variable + " was looked for and is not set"};
 }
 
-// The variable's value as it was set, not as the map took it.
-std::string valueAsSet(const std::string &variable, const std::string &taken) {
-    const char *value = std::getenv(variable.c_str());
-    return value != nullptr ? value : taken;
-}
-
 std::vector<std::string> overrideHints(const HintQuestion &question) {
-    const std::string variable = variableOf(question.problem.detail);
-    std::string taken;
-    translate(GetHardNameEx, question.problem.detail, taken);
-    return {variable + "=" + valueAsSet(variable, taken) + " is used instead of the file's hard paths; unset " +
-            variable + ", or put force in the header, to use them"};
+    const std::string &variable = question.problem.variable;
+    return {variable + "=" + question.problem.value + " is used instead of the file's hard paths; unset " + variable +
+            ", or put force in the header, to use them"};
 }
 
-// The detail is "$NAME=value", the value as it was set.
 std::vector<std::string> notAbsoluteHints(const HintQuestion &question) {
-    const std::string &detail = question.problem.detail;
-    const std::string variable = variableOf(detail.substr(0, detail.find('=')));
+    const std::string &variable = question.problem.variable;
     std::vector<std::string> hints{"a variable named after a soft prefix counts only when it holds an absolute"
                                    " path (/...): set " + variable + " to one, or unset it"};
-    if (detail.find("=~") != std::string::npos)
+    if (startsWith(question.problem.value, "~"))
         hints.push_back("~ is expanded by the shell only unquoted at the start of the value: write " + variable +
                         "=$HOME/...");
     return hints;
@@ -354,7 +346,7 @@ std::vector<Diagnostic> loadDiagnostics(bool withNotes) {
         if (problem.severity == LOCMAP50_SEVERITY_NOTE && !withNotes) continue;
         diagnostics.push_back({problem.file, problem.line, problem.severity, kindName(problem.kind),
                                problemText(static_cast<int>(index), problem.severity), problem.detail, {},
-                               /*fromLint=*/false});
+                               /*fromLint=*/false, problem.variable, problem.value});
     }
     return diagnostics;
 }
@@ -363,7 +355,7 @@ std::vector<Diagnostic> lintDiagnostics() {
     std::vector<Diagnostic> diagnostics;
     for (LintFinding &finding : lintWarnings())
         diagnostics.push_back({finding.file, finding.line, LOCMAP50_SEVERITY_WARNING, kindName(finding.kind),
-                               finding.text, finding.detail, {}, /*fromLint=*/true});
+                               finding.text, finding.detail, {}, /*fromLint=*/true, {}, {}});
     return diagnostics;
 }
 
@@ -412,6 +404,10 @@ Json renderJson(const Diagnostic &diagnostic, const MapSource &source) {
     object["kind"] = diagnostic.kind;
     setText(object, "message", source.presentable(diagnostic.text));
     setText(object, "detail", diagnostic.detail);
+    if (!diagnostic.variable.empty()) {
+        setText(object, "variable", diagnostic.variable);
+        setText(object, "value", diagnostic.value);
+    }
     std::vector<std::string> hints;
     for (const std::string &hint : diagnostic.hints) hints.push_back(source.presentable(hint));
     setTexts(object, "hints", hints);

@@ -13,8 +13,8 @@
  * block in effect (the first block, in the order a load reads the files,
  * that has a hard path or that the environment supplies), what the
  * environment did to it, the later blocks it shadows, and the hard path
- * facts a map checker warns about. Like the classes, these structures are
- * free to change until 2.0.
+ * facts a map checker warns about. Unlike the classes, these structures
+ * stay free to change within 2.x: rebuild with each release.
  *
  * Lines are those found in the files on disk when the account is asked
  * for: a block's line is 0 when its file no longer holds it there (after an

@@ -302,6 +302,10 @@ public:
 
     std::map<std::string, std::string> m_resolvedNameCache;  // name -> absolute path, first wins
     std::map<std::string, std::string> m_primaryHardPaths;   // "$P" -> path getHardName uses
+    // The tables hold values, not pointers: m_softToHardMap each prefix's
+    // list and m_mapFiles the file objects themselves. The map owns what it
+    // hands out by reference, a copy of it is deep, and a load or an edit
+    // that throws midway (out of memory) leaves nothing to free or dangle.
     std::map<std::string, std::list<std::string>> m_softToHardMap;  // "$P" -> all hard paths
     std::list<std::string> m_softPrefixOrder;   // prefixes in order of first definition
     std::list<std::string> m_envOverridden;     // prefixes an environment variable overrode
@@ -347,13 +351,8 @@ private:
     void appendSoftPrefix(const std::string &softPrefix);
     void dropLastSoftPrefix();
     void removeFirstSoftPrefix(const std::string &softPrefix);
-    // Appends hardPath to the merged list of softPrefix, which is entered
-    // when it has none; `at` is that list, or where it goes (a lower bound),
-    // so a reader adding an entry's paths searches the table once per entry.
-    // Returns the list's position.
+    // A merged list of m_softToHardMap, or where one goes, as the reader keeps it.
     using MergedEntryPosition = std::map<std::string, std::list<std::string>>::iterator;
-    MergedEntryPosition appendMergedHardPath(MergedEntryPosition at, const std::string &softPrefix,
-                                             const std::string &hardPath);
     void enterMergedHardPaths(const std::string &softPrefix, std::list<std::string> hardPaths);
     void enterPrimaryHardPath(const std::string &softPrefix, const std::string &hardPath);
 

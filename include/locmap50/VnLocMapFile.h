@@ -15,6 +15,7 @@
 class VnLocMap;
 namespace locmap50::mapfile {
 class FileSaving;
+class FileStateAccess;
 struct FileState;
 class ListPositions;
 }
@@ -35,6 +36,14 @@ class RecordWalk;
  * system's LOCMAP50_REASON_* answer where the problem has one (an include or
  * map file that could not be read, a place the search passed over), else
  * LOCMAP50_REASON_NONE.
+ *
+ * variable and value are the environment variable a problem is about and its
+ * value as it was set, whole and unquoted (detail may cut or escape it): the
+ * variable named after the soft prefix for LOCMAP50_PROBLEM_ENV_OVERRIDE,
+ * _ENV_LINE_BREAK and _ENV_NOT_ABSOLUTE; ZOR_LOCATION_MAP for _BAD_ENV_PATH
+ * and _NOTE_FROM_ENV_VARIABLE; WDIR for _NOTE_WDIR_EMPTY; the unset
+ * variable (no value) for _NOTE_VARIABLE_UNSET. Both are empty for every
+ * other kind.
  */
 struct VnLoadProblem {
     int severity = LOCMAP50_SEVERITY_ERROR;
@@ -43,6 +52,8 @@ struct VnLoadProblem {
     int line = 0;
     std::string detail;
     int reason = LOCMAP50_REASON_NONE;
+    std::string variable;
+    std::string value;
 };
 
 /*
@@ -190,17 +201,6 @@ public:
     std::string m_msgBadInclude;
     std::string m_msgNoSoftPrefix;
     std::string m_msgTooManyHardPaths;
-    // An INCLUDE line naming a file that is already being read further up.
-    std::string m_msgIncludeCycle;
-    // An environment variable named after a soft prefix whose value holds a
-    // line break: it overrides and supplies nothing.
-    std::string m_msgEnvLineBreak;
-    // A header, soft prefix, hard path or include line holding a NUL byte:
-    // the line is not used.
-    std::string m_msgNulByte;
-    // On POSIX systems, an environment variable named after a soft prefix
-    // whose value is no absolute hard path: it overrides and supplies nothing.
-    std::string m_msgEnvNotAbsolute;
 
     // The file's record.
     std::list<std::string> m_includeLines;  // readable include lines, as read
@@ -210,19 +210,10 @@ public:
     std::list<std::string> m_entryOrder;    // prefixes and "INCLUDE" markers, in file order
     std::string m_fileName;                 // path of this file
 
-    // How readMap left the file; the save rules rest on it.
-    struct LoadState {
-        bool read = false;             // readMap ran on this object
-        bool failed = false;           // not opened, not a map file, or reading stopped early
-        std::string absolutePath;      // where it was read from, as the system names it (saves write there)
-        unsigned long long contentSize = 0;  // length of what it held when read or last saved
-        unsigned long long contentHash = 0;  // hash of those bytes
-    };
-    LoadState m_loadState;
-
 private:
     friend class VnLocMap;
     friend class locmap50::mapfile::FileSaving;
+    friend class locmap50::mapfile::FileStateAccess;
     friend class locmap50::locmap::LoadedFileName;
     friend class locmap50::locmap::MapLoader;
     friend class locmap50::locmap::OneFileEdit;

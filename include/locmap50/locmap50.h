@@ -226,6 +226,19 @@ LOCMAP50_API int GetLoadProblemText(int index, char *buffer, size_t size);
 LOCMAP50_API int GetLoadProblemReason(int index, int *reason);
 
 /*
+ * The environment variable record index is about, and its value as it was
+ * set, whole (*detail may cut or escape it): for an environment override, a
+ * value holding a line break or no absolute path, the variable named after
+ * the soft prefix ("TOOLS" for $TOOLS); ZOR_LOCATION_MAP for the file it
+ * names; WDIR when it names no directory; an unset variable's name, with an
+ * empty value. Both texts are empty for a record about no variable. They
+ * belong to the library and stay valid as GetLoadProblem's texts do.
+ * Returns LOCMAP50_OK, or LOCMAP50_FAILED (nothing written) for an index out
+ * of range or a null pointer.
+ */
+LOCMAP50_API int GetLoadProblemVariable(int index, const char **variable, const char **value);
+
+/*
  * The stable short name of a LOCMAP50_PROBLEM_* kind ("bad-header",
  * "nul-byte", "search-home", ...): lower-case words joined by hyphens that no
  * release changes, for scripts to match. Static text; null for a code this

@@ -14,8 +14,8 @@
  * Each function answers by the rule the library itself loads, translates and
  * writes by, on this system (Windows rules on Windows, POSIX rules besides
  * on Linux), so a tool that checks or edits map files agrees with every load.
- * Like the classes, this interface may change until 2.0; the C interface is
- * the stable one.
+ * Fixed since 2.0: within 2.x these functions keep their signatures and
+ * meanings, and new ones may be added.
  */
 namespace locmap50::rules {
 
@@ -66,14 +66,6 @@ LOCMAP50_API std::string toHostFileName(std::string name);
 
 // ---- map file lines --------------------------------------------------------
 
-// Reads the next line of a whole file's text, from position on, into line
-// without its line end (LF, or CR LF); the last line needs none. position
-// moves past the line end. false when no further line can be read.
-LOCMAP50_API bool readRawLine(std::string_view text, std::size_t &position, std::string &line);
-// A raw line as the reader takes it, in place: comment and white space
-// removed, "X:/" read as "X:\". false when the reader skips the line (blank,
-// or a comment from its start); it still counts for numbering.
-LOCMAP50_API bool normaliseLine(std::string &line);
 // "$", an ASCII letter, then letters, digits or "_": a soft prefix the reader takes.
 LOCMAP50_API bool isValidSoftPrefix(const std::string &softPrefix);
 // Whether text can stand in a map file as one line: no CR, no LF.

@@ -87,6 +87,15 @@ int loadProblemReason(int index, int *reason) {
     return LOCMAP50_OK;
 }
 
+int loadProblemVariable(int index, const char **variable, const char **value) {
+    if (variable == nullptr || value == nullptr) return LOCMAP50_FAILED;
+    const VnLoadProblem *problem = problemAt(index);
+    if (problem == nullptr) return LOCMAP50_FAILED;
+    *variable = problem->variable.c_str();
+    *value = problem->value.c_str();
+    return LOCMAP50_OK;
+}
+
 char *newSoftPrefixList() {
     const VnLocMap *map = existingMap();
     if (map == nullptr) return nullptr;
@@ -119,6 +128,12 @@ int GetLoadProblemText(int index, char *buffer, size_t size) {
 
 int GetLoadProblemReason(int index, int *reason) {
     return guardedCall(LOCMAP50_FAILED, [&] { return underSharedLock([&] { return loadProblemReason(index, reason); }); });
+}
+
+int GetLoadProblemVariable(int index, const char **variable, const char **value) {
+    return guardedCall(LOCMAP50_FAILED, [&] {
+        return underSharedLock([&] { return loadProblemVariable(index, variable, value); });
+    });
 }
 
 const char *GetProblemKindName(int kind) {

@@ -28,6 +28,25 @@ std::string mapFileIn(const std::string &directory) {
     return directory + "/" + paths::kMapFileBaseName;
 }
 
+const char kMapVariable[] = "ZOR_LOCATION_MAP";
+
+VnLoadProblem problemWithFile(int kind, const std::string &file, int reason = LOCMAP50_REASON_NONE) {
+    VnLoadProblem problem;
+    problem.kind = kind;
+    problem.file = file;
+    problem.detail = file;
+    problem.reason = reason;
+    return problem;
+}
+
+// A problem with the file that ZOR_LOCATION_MAP names, which carries the variable.
+VnLoadProblem problemWithMapVariable(int kind, const std::string &value, int reason) {
+    VnLoadProblem problem = problemWithFile(kind, value, reason);
+    problem.variable = kMapVariable;
+    problem.value = value;
+    return problem;
+}
+
 // Whether candidate can be taken as the map file; when not, notes the place
 // (kind says where the candidate came from) and why it was passed over, and
 // gives that reason in *why when asked. The candidates the search builds are
@@ -37,23 +56,20 @@ bool takesCandidate(const std::string &candidate, int kind, int *why = nullptr) 
     if (readable) return true;
     const int reason = locmap50::mapfile::reasonCode(readable.failure());
     if (why != nullptr) *why = reason;
-    ProblemReport::note(kind,
-                        kind == LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE ? candidate : paths::toHostFileName(candidate),
-                        catalogue::reasonText(reason), reason);
+    VnLoadProblem passedOver = kind == LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE
+                                   ? problemWithMapVariable(kind, candidate, reason)
+                                   : problemWithFile(kind, paths::toHostFileName(candidate), reason);
+    passedOver.detail = catalogue::reasonText(reason);
+    ProblemReport::note(std::move(passedOver));
     return false;
 }
 
 void noteUnsetVariable(const char *name) {
-    ProblemReport::note(LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET, std::string(), name);
-}
-
-VnLoadProblem problemWithFile(int kind, const std::string &file, int reason = LOCMAP50_REASON_NONE) {
-    VnLoadProblem problem;
-    problem.kind = kind;
-    problem.file = file;
-    problem.detail = file;
-    problem.reason = reason;
-    return problem;
+    VnLoadProblem unset;
+    unset.kind = LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET;
+    unset.detail = name;
+    unset.variable = name;
+    ProblemReport::note(std::move(unset));
 }
 
 void trimSemicolons(std::string &text) {
@@ -85,7 +101,7 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
     }
 
     if (const std::optional<std::string> fromVariable =
-            platform::getEnvironmentVariable("ZOR_LOCATION_MAP")) {
+            platform::getEnvironmentVariable(kMapVariable)) {
         // When set, the variable is the only candidate. Set to the empty text
         // it is unset, as every variable is: that is what "ZOR_LOCATION_MAP="
         // means on Windows and to UnsetLocMapEnvVariable. The heading of the
@@ -93,13 +109,13 @@ int VnLocMap::initialize(const std::string &path, int isMapFile) {
         m_mapFileName = *fromVariable;
         int reason = LOCMAP50_REASON_NONE;
         if (!takesCandidate(m_mapFileName, LOCMAP50_PROBLEM_NOTE_FROM_ENV_VARIABLE, &reason)) {
-            ProblemReport::reportLoadProblem(problemWithFile(LOCMAP50_PROBLEM_BAD_ENV_PATH, *fromVariable, reason),
-                                             m_msgBadEnvPath);
+            ProblemReport::reportLoadProblem(
+                problemWithMapVariable(LOCMAP50_PROBLEM_BAD_ENV_PATH, *fromVariable, reason), m_msgBadEnvPath);
             m_mapFileName.clear();
             return LOCMAP50_FAILED;
         }
     } else {
-        noteUnsetVariable("ZOR_LOCATION_MAP");
+        noteUnsetVariable(kMapVariable);
         searchDefaultPlaces(path);
     }
 
@@ -125,17 +141,18 @@ void VnLocMap::searchDefaultPlaces(const std::string &projectDirectory) {
 }
 
 void VnLocMap::checkInWDIR() {
-    std::optional<std::string> directories = platform::getEnvironmentVariable("WDIR");
-    if (!directories) {
+    const std::optional<std::string> asSet = platform::getEnvironmentVariable("WDIR");
+    if (!asSet) {
         noteUnsetVariable("WDIR");
         return;
     }
-    trimSemicolons(*directories);
+    std::string directories = *asSet;
+    trimSemicolons(directories);
     bool searched = false;
     std::size_t start = 0;
-    while (start < directories->size()) {
-        const std::size_t end = std::min(directories->find(';', start), directories->size());
-        const std::string directory = directories->substr(start, end - start);
+    while (start < directories.size()) {
+        const std::size_t end = std::min(directories.find(';', start), directories.size());
+        const std::string directory = directories.substr(start, end - start);
         // An empty element (";;") names no directory, so it is skipped.
         if (!directory.empty()) {
             searched = true;
@@ -146,7 +163,13 @@ void VnLocMap::checkInWDIR() {
         }
         start = end + 1;
     }
-    if (!searched) ProblemReport::note(LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY, std::string(), "WDIR");
+    if (searched) return;
+    VnLoadProblem empty;
+    empty.kind = LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY;
+    empty.detail = "WDIR";
+    empty.variable = "WDIR";
+    empty.value = *asSet;
+    ProblemReport::note(std::move(empty));
 }
 
 void VnLocMap::fetchEnvVariables() {

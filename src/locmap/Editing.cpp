@@ -91,7 +91,7 @@ int locmap50::locmap::saveMap(VnLocMap &map, bool toStdout, const mapfile::Recor
     // A file that did not load whole is never written; then none is, so the
     // files never end up half from this save and half from before.
     const auto notLoaded = std::find_if(map.m_mapFiles.begin(), map.m_mapFiles.end(),
-                                        [](const VnLocMapFile &file) { return file.m_loadState.failed; });
+                                        [](const VnLocMapFile &file) { return mapfile::loadStateOf(file).failed; });
     if (!toStdout && notLoaded != map.m_mapFiles.end())
         return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, notLoaded->m_fileName);
     for (VnLocMapFile &file : map.m_mapFiles)
@@ -118,10 +118,10 @@ int takeExport(VnLocMap &map, const locmap50::locmap::LoadedFileName *target, Ex
                                    target != nullptr ? target->given() : std::string(), *concerned);
     if (target == nullptr) return LOCMAP50_OK;
     const VnLocMapFile *loaded = target->findIn(map.m_mapFiles);
-    if (loaded == nullptr || loaded->m_loadState.absolutePath.empty()) return LOCMAP50_OK;
+    if (loaded == nullptr || mapfile::loadStateOf(*loaded).absolutePath.empty()) return LOCMAP50_OK;
     work.loadedFile = mapfile::nameOnDisk(*loaded);
-    work.asRead.size = loaded->m_loadState.contentSize;
-    work.asRead.hash = loaded->m_loadState.contentHash;
+    work.asRead.size = mapfile::loadStateOf(*loaded).contentSize;
+    work.asRead.hash = mapfile::loadStateOf(*loaded).contentHash;
     return LOCMAP50_OK;
 }
 

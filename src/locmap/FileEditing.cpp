@@ -42,7 +42,7 @@ int locmap50::locmap::saveMapKeepingLayout(VnLocMap &map, std::list<std::string>
     writtenFiles.clear();
     // A refusal comes before any file is written.
     for (const VnLocMapFile &file : map.m_mapFiles)
-        if (file.m_loadState.failed && mapfile::FileSaving::refuseChangesToUnloaded(file, access) != LOCMAP50_OK)
+        if (mapfile::loadStateOf(file).failed && mapfile::FileSaving::refuseChangesToUnloaded(file, access) != LOCMAP50_OK)
             return LOCMAP50_FAILED;
     for (VnLocMapFile &file : map.m_mapFiles) {
         bool written = false;

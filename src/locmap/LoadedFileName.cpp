@@ -12,7 +12,7 @@ LoadedFileName::LoadedFileName(const std::string &given)
 
 bool LoadedFileName::isRecordedAs(const VnLocMapFile &file) const {
     if (!m_spelled) return false;
-    if (file.m_loadState.absolutePath == *m_spelled) return true;
+    if (mapfile::loadStateOf(file).absolutePath == *m_spelled) return true;
     const mapfile::FileState *state = file.m_private.find();
     if (state != nullptr && !state->loadedAs.empty()) return state->loadedAs == *m_spelled;
     // A file no load read is known by its name alone.

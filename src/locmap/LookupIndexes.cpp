@@ -162,12 +162,6 @@ std::optional<std::uint64_t> LookupIndexes::listNewSoftPrefix(VnLocMap &map, con
 }
 
 MergedPosition LookupIndexes::appendMergedHardPath(VnLocMap &map, MergedPosition at, const std::string &softPrefix,
-                                                   const std::string &hardPath) {
-    syncWith(map);
-    return appendMergedHardPath(map, at, softPrefix, rankOf(softPrefix), hardPath);
-}
-
-MergedPosition LookupIndexes::appendMergedHardPath(VnLocMap &map, MergedPosition at, const std::string &softPrefix,
                                                    std::optional<std::uint64_t> rank, const std::string &hardPath) {
     syncWith(map);
     const bool atTheList = at != map.m_softToHardMap.end() && at->first == softPrefix;

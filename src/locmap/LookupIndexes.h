@@ -75,10 +75,11 @@ public:
                                                    MergedPosition &merged);
 
     // m_softToHardMap
-    // As VnLocMap::appendMergedHardPath; the reader passes the rank that
-    // listNewSoftPrefix gave, which saves a search per hard path.
-    MergedPosition appendMergedHardPath(VnLocMap &map, MergedPosition at, const std::string &softPrefix,
-                                        const std::string &hardPath);
+    // Appends hardPath to the merged list of softPrefix, which is entered
+    // when it has none; `at` is that list, or where it goes (a lower bound),
+    // so a reader adding an entry's paths searches the table once per entry.
+    // Returns the list's position. rank is what listNewSoftPrefix gave,
+    // which saves a search per hard path.
     MergedPosition appendMergedHardPath(VnLocMap &map, MergedPosition at, const std::string &softPrefix,
                                         std::optional<std::uint64_t> rank, const std::string &hardPath);
     // Enters the list only when softPrefix has none yet; true when entered.

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "locmap/LookupIndexes.h"
+#include "catalogue/Catalogue.h"
 #include "locmap/ProblemReport.h"
 #include "locmapfile/FileState.h"
 #include "locmapfile/Format.h"
@@ -24,6 +25,7 @@ namespace {
 
 namespace mapfile = locmap50::mapfile;
 namespace paths = locmap50::paths;
+using locmap50::catalogue::messageFormat;
 
 // A file's identity for cycle detection; its own name when it cannot be
 // resolved, so that at least the same spelling is always caught.
@@ -34,15 +36,29 @@ std::string walkIdentityOf(const VnLocMapFile &file, const std::optional<std::st
 // The severity is the kind's own, set where the problem is recorded. The
 // message is that of messageKind, which only a header holding a NUL byte
 // changes.
-void report(int kind, const VnLocMapFile &file, int line, std::string detail,
-            const std::string &format, int reason = LOCMAP50_REASON_NONE, int messageKind = 0) {
+VnLoadProblem problemAt(int kind, const VnLocMapFile &file, int line, std::string detail) {
     VnLoadProblem problem;
     problem.kind = kind;
     problem.file = file.m_fileName;
     problem.line = line;
     problem.detail = std::move(detail);
+    return problem;
+}
+
+void report(int kind, const VnLocMapFile &file, int line, std::string detail,
+            const std::string &format, int reason = LOCMAP50_REASON_NONE, int messageKind = 0) {
+    VnLoadProblem problem = problemAt(kind, file, line, std::move(detail));
     problem.reason = reason;
     ProblemReport::reportMapProblem(std::move(problem), format, messageKind != 0 ? messageKind : kind);
+}
+
+// A problem with the variable named after softPrefix, which carries the variable and its value.
+void reportVariable(int kind, const VnLocMapFile &file, int line, const std::string &softPrefix,
+                    const std::string &value, std::string detail, const std::string &format) {
+    VnLoadProblem problem = problemAt(kind, file, line, std::move(detail));
+    problem.variable = softPrefix.substr(1);
+    problem.value = value;
+    ProblemReport::reportMapProblem(std::move(problem), format, kind);
 }
 
 }  // namespace
@@ -149,7 +165,7 @@ public:
         switch (m_loader.m_walk.step(identity)) {
         case IncludeWalk::Step::Cycle:
             report(LOCMAP50_PROBLEM_INCLUDE_CYCLE, m_file, lineNumber, includePath,
-                   m_file.m_msgIncludeCycle);
+                   messageFormat(LOCMAP50_PROBLEM_INCLUDE_CYCLE));
             return mapfile::AfterInclude::Continue;
         case IncludeWalk::Step::ReadBefore:
             // Its entries are in the map already; reading it again adds nothing.
@@ -185,7 +201,7 @@ public:
             // A file with no header is no map: its record describes the line
             // and quotes none of it, while the message stays the NUL byte's.
             report(LOCMAP50_PROBLEM_BAD_HEADER, m_file, lineNumber, mapfile::describeNonHeader(line),
-                   m_file.m_msgNulByte, LOCMAP50_REASON_NONE, LOCMAP50_PROBLEM_NUL_BYTE);
+                   messageFormat(LOCMAP50_PROBLEM_NUL_BYTE), LOCMAP50_REASON_NONE, LOCMAP50_PROBLEM_NUL_BYTE);
             return;
         case mapfile::ParseProblem::BadSoftPrefix:
             startEntry(spans);
@@ -215,7 +231,7 @@ public:
             break;
         }
         report(LOCMAP50_PROBLEM_NUL_BYTE, m_file, lineNumber, line,
-               m_file.m_msgNulByte);
+               messageFormat(LOCMAP50_PROBLEM_NUL_BYTE));
     }
 
 private:
@@ -306,9 +322,9 @@ private:
 };
 
 std::optional<std::string> MapLoader::fetch(VnLocMapFile &file, const std::optional<std::string> &identity) {
-    file.m_loadState = VnLocMapFile::LoadState();
-    file.m_loadState.read = true;
-    file.m_loadState.failed = true;
+    mapfile::loadStateOf(file) = mapfile::LoadState();
+    mapfile::loadStateOf(file).read = true;
+    mapfile::loadStateOf(file).failed = true;
     mapfile::FileState &state = file.m_private.get();
     state.loadedAs = platform::absoluteSpelling(file.m_fileName).value_or(std::string());
     state.identity = identity;
@@ -316,13 +332,13 @@ std::optional<std::string> MapLoader::fetch(VnLocMapFile &file, const std::optio
     // the system's own name for the file, which no conversion touches again.
     const platform::Result<platform::FileName> absolute = platform::absolutePath(file.m_fileName);
     if (!absolute) return std::nullopt;
-    file.m_loadState.absolutePath = absolute->text();
+    mapfile::loadStateOf(file).absolutePath = absolute->text();
     std::optional<std::string> bytes = platform::readRegularFile(*absolute);
     if (!bytes) return std::nullopt;
     const platform::ContentStamp stamp = platform::stampOf(*bytes);
-    file.m_loadState.failed = false;
-    file.m_loadState.contentSize = stamp.size;
-    file.m_loadState.contentHash = stamp.hash;
+    mapfile::loadStateOf(file).failed = false;
+    mapfile::loadStateOf(file).contentSize = stamp.size;
+    mapfile::loadStateOf(file).contentHash = stamp.hash;
     return bytes;
 }
 
@@ -353,7 +369,7 @@ int MapLoader::load(VnLocMapFile &root) {
         }
         const bool stoppedEarly = outcome == FileReading::Outcome::StoppedEarly;
         // Lines after an early stop were never read, so a save would lose them.
-        current.file().m_loadState.failed = stoppedEarly;
+        mapfile::loadStateOf(current.file()).failed = stoppedEarly;
         m_walk.leave();
         std::unique_ptr<VnLocMapFile> finished = std::move(reads.back().included);
         reads.pop_back();
@@ -373,10 +389,11 @@ void MapLoader::onSoftPathState(VnLocMapFile &file, const std::string &softPrefi
         file.m_force ? std::nullopt : m_environment.value(std::string_view(softPrefix).substr(1));
     const EnvironmentVerdict verdict = environmentVerdict(file.m_force, value, noHardPath ? nullptr : &firstHardPath);
     if (verdict.lineBreak)
-        report(LOCMAP50_PROBLEM_ENV_LINE_BREAK, file, line, softPrefix,
-               file.m_msgEnvLineBreak);
+        reportVariable(LOCMAP50_PROBLEM_ENV_LINE_BREAK, file, line, softPrefix, *value, softPrefix,
+                       messageFormat(LOCMAP50_PROBLEM_ENV_LINE_BREAK));
     if (verdict.notAbsolute)
-        report(LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE, file, line, softPrefix + "=" + *value, file.m_msgEnvNotAbsolute);
+        reportVariable(LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE, file, line, softPrefix, *value, softPrefix + "=" + *value,
+                       messageFormat(LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE));
     if (!definesPrefix(!noHardPath, verdict)) {
         // The prefix was the last one appended to both order lists.
         file.m_entryOrder.pop_back();
@@ -392,8 +409,8 @@ void MapLoader::onSoftPathState(VnLocMapFile &file, const std::string &softPrefi
     if (noHardPath) file.m_entryHardPaths.try_emplace(softPrefix);
     if (verdict.effect == EnvironmentVerdict::Effect::Overrides) {
         m_map.m_envOverridden.push_back(softPrefix);
-        report(LOCMAP50_PROBLEM_ENV_OVERRIDE, file, line, softPrefix,
-               file.m_msgEnvOverride);
+        reportVariable(LOCMAP50_PROBLEM_ENV_OVERRIDE, file, line, softPrefix, value.value_or(verdict.hardPath),
+                       softPrefix, file.m_msgEnvOverride);
     }
     m_map.enterPrimaryHardPath(softPrefix, verdict.hardPath);
     m_map.m_softToFileMap.emplace(softPrefix, file.m_fileName);

@@ -43,15 +43,10 @@ void ProblemReport::reportMapProblem(VnLoadProblem problem, const std::string &f
     keep(message, std::move(problem));
 }
 
-void ProblemReport::note(int kind, std::string file, std::string detail, int reason) {
+void ProblemReport::note(VnLoadProblem problem) {
     VnLocMap *map = VnLocMap::createMap();
     if (map == nullptr) return;
-    VnLoadProblem problem;
-    problem.severity = severityOf(kind);
-    problem.kind = kind;
-    problem.file = std::move(file);
-    problem.detail = std::move(detail);
-    problem.reason = reason;
+    problem.severity = severityOf(problem.kind);
     map->m_private.get().problems.push_back(std::move(problem));
 }
 

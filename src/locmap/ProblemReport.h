@@ -23,8 +23,8 @@ public:
     // arguments of messageKind; the record keeps catalogue::quotedLine of it.
     static void reportMapProblem(VnLoadProblem problem, const std::string &format, int messageKind);
     // Records a note (with the system's reason for passing a place over, if
-    // any); notes have no message text.
-    static void note(int kind, std::string file, std::string detail, int reason = LOCMAP50_REASON_NONE);
+    // any); notes have no message text. The severity is the kind's.
+    static void note(VnLoadProblem problem);
 
 private:
     static void keep(const std::string &message, VnLoadProblem problem);

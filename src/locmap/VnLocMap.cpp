@@ -120,11 +120,6 @@ void VnLocMap::removeFirstSoftPrefix(const std::string &softPrefix) {
     indexes().removeFirstSoftPrefix(*this, softPrefix);
 }
 
-VnLocMap::MergedEntryPosition VnLocMap::appendMergedHardPath(MergedEntryPosition at, const std::string &softPrefix,
-                                                            const std::string &hardPath) {
-    return indexes().appendMergedHardPath(*this, at, softPrefix, hardPath);
-}
-
 void VnLocMap::enterMergedHardPaths(const std::string &softPrefix, std::list<std::string> hardPaths) {
     indexes().enterMergedHardPaths(*this, softPrefix, std::move(hardPaths));
 }

@@ -38,12 +38,9 @@ std::vector<std::string> legacyArguments(const VnLoadProblem &problem) {
     case LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS:
     case LOCMAP50_PROBLEM_ENV_LINE_BREAK:
         return {problem.detail};
-    case LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE: {
-        // The detail is "$PREFIX=value": a soft prefix holds no "=".
-        const std::size_t equals = problem.detail.find('=');
-        if (equals == std::string::npos) return {problem.detail};
-        return {problem.detail.substr(0, equals), problem.detail.substr(equals + 1)};
-    }
+    case LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE:
+        // The variable is named after the soft prefix.
+        return {"$" + problem.variable, problem.value};
     case LOCMAP50_PROBLEM_BAD_SOFT_PREFIX:
     case LOCMAP50_PROBLEM_BAD_INCLUDE:
     case LOCMAP50_PROBLEM_NO_SOFT_PREFIX:

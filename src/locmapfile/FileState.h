@@ -10,8 +10,9 @@
 #include <string>
 #include <utility>
 
-#include "locmapfile/ListPositions.h"
 #include "containers/PrivateIndex.h"
+#include "locmap50/VnLocMapFile.h"
+#include "locmapfile/ListPositions.h"
 
 namespace locmap50::mapfile {
 
@@ -28,7 +29,18 @@ struct KeptBlock {
 // empty element stands for the start of the file.
 using KeptBlockAnchor = std::pair<std::string, unsigned>;
 
+// How readMap left a file; the save rules rest on it, so only the library
+// sets it.
+struct LoadState {
+    bool read = false;             // readMap ran on this object
+    bool failed = false;           // not opened, not a map file, or reading stopped early
+    std::string absolutePath;      // where it was read from, as the system names it (saves write there)
+    unsigned long long contentSize = 0;  // length of what it held when read or last saved
+    unsigned long long contentHash = 0;  // hash of those bytes
+};
+
 struct FileState {
+    LoadState load;
     // Over the owner's m_entryOrder; a copy builds its own.
     PrivateIndex<ListPositions> entryPositions;
     // Written back at their places by the standard save; empty for most files.
@@ -53,6 +65,24 @@ struct FileState {
     std::string loadedAs;
     std::optional<std::string> identity;
 };
+
+// The library's door to a file object's private state.
+class FileStateAccess {
+public:
+    static const LoadState &loadState(const VnLocMapFile &file) {
+        static const LoadState neverRead;
+        const FileState *state = file.m_private.find();
+        return state != nullptr ? state->load : neverRead;
+    }
+    static LoadState &loadState(VnLocMapFile &file) { return file.m_private.get().load; }
+};
+
+inline const LoadState &loadStateOf(const VnLocMapFile &file) {
+    return FileStateAccess::loadState(file);
+}
+inline LoadState &loadStateOf(VnLocMapFile &file) {
+    return FileStateAccess::loadState(file);
+}
 
 }  // namespace locmap50::mapfile
 

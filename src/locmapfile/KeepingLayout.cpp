@@ -60,7 +60,7 @@ int FileSaving::saveKeepingLayout(VnLocMapFile &file, bool &written, const Recor
     clearLastFailure();
     written = false;
     // A load, which alone changes these, never runs during a save.
-    const VnLocMapFile::LoadState &loadState = file.m_loadState;
+    const LoadState &loadState = loadStateOf(file);
     if (!loadState.read) return failedWith(LOCMAP50_REASON_NOT_LOADED, file.m_fileName);
     if (loadState.failed) return refuseChangesToUnloaded(file, access);
     const platform::FileName onDisk = nameOnDisk(file);
@@ -93,8 +93,8 @@ int FileSaving::saveKeepingLayout(VnLocMapFile &file, bool &written, const Recor
     if (!saved->has_value()) return LOCMAP50_OK;
     const std::optional<std::string> identity = platform::fileIdentity(onDisk);
     access([&] {
-        file.m_loadState.contentSize = (*saved)->size;
-        file.m_loadState.contentHash = (*saved)->hash;
+        mapfile::loadStateOf(file).contentSize = (*saved)->size;
+        mapfile::loadStateOf(file).contentHash = (*saved)->hash;
         file.m_private.get().identity = identity;
         // The file now holds the added and changed entries as the record has them.
         std::set<std::string> &added = file.m_private.get().addedSinceWritten;
@@ -111,19 +111,19 @@ int FileSaving::saveKeepingLayout(VnLocMapFile &file, bool &written, const Recor
 int VnLocMapFile::previewKeepingLayout(std::string &currentText, std::vector<VnLineChange> &changes) {
     mapfile::clearLastFailure();
     changes.clear();
-    if (!m_loadState.read) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
+    if (!mapfile::loadStateOf(*this).read) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
     platform::Result<std::string> text = platform::readRegularFile(mapfile::nameOnDisk(*this));
     if (!text) {
-        if (m_loadState.failed) return LOCMAP50_OK;
+        if (mapfile::loadStateOf(*this).failed) return LOCMAP50_OK;
         return mapfile::resultRecordingFailure(text.status(), m_fileName);
     }
     const platform::ContentStamp now = platform::stampOf(*text);
-    if (!m_loadState.failed && (now.size != m_loadState.contentSize || now.hash != m_loadState.contentHash))
+    if (!mapfile::loadStateOf(*this).failed && (now.size != mapfile::loadStateOf(*this).contentSize || now.hash != mapfile::loadStateOf(*this).contentHash))
         return mapfile::failedWith(LOCMAP50_REASON_CHANGED_SINCE_READ, m_fileName);
     currentText = std::move(*text);
     const std::vector<mapfile::LineChange> planned = mapfile::layoutChanges(*this, m_private.find(), currentText);
     for (const mapfile::LineChange &change : planned) changes.push_back(publicChange(change));
-    if (m_loadState.failed && !changes.empty()) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
+    if (mapfile::loadStateOf(*this).failed && !changes.empty()) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
     if (planned.empty()) return LOCMAP50_OK;
     if (const std::optional<std::string> concerned =
             notReadingBack(*this, m_private.find(), mapfile::withChanges(currentText, planned)))
@@ -136,14 +136,14 @@ int VnLocMapFile::previewSave(std::string &currentText, std::string &newText) {
     currentText.clear();
     const mapfile::MeantContent meant = mapfile::recordContent(*this, m_private.find());
     newText = mapfile::textOf(meant);
-    if (m_loadState.read && m_loadState.failed) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
+    if (mapfile::loadStateOf(*this).read && mapfile::loadStateOf(*this).failed) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
     if (const std::optional<std::string> concerned = mapfile::whatWouldNotReadBack(newText, meant))
         return mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, m_fileName, *concerned);
-    if (!m_loadState.read) return LOCMAP50_OK;
+    if (!mapfile::loadStateOf(*this).read) return LOCMAP50_OK;
     platform::Result<std::string> text = platform::readRegularFile(mapfile::nameOnDisk(*this));
     if (!text) return mapfile::resultRecordingFailure(text.status(), m_fileName);
     const platform::ContentStamp now = platform::stampOf(*text);
-    if (now.size != m_loadState.contentSize || now.hash != m_loadState.contentHash)
+    if (now.size != mapfile::loadStateOf(*this).contentSize || now.hash != mapfile::loadStateOf(*this).contentHash)
         return mapfile::failedWith(LOCMAP50_REASON_CHANGED_SINCE_READ, m_fileName);
     currentText = std::move(*text);
     return LOCMAP50_OK;

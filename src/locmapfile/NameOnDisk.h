@@ -4,6 +4,7 @@
 #define LOCMAP50_LOCMAPFILE_NAMEONDISK_H
 
 #include "locmap50/VnLocMapFile.h"
+#include "locmapfile/FileState.h"
 #include "platform/Platform.h"
 
 namespace locmap50::mapfile {
@@ -12,8 +13,8 @@ namespace locmap50::mapfile {
 // later read and write reaches the file the load read (its given name may
 // meanwhile mean another); the given name for a file never resolved.
 inline platform::FileName nameOnDisk(const VnLocMapFile &file) {
-    if (file.m_loadState.absolutePath.empty()) return platform::FileName(file.m_fileName);
-    return platform::FileName::ofSystem(file.m_loadState.absolutePath);
+    if (mapfile::loadStateOf(file).absolutePath.empty()) return platform::FileName(file.m_fileName);
+    return platform::FileName::ofSystem(mapfile::loadStateOf(file).absolutePath);
 }
 
 }  // namespace locmap50::mapfile

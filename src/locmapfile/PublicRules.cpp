@@ -48,14 +48,6 @@ std::string toHostFileName(std::string name) {
     return paths::toHostFileName(std::move(name));
 }
 
-bool readRawLine(std::string_view text, std::size_t &position, std::string &line) {
-    return mapfile::readRawLine(text, position, line);
-}
-
-bool normaliseLine(std::string &line) {
-    return mapfile::normaliseLine(line);
-}
-
 bool isSoftName(std::string_view name) {
     return paths::isSoftName(name);
 }

@@ -16,10 +16,6 @@ VnLocMapFile::VnLocMapFile()
       m_msgBadInclude(messageFormat(LOCMAP50_PROBLEM_BAD_INCLUDE)),
       m_msgNoSoftPrefix(messageFormat(LOCMAP50_PROBLEM_NO_SOFT_PREFIX)),
       m_msgTooManyHardPaths(messageFormat(LOCMAP50_PROBLEM_TOO_MANY_HARD_PATHS)),
-      m_msgIncludeCycle(messageFormat(LOCMAP50_PROBLEM_INCLUDE_CYCLE)),
-      m_msgEnvLineBreak(messageFormat(LOCMAP50_PROBLEM_ENV_LINE_BREAK)),
-      m_msgNulByte(messageFormat(LOCMAP50_PROBLEM_NUL_BYTE)),
-      m_msgEnvNotAbsolute(messageFormat(LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE)),
       m_force(false) {}
 
 // Every member is a value, so copies own their own lists and a copy stays

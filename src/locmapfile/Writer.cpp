@@ -59,7 +59,7 @@ struct StandardSave {
 // the file may not be written or the text would not read back.
 int takeStandardSave(const VnLocMapFile &file, const FileState *state, bool toStdout, StandardSave &save) {
     // What was never read whole is never written over.
-    if (!toStdout && file.m_loadState.read && file.m_loadState.failed)
+    if (!toStdout && mapfile::loadStateOf(file).read && mapfile::loadStateOf(file).failed)
         return failedWith(LOCMAP50_REASON_NOT_LOADED, file.m_fileName);
     const MeantContent meant = recordContent(file, state);
     save.text = textOf(meant);
@@ -68,9 +68,9 @@ int takeStandardSave(const VnLocMapFile &file, const FileState *state, bool toSt
                           *concerned);
     save.fileName = file.m_fileName;
     save.onDisk = nameOnDisk(file);
-    save.read = file.m_loadState.read;
-    save.asRead.size = file.m_loadState.contentSize;
-    save.asRead.hash = file.m_loadState.contentHash;
+    save.read = mapfile::loadStateOf(file).read;
+    save.asRead.size = mapfile::loadStateOf(file).contentSize;
+    save.asRead.hash = mapfile::loadStateOf(file).contentHash;
     if (state != nullptr) {
         save.addedSinceWritten = state->addedSinceWritten;
         save.changedSinceWritten = state->changedSinceWritten;
@@ -101,8 +101,8 @@ int FileSaving::save(VnLocMapFile &file, bool toStdout, const RecordAccess &acce
     const std::optional<std::string> identity = platform::fileIdentity(save.onDisk);
     access([&] {
         // The next save compares against this version.
-        file.m_loadState.contentSize = written->size;
-        file.m_loadState.contentHash = written->hash;
+        mapfile::loadStateOf(file).contentSize = written->size;
+        mapfile::loadStateOf(file).contentHash = written->hash;
         file.m_private.get().identity = identity;
         // The file now holds them where the record has them; what was added
         // since the text was taken is still to be written.

@@ -22,16 +22,6 @@ using testsupport::onWindows;
 
 namespace {
 
-TEST(PublicRulesTest, ReadMapFileLinesAsTheLoadDoes) {
-    std::size_t position = 0;
-    std::string line;
-    ASSERT_TRUE(rules::readRawLine("C:/x  # c\r\n# only\n", position, line));
-    EXPECT_TRUE(rules::normaliseLine(line));
-    EXPECT_EQ(line, "C:\\x");
-    ASSERT_TRUE(rules::readRawLine("C:/x  # c\r\n# only\n", position, line));
-    EXPECT_FALSE(rules::normaliseLine(line));
-}
-
 TEST(PublicRulesTest, NamesAndPathsByTheHostsRules) {
     struct Case {
         const char *path;

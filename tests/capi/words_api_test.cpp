@@ -142,3 +142,41 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<UnreadableInclude> &info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// The variable a record is about, and its value whole: what a caller would
+// otherwise take apart from the detail, which cuts a long value short.
+TEST_F(WordsApiTest, ProblemVariableGivesTheVariableAndItsWholeValue) {
+    const std::string longValue = "C:\\" + std::string(200, 'v') + "=x";
+    setEnv("LOCMAP50_WORDS_OVER", longValue);
+    loadMap("$LOCMAP50_WORDS_OVER\nC:\\map\n$LOCMAP50_WORDS_NONE\n");
+    const char *variable = nullptr, *value = nullptr;
+    std::vector<std::string> seen;
+    for (int index = 0; index < GetLoadProblemCount(); ++index) {
+        int severity = 0, kind = 0, line = 0;
+        const char *file = nullptr, *detail = nullptr;
+        ASSERT_EQ(GetLoadProblem(index, &severity, &kind, &file, &line, &detail), LOCMAP50_OK);
+        ASSERT_EQ(GetLoadProblemVariable(index, &variable, &value), LOCMAP50_OK);
+        seen.push_back(std::string(GetProblemKindName(kind)) + " " + variable + " " + value);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"env-override LOCMAP50_WORDS_OVER " + longValue,
+                                              "no-hard-path  "}));
+    variable = value = "untouched";
+    EXPECT_EQ(GetLoadProblemVariable(GetLoadProblemCount(), &variable, &value), LOCMAP50_FAILED);
+    EXPECT_EQ(GetLoadProblemVariable(0, nullptr, &value), LOCMAP50_FAILED);
+    EXPECT_EQ(GetLoadProblemVariable(0, &variable, nullptr), LOCMAP50_FAILED);
+    EXPECT_STREQ(variable, "untouched");
+}
+
+// ZOR_LOCATION_MAP naming no readable file: the error and the search's note carry it.
+TEST_F(WordsApiTest, ProblemVariableNamesTheMapVariable) {
+    const std::string missing = m_dir.file("missing.map");
+    setEnv("ZOR_LOCATION_MAP", missing);
+    EXPECT_EQ(InitLocationMap(m_dir.path().string().c_str(), 0), LOCMAP50_NO_MAP);
+    ASSERT_GT(GetLoadProblemCount(), 0);
+    for (int index = 0; index < GetLoadProblemCount(); ++index) {
+        const char *variable = nullptr, *value = nullptr;
+        ASSERT_EQ(GetLoadProblemVariable(index, &variable, &value), LOCMAP50_OK);
+        EXPECT_STREQ(variable, "ZOR_LOCATION_MAP") << index;
+        EXPECT_EQ(value, missing) << index;
+    }
+}

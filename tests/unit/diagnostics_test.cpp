@@ -61,7 +61,7 @@ TEST_F(DiagnosticsReport, FirstMessageGetsTheHeadingNamingTheMainFile) {
     ProblemReport::reportLoadProblem(problemOf(LOCMAP50_SEVERITY_WARNING, LOCMAP50_PROBLEM_ENV_OVERRIDE, "C:\\maps\\main.map",
                                     3, "$P"),
                           file.m_msgEnvOverride);
-    ProblemReport::note(LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET, "", "WDIR");
+    ProblemReport::note(problemOf(LOCMAP50_SEVERITY_NOTE, LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET, "", 0, "WDIR"));
     EXPECT_EQ(map->m_errorText, testsupport::golden("diagnostics/parse_error_heading.txt") +
                                     "Warning: Environment variable override for soft \nprefix  $P.\n\n");
     EXPECT_EQ(s_messageArgs, std::vector<std::string>{"$P"});

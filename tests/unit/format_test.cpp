@@ -82,6 +82,17 @@ TEST(FormatNormaliseLine, APosixPathIsNoDriveUnderThePosixStyle) {
     EXPECT_EQ(classifyLine("/:\\", PathStyle::Windows), LineKind::ParseError);
 }
 
+// A path line with a comment and a CR LF, then a comment line, as a load reads them.
+TEST(FormatReadRawLine, ReadsAndNormalisesLinesAsTheLoadDoes) {
+    std::size_t position = 0;
+    std::string line;
+    ASSERT_TRUE(readRawLine("C:/x  # c\r\n# only\n", position, line));
+    EXPECT_TRUE(normaliseLine(line));
+    EXPECT_EQ(line, "C:\\x");
+    ASSERT_TRUE(readRawLine("C:/x  # c\r\n# only\n", position, line));
+    EXPECT_FALSE(normaliseLine(line));
+}
+
 TEST(FormatTrimWhiteSpace, TrimsEveryWhiteSpaceCharacterButNotHighBytes) {
     std::string text = " \t\n\v\f\rx y\r\f\v\n\t ";
     trimWhiteSpace(text);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "catalogue/Catalogue.h"
 #include "locmap50/result_codes.h"
 #include "support/MapTest.h"
 
@@ -20,8 +21,9 @@ TEST_F(Record, NewObjectIsEmptyAndHoldsTheMessageTexts) {
                 file.m_entryHardPaths.empty());
     EXPECT_EQ(file.m_msgBadVersion + file.m_msgParseError + file.m_msgNoHardPath +
                   file.m_msgEnvOverride + file.m_msgBadSoftPrefix + file.m_msgBadInclude +
-                  file.m_msgNoSoftPrefix + file.m_msgTooManyHardPaths + file.m_msgIncludeCycle +
-                  file.m_msgNulByte,
+                  file.m_msgNoSoftPrefix + file.m_msgTooManyHardPaths +
+                  locmap50::catalogue::messageFormat(LOCMAP50_PROBLEM_INCLUDE_CYCLE) +
+                  locmap50::catalogue::messageFormat(LOCMAP50_PROBLEM_NUL_BYTE),
               testsupport::golden("diagnostics/message_texts.txt"));
 }
 
@@ -46,7 +48,7 @@ TEST_F(Record, ClearMapKeepsNameVersionAndForce) {
     // The copy made before kept everything of its own.
     EXPECT_EQ(testsupport::recordOf(copy), "$LMT_A: C:\\a\nINCLUDE\n");
     EXPECT_EQ(copy.m_includeLines.front(), "INCLUDE " + m_dir.file("inc.map"));
-    EXPECT_EQ(copy.m_msgIncludeCycle, file.m_msgIncludeCycle);
+    EXPECT_EQ(copy.m_msgTooManyHardPaths, file.m_msgTooManyHardPaths);
 }
 
 TEST_F(Record, AssignmentCopiesEveryMemberAndSelfAssignmentChangesNothing) {
