@@ -475,12 +475,18 @@ struct SaveLockFile::Native {
 
 namespace {
 
-// Whether path still names the file open as fd.
-bool namesOpenFile(const std::string &path, int fd) {
+// Whether path still names the file open as fd (false: it names nothing or
+// another file); fails when that cannot be seen.
+Result<bool> stillNamesOpenFile(const std::string &path, int fd) {
     struct stat named;
     struct stat open;
-    return osLstat(path.c_str(), &named) == 0 && osFstat(fd, &open) == 0 && named.st_dev == open.st_dev &&
-           named.st_ino == open.st_ino;
+    if (osLstat(path.c_str(), &named) != 0) return errno == ENOENT ? Result<bool>(false) : Result<bool>(lastFailure());
+    if (osFstat(fd, &open) != 0) return lastFailure();
+    return named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+bool namesOpenFile(const std::string &path, int fd) {
+    return stillNamesOpenFile(path, fd).value_or(false);
 }
 
 // Gives a new lock file the map's read and write bits, and its owner and
@@ -583,9 +589,11 @@ SaveLockFile::~SaveLockFile() {
     Native &lock = *m_native;
     if (!lock.created || !lock.file.isOpen()) return;
     // Removed only under the lock, so that no one else locks a file on its
-    // way out; closing the file then lets the lock go.
+    // way out; closing the file then lets the lock go. A lock held since
+    // tryToTake saw its name still names it: no save removes a lock file
+    // whose lock it does not hold.
     const int fd = lock.file.get();
-    if ((lock.held || osLock(fd, LOCK_EX | LOCK_NB) == 0) && namesOpenFile(lock.path, fd))
+    if (lock.held || (osLock(fd, LOCK_EX | LOCK_NB) == 0 && namesOpenFile(lock.path, fd)))
         ::unlink(lock.path.c_str());
 }
 
@@ -606,7 +614,13 @@ SaveLockFile::Attempt SaveLockFile::tryToTake() {
         lock.failure = Status(errno == EBADF ? Failure::PermissionDenied : lastFailure(), lock.path);
         return Attempt::Failed;
     }
-    if (!namesOpenFile(lock.path, lock.file.get())) {
+    const Result<bool> stillNamed = stillNamesOpenFile(lock.path, lock.file.get());
+    if (!stillNamed) {
+        // Whose lock this is cannot be told; a lock file made here goes again.
+        lock.failure = Status(stillNamed.failure(), lock.path);
+        return Attempt::Failed;
+    }
+    if (!*stillNamed) {
         // The holder before removed it: lock the one that stands there now.
         lock.file.close();
         lock.created = false;
