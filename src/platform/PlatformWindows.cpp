@@ -21,8 +21,8 @@
 #include "paths/PathRules.h"
 #include "paths/SaveFileNames.h"
 #include "platform/ExtendedLengthPath.h"
-#include "platform/SaveSteps.h"
 #include "platform/FileCallSeam.h"
+#include "platform/SaveSteps.h"
 
 namespace locmap50::platform {
 namespace {
@@ -337,7 +337,12 @@ std::string withPlatformLineEnds(const std::string &text) {
 
 Result<bool> regularFileExists(const std::string &target) {
     const DWORD attributes = osGetFileAttributes(osPath(target).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        // Only a file that is not there is no file; one that cannot be looked at fails the save.
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+        return failureFromWindowsError(error);
+    }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Failure::IsDirectory;
     return true;
 }
