@@ -24,8 +24,8 @@
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "paths/SaveFileNames.h"
-#include "platform/SaveSteps.h"
 #include "platform/FileCallSeam.h"
+#include "platform/SaveSteps.h"
 
 extern char **environ;
 

@@ -10,9 +10,9 @@
 
 #include "paths/PathRules.h"
 #include "paths/SaveFileNames.h"
+#include "platform/FileCallSeam.h"
 #include "platform/Platform.h"
 #include "platform/SaveSteps.h"
-#include "platform/FileCallSeam.h"
 
 namespace locmap50::platform {
 namespace {
