@@ -65,8 +65,8 @@ const Injection kInjections[] = {
     {FileCall::Lock, "lock", kNoLock, kNoLockReason},
 };
 
-// Where every call of an operation takes too long (under an emulator or
-// memcheck), only the calls the other system's runs cannot reach fail.
+// Where failing every call takes too long (under memcheck), only renames and
+// locks fail.
 bool failedHere(FileCall kind) {
     return LOCMAP50_FAULT_EVERY_KIND || kind == FileCall::Rename || kind == FileCall::Lock;
 }
@@ -141,7 +141,7 @@ TEST_P(FileCallFaults, EachFailingCallLosesNothingAndSaysWhy) {
     m_names = namesIn(m_dir.path());
     ASSERT_TRUE(m_newText);
     ASSERT_NE(*m_newText, isLoad() ? "" : kOldText);
-    // Every operation opens, reads or writes, and looks at files through the seam.
+    // Every operation opens files and looks at them through the seam.
     EXPECT_GT(callCounts[0], 0u);
     EXPECT_GT(callCounts[5], 0u);
 
