@@ -173,12 +173,12 @@ public:
         case IncludeWalk::Step::Read:
             break;
         }
-        std::optional<std::string> text = m_loader.fetch(*included, fileIdentity);
+        platform::Result<std::string> text = m_loader.fetch(*included, fileIdentity);
         if (!text) {
             // Readable a moment ago, yet not read (out of handles, a read
             // error): kept, so that a save refuses to write over it.
             report(LOCMAP50_PROBLEM_BAD_INCLUDE, m_file, lineNumber, includePath,
-                   m_file.m_msgBadInclude);
+                   m_file.m_msgBadInclude, mapfile::reasonCode(text.failure()));
             m_map.m_mapFiles.push_back(std::move(*included));
             return mapfile::AfterInclude::Continue;
         }
@@ -321,7 +321,7 @@ private:
     bool m_currentIsShadowed = false;
 };
 
-std::optional<std::string> MapLoader::fetch(VnLocMapFile &file, const std::optional<std::string> &identity) {
+platform::Result<std::string> MapLoader::fetch(VnLocMapFile &file, const std::optional<std::string> &identity) {
     mapfile::loadStateOf(file) = mapfile::LoadState();
     mapfile::loadStateOf(file).read = true;
     mapfile::loadStateOf(file).failed = true;
@@ -331,10 +331,10 @@ std::optional<std::string> MapLoader::fetch(VnLocMapFile &file, const std::optio
     // Resolved once: the bytes are read, and later locked and written, under
     // the system's own name for the file, which no conversion touches again.
     const platform::Result<platform::FileName> absolute = platform::absolutePath(file.m_fileName);
-    if (!absolute) return std::nullopt;
+    if (!absolute) return absolute.status();
     mapfile::loadStateOf(file).absolutePath = absolute->text();
-    std::optional<std::string> bytes = platform::readRegularFile(*absolute);
-    if (!bytes) return std::nullopt;
+    platform::Result<std::string> bytes = platform::readRegularFile(*absolute);
+    if (!bytes) return bytes;
     const platform::ContentStamp stamp = platform::stampOf(*bytes);
     mapfile::loadStateOf(file).failed = false;
     mapfile::loadStateOf(file).contentSize = stamp.size;
@@ -352,8 +352,19 @@ int MapLoader::load(VnLocMapFile &root) {
     const std::optional<std::string> rootFileIdentity = platform::fileIdentity(root.m_fileName);
     const std::string rootIdentity = walkIdentityOf(root, rootFileIdentity);
     m_walk.step(rootIdentity);
-    std::optional<std::string> rootText = fetch(root, rootFileIdentity);
-    if (!rootText) return LOCMAP50_OK;  // the callers test readability before
+    platform::Result<std::string> rootText = fetch(root, rootFileIdentity);
+    if (!rootText) {
+        // A file that is not there says nothing (the callers look before);
+        // one that is there yet could not be read leaves the map empty and says why.
+        if (rootText.failure() == platform::Failure::NotFound) return LOCMAP50_OK;
+        VnLoadProblem problem;
+        problem.kind = LOCMAP50_PROBLEM_NO_READ_ACCESS;
+        problem.file = root.m_fileName;
+        problem.detail = root.m_fileName;
+        problem.reason = mapfile::reasonCode(rootText.failure());
+        ProblemReport::reportLoadProblem(std::move(problem), m_map.m_msgNoReadAccess);
+        return LOCMAP50_OK;
+    }
     m_walk.enter(rootIdentity);
     reads.push_back({nullptr, std::make_unique<FileReading>(root, *this, std::move(*rootText))});
 

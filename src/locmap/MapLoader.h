@@ -10,6 +10,7 @@
 #include "locmap/LoadRules.h"
 #include "locmap50/VnLocMap.h"
 #include "platform/Environment.h"
+#include "platform/Platform.h"
 
 namespace locmap50::locmap {
 
@@ -43,9 +44,9 @@ private:
 
     // Reads the file whole and records in its load state where it was read
     // from and what it held, and how it was found (its name's absolute
-    // spelling, its identity); nullopt, with the load state saying the load
-    // failed, when it could not be read.
-    std::optional<std::string> fetch(VnLocMapFile &file, const std::optional<std::string> &identity);
+    // spelling, its identity); no text but the reason, with the load state
+    // saying the load failed, when it could not be read.
+    platform::Result<std::string> fetch(VnLocMapFile &file, const std::optional<std::string> &identity);
 
     // Settles one soft prefix of file against the force rule and the
     // environment: once its first hard path is known, or once it is known to

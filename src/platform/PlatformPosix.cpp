@@ -24,8 +24,8 @@
 #include "paths/NameRules.h"
 #include "paths/PathRules.h"
 #include "paths/SaveFileNames.h"
+#include "platform/FileCallSeam.h"
 #include "platform/SaveSteps.h"
-#include "platform/WriteFailureSimulation.h"
 
 extern char **environ;
 
@@ -36,6 +36,69 @@ namespace {
 // back is its own bytes already, and a "\" in it belongs to a name.
 std::string toOsPath(const FileName &path) {
     return path.isSystemName() ? path.text() : paths::toForwardSlashes(path.text());
+}
+
+// ---- the file calls, each through the seam (FileCallSeam.h) -------------------
+
+// A call the seam fails sets errno and returns what the OS's failing call would.
+template <typename Returned, typename Call>
+Returned throughSeam(FileCall kind, Returned failed, Call call) {
+    if (const int error = injectedError(kind)) {
+        errno = error;
+        return failed;
+    }
+    return call();
+}
+
+int osOpen(const char *path, int flags, mode_t mode = 0) {
+    return throughSeam(FileCall::Open, -1, [&] { return ::open(path, flags, mode); });
+}
+DIR *osOpenDirectory(const char *path) {
+    return throughSeam(FileCall::Open, static_cast<DIR *>(nullptr), [&] { return ::opendir(path); });
+}
+ssize_t osRead(int fd, void *bytes, std::size_t size) {
+    return throughSeam(FileCall::Read, ssize_t(-1), [&] { return ::read(fd, bytes, size); });
+}
+// A write may be cut short, or fail as on a full disk, by the seam's plan.
+ssize_t osWrite(int fd, const void *bytes, std::size_t size) {
+    return throughSeam(FileCall::Write, ssize_t(-1), [&] {
+        const std::size_t allowed = writableBytes(size);
+        if (allowed == 0 && size != 0) {
+            errno = ENOSPC;
+            return ssize_t(-1);
+        }
+        return ::write(fd, bytes, allowed);
+    });
+}
+int osSync(int fd) {
+    return throughSeam(FileCall::Sync, -1, [&] { return ::fsync(fd); });
+}
+int osRename(const char *from, const char *to) {
+    return throughSeam(FileCall::Rename, -1, [&] { return ::rename(from, to); });
+}
+int osLinkAt(int fromDirectory, const char *from, int toDirectory, const char *to, int flags) {
+    return throughSeam(FileCall::Rename, -1, [&] { return ::linkat(fromDirectory, from, toDirectory, to, flags); });
+}
+int osStat(const char *path, struct stat *status) {
+    return throughSeam(FileCall::Stat, -1, [&] { return ::stat(path, status); });
+}
+int osLstat(const char *path, struct stat *status) {
+    return throughSeam(FileCall::Stat, -1, [&] { return ::lstat(path, status); });
+}
+int osFstat(int fd, struct stat *status) {
+    return throughSeam(FileCall::Stat, -1, [&] { return ::fstat(fd, status); });
+}
+int osAccess(const char *path, int mode) {
+    return throughSeam(FileCall::Stat, -1, [&] { return ::access(path, mode); });
+}
+int osAccessAt(int directory, const char *path, int mode, int flags) {
+    return throughSeam(FileCall::Stat, -1, [&] { return ::faccessat(directory, path, mode, flags); });
+}
+char *osRealPath(const char *path, char *resolved) {
+    return throughSeam(FileCall::Stat, static_cast<char *>(nullptr), [&] { return ::realpath(path, resolved); });
+}
+int osLock(int fd, int operation) {
+    return throughSeam(FileCall::Lock, -1, [&] { return ::flock(fd, operation); });
 }
 
 // Closes a descriptor when the scope ends.
@@ -69,7 +132,7 @@ private:
 int openWithoutBlocking(const std::string &osPath, int access) {
     int fd;
     do {
-        fd = ::open(osPath.c_str(), access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        fd = osOpen(osPath.c_str(), access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -114,7 +177,7 @@ Status regularFileStatus(const struct stat &status) {
 
 Status regularFileStatus(int fd) {
     struct stat status;
-    if (::fstat(fd, &status) != 0) return lastFailure();
+    if (osFstat(fd, &status) != 0) return lastFailure();
     return regularFileStatus(status);
 }
 
@@ -123,7 +186,7 @@ Result<std::string> readToEnd(int fd) {
     std::string bytes;
     std::vector<char> chunk(64 * 1024);
     for (;;) {
-        const ssize_t got = ::read(fd, chunk.data(), chunk.size());
+        const ssize_t got = osRead(fd, chunk.data(), chunk.size());
         if (got == 0) return bytes;
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -137,14 +200,11 @@ Result<std::string> readToEnd(int fd) {
 Status writeAll(int fd, const std::string &text) {
     std::size_t done = 0;
     while (done < text.size()) {
-        const std::size_t allowed = detail::bytesAllowedToWrite(text.size() - done);
-        if (allowed == 0) return Failure::NoSpace;
-        const ssize_t written = ::write(fd, text.data() + done, allowed);
+        const ssize_t written = osWrite(fd, text.data() + done, text.size() - done);
         if (written < 0) {
             if (errno == EINTR) continue;
             return lastFailureOr(Failure::WriteError);
         }
-        detail::countBytesWritten(static_cast<std::size_t>(written));
         done += static_cast<std::size_t>(written);
     }
     return Status::success();
@@ -190,7 +250,7 @@ private:
 // The absolute path osPath names, with every link followed; fails when it
 // names nothing.
 Result<std::string> realPathOf(const std::string &osPath) {
-    char *resolved = ::realpath(osPath.c_str(), nullptr);
+    char *resolved = osRealPath(osPath.c_str(), nullptr);
     if (resolved == nullptr) return lastFailure();
     std::string path(resolved);
     std::free(resolved);
@@ -216,7 +276,7 @@ Status takeOverOwnerAndGroup(int fd, const struct stat &old) {
     if (old.st_uid != ::geteuid() && ::fchown(fd, old.st_uid, old.st_gid) != 0) return wouldLose("owner");
     if (old.st_gid != ::getegid()) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
     struct stat now;
-    if (::fstat(fd, &now) != 0) return lastFailure();
+    if (osFstat(fd, &now) != 0) return lastFailure();
     if (now.st_uid != old.st_uid) return wouldLose("owner");
     return now.st_gid == old.st_gid ? Status::success() : wouldLose("group");
 }
@@ -311,11 +371,11 @@ namespace detail {
 Result<TargetKind> kindOfSaveTarget(const FileName &path) {
     const std::string osPath = toOsPath(path);
     struct stat status;
-    if (::stat(osPath.c_str(), &status) != 0) {
+    if (osStat(osPath.c_str(), &status) != 0) {
         if (errno != ENOENT) return lastFailure();
         // A link to nothing (such as /dev/stdout with its descriptor closed)
         // is no place for a new file: the rename would replace the link.
-        if (::lstat(osPath.c_str(), &status) == 0) return Failure::NotRegularFile;
+        if (osLstat(osPath.c_str(), &status) == 0) return Failure::NotRegularFile;
         return errno == ENOENT ? Result<TargetKind>(TargetKind::Missing) : Result<TargetKind>(lastFailure());
     }
     if (S_ISREG(status.st_mode)) return TargetKind::Regular;
@@ -336,7 +396,7 @@ Status writeInPlace(const FileName &path, const std::string &text) {
     Descriptor target(openWithoutBlocking(toOsPath(path), O_WRONLY));
     if (!target.isOpen()) return lastFailure();
     struct stat status;
-    if (::fstat(target.get(), &status) != 0) return lastFailure();
+    if (osFstat(target.get(), &status) != 0) return lastFailure();
     if (!(S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode))) return Failure::NotRegularFile;
     // Once open, writes may wait for a slow reader like any other writer's.
     const int flags = ::fcntl(target.get(), F_GETFL);
@@ -352,14 +412,14 @@ std::string withPlatformLineEnds(const std::string &text) {
 
 Result<bool> regularFileExists(const std::string &target) {
     struct stat status;
-    if (::stat(target.c_str(), &status) != 0) return errno == ENOENT ? Result<bool>(false) : Result<bool>(lastFailure());
+    if (osStat(target.c_str(), &status) != 0) return errno == ENOENT ? Result<bool>(false) : Result<bool>(lastFailure());
     if (const Status regular = regularFileStatus(status); !regular) return regular.failure();
     return true;
 }
 
 Status keepsOwner(const std::string &target) {
     struct stat status;
-    if (::stat(target.c_str(), &status) != 0) return lastFailure();
+    if (osStat(target.c_str(), &status) != 0) return lastFailure();
     // Root may give the replacement back; anyone else would become its owner.
     return status.st_uid == ::geteuid() || ::geteuid() == 0 ? Status::success() : wouldLose("owner");
 }
@@ -368,16 +428,16 @@ Status mayWrite(const std::string &target) {
     if (::geteuid() == 0) {
         // Root passes every access check, so the mode bits are its only guard.
         struct stat status;
-        if (::stat(target.c_str(), &status) != 0) return lastFailure();
+        if (osStat(target.c_str(), &status) != 0) return lastFailure();
         return (status.st_mode & 0222) != 0 ? Status::success() : Status(Failure::PermissionDenied);
     }
-    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0) return Status::success();
+    if (osAccessAt(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0) return Status::success();
     return errno == EACCES || errno == EROFS || errno == EPERM ? Status(Failure::PermissionDenied) : lastFailure();
 }
 
 std::vector<std::string> namesInDirectory(const std::string &directory) {
     std::vector<std::string> names;
-    DIR *listing = ::opendir(openableDirectory(directory).c_str());
+    DIR *listing = osOpenDirectory(openableDirectory(directory).c_str());
     if (listing == nullptr) return names;
     while (const struct dirent *entry = ::readdir(listing)) names.emplace_back(entry->d_name);
     ::closedir(listing);
@@ -386,14 +446,14 @@ std::vector<std::string> namesInDirectory(const std::string &directory) {
 
 void removeOwnLeftover(const std::string &path) {
     struct stat status;
-    if (::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1 &&
+    if (osLstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1 &&
         status.st_uid == ::geteuid())
         ::unlink(path.c_str());
 }
 
 void syncDirectory(const std::string &directory) {
-    Descriptor opened(::open(openableDirectory(directory).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (opened.isOpen()) (void)::fsync(opened.get());
+    Descriptor opened(osOpen(openableDirectory(directory).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (opened.isOpen()) (void)osSync(opened.get());
 }
 
 // An exclusive flock() on the lock file. The OS drops the lock when its
@@ -415,12 +475,18 @@ struct SaveLockFile::Native {
 
 namespace {
 
-// Whether path still names the file open as fd.
-bool namesOpenFile(const std::string &path, int fd) {
+// Whether path still names the file open as fd (false: it names nothing or
+// another file); fails when that cannot be seen.
+Result<bool> stillNamesOpenFile(const std::string &path, int fd) {
     struct stat named;
     struct stat open;
-    return ::lstat(path.c_str(), &named) == 0 && ::fstat(fd, &open) == 0 && named.st_dev == open.st_dev &&
-           named.st_ino == open.st_ino;
+    if (osLstat(path.c_str(), &named) != 0) return errno == ENOENT ? Result<bool>(false) : Result<bool>(lastFailure());
+    if (osFstat(fd, &open) != 0) return lastFailure();
+    return named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+bool namesOpenFile(const std::string &path, int fd) {
+    return stillNamesOpenFile(path, fd).value_or(false);
 }
 
 // Gives a new lock file the map's read and write bits, and its owner and
@@ -430,7 +496,7 @@ bool namesOpenFile(const std::string &path, int fd) {
 // that keeps out is told the lock file's name and owner.
 void giveMapsAccess(int fd, const struct stat &map) {
     struct stat lock;
-    if (::fstat(fd, &lock) == 0 && (lock.st_uid != map.st_uid || lock.st_gid != map.st_gid) &&
+    if (osFstat(fd, &lock) == 0 && (lock.st_uid != map.st_uid || lock.st_gid != map.st_gid) &&
         ::fchown(fd, map.st_uid, map.st_gid) != 0 && lock.st_gid != map.st_gid)
         (void)::fchown(fd, static_cast<uid_t>(-1), map.st_gid);
     (void)::fchmod(fd, map.st_mode & 0666);
@@ -442,14 +508,14 @@ void giveMapsAccess(int fd, const struct stat &map) {
 // and set up at once. -1 with errno set (EEXIST: one stands there).
 int createLockFile(const std::string &path, const std::string &target) {
     struct stat map;
-    const bool mapExists = ::stat(target.c_str(), &map) == 0;
+    const bool mapExists = osStat(target.c_str(), &map) == 0;
     const mode_t mode = mapExists ? 0600 : 0666;
 #ifdef O_TMPFILE
     const std::string directory = openableDirectory(paths::splitDirectoryAndBase(path).directory);
-    if (Descriptor unnamed(::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode)); unnamed.isOpen()) {
+    if (Descriptor unnamed(osOpen(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode)); unnamed.isOpen()) {
         if (mapExists) giveMapsAccess(unnamed.get(), map);
         const std::string self = "/proc/self/fd/" + std::to_string(unnamed.get());
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return unnamed.release();
+        if (osLinkAt(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return unnamed.release();
         if (errno == EEXIST) {
             unnamed.close();
             errno = EEXIST;
@@ -458,7 +524,7 @@ int createLockFile(const std::string &path, const std::string &target) {
         // Without /proc, or where the file system refuses the link: made by name.
     }
 #endif
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    const int fd = osOpen(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd >= 0 && mapExists) giveMapsAccess(fd, map);
     return fd;
 }
@@ -490,7 +556,7 @@ LockFileOpened openLockFile(const std::string &path, const std::string &target, 
     }
     const Status notRegular(Failure::NotRegularFile, path);
     struct stat found;
-    if (::lstat(path.c_str(), &found) != 0) {
+    if (osLstat(path.c_str(), &found) != 0) {
         if (errno == ENOENT) return LockFileOpened::Vanished;
         failure = Status(lastFailure(), path);
         return LockFileOpened::Failed;
@@ -523,9 +589,11 @@ SaveLockFile::~SaveLockFile() {
     Native &lock = *m_native;
     if (!lock.created || !lock.file.isOpen()) return;
     // Removed only under the lock, so that no one else locks a file on its
-    // way out; closing the file then lets the lock go.
+    // way out; closing the file then lets the lock go. A lock held since
+    // tryToTake saw its name still names it: no save removes a lock file
+    // whose lock it does not hold.
     const int fd = lock.file.get();
-    if ((lock.held || ::flock(fd, LOCK_EX | LOCK_NB) == 0) && namesOpenFile(lock.path, fd))
+    if (lock.held || (osLock(fd, LOCK_EX | LOCK_NB) == 0 && namesOpenFile(lock.path, fd)))
         ::unlink(lock.path.c_str());
 }
 
@@ -540,13 +608,19 @@ SaveLockFile::Attempt SaveLockFile::tryToTake() {
     }
     // A file this save made stays open while it waits, so that it is still
     // known as its own when its turn comes.
-    if (::flock(lock.file.get(), LOCK_EX | LOCK_NB) != 0) {
+    if (osLock(lock.file.get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK || errno == EINTR) return Attempt::Busy;
         // NFS emulates flock with fcntl locks, which a read-only descriptor cannot take.
         lock.failure = Status(errno == EBADF ? Failure::PermissionDenied : lastFailure(), lock.path);
         return Attempt::Failed;
     }
-    if (!namesOpenFile(lock.path, lock.file.get())) {
+    const Result<bool> stillNamed = stillNamesOpenFile(lock.path, lock.file.get());
+    if (!stillNamed) {
+        // Whose lock this is cannot be told; a lock file made here goes again.
+        lock.failure = Status(stillNamed.failure(), lock.path);
+        return Attempt::Failed;
+    }
+    if (!*stillNamed) {
         // The holder before removed it: lock the one that stands there now.
         lock.file.close();
         lock.created = false;
@@ -576,7 +650,7 @@ TemporaryFile::TemporaryFile(const std::string &target, bool targetExists) : m_n
     const mode_t mode = targetExists ? 0600 : 0666;
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         const std::string name = newTemporaryPathFor(target);
-        m_native->file.adopt(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        m_native->file.adopt(osOpen(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
         if (m_native->file.isOpen()) {
             m_native->path = name;
             return;
@@ -602,7 +676,7 @@ Status TemporaryFile::keepPermissionsOf(const std::string &target, bool targetEx
     if (!targetExists) return Status::success();
     const int fd = m_native->file.get();
     struct stat old;
-    if (::stat(target.c_str(), &old) != 0) return lastFailure();
+    if (osStat(target.c_str(), &old) != 0) return lastFailure();
     // The other names would go on naming the old file, and its old text.
     if (old.st_nlink > 1) return wouldLose("hard links");
     if (const Status owned = takeOverOwnerAndGroup(fd, old); !owned) return owned;
@@ -612,12 +686,12 @@ Status TemporaryFile::keepPermissionsOf(const std::string &target, bool targetEx
     // mode says them.
     if (::fchmod(fd, old.st_mode & 07777) != 0) return lastFailure();
     struct stat now;
-    if (::fstat(fd, &now) != 0) return lastFailure();
+    if (osFstat(fd, &now) != 0) return lastFailure();
     return (now.st_mode & 07777) == (old.st_mode & 07777) ? Status::success() : wouldLose("mode");
 }
 
 Status TemporaryFile::flushToDisk() {
-    return ::fsync(m_native->file.get()) == 0 ? Status::success() : Status(lastFailureOr(Failure::WriteError));
+    return osSync(m_native->file.get()) == 0 ? Status::success() : Status(lastFailureOr(Failure::WriteError));
 }
 
 Status TemporaryFile::close() {
@@ -625,7 +699,7 @@ Status TemporaryFile::close() {
 }
 
 Status TemporaryFile::moveOnto(const std::string &target, bool) {
-    if (::rename(m_native->path.c_str(), target.c_str()) != 0) return lastFailure();
+    if (osRename(m_native->path.c_str(), target.c_str()) != 0) return lastFailure();
     m_native->committed = true;
     return Status::success();
 }
@@ -651,9 +725,9 @@ int putEnvironmentEntry(const std::string &entry) {
 Status canRead(const FileName &path) {
     const std::string osPath = toOsPath(path);
     struct stat status;
-    if (::stat(osPath.c_str(), &status) != 0) return lastFailure();
+    if (osStat(osPath.c_str(), &status) != 0) return lastFailure();
     if (const Status regular = regularFileStatus(status); !regular) return regular;
-    return ::access(osPath.c_str(), R_OK) == 0 ? Status::success() : Status(lastFailure());
+    return osAccess(osPath.c_str(), R_OK) == 0 ? Status::success() : Status(lastFailure());
 }
 
 Result<std::string> readRegularFile(const FileName &path) {
@@ -706,7 +780,7 @@ bool othersMayReplace(const std::string &fileName) {
     const std::size_t slash = fileName.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : fileName.substr(0, slash);
     struct stat status;
-    return ::stat(folder.c_str(), &status) == 0 && groupOrOthersMayWrite(status) && (status.st_mode & S_ISVTX) == 0;
+    return osStat(folder.c_str(), &status) == 0 && groupOrOthersMayWrite(status) && (status.st_mode & S_ISVTX) == 0;
 }
 
 }  // namespace
@@ -714,7 +788,7 @@ bool othersMayReplace(const std::string &fileName) {
 Result<FileControl> fileControl(const FileName &path) {
     const std::string osPath = toOsPath(path);
     struct stat status;
-    if (::stat(osPath.c_str(), &status) != 0) return lastFailure();
+    if (osStat(osPath.c_str(), &status) != 0) return lastFailure();
     FileControl control;
     control.ownedByOther = status.st_uid != ::geteuid() && status.st_uid != 0;
     control.owner = userNameOf(status.st_uid);
@@ -726,7 +800,7 @@ Result<FileControl> fileControl(const FileName &path) {
 
 Result<std::string> fileIdentity(const FileName &path) {
     struct stat status;
-    if (::stat(toOsPath(path).c_str(), &status) != 0) return lastFailure();
+    if (osStat(toOsPath(path).c_str(), &status) != 0) return lastFailure();
     return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
 }
 

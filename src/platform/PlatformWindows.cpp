@@ -21,8 +21,8 @@
 #include "paths/PathRules.h"
 #include "paths/SaveFileNames.h"
 #include "platform/ExtendedLengthPath.h"
+#include "platform/FileCallSeam.h"
 #include "platform/SaveSteps.h"
-#include "platform/WriteFailureSimulation.h"
 
 namespace locmap50::platform {
 namespace {
@@ -53,6 +53,65 @@ public:
 private:
     HANDLE m_handle;
 };
+
+// ---- the file calls, each through the seam (FileCallSeam.h) -------------------
+
+// A call the seam fails sets the thread's last error and returns what the
+// system's failing call would.
+template <typename Returned, typename Call>
+Returned throughSeam(FileCall kind, Returned failed, Call call) {
+    if (const int error = injectedError(kind)) {
+        ::SetLastError(static_cast<DWORD>(error));
+        return failed;
+    }
+    return call();
+}
+
+HANDLE osCreateFile(const wchar_t *name, DWORD access, DWORD share, SECURITY_ATTRIBUTES *security, DWORD disposition,
+                    DWORD flags, HANDLE model) {
+    return throughSeam(FileCall::Open, INVALID_HANDLE_VALUE,
+                       [&] { return ::CreateFileW(name, access, share, security, disposition, flags, model); });
+}
+// Here opening the lock file with no sharing is what takes the lock.
+HANDLE osCreateLockFile(const wchar_t *name, DWORD access, DWORD share, SECURITY_ATTRIBUTES *security,
+                        DWORD disposition, DWORD flags, HANDLE model) {
+    return throughSeam(FileCall::Lock, INVALID_HANDLE_VALUE,
+                       [&] { return ::CreateFileW(name, access, share, security, disposition, flags, model); });
+}
+HANDLE osFindFirstFile(const wchar_t *pattern, WIN32_FIND_DATAW *found) {
+    return throughSeam(FileCall::Open, INVALID_HANDLE_VALUE, [&] { return ::FindFirstFileW(pattern, found); });
+}
+BOOL osReadFile(HANDLE file, void *bytes, DWORD size, DWORD *got, OVERLAPPED *overlapped) {
+    return throughSeam(FileCall::Read, FALSE, [&] { return ::ReadFile(file, bytes, size, got, overlapped); });
+}
+// A write may be cut short, or fail as on a full disk, by the seam's plan.
+BOOL osWriteFile(HANDLE file, const void *bytes, DWORD size, DWORD *written, OVERLAPPED *overlapped) {
+    return throughSeam(FileCall::Write, FALSE, [&] {
+        const DWORD allowed = static_cast<DWORD>(writableBytes(size));
+        if (allowed == 0 && size != 0) {
+            ::SetLastError(ERROR_DISK_FULL);
+            return FALSE;
+        }
+        return ::WriteFile(file, bytes, allowed, written, overlapped);
+    });
+}
+BOOL osFlushFileBuffers(HANDLE file) {
+    return throughSeam(FileCall::Sync, FALSE, [&] { return ::FlushFileBuffers(file); });
+}
+BOOL osReplaceFile(const wchar_t *replaced, const wchar_t *replacement, const wchar_t *backup, DWORD flags,
+                   void *exclude, void *reserved) {
+    return throughSeam(FileCall::Rename, FALSE,
+                       [&] { return ::ReplaceFileW(replaced, replacement, backup, flags, exclude, reserved); });
+}
+BOOL osMoveFileEx(const wchar_t *from, const wchar_t *to, DWORD flags) {
+    return throughSeam(FileCall::Rename, FALSE, [&] { return ::MoveFileExW(from, to, flags); });
+}
+DWORD osGetFileAttributes(const wchar_t *name) {
+    return throughSeam(FileCall::Stat, INVALID_FILE_ATTRIBUTES, [&] { return ::GetFileAttributesW(name); });
+}
+BOOL osGetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION *information) {
+    return throughSeam(FileCall::Stat, FALSE, [&] { return ::GetFileInformationByHandle(file, information); });
+}
 
 // The code page in which the library's narrow paths are written: the one the A file functions use.
 UINT fileApiCodePage() { return ::AreFileApisANSI() ? CP_ACP : CP_OEMCP; }
@@ -154,13 +213,11 @@ Failure lastFailureOr(Failure general) {
 Status writeAll(HANDLE handle, const std::string &text) {
     std::size_t done = 0;
     while (done < text.size()) {
-        std::size_t allowed = detail::bytesAllowedToWrite(text.size() - done);
-        if (allowed == 0) return Failure::NoSpace;
+        std::size_t allowed = text.size() - done;
         if (allowed > 0x40000000u) allowed = 0x40000000u;  // fits a DWORD comfortably
         DWORD written = 0;
-        if (!::WriteFile(handle, text.data() + done, static_cast<DWORD>(allowed), &written, nullptr))
+        if (!osWriteFile(handle, text.data() + done, static_cast<DWORD>(allowed), &written, nullptr))
             return lastFailureOr(Failure::WriteError);
-        detail::countBytesWritten(written);
         done += written;
     }
     return Status::success();
@@ -187,7 +244,7 @@ Result<std::string> readToEnd(HANDLE file) {
     std::vector<char> chunk(64 * 1024);
     for (;;) {
         DWORD got = 0;
-        if (!::ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
+        if (!osReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
             return lastFailureOr(Failure::ReadError);
         if (got == 0) return bytes;
         bytes.append(chunk.data(), got);
@@ -198,7 +255,7 @@ Result<std::string> readToEnd(HANDLE file) {
 Status regularFileStatus(HANDLE file) {
     if (::GetFileType(file) != FILE_TYPE_DISK) return Failure::NotRegularFile;
     BY_HANDLE_FILE_INFORMATION information;
-    if (!::GetFileInformationByHandle(file, &information)) return lastFailure();
+    if (!osGetFileInformationByHandle(file, &information)) return lastFailure();
     return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? Status::success()
                                                                          : Status(Failure::IsDirectory);
 }
@@ -248,7 +305,7 @@ namespace detail {
 // directory none; what else stands there is looked at again under the lock.
 Result<TargetKind> kindOfSaveTarget(const FileName &path) {
     if (paths::isWindowsDevicePath(path.text())) return TargetKind::Stream;
-    const DWORD attributes = ::GetFileAttributesW(osPath(path).c_str());
+    const DWORD attributes = osGetFileAttributes(osPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return TargetKind::Missing;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Failure::IsDirectory;
     return TargetKind::Regular;
@@ -260,7 +317,7 @@ std::string replacedFileOf(const FileName &path) {
 
 Status writeInPlace(const FileName &path, const std::string &text) {
     // A pipe with no server fails at once.
-    HandleOwner device(::CreateFileW(osPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HandleOwner device(osCreateFile(osPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!device.isValid()) return lastFailure();
     if (const Status written = writeAll(device.get(), withPlatformLineEnds(text)); !written) return written;
@@ -279,8 +336,13 @@ std::string withPlatformLineEnds(const std::string &text) {
 }
 
 Result<bool> regularFileExists(const std::string &target) {
-    const DWORD attributes = ::GetFileAttributesW(osPath(target).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD attributes = osGetFileAttributes(osPath(target).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        // Only a file that is not there is no file; one that cannot be looked at fails the save.
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+        return failureFromWindowsError(error);
+    }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Failure::IsDirectory;
     return true;
 }
@@ -293,7 +355,7 @@ Status keepsOwner(const std::string &) {
 // Windows replaces a read-only file only when asked to, so the attribute is
 // the guard for every user.
 Status mayWrite(const std::string &target) {
-    const DWORD attributes = ::GetFileAttributesW(osPath(target).c_str());
+    const DWORD attributes = osGetFileAttributes(osPath(target).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return lastFailure();
     return (attributes & FILE_ATTRIBUTE_READONLY) == 0 ? Status::success() : Status(Failure::PermissionDenied);
 }
@@ -301,7 +363,7 @@ Status mayWrite(const std::string &target) {
 std::vector<std::string> namesInDirectory(const std::string &directory) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found;
-    const HANDLE search = ::FindFirstFileW(osPath(directory + "*").c_str(), &found);
+    const HANDLE search = osFindFirstFile(osPath(directory + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
         const std::optional<std::string> name = narrowedForFileApis(found.cFileName);
@@ -314,11 +376,11 @@ std::vector<std::string> namesInDirectory(const std::string &directory) {
 void removeOwnLeftover(const std::string &path) {
     // Opened as the file itself, not what a link or junction points to.
     const std::wstring name = osPath(path);
-    const HandleOwner file(::CreateFileW(name.c_str(), READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING,
+    const HandleOwner file(osCreateFile(name.c_str(), READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING,
                                          FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.isValid() || ::GetFileType(file.get()) != FILE_TYPE_DISK) return;
     BY_HANDLE_FILE_INFORMATION information;
-    if (!::GetFileInformationByHandle(file.get(), &information) || information.nNumberOfLinks != 1 ||
+    if (!osGetFileInformationByHandle(file.get(), &information) || information.nNumberOfLinks != 1 ||
         (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
         !ownedByThisUser(file.get()))
         return;
@@ -350,12 +412,12 @@ SaveLockFile::~SaveLockFile() = default;
 
 SaveLockFile::Attempt SaveLockFile::tryToTake() {
     Native &lock = *m_native;
-    lock.held.reset(::CreateFileW(lock.path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+    lock.held.reset(osCreateLockFile(lock.path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     DWORD error = lock.held.isValid() ? ERROR_SUCCESS : ::GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED) {
         // A folder or device by that name is no lock file: never waited for.
-        const DWORD attributes = ::GetFileAttributesW(lock.path.c_str());
+        const DWORD attributes = osGetFileAttributes(lock.path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES &&
             (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0) {
             lock.failure = Status(Failure::NotRegularFile, lock.name);
@@ -363,7 +425,7 @@ SaveLockFile::Attempt SaveLockFile::tryToTake() {
         }
     }
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
-        lock.held.reset(::CreateFileW(lock.path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+        lock.held.reset(osCreateLockFile(lock.path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         error = lock.held.isValid() ? ERROR_SUCCESS : ::GetLastError();
         if (error == ERROR_SUCCESS && !regularFileStatus(lock.held.get())) {
@@ -409,7 +471,7 @@ TemporaryFile::TemporaryFile(const std::string &target, bool) : m_native(new Nat
         // Each name is converted on its own: the suffix may carry it past the classic limit.
         const std::wstring name = osPath(newTemporaryPathFor(target));
         m_native->file.reset(
-            ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            osCreateFile(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (m_native->file.isValid()) {
             m_native->path = name;
             return;
@@ -438,14 +500,14 @@ Status TemporaryFile::write(const std::string &bytes) {
 Status TemporaryFile::keepPermissionsOf(const std::string &target, bool targetExists) {
     if (!targetExists) return Status::success();
     const HandleOwner file(
-        ::CreateFileW(osPath(target).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        osCreateFile(osPath(target).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION information;
-    if (!file.isValid() || !::GetFileInformationByHandle(file.get(), &information)) return lastFailure();
+    if (!file.isValid() || !osGetFileInformationByHandle(file.get(), &information)) return lastFailure();
     return information.nNumberOfLinks > 1 ? Status(Failure::WouldLosePermissions, "hard links") : Status::success();
 }
 
 Status TemporaryFile::flushToDisk() {
-    return ::FlushFileBuffers(m_native->file.get()) ? Status::success() : Status(lastFailureOr(Failure::WriteError));
+    return osFlushFileBuffers(m_native->file.get()) ? Status::success() : Status(lastFailureOr(Failure::WriteError));
 }
 
 Status TemporaryFile::close() {
@@ -456,9 +518,9 @@ Status TemporaryFile::close() {
 Status TemporaryFile::moveOnto(const std::string &target, bool targetExists) {
     const std::wstring osTarget = osPath(target);
     const bool moved =
-        (targetExists && ::ReplaceFileW(osTarget.c_str(), m_native->path.c_str(), nullptr,
+        (targetExists && osReplaceFile(osTarget.c_str(), m_native->path.c_str(), nullptr,
                                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) ||
-        ::MoveFileExW(m_native->path.c_str(), osTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        osMoveFileEx(m_native->path.c_str(), osTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!moved) return lastFailure();
     m_native->committed = true;
     return Status::success();
@@ -491,7 +553,7 @@ int putEnvironmentEntry(const std::string &entry) {
 Status canRead(const FileName &path) {
     if (paths::isWindowsDevicePath(path.text())) return Failure::NotRegularFile;
     const std::wstring name = osPath(path);
-    const DWORD attributes = ::GetFileAttributesW(name.c_str());
+    const DWORD attributes = osGetFileAttributes(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return failureToOpen(::GetLastError(), name);
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? Status::success() : Status(Failure::IsDirectory);
 }
@@ -499,7 +561,7 @@ Status canRead(const FileName &path) {
 Result<std::string> readRegularFile(const FileName &path) {
     if (paths::isWindowsDevicePath(path.text())) return Failure::NotRegularFile;
     const std::wstring name = osPath(path);
-    HandleOwner file(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HandleOwner file(osCreateFile(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.isValid()) return failureToOpen(::GetLastError(), name);
     if (const Status regular = regularFileStatus(file.get()); !regular) return regular.failure();
@@ -574,7 +636,7 @@ std::string ownerName(HANDLE file) {
 }  // namespace
 
 Result<FileControl> fileControl(const FileName &path) {
-    HandleOwner file(::CreateFileW(osPath(path).c_str(), READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING,
+    HandleOwner file(osCreateFile(osPath(path).c_str(), READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.isValid()) return lastFailure();
     FileControl control;
@@ -592,12 +654,12 @@ Result<std::string> absoluteSpelling(const FileName &path) {
 
 Result<std::string> fileIdentity(const FileName &path) {
     // No access rights are asked for: only the identity is read.
-    HandleOwner file(::CreateFileW(osPath(path).c_str(), 0,
+    HandleOwner file(osCreateFile(osPath(path).c_str(), 0,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.isValid()) return lastFailure();
     BY_HANDLE_FILE_INFORMATION information;
-    if (!::GetFileInformationByHandle(file.get(), &information)) return lastFailure();
+    if (!osGetFileInformationByHandle(file.get(), &information)) return lastFailure();
     return std::to_string(information.dwVolumeSerialNumber) + ":" +
            std::to_string(information.nFileIndexHigh) + ":" +
            std::to_string(information.nFileIndexLow);

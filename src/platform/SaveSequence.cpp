@@ -10,9 +10,9 @@
 
 #include "paths/PathRules.h"
 #include "paths/SaveFileNames.h"
+#include "platform/FileCallSeam.h"
 #include "platform/Platform.h"
 #include "platform/SaveSteps.h"
-#include "platform/WriteFailureSimulation.h"
 
 namespace locmap50::platform {
 namespace {
@@ -25,7 +25,7 @@ constexpr std::chrono::milliseconds kSaveLockPause(10);
 
 // The wait that runs out names the lock file, whose holder is what it waited for.
 Status takeSaveLock(SaveLockFile &lock, const std::string &target) {
-    for (int attempt = 0; attempt < detail::saveLockAttempts(); ++attempt) {
+    for (int attempt = 0; attempt < saveLockAttempts(); ++attempt) {
         switch (lock.tryToTake()) {
         case SaveLockFile::Attempt::Taken:
             return Status::success();

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "locmap50/result_codes.h"
-#include "platform/WriteFailureSimulation.h"
+#include "support/FileCallFaults.h"
 #include "support/MapTest.h"
 
 #ifndef _WIN32
@@ -35,7 +35,7 @@ class ConcurrentSave : public testsupport::MapFileTest {
 protected:
     void SetUp() override { m_mainPath = write("main.map", "ZOR_LOCATION_MAP_2\n$LMT_A\nC:\\a\n"); }
     void TearDown() override {
-        locmap50::platform::testing::restoreSaveLockAttempts();
+        testsupport::restoreSaveLockAttempts();
         testsupport::MapFileTest::TearDown();
     }
     std::string m_mainPath;
@@ -117,9 +117,9 @@ TEST_F(ConcurrentSave, SaveWaitsForTheLockAndTheHolderDyingReleasesIt) {
     char signal;
     ASSERT_EQ(::read(ready[0], &signal, 1), 1);
 
-    platform::testing::limitSaveLockAttempts(3);
+    testsupport::limitSaveLockAttempts(3);
     EXPECT_EQ(map.save(false), LOCMAP50_FAILED);
-    platform::testing::restoreSaveLockAttempts();
+    testsupport::restoreSaveLockAttempts();
     EXPECT_EQ(readFile(m_mainPath), before);
 
     std::atomic<bool> released{false};

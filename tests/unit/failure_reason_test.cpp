@@ -11,7 +11,7 @@
 #include "locmap50/VnLocMap.h"
 #include "locmap50/result_codes.h"
 #include "platform/SaveSteps.h"
-#include "platform/WriteFailureSimulation.h"
+#include "support/FileCallFaults.h"
 #include "support/MapTest.h"
 
 namespace {
@@ -44,8 +44,8 @@ const Recorded kNothing{LOCMAP50_REASON_NONE, ""};
 class FailureReasons : public testsupport::MapFileTest {
 protected:
     void TearDown() override {
-        platform::testing::stopFailingWrites();
-        platform::testing::restoreSaveLockAttempts();
+        testsupport::stopFailingWrites();
+        testsupport::restoreSaveLockAttempts();
         if (m_readOnly) fs::permissions(*m_readOnly, fs::perms::owner_all, fs::perm_options::add);
         testsupport::MapFileTest::TearDown();
     }
@@ -92,7 +92,7 @@ TEST_F(FailureReasons, SaveOfALoadedFileSaysWhyItFailed) {
              fs::create_directory(mainPath);
          },
          LOCMAP50_REASON_IS_DIRECTORY},
-        {"the disk is full", [](const std::string &) { platform::testing::failWritesAfter(0); },
+        {"the disk is full", [](const std::string &) { testsupport::failWritesAfter(0); },
          LOCMAP50_REASON_NO_SPACE},
     };
     for (const auto &c : cases) {
@@ -102,7 +102,7 @@ TEST_F(FailureReasons, SaveOfALoadedFileSaysWhyItFailed) {
         c.disturb(m_mainPath);
         EXPECT_EQ(map.save(false), LOCMAP50_FAILED);
         EXPECT_EQ(lastFailure(), (Recorded{c.reason, fileName}));
-        platform::testing::stopFailingWrites();
+        testsupport::stopFailingWrites();
         testsupport::destroyMap();
         fs::remove_all(m_mainPath);
     }
@@ -112,7 +112,7 @@ TEST_F(FailureReasons, SaveGivesUpOnALockHeldAllTheTime) {
     VnLocMap &map = loadEditedMap();
     platform::detail::SaveLockFile otherSave(platform::detail::replacedFileOf(m_mainPath));
     ASSERT_EQ(otherSave.tryToTake(), platform::detail::SaveLockFile::Attempt::Taken);
-    platform::testing::limitSaveLockAttempts(2);
+    testsupport::limitSaveLockAttempts(2);
 
     EXPECT_EQ(map.save(false), LOCMAP50_FAILED);
     EXPECT_EQ(lastFailure(), (Recorded{LOCMAP50_REASON_LOCK_TIMED_OUT, mainFile().m_fileName}));
@@ -121,7 +121,7 @@ TEST_F(FailureReasons, SaveGivesUpOnALockHeldAllTheTime) {
 TEST_F(FailureReasons, SaveIntoAFolderWithoutWritePermissionIsRefused) {
     VnLocMap &map = loadEditedMap();
     if (!makeReadOnly(m_dir.path())) GTEST_SKIP() << "this process writes into read-only folders";
-    platform::testing::limitSaveLockAttempts(2);
+    testsupport::limitSaveLockAttempts(2);
     EXPECT_EQ(map.save(false), LOCMAP50_FAILED);
     EXPECT_EQ(lastFailure(), (Recorded{LOCMAP50_REASON_PERMISSION_DENIED, mainFile().m_fileName}));
 }

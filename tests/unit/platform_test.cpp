@@ -9,7 +9,7 @@
 
 #include "platform/Platform.h"
 #include "platform/ExtendedLengthPath.h"
-#include "platform/WriteFailureSimulation.h"
+#include "support/FileCallFaults.h"
 #include "support/TestSupport.h"
 
 #ifndef _WIN32
@@ -153,7 +153,7 @@ TEST_F(PlatformCurrentDirectory, DriveFollowsCurrentDirectory) {
 
 class PlatformSave : public ::testing::Test {
 protected:
-    void TearDown() override { platform::testing::stopFailingWrites(); }
+    void TearDown() override { testsupport::stopFailingWrites(); }
     std::string target() const { return libraryFileName(m_dir.file("saved.map")); }
     testsupport::TempDir m_dir;
 };
@@ -170,10 +170,10 @@ TEST_F(PlatformSave, FailedWriteLeavesOldFileIntact) {
     const std::string old = "ZOR_LOCATION_MAP_1\r\n$A\r\nC:\\a\r\n";
     for (std::size_t budget : {std::size_t{0}, std::size_t{5}, std::size_t{4096 + 7}}) {
         testsupport::writeFile(m_dir.file("saved.map"), old);
-        platform::testing::failWritesAfter(budget);
+        testsupport::failWritesAfter(budget);
         EXPECT_FALSE(platform::replaceFileWithText(target(), std::string(20000, 'x') + "\n"))
             << "budget " << budget;
-        platform::testing::stopFailingWrites();
+        testsupport::stopFailingWrites();
         EXPECT_EQ(testsupport::readFile(m_dir.file("saved.map")), old);
         EXPECT_EQ(namesIn(m_dir.path()), std::vector<std::string>{"saved.map"});
     }

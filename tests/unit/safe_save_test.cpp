@@ -9,7 +9,7 @@
 #include "locmap50/VnLocMap.h"
 #include "locmap50/result_codes.h"
 #include "platform/Platform.h"
-#include "platform/WriteFailureSimulation.h"
+#include "support/FileCallFaults.h"
 #include "support/MapTest.h"
 #include "support/TestSupport.h"
 
@@ -35,7 +35,7 @@ VnLocMapFile recordWithManyEntries(const std::string &fileName) {
 class SafeSaveTest : public testsupport::MapFileTest {
 protected:
     void TearDown() override {
-        locmap50::platform::testing::stopFailingWrites();
+        testsupport::stopFailingWrites();
         testsupport::MapFileTest::TearDown();
     }
 
@@ -62,7 +62,7 @@ protected:
 TEST_F(SafeSaveTest, FileSaveFailingHalfWayKeepsTheOldFile) {
     const std::string target = existingTarget();
     VnLocMapFile file = recordWithManyEntries(target);
-    locmap50::platform::testing::failWritesAfter(600);
+    testsupport::failWritesAfter(600);
     EXPECT_EQ(file.save(false), LOCMAP50_FAILED);
     expectOnlyTheOldTarget(target);
 }
@@ -76,7 +76,7 @@ TEST_F(SafeSaveTest, FileSaveIntoAMissingDirectoryFails) {
 TEST_F(SafeSaveTest, ExportFailingHalfWayKeepsTheOldFile) {
     const std::string target = existingTarget();
     VnLocMap *map = mapWithEntries();
-    locmap50::platform::testing::failWritesAfter(600);
+    testsupport::failWritesAfter(600);
     EXPECT_EQ(map->exportLocMap(target, false), LOCMAP50_FAILED);
     expectOnlyTheOldTarget(target);
 }

@@ -7,7 +7,7 @@
 #include "locmap50/result_codes.h"
 #include "platform/Platform.h"
 #include "platform/SaveSteps.h"
-#include "platform/WriteFailureSimulation.h"
+#include "support/FileCallFaults.h"
 #include "support/MapTest.h"
 #include "support/ScratchNodes.h"
 
@@ -35,9 +35,9 @@ TEST(SaveLockTimeout, IsReportedAsSuchAndNamesTheLockFile) {
     const std::string target = platform::detail::replacedFileOf(map);
     SaveLockFile otherSave(target);
     ASSERT_EQ(otherSave.tryToTake(), SaveLockFile::Attempt::Taken);
-    platform::testing::limitSaveLockAttempts(2);
+    testsupport::limitSaveLockAttempts(2);
     const platform::Status saved = platform::replaceFileWithText(map, kEdited);
-    platform::testing::restoreSaveLockAttempts();
+    testsupport::restoreSaveLockAttempts();
     EXPECT_EQ(saved.failure(), platform::Failure::LockTimedOut);
     EXPECT_EQ(saved.detail(), target + ".save-lock");
     EXPECT_EQ(testsupport::readFile(map), kMap);
