@@ -96,27 +96,34 @@ Translation softNameFromEnvironment(const char *hardName) {
     return {LOCMAP50_FROM_ENVIRONMENT, softName};
 }
 
-// The caller's buffer, which holds size bytes.
+// The caller's buffer, which holds size bytes, and where the N forms want
+// the room the answer needs (null for the others).
 struct Buffer {
     char *data;
     std::size_t size;
+    std::size_t *needed;
 };
 
 // Hands a translation's text to the caller's buffer when it fits; an empty
 // text leaves the buffer empty.
 int deliver(const Translation &translation, Buffer buffer) {
-    if (translation.text.empty()) return translation.result;
-    return locmap50::capi::copyToBuffer(translation.text, buffer.data, buffer.size)
-               ? translation.result
-               : LOCMAP50_BUFFER_TOO_SMALL;
+    const std::size_t length = translation.text.size();
+    int result = translation.result;
+    if (length > 0 && !locmap50::capi::copyToBuffer(translation.text, buffer.data, buffer.size))
+        result = LOCMAP50_BUFFER_TOO_SMALL;
+    return locmap50::capi::withRoomNeeded(result, length, buffer.size, buffer.needed);
 }
 
 // The same for a map lookup's result, copied once, straight from its pieces.
 int deliver(const TranslatedName &name, int result, Buffer buffer) {
-    if (!name.isSet() || name.size() == 0) return result;
-    if (!locmap50::capi::roomInBuffer(name.size(), buffer.data, buffer.size)) return LOCMAP50_BUFFER_TOO_SMALL;
-    name.copyTo(buffer.data);
-    return result;
+    const std::size_t length = name.isSet() ? name.size() : 0;
+    if (length > 0) {
+        if (locmap50::capi::roomInBuffer(length, buffer.data, buffer.size))
+            name.copyTo(buffer.data);
+        else
+            result = LOCMAP50_BUFFER_TOO_SMALL;
+    }
+    return locmap50::capi::withRoomNeeded(result, length, buffer.size, buffer.needed);
 }
 
 // A map's translation: the name converted in place, the result in pieces.
@@ -126,20 +133,21 @@ using MapTranslation = int (*)(VnLocMap &, std::string &, TranslatedName &);
 // otherwise the map's own translation, whose result goes to the caller
 // whenever it set one (the soft-name lookup also sets one on failure). The
 // result is copied out before the map's lock is let go.
-int translateInto(const char *input, char *output, std::size_t size, MapTranslation withMap,
-                  Translation (*withoutMap)(const char *)) {
-    if (output == nullptr) return LOCMAP50_FAILED;
-    if (size > 0) output[0] = '\0';
+int translateInto(const char *input, Buffer output, MapTranslation withMap, Translation (*withoutMap)(const char *)) {
+    if (output.needed != nullptr) *output.needed = 0;
+    // An N form may ask for the room alone, with no buffer.
+    if (output.data == nullptr && (output.needed == nullptr || output.size != 0)) return LOCMAP50_FAILED;
+    if (output.size > 0) output.data[0] = '\0';
     return guardedCall(LOCMAP50_FAILED, [&] {
         if (input == nullptr) return LOCMAP50_FAILED;
         return underSharedLock([&] {
             VnLocMap *map = existingMap();
-            if (map == nullptr) return deliver(withoutMap(input), Buffer{output, size});
+            if (map == nullptr) return deliver(withoutMap(input), output);
             if (*input == '\0') return LOCMAP50_FAILED;
             std::string name(input);
             TranslatedName result;
             const int code = withMap(*map, name, result);
-            return deliver(result, code, Buffer{output, size});
+            return deliver(result, code, output);
         });
     });
 }
@@ -154,16 +162,16 @@ Translation absoluteHardNameWithoutMap(const char *softName) {
     return hardNameFromEnvironment(softName, Resolution::Absolute);
 }
 
-int hardNameInto(const char *softName, char *hardName, std::size_t size) {
-    return translateInto(softName, hardName, size, Translations::hardName, hardNameWithoutMap);
+int hardNameInto(const char *softName, Buffer hardName) {
+    return translateInto(softName, hardName, Translations::hardName, hardNameWithoutMap);
 }
 
-int absoluteHardNameInto(const char *softName, char *hardName, std::size_t size) {
-    return translateInto(softName, hardName, size, Translations::absoluteHardName, absoluteHardNameWithoutMap);
+int absoluteHardNameInto(const char *softName, Buffer hardName) {
+    return translateInto(softName, hardName, Translations::absoluteHardName, absoluteHardNameWithoutMap);
 }
 
-int softNameInto(const char *hardName, char *softName, std::size_t size) {
-    return translateInto(hardName, softName, size, Translations::softName, softNameFromEnvironment);
+int softNameInto(const char *hardName, Buffer softName) {
+    return translateInto(hardName, softName, Translations::softName, softNameFromEnvironment);
 }
 
 char *newHardPathList(const char *softName) {
@@ -274,27 +282,42 @@ int lastFailureDetail(const char **detail) {
 extern "C" {
 
 int GetHardName(const char *softName, char *hardName) {
-    return hardNameInto(softName, hardName, kUnboundedSize);
+    return hardNameInto(softName, Buffer{hardName, kUnboundedSize, nullptr});
 }
 
 int GetHardNameEx(const char *softName, char *hardName, size_t size) {
-    return hardNameInto(softName, hardName, size);
+    return hardNameInto(softName, Buffer{hardName, size, nullptr});
+}
+
+int GetHardNameExN(const char *softName, char *hardName, size_t size, size_t *needed) {
+    if (needed == nullptr) return LOCMAP50_FAILED;
+    return hardNameInto(softName, Buffer{hardName, size, needed});
 }
 
 int GetAbsoluteHardName(const char *softName, char *hardName) {
-    return absoluteHardNameInto(softName, hardName, kUnboundedSize);
+    return absoluteHardNameInto(softName, Buffer{hardName, kUnboundedSize, nullptr});
 }
 
 int GetAbsoluteHardNameEx(const char *softName, char *hardName, size_t size) {
-    return absoluteHardNameInto(softName, hardName, size);
+    return absoluteHardNameInto(softName, Buffer{hardName, size, nullptr});
+}
+
+int GetAbsoluteHardNameExN(const char *softName, char *hardName, size_t size, size_t *needed) {
+    if (needed == nullptr) return LOCMAP50_FAILED;
+    return absoluteHardNameInto(softName, Buffer{hardName, size, needed});
 }
 
 int GetSoftName(const char *hardName, char *softName) {
-    return softNameInto(hardName, softName, kUnboundedSize);
+    return softNameInto(hardName, Buffer{softName, kUnboundedSize, nullptr});
 }
 
 int GetSoftNameEx(const char *hardName, char *softName, size_t size) {
-    return softNameInto(hardName, softName, size);
+    return softNameInto(hardName, Buffer{softName, size, nullptr});
+}
+
+int GetSoftNameExN(const char *hardName, char *softName, size_t size, size_t *needed) {
+    if (needed == nullptr) return LOCMAP50_FAILED;
+    return softNameInto(hardName, Buffer{softName, size, needed});
 }
 
 char *ReturnAllHardPath(const char *softName) {
