@@ -122,6 +122,7 @@ foreach(hint
     bare_drive              # C:
     drive_relative          # C:tools
     relative_path           # tools\bin
+    relative_name           # bin under a prefix: a hard path, not a soft prefix without its $
     posix_path              # /opt/tools
     include_beside          # a relative include that names the file beside the map, and why it failed
     no_hard_path_force      # the environment cannot supply a prefix in a force file
@@ -255,6 +256,9 @@ locmap_test(set_included EXIT 0 CHECK_FILE examples/site/shared.map
 locmap_test(remove_reloaded EXIT 0 SETUP ${SITE} remove "$LIBS" ARGS ${SITE} list)
 locmap_test(add_existing EXIT 1 ERRORS ARGS ${SITE} add "$TOOLS" "E:\\x")
 locmap_test(add_bad_prefix EXIT 1 ERRORS ARGS ${SITE} add "$1X" "E:\\x")
+# The library's refusal names the one rule a value breaks.
+locmap_test(add_relative_path EXIT 1 ERRORS ARGS ${SITE} add "$NEW" "E:\\x" "new\\tools")
+locmap_test(set_comment_in_path EXIT 1 ERRORS ARGS ${SITE} set "$TOOLS" "E:\\x#1")
 locmap_test(set_unknown EXIT 1 ERRORS ARGS ${SITE} set "$NO_SUCH_PREFIX" "E:\\x")
 # A load error in a file that read whole does not block an edit: its line is kept byte for byte.
 locmap_test(edit_refused EXIT 0 CHECK_FILE tools/testdata/broken.map

@@ -563,9 +563,12 @@ LOCMAP50_API int GetLastFailure(int *reason, const char **file);
  * save held, and for LOCMAP50_REASON_NOT_REGULAR_FILE and
  * LOCMAP50_REASON_PERMISSION_DENIED when it is the file's save lock that is
  * no regular file or that the process may not open or lock, the lock file's
- * name, and for LOCMAP50_REASON_INVALID_INPUT of an edit that would give a
- * soft prefix more than 20 hard paths the rule it breaks, "more than 20 hard
- * paths"; "" otherwise. The text belongs
+ * name, and for LOCMAP50_REASON_INVALID_INPUT the one rule the input
+ * broke: "more than 20 hard paths", "hard path 'x' is relative: a hard path
+ * must be absolute", "hard path 'x' holds a #, which starts a comment",
+ * "soft prefix '$1' is not valid: ...", "no hard path list given",
+ * "'merged.map' is relative: give an absolute path or a soft name" (an
+ * Export target), ...; "" otherwise. The text belongs
  * to the library and stays valid as GetLastFailure's does. Returns:
  *   LOCMAP50_OK      a failure is recorded and *detail is set (possibly "");
  *   LOCMAP50_FAILED  none is, or detail is null: *detail (when given) is "".

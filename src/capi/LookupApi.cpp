@@ -7,6 +7,7 @@
 #include <string>
 
 #include "capi/CApiSupport.h"
+#include "catalogue/Catalogue.h"
 #include "locmap/MapSaving.h"
 #include "locmap/OneFileEdit.h"
 #include "locmap/Translations.h"
@@ -182,24 +183,32 @@ char *newHardPathList(const char *softName) {
     return locmap50::capi::newCallerOwnedString(paths::joinHardPathList(entry->second));
 }
 
-// Records that what the caller gave was refused and returns LOCMAP50_FAILED.
-int invalidInput(const std::string &file = std::string()) {
-    return locmap50::mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT, file);
+// Records that what the caller gave was refused, broken naming the rule,
+// and returns LOCMAP50_FAILED.
+int invalidInput(const std::string &broken, const std::string &file = std::string()) {
+    return locmap50::mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT, file, broken);
+}
+
+const char kNoSoftPrefix[] = "no soft prefix given";
+const char kNoHardPathList[] = "no hard path list given";
+
+int unknownOperation(int operation) {
+    return invalidInput("unknown operation " + std::to_string(operation));
 }
 
 int changeEntry(const char *softName, const char *hardNames, int operation) {
     VnLocMap *map = existingMap();
     if (map == nullptr) return LOCMAP50_NO_MAP;
-    if (isEmpty(softName)) return invalidInput();
+    if (isEmpty(softName)) return invalidInput(kNoSoftPrefix);
     switch (operation) {
     case LOCMAP50_REPLACE_ENTRY:
-        return hardNames != nullptr ? map->changeEntry(softName, hardNames) : invalidInput();
+        return hardNames != nullptr ? map->changeEntry(softName, hardNames) : invalidInput(kNoHardPathList);
     case LOCMAP50_ADD_ENTRY:
-        return hardNames != nullptr ? map->addEntry(softName, hardNames) : invalidInput();
+        return hardNames != nullptr ? map->addEntry(softName, hardNames) : invalidInput(kNoHardPathList);
     case LOCMAP50_DELETE_ENTRY:
         return map->deleteEntry(softName);
     default:
-        return invalidInput();
+        return unknownOperation(operation);
     }
 }
 
@@ -209,20 +218,28 @@ std::optional<int> changeEntryInFile(const std::optional<LoadedFileName> &name, 
                                      const char *hardNames, int operation) {
     VnLocMap *map = existingMap();
     if (map == nullptr) return LOCMAP50_NO_MAP;
-    if (!name || isEmpty(softName)) return invalidInput();
+    if (!name) return invalidInput("no map file name given");
+    if (isEmpty(softName)) return invalidInput(kNoSoftPrefix);
     const auto edit = [&](OneFileEdit::Kind kind) {
         return OneFileEdit::tryOn(*map, *name, kind, softName, hardNames != nullptr ? hardNames : "");
     };
     switch (operation) {
     case LOCMAP50_REPLACE_ENTRY:
-        return hardNames != nullptr ? edit(OneFileEdit::Kind::Change) : invalidInput();
+        return hardNames != nullptr ? edit(OneFileEdit::Kind::Change) : invalidInput(kNoHardPathList);
     case LOCMAP50_ADD_ENTRY:
-        return hardNames != nullptr ? edit(OneFileEdit::Kind::Add) : invalidInput();
+        return hardNames != nullptr ? edit(OneFileEdit::Kind::Add) : invalidInput(kNoHardPathList);
     case LOCMAP50_DELETE_ENTRY:
         return edit(OneFileEdit::Kind::Delete);
     default:
-        return invalidInput();
+        return unknownOperation(operation);
     }
+}
+
+// Why an export target did not translate to a file name.
+std::string untranslatableTarget(const std::string &target) {
+    const std::string quoted = "'" + locmap50::catalogue::quotedLine(target) + "'";
+    if (paths::isSoftName(target)) return "no soft prefix of " + quoted + " is in the map or the environment";
+    return quoted + " is relative: give an absolute path or a soft name";
 }
 
 // The map, when there is one; a save or an export holds fileWorkLock, so no
@@ -236,12 +253,12 @@ int exportMap(const char *target, int toStdout) {
     locmap50::mapfile::clearLastFailure();
     VnLocMap *map = mapForFileWork();
     if (map == nullptr) return LOCMAP50_NO_MAP;
-    if (isEmpty(target)) return invalidInput();
+    if (isEmpty(target)) return invalidInput("no file name given");
     // The target is a name like any other: soft, or absolute, or one the map
     // made absolute before.
     std::string fileName;
     if (underExclusiveLock([&] { return map->getHardName(target, fileName); }) != LOCMAP50_OK)
-        return invalidInput(target);
+        return invalidInput(untranslatableTarget(target), target);
     return locmap50::locmap::exportMap(*map, fileName, toStdout != 0, locmap50::capi::runUnderMapLock);
 }
 
