@@ -459,7 +459,7 @@ int commandCheck(const MapSource &source, CheckFormat format, bool strict, bool 
     // The legacy text is the library's alone.
     const std::vector<Diagnostic> diagnostics =
         format == CheckFormat::Legacy ? std::vector<Diagnostic>()
-                                      : diagnosticsOf(source, /*withNotes=*/true, /*withLint=*/true);
+                                      : diagnosticsOf(source, /*withNotes=*/!notesSilenced(), /*withLint=*/true);
     const bool linted = std::any_of(diagnostics.begin(), diagnostics.end(), [](const Diagnostic &diagnostic) {
         return diagnostic.fromLint;
     });
@@ -472,7 +472,7 @@ int commandCheck(const MapSource &source, CheckFormat format, bool strict, bool 
     } else {
         for (const Diagnostic &diagnostic : diagnostics) std::fputs(renderText(diagnostic, source).c_str(), stdout);
     }
-    for (const std::string &note : source.notesOnWhoControlsIt()) reportProblem(note);
+    for (const std::string &note : source.notesOnWhoControlsIt()) reportNote(note);
     if (errors == 0 && warnings == 0 && !linted && !quiet) reportClean(source);
     if (errors > 0) return kExitLoadErrors;
     if (strict && (warnings > 0 || linted)) return kExitLoadErrors;

@@ -192,7 +192,7 @@ int attempt(const MapSource &source, const EditRequest &request, bool lastTry) {
         // On standard error: standard output holds the diff alone, for patch to apply.
         std::fflush(stdout);
         if (const auto next = tellsTakeOver ? blockInEffect(request.softPrefix) : std::nullopt)
-            reportProblem("note: " + request.softPrefix + " would then take effect from " + placeOf(source, *next));
+            reportNote("note: " + request.softPrefix + " would then take effect from " + placeOf(source, *next));
         return exitCode;
     }
 
@@ -237,8 +237,10 @@ bool tellsLosses(const MapSource &source, const std::vector<PlannedRewrite> &pla
         if (dropped.empty()) continue;
         const std::string loss = printable(source.presentable(rewrite.file)) + " holds " + dropped +
                                  ", which the standard layout loses";
-        reportProblem(dryRun ? "note: " + loss + "; save refuses it without --force"
-                             : "save: " + loss + "; nothing saved (--force saves it all the same)");
+        if (dryRun)
+            reportNote("note: " + loss + "; save refuses it without --force");
+        else
+            reportProblem("save: " + loss + "; nothing saved (--force saves it all the same)");
         lossy = true;
     }
     return lossy;

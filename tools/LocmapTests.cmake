@@ -187,6 +187,11 @@ locmap_test(hard_environment_notes EXIT 0 ERRORS ENV "LMX=C:\\lmx" "NO_PATHS=E:\
 locmap_test(hard_map_only EXIT 1 ERRORS ENV "LMX=C:\\lmx" "NO_PATHS=E:\\supplied"
   ARGS --map tools/testdata/supplied.map --map-only hard "$LMXY" "$LMX\\a" "$NO_PATHS\\x" "$TOOLS")
 locmap_test(explain_map_only EXIT 1 ERRORS ENV "LMX=C:\\lmx" ARGS ${SITE} explain --map-only "$LMXY")
+# -q silences every note, the exit status kept: the answers of the
+# environment, and check's note that ZOR_LOCATION_MAP is not set.
+locmap_test(hard_environment_quiet EXIT 0 ERRORS ENV "LMX=C:\\lmx" "NO_PATHS=E:\\supplied"
+  ARGS --map tools/testdata/supplied.map -q hard "$LMXY" "$LMX\\a" "$NO_PATHS\\x" "$TOOLS")
+locmap_test(check_quiet EXIT 0 ERRORS ARGS --project examples/site check -q)
 locmap_test(hard_unquoted EXIT 0 ERRORS LINUX_ONLY ARGS ${SITE} hard /bin/cc)
 locmap_test(set_unquoted EXIT 2 ERRORS LINUX_ONLY ARGS ${SITE} set /x)
 # A name that does not translate names the includes that failed, and why.

@@ -125,7 +125,7 @@ int commandWhere(const LoadedMap &map) {
     std::printf("map: %s (%s)\n", asData(map.source->mainFileName()).c_str(), printable(map.source->origin()).c_str());
     for (const std::string &place : MapSource::placesPassedOver())
         std::printf("passed over: %s\n", printable(place).c_str());
-    for (const std::string &note : map.source->notesOnWhoControlsIt()) reportProblem(note);
+    for (const std::string &note : map.source->notesOnWhoControlsIt()) reportNote(note);
     return kExitOk;
 }
 
@@ -250,7 +250,7 @@ int translateAll(const char *command, SizedTranslation function,
             whyNot = mapOnlyRefusal(answer);
         if (whyNot.empty()) {
             std::printf("%s\n", asData(result).c_str());
-            if (!answer.variable.empty()) reportProblem(environmentNote(command, name, answer));
+            if (!answer.variable.empty()) reportNote(environmentNote(command, name, answer));
         } else {
             reportProblem(std::string(command) + ": cannot translate '" + printable(name) + "': " + whyNot);
             std::printf("\n");
@@ -276,7 +276,7 @@ int explainAll(const LoadedMap &map, const Settings &settings) {
         if (settings.mapOnly)
             reportProblem("explain: '" + printable(settings.names[index]) + "': " + mapOnlyRefusal(answer));
         else
-            reportProblem(environmentNote("explain", settings.names[index], answer));
+            reportNote(environmentNote("explain", settings.names[index], answer));
         refused = refused || settings.mapOnly;
     }
     hintQuotingWhereExpanded("explain", settings.names, true);
@@ -445,6 +445,9 @@ void addMapOptions(CLI::App &app, Settings &settings) {
         ->type_name("DIR")
         ->excludes(map);
     app.add_flag("--strict", settings.strict, "Count load warnings (and, for check, lint warnings) as errors");
+    app.add_flag("-q,--quiet", settings.quiet,
+                 "Print no notes; check prints no summary for a clean map, and edits and save\n"
+                 "do not name the files written (exit statuses stay as they are)");
     app.add_flag("--keep-going", settings.keepGoing,
                  "Exit as if the map were clean when it has load errors (not for check)");
 }
@@ -484,7 +487,6 @@ void addQueryCommands(CLI::App &app, Invocation &invocation) {
         ->check(CLI::IsMember({"text", "legacy"}))
         ->type_name("FORMAT");
     check->add_flag("--json", settings.json, "Print the problems as one JSON array");
-    check->add_flag("-q,--quiet", settings.quiet, "Print nothing for a clean map (no summary line)");
 
     CLI::App *explain = addCommand(app, invocation, "explain",
                                    "Say why each name translates as it does, or why it does not",
@@ -575,14 +577,12 @@ void addEditCommands(CLI::App &app, Invocation &invocation) {
             edit->add_flag("--all-files", settings.allFiles, "Change every loaded file that holds the prefix")
                 ->excludes(file);
         edit->add_flag("--dry-run", settings.dryRun, "Write nothing; print the diff of each file it would write");
-        edit->add_flag("-q,--quiet", settings.quiet, "Do not print the files written");
         edit->footer(std::string(kEditFooter) + "\n\n" + kEditMapFooter);
     }
 
     CLI::App *save = addCommand(app, invocation, "save", "Rewrite every loaded map file in the standard layout",
                                 [&](const LoadedMap &map) { return commandSave(settings, map); });
     save->add_flag("--dry-run", settings.dryRun, "Write nothing; print the diff of each file it would write");
-    save->add_flag("-q,--quiet", settings.quiet, "Do not print the files written");
     save->add_flag("--force", settings.force, "Rewrite also files whose comments or CR LF line ends would be lost");
     save->footer(saveFooter);
 
@@ -693,6 +693,7 @@ int main(int argc, char **argv) {
 
     int usageExit = kExitOk;
     if (!parseCommandLine(app, invocation.settings, argc, argv, usageExit)) return finishOutput(usageExit);
+    if (invocation.settings.quiet) silenceNotes();
     if (invocation.mapUse == MapUse::None) return finishOutput(invocation.command(LoadedMap()));
     return finishOutput(runWithMap(invocation.settings, invocation.mapUse, invocation.command));
 }
