@@ -83,6 +83,13 @@ locmap_test(unknown_option EXIT 2 ERRORS ARGS ${SITE} check --bogus)
 locmap_test(missing_operand EXIT 2 ERRORS ARGS ${SITE} paths)
 locmap_test(bad_format EXIT 2 ERRORS ARGS ${SITE} list --format=xml)
 locmap_test(map_and_project EXIT 2 ERRORS ARGS ${SITE} --project examples/project check)
+# Usage errors in the tool's own words, with the nearest name for a slip.
+locmap_test(usage_unknown_option EXIT 2 ERRORS ARGS --mpa x check)
+locmap_test(usage_unknown_command EXIT 2 ERRORS ARGS chek)
+locmap_test(usage_option_of_command EXIT 2 ERRORS ARGS ${SITE} check --jsn)
+locmap_test(usage_missing_value EXIT 2 ERRORS ARGS check --format)
+locmap_test(usage_missing_map EXIT 2 ERRORS ARGS -m)
+locmap_test(usage_extra_words EXIT 2 ERRORS ARGS ${SITE} where extra more)
 # With neither --map nor --project: nothing found in the scratch copy, HOME or WDIR.
 locmap_test(no_map_given EXIT 2 ERRORS LINUX_ONLY ENV HOME=/nonexistent/home ARGS check)
 locmap_test(no_map EXIT 2 ERRORS ARGS --map examples/site/no_such_map check)

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -632,6 +634,34 @@ void hintAtMissingOperand(const std::string &command, const std::string &missing
     }
 }
 
+// The parser's complaint in the tool's own words.
+std::string usageProblem(const CLI::ParseError &error, const CLI::App &command) {
+    const std::string text = error.what();
+    std::smatch match;
+    static const std::regex kExtras(R"(^The following arguments? (was|were) not expected: (.*)$)");
+    if (std::regex_match(text, match, kExtras)) {
+        // The parser lists the words last first.
+        std::vector<std::string> extras;
+        std::istringstream listed(match.str(2));
+        for (std::string word; listed >> word;) extras.insert(extras.begin(), word);
+        std::string words;
+        for (const std::string &word : extras) words += (words.empty() ? "" : " ") + word;
+        return command.get_name() + " does not take '" + printable(words) + "'";
+    }
+    static const std::regex kNotAChoice(R"(^(\S+): (.*) not in \{(.*)\}$)");
+    if (std::regex_match(text, match, kNotAChoice)) {
+        std::string choices = match.str(3);
+        const std::size_t last = choices.rfind(',');
+        if (last != std::string::npos) choices.replace(last, 1, " or ");
+        return "option " + match.str(1) + " takes " + std::regex_replace(choices, std::regex(","), ", ") +
+               ", not '" + printable(match.str(2)) + "'";
+    }
+    static const std::regex kExcludes(R"(^(\S+) excludes (\S+)$)");
+    if (std::regex_match(text, match, kExcludes))
+        return "options " + match.str(1) + " and " + match.str(2) + " cannot be given together";
+    return text;
+}
+
 // Parses the command line; false when the run ends here (help, version or a
 // usage error), with exitCode set.
 bool parseCommandLine(CLI::App &app, const Settings &settings, int argc, char **argv, int &exitCode) {
@@ -658,12 +688,10 @@ bool parseCommandLine(CLI::App &app, const Settings &settings, int argc, char **
     } catch (const CLI::ParseError &error) {
         const std::vector<CLI::App *> chosen = app.get_subcommands();
         const std::string where = chosen.empty() ? "locmap" : "locmap " + chosen.front()->get_name();
-        if (chosen.empty() && app.remaining_size() > 0 && !isOptionWord(app.remaining().front()))
-            reportProblem("unknown command '" + printable(app.remaining().front()) + "'");
-        else if (chosen.empty())
+        if (chosen.empty())
             reportProblem("no command given");
         else
-            reportProblem(error.what());
+            reportProblem(usageProblem(error, *chosen.front()));
         static const std::string kRequired = " is required";
         const std::string text = error.what();
         if (!chosen.empty() && text.size() > kRequired.size() &&
