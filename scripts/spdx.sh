@@ -17,11 +17,17 @@ case "${1:-}" in
     *) echo "usage: spdx.sh [--check]" >&2; exit 2 ;;
 esac
 
-# The files of the source tree: what git tracks or would track, or, outside a
-# git checkout, every file but the build directories.
+# The files of the source tree: in a git checkout what git tracks (and, when
+# lines are added, what it would track), so that files a README step or a
+# scratch build leaves in the tree never fail the check; outside one, every
+# file but the build directories.
 source_files() {
     if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-        git ls-files -z --cached --others --exclude-standard
+        if $check; then
+            git ls-files -z --cached
+        else
+            git ls-files -z --cached --others --exclude-standard
+        fi
     else
         find . -path './build*' -prune -o -path ./.git -prune -o -type f -printf '%P\0'
     fi

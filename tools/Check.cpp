@@ -19,6 +19,7 @@
 #include "Lint.h"
 #include "MapSource.h"
 #include "ToolSupport.h"
+#include "locmap50/VnLoadAccount.h"
 #include "locmap50/VnLocMap.h"
 #include "locmap50/locmap50.h"
 #include "locmap50/rules.h"
@@ -196,6 +197,25 @@ bool quotesWholeLine(const std::string &detail) {
            !(detail.size() >= 3 && detail.compare(detail.size() - 3, 3, "...") == 0);
 }
 
+// Whether the line comes after a soft prefix line of its file, where a line
+// of no known kind is most likely a hard path written relative.
+bool followsASoftPrefix(const Diagnostic &problem) {
+    std::vector<VnPrefixAccount> accounts;
+    if (!VnLocMap::exists()) return false;
+    VnLocMap::createMap()->account(accounts);
+    const auto before = [&](const VnAccountBlock &block) {
+        return block.file == problem.file && block.line > 0 && block.line < problem.line;
+    };
+    return std::any_of(accounts.begin(), accounts.end(), [&](const VnPrefixAccount &account) {
+        return before(account.inEffect) || std::any_of(account.shadowed.begin(), account.shadowed.end(), before);
+    });
+}
+
+// Soft prefixes are written in capitals by custom, paths seldom are.
+bool holdsLowerCase(const std::string &line) {
+    return std::any_of(line.begin(), line.end(), [](char c) { return std::islower(static_cast<unsigned char>(c)); });
+}
+
 // A line of no known kind: what it was most likely meant to be.
 std::vector<std::string> unknownLineHints(const HintQuestion &question) {
     const std::string &line = question.problem.detail;
@@ -203,8 +223,13 @@ std::vector<std::string> unknownLineHints(const HintQuestion &question) {
     if (!quotesWholeLine(line)) return {};
     std::string path;
     if (isLowerCaseInclude(line, path)) return {"INCLUDE is written in capitals: write INCLUDE " + path};
-    if (isPrefixWithoutDollar(line)) return {"a soft prefix line starts with $: write $" + line};
-    return hardPathHints(line);
+    const bool underAPrefix = followsASoftPrefix(question.problem);
+    if (isPrefixWithoutDollar(line) && (!holdsLowerCase(line) || !underAPrefix))
+        return {"a soft prefix line starts with $: write $" + line};
+    std::vector<std::string> hints = hardPathHints(line);
+    // A sentence (words and blanks) was meant as no path.
+    if (hints.empty() && underAPrefix && line.find_first_of(" \t") == std::string::npos) hints.push_back(std::string("a hard path must be absolute: ") + hardPathForms());
+    return hints;
 }
 
 // The include path is an absolute path of the other system.
@@ -434,7 +459,7 @@ int commandCheck(const MapSource &source, CheckFormat format, bool strict, bool 
     // The legacy text is the library's alone.
     const std::vector<Diagnostic> diagnostics =
         format == CheckFormat::Legacy ? std::vector<Diagnostic>()
-                                      : diagnosticsOf(source, /*withNotes=*/true, /*withLint=*/true);
+                                      : diagnosticsOf(source, /*withNotes=*/!notesSilenced(), /*withLint=*/true);
     const bool linted = std::any_of(diagnostics.begin(), diagnostics.end(), [](const Diagnostic &diagnostic) {
         return diagnostic.fromLint;
     });
@@ -447,7 +472,7 @@ int commandCheck(const MapSource &source, CheckFormat format, bool strict, bool 
     } else {
         for (const Diagnostic &diagnostic : diagnostics) std::fputs(renderText(diagnostic, source).c_str(), stdout);
     }
-    for (const std::string &note : source.notesOnWhoControlsIt()) reportProblem(note);
+    for (const std::string &note : source.notesOnWhoControlsIt()) reportNote(note);
     if (errors == 0 && warnings == 0 && !linted && !quiet) reportClean(source);
     if (errors > 0) return kExitLoadErrors;
     if (strict && (warnings > 0 || linted)) return kExitLoadErrors;

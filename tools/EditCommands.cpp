@@ -18,7 +18,6 @@
 namespace locmap_tool {
 namespace {
 
-namespace mapfile = locmap50::rules;
 
 const char *commandName(EditKind kind) {
     switch (kind) {
@@ -49,12 +48,6 @@ bool editIsSound(const EditRequest &request) {
     const std::string command = commandName(request.kind);
     const std::string &softPrefix = request.softPrefix;
     if (request.kind == EditKind::Add) {
-        // The reader's own rule, so no entry is written that the next load would reject.
-        if (!mapfile::isValidSoftPrefix(softPrefix)) {
-            reportProblem("add: " + softPrefix + ": " + reasonText(LOCMAP50_REASON_INVALID_INPUT) +
-                          " (a soft prefix is a $, a letter, then letters, digits or _)");
-            return false;
-        }
         if (hasSoftPrefix(softPrefix)) {
             reportProblem("add: " + softPrefix + ": " + reasonText(LOCMAP50_REASON_ALREADY_PRESENT) +
                           " (set changes it)");
@@ -68,14 +61,12 @@ bool editIsSound(const EditRequest &request) {
             reportProblem(command + ": no soft prefix " + softPrefix + " in the map");
         return false;
     }
-    // The library keeps the rest of an entry's rules (its count of paths, the
-    // empty path that gives no line) and names the one an edit breaks; a
-    // backquote would only split the list it is handed.
+    // The library keeps an entry's rules and names the one an edit breaks;
+    // a backquote would only split the list it is handed.
     for (const std::string &path : request.paths) {
-        if (path.find(locmap50::rules::kHardPathListEnd) != std::string::npos || !mapfile::fitsOnOneLine(path) ||
-            !mapfile::readsBackAsHardPath(path)) {
-            reportProblem(command + ": bad hard path '" + path +
-                          "': not absolute, or holds a backquote, a # or a line break");
+        if (path.find(locmap50::rules::kHardPathListEnd) != std::string::npos) {
+            reportProblem(command + ": hard path '" + printable(path) +
+                          "' holds a backquote, which ends a hard path in the library's lists");
             return false;
         }
     }
@@ -201,7 +192,7 @@ int attempt(const MapSource &source, const EditRequest &request, bool lastTry) {
         // On standard error: standard output holds the diff alone, for patch to apply.
         std::fflush(stdout);
         if (const auto next = tellsTakeOver ? blockInEffect(request.softPrefix) : std::nullopt)
-            reportProblem("note: " + request.softPrefix + " would then take effect from " + placeOf(source, *next));
+            reportNote("note: " + request.softPrefix + " would then take effect from " + placeOf(source, *next));
         return exitCode;
     }
 
@@ -246,8 +237,10 @@ bool tellsLosses(const MapSource &source, const std::vector<PlannedRewrite> &pla
         if (dropped.empty()) continue;
         const std::string loss = printable(source.presentable(rewrite.file)) + " holds " + dropped +
                                  ", which the standard layout loses";
-        reportProblem(dryRun ? "note: " + loss + "; save refuses it without --force"
-                             : "save: " + loss + "; nothing saved (--force saves it all the same)");
+        if (dryRun)
+            reportNote("note: " + loss + "; save refuses it without --force");
+        else
+            reportProblem("save: " + loss + "; nothing saved (--force saves it all the same)");
         lossy = true;
     }
     return lossy;

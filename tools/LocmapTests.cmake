@@ -83,6 +83,13 @@ locmap_test(unknown_option EXIT 2 ERRORS ARGS ${SITE} check --bogus)
 locmap_test(missing_operand EXIT 2 ERRORS ARGS ${SITE} paths)
 locmap_test(bad_format EXIT 2 ERRORS ARGS ${SITE} list --format=xml)
 locmap_test(map_and_project EXIT 2 ERRORS ARGS ${SITE} --project examples/project check)
+# Usage errors in the tool's own words, with the nearest name for a slip.
+locmap_test(usage_unknown_option EXIT 2 ERRORS ARGS --mpa x check)
+locmap_test(usage_unknown_command EXIT 2 ERRORS ARGS chek)
+locmap_test(usage_option_of_command EXIT 2 ERRORS ARGS ${SITE} check --jsn)
+locmap_test(usage_missing_value EXIT 2 ERRORS ARGS check --format)
+locmap_test(usage_missing_map EXIT 2 ERRORS ARGS -m)
+locmap_test(usage_extra_words EXIT 2 ERRORS ARGS ${SITE} where extra more)
 # With neither --map nor --project: nothing found in the scratch copy, HOME or WDIR.
 locmap_test(no_map_given EXIT 2 ERRORS LINUX_ONLY ENV HOME=/nonexistent/home ARGS check)
 locmap_test(no_map EXIT 2 ERRORS ARGS --map examples/site/no_such_map check)
@@ -122,6 +129,7 @@ foreach(hint
     bare_drive              # C:
     drive_relative          # C:tools
     relative_path           # tools\bin
+    relative_name           # bin under a prefix: a hard path, not a soft prefix without its $
     posix_path              # /opt/tools
     include_beside          # a relative include that names the file beside the map, and why it failed
     no_hard_path_force      # the environment cannot supply a prefix in a force file
@@ -186,6 +194,11 @@ locmap_test(hard_environment_notes EXIT 0 ERRORS ENV "LMX=C:\\lmx" "NO_PATHS=E:\
 locmap_test(hard_map_only EXIT 1 ERRORS ENV "LMX=C:\\lmx" "NO_PATHS=E:\\supplied"
   ARGS --map tools/testdata/supplied.map --map-only hard "$LMXY" "$LMX\\a" "$NO_PATHS\\x" "$TOOLS")
 locmap_test(explain_map_only EXIT 1 ERRORS ENV "LMX=C:\\lmx" ARGS ${SITE} explain --map-only "$LMXY")
+# -q silences every note, the exit status kept: the answers of the
+# environment, and check's note that ZOR_LOCATION_MAP is not set.
+locmap_test(hard_environment_quiet EXIT 0 ERRORS ENV "LMX=C:\\lmx" "NO_PATHS=E:\\supplied"
+  ARGS --map tools/testdata/supplied.map -q hard "$LMXY" "$LMX\\a" "$NO_PATHS\\x" "$TOOLS")
+locmap_test(check_quiet EXIT 0 ERRORS ARGS --project examples/site check -q)
 locmap_test(hard_unquoted EXIT 0 ERRORS LINUX_ONLY ARGS ${SITE} hard /bin/cc)
 locmap_test(set_unquoted EXIT 2 ERRORS LINUX_ONLY ARGS ${SITE} set /x)
 # A name that does not translate names the includes that failed, and why.
@@ -255,6 +268,9 @@ locmap_test(set_included EXIT 0 CHECK_FILE examples/site/shared.map
 locmap_test(remove_reloaded EXIT 0 SETUP ${SITE} remove "$LIBS" ARGS ${SITE} list)
 locmap_test(add_existing EXIT 1 ERRORS ARGS ${SITE} add "$TOOLS" "E:\\x")
 locmap_test(add_bad_prefix EXIT 1 ERRORS ARGS ${SITE} add "$1X" "E:\\x")
+# The library's refusal names the one rule a value breaks.
+locmap_test(add_relative_path EXIT 1 ERRORS ARGS ${SITE} add "$NEW" "E:\\x" "new\\tools")
+locmap_test(set_comment_in_path EXIT 1 ERRORS ARGS ${SITE} set "$TOOLS" "E:\\x#1")
 locmap_test(set_unknown EXIT 1 ERRORS ARGS ${SITE} set "$NO_SUCH_PREFIX" "E:\\x")
 # A load error in a file that read whole does not block an edit: its line is kept byte for byte.
 locmap_test(edit_refused EXIT 0 CHECK_FILE tools/testdata/broken.map

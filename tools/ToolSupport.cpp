@@ -105,6 +105,22 @@ void reportProblem(const std::string &message) {
     std::fprintf(stderr, "locmap: %s\n", printable(message).c_str());
 }
 
+namespace {
+bool g_notesSilenced = false;
+}  // namespace
+
+void reportNote(const std::string &note) {
+    if (!g_notesSilenced) reportProblem(note);
+}
+
+void silenceNotes() {
+    g_notesSilenced = true;
+}
+
+bool notesSilenced() {
+    return g_notesSilenced;
+}
+
 std::string systemReason(int errorNumber) {
     return errorNumber != 0 ? std::strerror(errorNumber) : std::string();
 }

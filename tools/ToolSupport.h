@@ -42,6 +42,11 @@ std::string asData(const std::string &text);
 // Writes "locmap: " and message, its control bytes escaped as printable()
 // shows them, and a line end to standard error.
 void reportProblem(const std::string &message);
+// A note ("note: ...") on standard error, unless the run was asked to be
+// quiet: notes never change an exit code, so scripts may silence them all.
+void reportNote(const std::string &note);
+void silenceNotes();
+bool notesSilenced();
 
 // The system's reason for the last failed call, or "" when errno holds none.
 std::string systemReason(int errorNumber);

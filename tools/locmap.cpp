@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -125,7 +127,7 @@ int commandWhere(const LoadedMap &map) {
     std::printf("map: %s (%s)\n", asData(map.source->mainFileName()).c_str(), printable(map.source->origin()).c_str());
     for (const std::string &place : MapSource::placesPassedOver())
         std::printf("passed over: %s\n", printable(place).c_str());
-    for (const std::string &note : map.source->notesOnWhoControlsIt()) reportProblem(note);
+    for (const std::string &note : map.source->notesOnWhoControlsIt()) reportNote(note);
     return kExitOk;
 }
 
@@ -250,7 +252,7 @@ int translateAll(const char *command, SizedTranslation function,
             whyNot = mapOnlyRefusal(answer);
         if (whyNot.empty()) {
             std::printf("%s\n", asData(result).c_str());
-            if (!answer.variable.empty()) reportProblem(environmentNote(command, name, answer));
+            if (!answer.variable.empty()) reportNote(environmentNote(command, name, answer));
         } else {
             reportProblem(std::string(command) + ": cannot translate '" + printable(name) + "': " + whyNot);
             std::printf("\n");
@@ -276,7 +278,7 @@ int explainAll(const LoadedMap &map, const Settings &settings) {
         if (settings.mapOnly)
             reportProblem("explain: '" + printable(settings.names[index]) + "': " + mapOnlyRefusal(answer));
         else
-            reportProblem(environmentNote("explain", settings.names[index], answer));
+            reportNote(environmentNote("explain", settings.names[index], answer));
         refused = refused || settings.mapOnly;
     }
     hintQuotingWhereExpanded("explain", settings.names, true);
@@ -445,6 +447,9 @@ void addMapOptions(CLI::App &app, Settings &settings) {
         ->type_name("DIR")
         ->excludes(map);
     app.add_flag("--strict", settings.strict, "Count load warnings (and, for check, lint warnings) as errors");
+    app.add_flag("-q,--quiet", settings.quiet,
+                 "Print no notes; check prints no summary for a clean map, and edits and save\n"
+                 "do not name the files written (exit statuses stay as they are)");
     app.add_flag("--keep-going", settings.keepGoing,
                  "Exit as if the map were clean when it has load errors (not for check)");
 }
@@ -484,7 +489,6 @@ void addQueryCommands(CLI::App &app, Invocation &invocation) {
         ->check(CLI::IsMember({"text", "legacy"}))
         ->type_name("FORMAT");
     check->add_flag("--json", settings.json, "Print the problems as one JSON array");
-    check->add_flag("-q,--quiet", settings.quiet, "Print nothing for a clean map (no summary line)");
 
     CLI::App *explain = addCommand(app, invocation, "explain",
                                    "Say why each name translates as it does, or why it does not",
@@ -575,14 +579,12 @@ void addEditCommands(CLI::App &app, Invocation &invocation) {
             edit->add_flag("--all-files", settings.allFiles, "Change every loaded file that holds the prefix")
                 ->excludes(file);
         edit->add_flag("--dry-run", settings.dryRun, "Write nothing; print the diff of each file it would write");
-        edit->add_flag("-q,--quiet", settings.quiet, "Do not print the files written");
         edit->footer(std::string(kEditFooter) + "\n\n" + kEditMapFooter);
     }
 
     CLI::App *save = addCommand(app, invocation, "save", "Rewrite every loaded map file in the standard layout",
                                 [&](const LoadedMap &map) { return commandSave(settings, map); });
     save->add_flag("--dry-run", settings.dryRun, "Write nothing; print the diff of each file it would write");
-    save->add_flag("-q,--quiet", settings.quiet, "Do not print the files written");
     save->add_flag("--force", settings.force, "Rewrite also files whose comments or CR LF line ends would be lost");
     save->footer(saveFooter);
 
@@ -632,6 +634,34 @@ void hintAtMissingOperand(const std::string &command, const std::string &missing
     }
 }
 
+// The parser's complaint in the tool's own words.
+std::string usageProblem(const CLI::ParseError &error, const CLI::App &command) {
+    const std::string text = error.what();
+    std::smatch match;
+    static const std::regex kExtras(R"(^The following arguments? (was|were) not expected: (.*)$)");
+    if (std::regex_match(text, match, kExtras)) {
+        // The parser lists the words last first.
+        std::vector<std::string> extras;
+        std::istringstream listed(match.str(2));
+        for (std::string word; listed >> word;) extras.insert(extras.begin(), word);
+        std::string words;
+        for (const std::string &word : extras) words += (words.empty() ? "" : " ") + word;
+        return command.get_name() + " does not take '" + printable(words) + "'";
+    }
+    static const std::regex kNotAChoice(R"(^(\S+): (.*) not in \{(.*)\}$)");
+    if (std::regex_match(text, match, kNotAChoice)) {
+        std::string choices = match.str(3);
+        const std::size_t last = choices.rfind(',');
+        if (last != std::string::npos) choices.replace(last, 1, " or ");
+        return "option " + match.str(1) + " takes " + std::regex_replace(choices, std::regex(","), ", ") +
+               ", not '" + printable(match.str(2)) + "'";
+    }
+    static const std::regex kExcludes(R"(^(\S+) excludes (\S+)$)");
+    if (std::regex_match(text, match, kExcludes))
+        return "options " + match.str(1) + " and " + match.str(2) + " cannot be given together";
+    return text;
+}
+
 // Parses the command line; false when the run ends here (help, version or a
 // usage error), with exitCode set.
 bool parseCommandLine(CLI::App &app, const Settings &settings, int argc, char **argv, int &exitCode) {
@@ -658,12 +688,10 @@ bool parseCommandLine(CLI::App &app, const Settings &settings, int argc, char **
     } catch (const CLI::ParseError &error) {
         const std::vector<CLI::App *> chosen = app.get_subcommands();
         const std::string where = chosen.empty() ? "locmap" : "locmap " + chosen.front()->get_name();
-        if (chosen.empty() && app.remaining_size() > 0 && !isOptionWord(app.remaining().front()))
-            reportProblem("unknown command '" + printable(app.remaining().front()) + "'");
-        else if (chosen.empty())
+        if (chosen.empty())
             reportProblem("no command given");
         else
-            reportProblem(error.what());
+            reportProblem(usageProblem(error, *chosen.front()));
         static const std::string kRequired = " is required";
         const std::string text = error.what();
         if (!chosen.empty() && text.size() > kRequired.size() &&
@@ -693,6 +721,7 @@ int main(int argc, char **argv) {
 
     int usageExit = kExitOk;
     if (!parseCommandLine(app, invocation.settings, argc, argv, usageExit)) return finishOutput(usageExit);
+    if (invocation.settings.quiet) silenceNotes();
     if (invocation.mapUse == MapUse::None) return finishOutput(invocation.command(LoadedMap()));
     return finishOutput(runWithMap(invocation.settings, invocation.mapUse, invocation.command));
 }

@@ -213,6 +213,13 @@ LOCMAP50_API int GetLoadProblem(int index, int *severity, int *kind, const char 
  *                    string is written (when size > 0; size 0 writes nothing).
  */
 LOCMAP50_API int GetLoadProblemText(int index, char *buffer, size_t size);
+/*
+ * As GetLoadProblemText, telling the room the sentence needs in *needed (its
+ * length with the NUL for LOCMAP50_OK and LOCMAP50_BUFFER_TOO_SMALL, else
+ * 0); buffer may be NULL with size 0, which answers
+ * LOCMAP50_BUFFER_TOO_SMALL with *needed set (see GetHardNameExN).
+ */
+LOCMAP50_API int GetLoadProblemTextN(int index, char *buffer, size_t size, size_t *needed);
 
 /*
  * The system's reason behind record index, a LOCMAP50_REASON_* code, into
@@ -327,6 +334,26 @@ LOCMAP50_API int GetAbsoluteHardNameEx(const char *softName, char *hardName, siz
 LOCMAP50_API int GetSoftNameEx(const char *hardName, char *softName, size_t size);
 
 /*
+ * The same three, telling the room the answer needs: *needed gets its length
+ * with the NUL when the result carries a text (LOCMAP50_OK,
+ * LOCMAP50_FROM_ENVIRONMENT, LOCMAP50_BUFFER_TOO_SMALL), else 0. buffer may
+ * be NULL with size 0 to ask for the room alone: the call then answers
+ * LOCMAP50_BUFFER_TOO_SMALL with *needed set, as any call whose answer does
+ * not fit. Results otherwise as the Ex forms; LOCMAP50_FAILED for a NULL
+ * needed. So a caller sizes its buffer in two calls:
+ *     size_t needed = 0;
+ *     if (GetHardNameExN("$TOOLS\\bin", NULL, 0, &needed) == LOCMAP50_BUFFER_TOO_SMALL) {
+ *         char *hard = malloc(needed);
+ *         GetHardNameExN("$TOOLS\\bin", hard, needed, &needed);
+ *     }
+ * (a load or an edit on another thread between the two calls may change the
+ * answer: call again while the result is LOCMAP50_BUFFER_TOO_SMALL).
+ */
+LOCMAP50_API int GetHardNameExN(const char *softName, char *hardName, size_t size, size_t *needed);
+LOCMAP50_API int GetAbsoluteHardNameExN(const char *softName, char *hardName, size_t size, size_t *needed);
+LOCMAP50_API int GetSoftNameExN(const char *hardName, char *softName, size_t size, size_t *needed);
+
+/*
  * Every hard path of softName ("$NAME", exact case), each followed by a
  * backquote, in a new string the caller owns and releases with
  * FreeHardPathList (never with free). Reflects edits at once. Null when there
@@ -348,6 +375,21 @@ LOCMAP50_API char *ReturnAllSoftPrefixes(void);
 LOCMAP50_API void FreeHardPathList(char *list);
 
 /*
+ * Which edit to use. ChangeEntryInFile (below) edits one map file, as a
+ * person editing that file would, and the map then answers as a fresh load
+ * would: use it for a map that is saved and read again, with
+ * SaveLocationMapKeepingLayout, which keeps comments and layout.
+ * ChangeEntry edits the merged map and every file that defines the prefix
+ * at once, keeps the loaded answers of GetHardName until the next load, and
+ * adds new entries to the main file: use it for a change meant for this
+ * process, or for every file alike.
+ *
+ * A hard path list string ends each path with a backquote:
+ *     "C:\\tools`D:\\tools`"   two paths
+ *     "C:\\tools`"              one path
+ * Text after the last backquote is dropped without a word: "C:\\tools" alone
+ * is no path at all, and "C:\\a`D:\\b" gives only C:\a.
+ *
  * Edits an entry. LOCMAP50_REPLACE_ENTRY replaces the hard paths of softName
  * by hardNames (each path followed by a backquote) in the merged map and in
  * every map file that defines it; LOCMAP50_ADD_ENTRY adds the entry to the
@@ -521,9 +563,12 @@ LOCMAP50_API int GetLastFailure(int *reason, const char **file);
  * save held, and for LOCMAP50_REASON_NOT_REGULAR_FILE and
  * LOCMAP50_REASON_PERMISSION_DENIED when it is the file's save lock that is
  * no regular file or that the process may not open or lock, the lock file's
- * name, and for LOCMAP50_REASON_INVALID_INPUT of an edit that would give a
- * soft prefix more than 20 hard paths the rule it breaks, "more than 20 hard
- * paths"; "" otherwise. The text belongs
+ * name, and for LOCMAP50_REASON_INVALID_INPUT the one rule the input
+ * broke: "more than 20 hard paths", "hard path 'x' is relative: a hard path
+ * must be absolute", "hard path 'x' holds a #, which starts a comment",
+ * "soft prefix '$1' is not valid: ...", "no hard path list given",
+ * "'merged.map' is relative: give an absolute path or a soft name" (an
+ * Export target), ...; "" otherwise. The text belongs
  * to the library and stays valid as GetLastFailure's does. Returns:
  *   LOCMAP50_OK      a failure is recorded and *detail is set (possibly "");
  *   LOCMAP50_FAILED  none is, or detail is null: *detail (when given) is "".

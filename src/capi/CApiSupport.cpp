@@ -50,6 +50,14 @@ bool copyToBuffer(const std::string &text, char *buffer, std::size_t size) {
     return true;
 }
 
+int withRoomNeeded(int result, std::size_t length, std::size_t size, std::size_t *needed) {
+    if (needed == nullptr) return result;
+    const bool carriesText =
+        result == LOCMAP50_OK || result == LOCMAP50_FROM_ENVIRONMENT || result == LOCMAP50_BUFFER_TOO_SMALL;
+    *needed = carriesText ? length + 1 : 0;
+    return carriesText && size == 0 ? LOCMAP50_BUFFER_TOO_SMALL : result;
+}
+
 char *newCallerOwnedString(const std::string &text) {
     char *copy = new char[text.size() + 1];
     copyToBuffer(text, copy);

@@ -136,6 +136,14 @@ bool roomInBuffer(std::size_t length, char *buffer, std::size_t size);
 // Otherwise returns false, leaving an empty string when size > 0.
 bool copyToBuffer(const std::string &text, char *buffer, std::size_t size);
 
+// The sized calls that also tell the room an answer needs (the N forms):
+// *needed gets length and its NUL when result carries a text (LOCMAP50_OK,
+// LOCMAP50_FROM_ENVIRONMENT, LOCMAP50_BUFFER_TOO_SMALL), else 0, and such an
+// answer into no room at all (size 0, where even an empty text's NUL does
+// not fit) becomes LOCMAP50_BUFFER_TOO_SMALL. A null needed changes nothing:
+// the Ex forms keep their results.
+int withRoomNeeded(int result, std::size_t length, std::size_t size, std::size_t *needed);
+
 // A new NUL-terminated copy of text, for the lists the caller releases with
 // FreeHardPathList (which uses delete[]).
 char *newCallerOwnedString(const std::string &text);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "capi/CApiSupport.h"
+#include "catalogue/Catalogue.h"
 #include "locmap/MapSaving.h"
 #include "locmap/OneFileEdit.h"
 #include "locmap/Translations.h"
@@ -96,27 +97,34 @@ Translation softNameFromEnvironment(const char *hardName) {
     return {LOCMAP50_FROM_ENVIRONMENT, softName};
 }
 
-// The caller's buffer, which holds size bytes.
+// The caller's buffer, which holds size bytes, and where the N forms want
+// the room the answer needs (null for the others).
 struct Buffer {
     char *data;
     std::size_t size;
+    std::size_t *needed;
 };
 
 // Hands a translation's text to the caller's buffer when it fits; an empty
 // text leaves the buffer empty.
 int deliver(const Translation &translation, Buffer buffer) {
-    if (translation.text.empty()) return translation.result;
-    return locmap50::capi::copyToBuffer(translation.text, buffer.data, buffer.size)
-               ? translation.result
-               : LOCMAP50_BUFFER_TOO_SMALL;
+    const std::size_t length = translation.text.size();
+    int result = translation.result;
+    if (length > 0 && !locmap50::capi::copyToBuffer(translation.text, buffer.data, buffer.size))
+        result = LOCMAP50_BUFFER_TOO_SMALL;
+    return locmap50::capi::withRoomNeeded(result, length, buffer.size, buffer.needed);
 }
 
 // The same for a map lookup's result, copied once, straight from its pieces.
 int deliver(const TranslatedName &name, int result, Buffer buffer) {
-    if (!name.isSet() || name.size() == 0) return result;
-    if (!locmap50::capi::roomInBuffer(name.size(), buffer.data, buffer.size)) return LOCMAP50_BUFFER_TOO_SMALL;
-    name.copyTo(buffer.data);
-    return result;
+    const std::size_t length = name.isSet() ? name.size() : 0;
+    if (length > 0) {
+        if (locmap50::capi::roomInBuffer(length, buffer.data, buffer.size))
+            name.copyTo(buffer.data);
+        else
+            result = LOCMAP50_BUFFER_TOO_SMALL;
+    }
+    return locmap50::capi::withRoomNeeded(result, length, buffer.size, buffer.needed);
 }
 
 // A map's translation: the name converted in place, the result in pieces.
@@ -126,20 +134,21 @@ using MapTranslation = int (*)(VnLocMap &, std::string &, TranslatedName &);
 // otherwise the map's own translation, whose result goes to the caller
 // whenever it set one (the soft-name lookup also sets one on failure). The
 // result is copied out before the map's lock is let go.
-int translateInto(const char *input, char *output, std::size_t size, MapTranslation withMap,
-                  Translation (*withoutMap)(const char *)) {
-    if (output == nullptr) return LOCMAP50_FAILED;
-    if (size > 0) output[0] = '\0';
+int translateInto(const char *input, Buffer output, MapTranslation withMap, Translation (*withoutMap)(const char *)) {
+    if (output.needed != nullptr) *output.needed = 0;
+    // An N form may ask for the room alone, with no buffer.
+    if (output.data == nullptr && (output.needed == nullptr || output.size != 0)) return LOCMAP50_FAILED;
+    if (output.size > 0) output.data[0] = '\0';
     return guardedCall(LOCMAP50_FAILED, [&] {
         if (input == nullptr) return LOCMAP50_FAILED;
         return underSharedLock([&] {
             VnLocMap *map = existingMap();
-            if (map == nullptr) return deliver(withoutMap(input), Buffer{output, size});
+            if (map == nullptr) return deliver(withoutMap(input), output);
             if (*input == '\0') return LOCMAP50_FAILED;
             std::string name(input);
             TranslatedName result;
             const int code = withMap(*map, name, result);
-            return deliver(result, code, Buffer{output, size});
+            return deliver(result, code, output);
         });
     });
 }
@@ -154,16 +163,16 @@ Translation absoluteHardNameWithoutMap(const char *softName) {
     return hardNameFromEnvironment(softName, Resolution::Absolute);
 }
 
-int hardNameInto(const char *softName, char *hardName, std::size_t size) {
-    return translateInto(softName, hardName, size, Translations::hardName, hardNameWithoutMap);
+int hardNameInto(const char *softName, Buffer hardName) {
+    return translateInto(softName, hardName, Translations::hardName, hardNameWithoutMap);
 }
 
-int absoluteHardNameInto(const char *softName, char *hardName, std::size_t size) {
-    return translateInto(softName, hardName, size, Translations::absoluteHardName, absoluteHardNameWithoutMap);
+int absoluteHardNameInto(const char *softName, Buffer hardName) {
+    return translateInto(softName, hardName, Translations::absoluteHardName, absoluteHardNameWithoutMap);
 }
 
-int softNameInto(const char *hardName, char *softName, std::size_t size) {
-    return translateInto(hardName, softName, size, Translations::softName, softNameFromEnvironment);
+int softNameInto(const char *hardName, Buffer softName) {
+    return translateInto(hardName, softName, Translations::softName, softNameFromEnvironment);
 }
 
 char *newHardPathList(const char *softName) {
@@ -174,24 +183,32 @@ char *newHardPathList(const char *softName) {
     return locmap50::capi::newCallerOwnedString(paths::joinHardPathList(entry->second));
 }
 
-// Records that what the caller gave was refused and returns LOCMAP50_FAILED.
-int invalidInput(const std::string &file = std::string()) {
-    return locmap50::mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT, file);
+// Records that what the caller gave was refused, broken naming the rule,
+// and returns LOCMAP50_FAILED.
+int invalidInput(const std::string &broken, const std::string &file = std::string()) {
+    return locmap50::mapfile::failedWith(LOCMAP50_REASON_INVALID_INPUT, file, broken);
+}
+
+const char kNoSoftPrefix[] = "no soft prefix given";
+const char kNoHardPathList[] = "no hard path list given";
+
+int unknownOperation(int operation) {
+    return invalidInput("unknown operation " + std::to_string(operation));
 }
 
 int changeEntry(const char *softName, const char *hardNames, int operation) {
     VnLocMap *map = existingMap();
     if (map == nullptr) return LOCMAP50_NO_MAP;
-    if (isEmpty(softName)) return invalidInput();
+    if (isEmpty(softName)) return invalidInput(kNoSoftPrefix);
     switch (operation) {
     case LOCMAP50_REPLACE_ENTRY:
-        return hardNames != nullptr ? map->changeEntry(softName, hardNames) : invalidInput();
+        return hardNames != nullptr ? map->changeEntry(softName, hardNames) : invalidInput(kNoHardPathList);
     case LOCMAP50_ADD_ENTRY:
-        return hardNames != nullptr ? map->addEntry(softName, hardNames) : invalidInput();
+        return hardNames != nullptr ? map->addEntry(softName, hardNames) : invalidInput(kNoHardPathList);
     case LOCMAP50_DELETE_ENTRY:
         return map->deleteEntry(softName);
     default:
-        return invalidInput();
+        return unknownOperation(operation);
     }
 }
 
@@ -201,20 +218,28 @@ std::optional<int> changeEntryInFile(const std::optional<LoadedFileName> &name, 
                                      const char *hardNames, int operation) {
     VnLocMap *map = existingMap();
     if (map == nullptr) return LOCMAP50_NO_MAP;
-    if (!name || isEmpty(softName)) return invalidInput();
+    if (!name) return invalidInput("no map file name given");
+    if (isEmpty(softName)) return invalidInput(kNoSoftPrefix);
     const auto edit = [&](OneFileEdit::Kind kind) {
         return OneFileEdit::tryOn(*map, *name, kind, softName, hardNames != nullptr ? hardNames : "");
     };
     switch (operation) {
     case LOCMAP50_REPLACE_ENTRY:
-        return hardNames != nullptr ? edit(OneFileEdit::Kind::Change) : invalidInput();
+        return hardNames != nullptr ? edit(OneFileEdit::Kind::Change) : invalidInput(kNoHardPathList);
     case LOCMAP50_ADD_ENTRY:
-        return hardNames != nullptr ? edit(OneFileEdit::Kind::Add) : invalidInput();
+        return hardNames != nullptr ? edit(OneFileEdit::Kind::Add) : invalidInput(kNoHardPathList);
     case LOCMAP50_DELETE_ENTRY:
         return edit(OneFileEdit::Kind::Delete);
     default:
-        return invalidInput();
+        return unknownOperation(operation);
     }
+}
+
+// Why an export target did not translate to a file name.
+std::string untranslatableTarget(const std::string &target) {
+    const std::string quoted = "'" + locmap50::catalogue::quotedLine(target) + "'";
+    if (paths::isSoftName(target)) return "no soft prefix of " + quoted + " is in the map or the environment";
+    return quoted + " is relative: give an absolute path or a soft name";
 }
 
 // The map, when there is one; a save or an export holds fileWorkLock, so no
@@ -228,12 +253,12 @@ int exportMap(const char *target, int toStdout) {
     locmap50::mapfile::clearLastFailure();
     VnLocMap *map = mapForFileWork();
     if (map == nullptr) return LOCMAP50_NO_MAP;
-    if (isEmpty(target)) return invalidInput();
+    if (isEmpty(target)) return invalidInput("no file name given");
     // The target is a name like any other: soft, or absolute, or one the map
     // made absolute before.
     std::string fileName;
     if (underExclusiveLock([&] { return map->getHardName(target, fileName); }) != LOCMAP50_OK)
-        return invalidInput(target);
+        return invalidInput(untranslatableTarget(target), target);
     return locmap50::locmap::exportMap(*map, fileName, toStdout != 0, locmap50::capi::runUnderMapLock);
 }
 
@@ -274,27 +299,42 @@ int lastFailureDetail(const char **detail) {
 extern "C" {
 
 int GetHardName(const char *softName, char *hardName) {
-    return hardNameInto(softName, hardName, kUnboundedSize);
+    return hardNameInto(softName, Buffer{hardName, kUnboundedSize, nullptr});
 }
 
 int GetHardNameEx(const char *softName, char *hardName, size_t size) {
-    return hardNameInto(softName, hardName, size);
+    return hardNameInto(softName, Buffer{hardName, size, nullptr});
+}
+
+int GetHardNameExN(const char *softName, char *hardName, size_t size, size_t *needed) {
+    if (needed == nullptr) return LOCMAP50_FAILED;
+    return hardNameInto(softName, Buffer{hardName, size, needed});
 }
 
 int GetAbsoluteHardName(const char *softName, char *hardName) {
-    return absoluteHardNameInto(softName, hardName, kUnboundedSize);
+    return absoluteHardNameInto(softName, Buffer{hardName, kUnboundedSize, nullptr});
 }
 
 int GetAbsoluteHardNameEx(const char *softName, char *hardName, size_t size) {
-    return absoluteHardNameInto(softName, hardName, size);
+    return absoluteHardNameInto(softName, Buffer{hardName, size, nullptr});
+}
+
+int GetAbsoluteHardNameExN(const char *softName, char *hardName, size_t size, size_t *needed) {
+    if (needed == nullptr) return LOCMAP50_FAILED;
+    return absoluteHardNameInto(softName, Buffer{hardName, size, needed});
 }
 
 int GetSoftName(const char *hardName, char *softName) {
-    return softNameInto(hardName, softName, kUnboundedSize);
+    return softNameInto(hardName, Buffer{softName, kUnboundedSize, nullptr});
 }
 
 int GetSoftNameEx(const char *hardName, char *softName, size_t size) {
-    return softNameInto(hardName, softName, size);
+    return softNameInto(hardName, Buffer{softName, size, nullptr});
+}
+
+int GetSoftNameExN(const char *hardName, char *softName, size_t size, size_t *needed) {
+    if (needed == nullptr) return LOCMAP50_FAILED;
+    return softNameInto(hardName, Buffer{softName, size, needed});
 }
 
 char *ReturnAllHardPath(const char *softName) {

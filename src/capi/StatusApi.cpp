@@ -67,15 +67,18 @@ int loadProblem(int index, int *severity, int *kind, const char **file, int *lin
     return LOCMAP50_OK;
 }
 
-int loadProblemText(int index, char *buffer, std::size_t size) {
-    if (buffer == nullptr) return LOCMAP50_FAILED;
+// needed: null for GetLoadProblemText, where the N form wants the room the sentence needs.
+int loadProblemText(int index, char *buffer, std::size_t size, std::size_t *needed) {
+    if (buffer == nullptr && (needed == nullptr || size != 0)) return LOCMAP50_FAILED;
     const VnLoadProblem *problem = problemAt(index);
     if (problem == nullptr) {
         if (size > 0) *buffer = '\0';
         return LOCMAP50_FAILED;
     }
     const std::string sentence = locmap50::catalogue::plainSentence(problem->kind, problem->detail);
-    return locmap50::capi::copyToBuffer(sentence, buffer, size) ? LOCMAP50_OK : LOCMAP50_BUFFER_TOO_SMALL;
+    const int result =
+        locmap50::capi::copyToBuffer(sentence, buffer, size) ? LOCMAP50_OK : LOCMAP50_BUFFER_TOO_SMALL;
+    return locmap50::capi::withRoomNeeded(result, sentence.size(), size, needed);
 }
 
 int loadProblemReason(int index, int *reason) {
@@ -123,7 +126,15 @@ int GetLoadProblem(int index, int *severity, int *kind, const char **file, int *
 }
 
 int GetLoadProblemText(int index, char *buffer, size_t size) {
-    return guardedCall(LOCMAP50_FAILED, [&] { return underSharedLock([&] { return loadProblemText(index, buffer, size); }); });
+    return guardedCall(LOCMAP50_FAILED,
+                       [&] { return underSharedLock([&] { return loadProblemText(index, buffer, size, nullptr); }); });
+}
+
+int GetLoadProblemTextN(int index, char *buffer, size_t size, size_t *needed) {
+    if (needed == nullptr) return LOCMAP50_FAILED;
+    *needed = 0;
+    return guardedCall(LOCMAP50_FAILED,
+                       [&] { return underSharedLock([&] { return loadProblemText(index, buffer, size, needed); }); });
 }
 
 int GetLoadProblemReason(int index, int *reason) {

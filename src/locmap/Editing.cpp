@@ -26,7 +26,8 @@ const char kExportComment[] = "#This file is generated as a result of EXPORT com
 // LOCMAP50_OK when they do, the refusal recorded otherwise.
 int refusalUnlessFitsInAMapFile(const std::string &softPrefix, const std::string &hardNames) {
     const std::list<std::string> hardPaths = locmap50::paths::splitHardPathList(hardNames);
-    return mapfile::entryReadsBack(softPrefix, hardPaths) ? LOCMAP50_OK : mapfile::refuseEntry(hardPaths);
+    const std::string broken = mapfile::entryRuleBroken(softPrefix, hardPaths);
+    return broken.empty() ? LOCMAP50_OK : mapfile::refuseEntry(broken);
 }
 
 // The merged map as the export writes it: every prefix in order, with the

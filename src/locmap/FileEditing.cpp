@@ -102,7 +102,8 @@ int OneFileEdit::change(VnLocMap &map, VnLocMapFile &file, const std::string &so
                         const std::string &hardNames) {
     if (!holdsInRecord(file, softPrefix)) return mapfile::failedWith(LOCMAP50_REASON_NO_SUCH_ENTRY, file.m_fileName);
     const std::list<std::string> hardPaths = paths::splitHardPathList(hardNames);
-    if (!mapfile::entryReadsBack(softPrefix, hardPaths)) return mapfile::refuseEntry(hardPaths, file.m_fileName);
+    const std::string broken = mapfile::entryRuleBroken(softPrefix, hardPaths);
+    if (!broken.empty()) return mapfile::refuseEntry(broken, file.m_fileName);
     file.changeEntry(softPrefix, hardNames);
     map.settleFromRecords(softPrefix);
     return LOCMAP50_OK;
@@ -116,7 +117,8 @@ int OneFileEdit::add(VnLocMap &map, VnLocMapFile &file, const std::string &softP
     if (heldAnywhere || map.m_softToHardMap.count(softPrefix) != 0 || map.holdsSoftPrefix(softPrefix))
         return mapfile::failedWith(LOCMAP50_REASON_ALREADY_PRESENT, file.m_fileName);
     std::list<std::string> hardPaths = paths::splitHardPathList(hardNames);
-    if (!mapfile::entryReadsBack(softPrefix, hardPaths)) return mapfile::refuseEntry(hardPaths, file.m_fileName);
+    const std::string broken = mapfile::entryRuleBroken(softPrefix, hardPaths);
+    if (!broken.empty()) return mapfile::refuseEntry(broken, file.m_fileName);
     file.appendEntry(softPrefix, std::move(hardPaths));
     map.settleFromRecords(softPrefix);
     return LOCMAP50_OK;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "catalogue/Catalogue.h"
 #include "locmapfile/LastFailure.h"
 #include "paths/AsciiText.h"
 #include "paths/NameRules.h"
@@ -12,6 +13,7 @@
 namespace locmap50::mapfile {
 namespace {
 
+namespace catalogue = locmap50::catalogue;
 using paths::isAsciiDigit;
 using paths::isAsciiLetter;
 
@@ -189,29 +191,57 @@ bool fitsOnOneLine(const std::string &text) {
 
 namespace {
 
-// Text the normalisation would cut or split: no written line may hold it.
-bool holdsCutCharacter(const std::string &text) {
-    return text.find_first_of("#\r\n") != std::string::npos || holdsNulByte(text);
+// The character of text that no written line may hold, as a rule's words:
+// the normalisation would cut the line at it or split it there.
+const char *cutCharacterRule(const std::string &text) {
+    if (text.find('#') != std::string::npos) return "holds a #, which starts a comment";
+    if (!fitsOnOneLine(text)) return "holds a line break";
+    if (holdsNulByte(text)) return "holds a NUL byte";
+    return nullptr;
+}
+
+std::string quoted(const std::string &text) {
+    return "'" + catalogue::quotedLine(text) + "'";
 }
 
 }  // namespace
 
-bool readsBackAsSoftPrefix(const std::string &softPrefix) {
-    if (holdsCutCharacter(softPrefix)) return false;
+std::string softPrefixRuleBroken(const std::string &softPrefix) {
+    const std::string named = "soft prefix " + quoted(softPrefix);
+    if (const char *rule = cutCharacterRule(softPrefix)) return named + " " + rule;
     std::string line = softPrefix;
-    return normaliseLine(line) && line == softPrefix && classifyLine(line) == LineKind::SoftPrefix &&
-           isValidSoftPrefix(line);
+    if (!normaliseLine(line) || line != softPrefix || classifyLine(line) != LineKind::SoftPrefix ||
+        !isValidSoftPrefix(line))
+        return named + " is not valid: a $, a letter, then letters, digits or _";
+    return std::string();
+}
+
+bool readsBackAsSoftPrefix(const std::string &softPrefix) {
+    return softPrefixRuleBroken(softPrefix).empty();
 }
 
 bool readsBackAsNothing(std::string_view hardPath) {
     return holdsOnlyBlanksAndTabs(hardPath);
 }
 
-bool readsBackAsHardPath(const std::string &hardPath) {
-    if (holdsCutCharacter(hardPath)) return false;
-    if (readsBackAsNothing(hardPath)) return true;
+std::string hardPathRuleBroken(const std::string &hardPath) {
+    const std::string named = "hard path " + quoted(hardPath);
+    if (const char *rule = cutCharacterRule(hardPath)) return named + " " + rule;
+    if (readsBackAsNothing(hardPath)) return std::string();
     std::string line = hardPath;
-    return normaliseLine(line) && classifyLine(line) == LineKind::HardPath && paths::sameHardPathForm(line, hardPath);
+    normaliseLine(line);
+    switch (classifyLine(line)) {
+    case LineKind::Include: return named + " would read as an INCLUDE line";
+    case LineKind::SoftPrefix: return named + " would read as a soft prefix line";
+    case LineKind::ParseError: return named + " is relative: a hard path must be absolute";
+    case LineKind::HardPath: break;
+    }
+    if (!paths::sameHardPathForm(line, hardPath)) return named + " would read back as " + quoted(line);
+    return std::string();
+}
+
+bool readsBackAsHardPath(const std::string &hardPath) {
+    return hardPathRuleBroken(hardPath).empty();
 }
 
 std::size_t hardPathsTheReaderTakes(std::size_t given) {
@@ -228,17 +258,20 @@ std::string hardPathLimitBroken(const std::list<std::string> &hardPaths) {
                : "more than " + std::to_string(LOCMAP50_MAX_HARD_PATHS) + " hard paths";
 }
 
-bool hardPathsReadBack(const std::list<std::string> &hardPaths) {
-    return withinHardPathLimit(hardPaths.size()) &&
-           std::all_of(hardPaths.begin(), hardPaths.end(), readsBackAsHardPath);
+std::string hardPathsRuleBroken(const std::list<std::string> &hardPaths) {
+    std::string broken = hardPathLimitBroken(hardPaths);
+    for (auto path = hardPaths.begin(); broken.empty() && path != hardPaths.end(); ++path)
+        broken = hardPathRuleBroken(*path);
+    return broken;
 }
 
-bool entryReadsBack(const std::string &softPrefix, const std::list<std::string> &hardPaths) {
-    return readsBackAsSoftPrefix(softPrefix) && hardPathsReadBack(hardPaths);
+std::string entryRuleBroken(const std::string &softPrefix, const std::list<std::string> &hardPaths) {
+    const std::string broken = softPrefixRuleBroken(softPrefix);
+    return broken.empty() ? hardPathsRuleBroken(hardPaths) : broken;
 }
 
-int refuseEntry(const std::list<std::string> &hardPaths, const std::string &file) {
-    return failedWith(LOCMAP50_REASON_INVALID_INPUT, file, hardPathLimitBroken(hardPaths));
+int refuseEntry(const std::string &broken, const std::string &file) {
+    return failedWith(LOCMAP50_REASON_INVALID_INPUT, file, broken);
 }
 
 }  // namespace locmap50::mapfile

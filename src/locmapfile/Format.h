@@ -114,15 +114,18 @@ bool readsBackAsHardPath(const std::string &hardPath);
 // A value the reader skips when it stands on a line of its own: nothing but
 // blanks and tabs, or nothing at all. A list element of that kind is no hard path.
 bool readsBackAsNothing(std::string_view hardPath);
-// A list of hard paths a file can give one prefix: no more than the reader
-// takes, each reading back.
-bool hardPathsReadBack(const std::list<std::string> &hardPaths);
-// An entry as the writers lay it out: the prefix and every path.
-bool entryReadsBack(const std::string &softPrefix, const std::list<std::string> &hardPaths);
-// Records the refusal of an edited entry that would not read back
-// (LOCMAP50_REASON_INVALID_INPUT, with the limit's rule as its detail when
-// that is what hardPaths break) for file and returns LOCMAP50_FAILED.
-int refuseEntry(const std::list<std::string> &hardPaths, const std::string &file = std::string());
+// The one rule that softPrefix, hardPath, a list of hard paths (no more
+// than the reader takes, each reading back) or a whole entry breaks, in
+// words that name the value ("hard path 'x' is relative: a hard path must
+// be absolute"); empty when it reads back.
+std::string softPrefixRuleBroken(const std::string &softPrefix);
+std::string hardPathRuleBroken(const std::string &hardPath);
+std::string hardPathsRuleBroken(const std::list<std::string> &hardPaths);
+std::string entryRuleBroken(const std::string &softPrefix, const std::list<std::string> &hardPaths);
+// Records the refusal of an edit that would break a rule
+// (LOCMAP50_REASON_INVALID_INPUT, the rule as its detail) for file and
+// returns LOCMAP50_FAILED.
+int refuseEntry(const std::string &broken, const std::string &file = std::string());
 
 }  // namespace locmap50::mapfile
 

@@ -119,7 +119,8 @@ int FileSaving::save(VnLocMapFile &file, bool toStdout, const RecordAccess &acce
 int VnLocMapFile::changeEntry(std::string softPrefix, std::string hardPaths) {
     mapfile::clearLastFailure();
     std::list<std::string> newPaths = locmap50::paths::splitHardPathList(hardPaths);
-    if (!mapfile::hardPathsReadBack(newPaths)) return mapfile::refuseEntry(newPaths);
+    const std::string broken = mapfile::hardPathsRuleBroken(newPaths);
+    if (!broken.empty()) return mapfile::refuseEntry(broken);
     const auto entry = m_entryHardPaths.find(softPrefix);
     if (entry != m_entryHardPaths.end()) {
         entry->second = std::move(newPaths);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Tests of the translation functions with no map: the environment fallbacks.
 #include <cctype>
+#include <vector>
 
 #include "support/CApiTest.h"
 
@@ -51,6 +52,18 @@ TEST_F(NoMapFallbackTest, GetHardNameExpandsMergesAndPassesThrough) {
         {"", {LOCMAP50_FAILED, ""}},
         {nullptr, {LOCMAP50_FAILED, ""}},
     });
+}
+
+// A translation from the environment carries a text too, so the N form tells its room.
+TEST_F(NoMapFallbackTest, TheNeededFormTellsTheRoomOfAnAnswerFromTheEnvironment) {
+    std::size_t needed = 0;
+    EXPECT_EQ(GetHardNameExN("$LMTEST_A\\x", nullptr, 0, &needed), LOCMAP50_BUFFER_TOO_SMALL);
+    EXPECT_EQ(needed, sizeof "C:\\a\\x");
+    std::vector<char> buffer(needed);
+    EXPECT_EQ(GetHardNameExN("$LMTEST_A\\x", buffer.data(), buffer.size(), &needed), LOCMAP50_FROM_ENVIRONMENT);
+    EXPECT_STREQ(buffer.data(), "C:\\a\\x");
+    EXPECT_EQ(GetHardNameExN("$LMTEST_NONE", buffer.data(), buffer.size(), &needed), LOCMAP50_FAILED);
+    EXPECT_EQ(needed, 0u);
 }
 
 TEST_F(NoMapFallbackTest, SnapshotIsTheEnvironmentOfTheLastInit) {

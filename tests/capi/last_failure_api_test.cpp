@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "support/CApiTest.h"
@@ -50,7 +51,7 @@ std::string hardPathList(int count) {
 }
 
 // Every edit route refuses a list past the limit with the limit's rule as its
-// detail, and takes one at it; a path refused for another rule has none.
+// detail, and takes one at it; a path refused for another rule names that one.
 TEST_F(CApiTest, AnEditPastTheHardPathLimitIsRefusedNamingTheLimit) {
     const std::string path = loadMap("$LMT_A\nC:\\a\n");
     struct Route {
@@ -84,7 +85,7 @@ TEST_F(CApiTest, AnEditPastTheHardPathLimitIsRefusedNamingTheLimit) {
 
         ASSERT_EQ(route.edit(path, "C:\\a#b`"), LOCMAP50_FAILED);
         ASSERT_EQ(GetLastFailureDetail(&detail), LOCMAP50_OK);
-        EXPECT_STREQ(detail, "");
+        EXPECT_STREQ(detail, "hard path 'C:\\a#b' holds a #, which starts a comment");
 
         EXPECT_EQ(route.edit(path, hardPathList(LOCMAP50_MAX_HARD_PATHS)), LOCMAP50_OK);
     }
@@ -123,6 +124,47 @@ TEST_F(CApiTest, LastFailureOfRefusedInputNamesTheExportTarget) {
     EXPECT_EQ(lastFailure(), (Reported{LOCMAP50_OK, LOCMAP50_REASON_INVALID_INPUT, "plain.map"}));
     EXPECT_EQ(ChangeEntry("$LMT_A", "C:\\b`", 7), LOCMAP50_FAILED);
     EXPECT_EQ(lastFailure(), (Reported{LOCMAP50_OK, LOCMAP50_REASON_INVALID_INPUT, ""}));
+}
+
+// Each refusal of what a caller gave says which rule it broke.
+TEST_F(CApiTest, EveryRefusedInputNamesTheRuleItBroke) {
+    const std::string path = loadMap("$LMT_A\nC:\\a\n");
+    const struct {
+        const char *name;
+        std::function<int()> call;
+        const char *detail;
+    } cases[] = {
+        {"no prefix", [] { return ChangeEntry("", "C:\\b`", LOCMAP50_REPLACE_ENTRY); }, "no soft prefix given"},
+        {"no list", [] { return ChangeEntry("$LMT_A", nullptr, LOCMAP50_ADD_ENTRY); }, "no hard path list given"},
+        {"operation", [] { return ChangeEntry("$LMT_A", "C:\\b`", 7); }, "unknown operation 7"},
+        {"relative", [] { return ChangeEntry("$LMT_A", "rel\\x`", LOCMAP50_REPLACE_ENTRY); },
+         "hard path 'rel\\x' is relative: a hard path must be absolute"},
+        {"include", [] { return ChangeEntry("$LMT_A", "INCLUDE C:\\x`", LOCMAP50_REPLACE_ENTRY); },
+         "hard path 'INCLUDE C:\\x' would read as an INCLUDE line"},
+        {"prefix", [] { return ChangeEntry("$LMT_A", "$LMT_B`", LOCMAP50_REPLACE_ENTRY); },
+         "hard path '$LMT_B' would read as a soft prefix line"},
+        {"bad prefix", [] { return ChangeEntry("$1X", "C:\\b`", LOCMAP50_ADD_ENTRY); },
+         "soft prefix '$1X' is not valid: a $, a letter, then letters, digits or _"},
+        {"no file", [] { return ChangeEntryInFile(nullptr, "$LMT_A", "C:\\b`", LOCMAP50_REPLACE_ENTRY); },
+         "no map file name given"},
+        {"in file",
+         [&] { return ChangeEntryInFile(path.c_str(), "$LMT_A", "C:\\b\nC:\\c`", LOCMAP50_REPLACE_ENTRY); },
+         "hard path 'C:\\b\\x0aC:\\c' holds a line break"},
+        {"export", [] { return Export("plain.map", 0); },
+         "'plain.map' is relative: give an absolute path or a soft name"},
+        {"export soft", [] { return Export("$LMT_NONE\\x.map", 0); },
+         "no soft prefix of '$LMT_NONE\\x.map' is in the map or the environment"},
+        {"export empty", [] { return Export("", 0); }, "no file name given"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.call(), LOCMAP50_FAILED);
+        const Reported refused = lastFailure();
+        EXPECT_EQ(refused.reason, LOCMAP50_REASON_INVALID_INPUT);
+        const char *detail = nullptr;
+        ASSERT_EQ(GetLastFailureDetail(&detail), LOCMAP50_OK);
+        EXPECT_STREQ(detail, c.detail);
+    }
 }
 
 TEST_F(CApiTest, SuccessfulSaveAndCallsWithoutAMapLeaveNoFailure) {

@@ -79,6 +79,51 @@ TEST_F(WithMapTest, SizedFormsRefuseWhatDoesNotFit) {
     EXPECT_EQ(small[0], '\0');
 }
 
+// The N forms tell the room an answer needs, and answer a NULL buffer of
+// size 0 with it; a result that carries no text needs none.
+TEST_F(WithMapTest, SizedFormsWithNeededTellTheRoomTheAnswerNeeds) {
+    using NeededFunction = int (*)(const char *, char *, size_t, size_t *);
+    struct Needed {
+        NeededFunction function;
+        const char *input;
+        std::string expected;
+    };
+    const Needed cases[] = {
+        {GetHardNameExN, "$P\\x", "C:\\lm\\p\\x"},
+        {GetAbsoluteHardNameExN, "$P\\x", "C:\\lm\\p\\x"},
+        {GetSoftNameExN, "C:\\lm\\p\\x", "$P\\x"},
+    };
+    for (const Needed &c : cases) {
+        SCOPED_TRACE(c.input);
+        const std::size_t exact = c.expected.size() + 1;
+        std::size_t needed = 99;
+        EXPECT_EQ(c.function(c.input, nullptr, 0, &needed), LOCMAP50_BUFFER_TOO_SMALL);
+        EXPECT_EQ(needed, exact);
+        std::vector<char> buffer(exact, 'Z');
+        needed = 99;
+        EXPECT_EQ(c.function(c.input, buffer.data(), exact - 1, &needed), LOCMAP50_BUFFER_TOO_SMALL);
+        EXPECT_EQ(needed, exact);
+        needed = 99;
+        EXPECT_EQ(c.function(c.input, buffer.data(), exact, &needed), LOCMAP50_OK);
+        EXPECT_EQ(needed, exact);
+        EXPECT_EQ(std::string(buffer.data()), c.expected);
+
+        EXPECT_EQ(c.function(c.input, buffer.data(), exact, nullptr), LOCMAP50_FAILED);
+        EXPECT_EQ(c.function(c.input, nullptr, exact, &needed), LOCMAP50_FAILED);
+        EXPECT_EQ(needed, 0u);
+        needed = 99;
+        EXPECT_EQ(c.function(nullptr, buffer.data(), exact, &needed), LOCMAP50_FAILED);
+        EXPECT_EQ(needed, 0u);
+    }
+    std::size_t needed = 99;
+    EXPECT_EQ(GetHardNameExN("$LMNOPE\\x", nullptr, 0, &needed), LOCMAP50_FAILED);
+    EXPECT_EQ(needed, 0u);
+
+    needed = 99;
+    EXPECT_EQ(GetLoadProblemTextN(0, nullptr, 0, &needed), LOCMAP50_FAILED);  // a clean load has none
+    EXPECT_EQ(needed, 0u);
+}
+
 TEST_F(WithMapTest, ReturnAllHardPathListsEveryPathInOrder) {
     EXPECT_EQ(hardPaths("$M"), "C:\\m1`C:\\m2`");
     EXPECT_EQ(hardPaths("$P"), "C:\\lm\\p`");

@@ -58,6 +58,21 @@ TEST_F(WordsApiTest, ProblemTextFollowsTheExConvention) {
     EXPECT_EQ(GetLoadProblemText(0, nullptr, 10), LOCMAP50_FAILED);
 }
 
+TEST_F(WordsApiTest, ProblemTextWithNeededTellsTheRoomTheSentenceNeeds) {
+    loadMap("$LOCMAP50_WORDS_NONE\n");
+    const std::string sentence = "soft prefix $LOCMAP50_WORDS_NONE has no hard path and is dropped";
+    std::size_t needed = 0;
+    EXPECT_EQ(GetLoadProblemTextN(0, nullptr, 0, &needed), LOCMAP50_BUFFER_TOO_SMALL);
+    EXPECT_EQ(needed, sentence.size() + 1);
+    std::vector<char> buffer(needed, 'x');
+    EXPECT_EQ(GetLoadProblemTextN(0, buffer.data(), buffer.size(), &needed), LOCMAP50_OK);
+    EXPECT_EQ(std::string(buffer.data()), sentence);
+    EXPECT_EQ(needed, sentence.size() + 1);
+    EXPECT_EQ(GetLoadProblemTextN(GetLoadProblemCount(), buffer.data(), buffer.size(), &needed), LOCMAP50_FAILED);
+    EXPECT_EQ(needed, 0u);
+    EXPECT_EQ(GetLoadProblemTextN(0, buffer.data(), buffer.size(), nullptr), LOCMAP50_FAILED);
+}
+
 TEST_F(WordsApiTest, ProblemReasonIsNoneWhereARecordHasNoneAndRefusesBadArguments) {
     loadMap("$LOCMAP50_WORDS_NONE\n");
     int reason = -1;

@@ -9,7 +9,7 @@
 # readline as they are, which quotes them itself.
 
 _locmap_commands="check hard abs soft paths which where list explain add set remove save export help"
-_locmap_global_options="--help --version --map --project --strict --keep-going"
+_locmap_global_options="--help --version --map --project --strict --quiet --keep-going"
 # Seconds a locmap run started for completion may take.
 _locmap_time_limit=2
 
@@ -19,9 +19,9 @@ _locmap_command_options() {
         check | list) echo "--format --json" ;;
         explain) echo "--json --map-only" ;;
         hard | abs) echo "--map-only" ;;
-        add) echo "--file --quiet --dry-run" ;;
-        set | remove) echo "--file --all-files --quiet --dry-run" ;;
-        save) echo "--dry-run --quiet --force" ;;
+        add) echo "--file --dry-run" ;;
+        set | remove) echo "--file --all-files --dry-run" ;;
+        save) echo "--dry-run --force" ;;
         export) echo "--overwrite-map" ;;
     esac
 }
