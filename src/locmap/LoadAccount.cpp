@@ -22,19 +22,18 @@
 namespace locmap50::locmap {
 
 // Every block of every record in reading order: the kept blocks at their
-// anchors, each included file at its include marker.
+// anchors, each included file at its include marker, where the load read it.
+// The files are those the load's own walk reached (MapLoader.h), so a file is
+// known here as the load knew it, whatever names its include lines give.
 class RecordWalk {
 public:
     template <typename Visit>
     static void walk(const std::list<VnLocMapFile> &files, Visit &&visit) {
         if (files.empty()) return;
-        std::unordered_map<std::string, const VnLocMapFile *> byName;
-        for (const VnLocMapFile &file : files) byName.emplace(file.m_fileName, &file);
-        IncludeWalk includes;
+        LoadOrder order(files);
         std::vector<Reading> stack;
-        includes.step(files.front().m_fileName);
         stack.emplace_back(files.front());
-        includes.enter(files.front().m_fileName);
+        order.markWalked(files.front());
         visitKept(stack.back(), mapfile::KeptBlockAnchor(), visit);
         while (!stack.empty()) {
             Reading &reading = stack.back();
@@ -43,7 +42,6 @@ public:
                 reading.pendingInclude.reset();
             }
             if (reading.entry == reading.file->m_entryOrder.end()) {
-                includes.leave();
                 stack.pop_back();
                 continue;
             }
@@ -55,23 +53,57 @@ public:
                 visitKept(reading, mapfile::KeptBlockAnchor(entry, 0), visit);
                 continue;
             }
-            if (reading.includeLine == reading.file->m_includeLines.end()) continue;
+            // A marker with no include line left stands for nothing.
+            if (reading.includeIndex >= reading.file->m_includeLines.size()) continue;
             const unsigned includeIndex = reading.includeIndex++;
             reading.pendingInclude = mapfile::KeptBlockAnchor(mapfile::kIncludeMarker, includeIndex);
-            const std::string name = paths::toHostFileName(mapfile::includePath(*reading.includeLine++));
-            const auto included = byName.find(name);
-            if (included == byName.end() || includes.step(name) != IncludeWalk::Step::Read) continue;
-            includes.enter(name);
-            stack.emplace_back(*included->second);
+            const VnLocMapFile *included = order.readAt(reading.state, includeIndex);
+            if (included == nullptr || !order.markWalked(*included)) continue;
+            stack.emplace_back(*included);
             visitKept(stack.back(), mapfile::KeptBlockAnchor(), visit);
         }
     }
 
 private:
+    // The loaded files by the order the load began reading them.
+    class LoadOrder {
+    public:
+        explicit LoadOrder(const std::list<VnLocMapFile> &files) {
+            for (const VnLocMapFile &file : files) {
+                const mapfile::FileState *state = file.m_private.find();
+                if (state == nullptr) continue;
+                if (m_files.size() <= state->readOrdinal) m_files.resize(state->readOrdinal + 1, nullptr);
+                if (m_files[state->readOrdinal] == nullptr) m_files[state->readOrdinal] = &file;
+            }
+            m_walked.assign(m_files.size(), false);
+        }
+
+        // The file the includeIndex-th include line of a record read; null when it read none.
+        const VnLocMapFile *readAt(const mapfile::FileState *state, unsigned includeIndex) const {
+            if (state == nullptr || includeIndex >= state->includeReads.size()) return nullptr;
+            const std::size_t ordinal = state->includeReads[includeIndex];
+            return ordinal < m_files.size() ? m_files[ordinal] : nullptr;
+        }
+
+        // False when the file was walked already: records are walked once
+        // each, as the load read each file once.
+        bool markWalked(const VnLocMapFile &file) {
+            const mapfile::FileState *state = file.m_private.find();
+            if (state == nullptr || state->readOrdinal >= m_walked.size() || m_files[state->readOrdinal] != &file)
+                return true;
+            if (m_walked[state->readOrdinal]) return false;
+            m_walked[state->readOrdinal] = true;
+            return true;
+        }
+
+    private:
+        std::vector<const VnLocMapFile *> m_files;
+        std::vector<bool> m_walked;
+    };
+
     struct Reading {
         explicit Reading(const VnLocMapFile &read)
-            : file(&read), state(read.m_private.find()), entry(read.m_entryOrder.begin()),
-              includeLine(read.m_includeLines.begin()) {}
+            : file(&read), state(read.m_private.find()), entry(read.m_entryOrder.begin()) {}
 
         // Blocks are counted only for prefixes the file keeps blocks of; the others have one.
         unsigned ordinalOf(const std::string &softPrefix) {
@@ -82,7 +114,6 @@ private:
         const VnLocMapFile *file;
         const mapfile::FileState *state;
         std::list<std::string>::const_iterator entry;
-        std::list<std::string>::const_iterator includeLine;
         unsigned includeIndex = 0;
         std::optional<mapfile::KeptBlockAnchor> pendingInclude;  // whose kept blocks follow the included file
         std::map<std::string, unsigned> counts;
@@ -136,13 +167,11 @@ void resolveRecords(const std::list<VnLocMapFile> &files, ResolutionSink &sink) 
             if (first && wanted) sink.shadowed(block, readerHardPaths(*block.hardPaths));
             return;
         }
-        const bool force = block.file->m_force;
-        const EnvironmentVerdict verdict =
-            environmentVerdict(force, force ? std::nullopt : environment.value(std::string_view(softPrefix).substr(1)),
-                               first ? &*first : nullptr);
-        if (!definesPrefix(first.has_value(), verdict)) return;
+        const BlockSettlement settled =
+            settleBlock(environment, block.file->m_force, softPrefix, first ? &*first : nullptr);
+        if (!settled.defines) return;
         inEffect.insert(softPrefix);
-        sink.inEffect(block, wanted ? readerHardPaths(*block.hardPaths) : noHardPaths, verdict);
+        sink.inEffect(block, wanted ? readerHardPaths(*block.hardPaths) : noHardPaths, settled.verdict);
     });
 }
 

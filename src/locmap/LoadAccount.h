@@ -37,11 +37,10 @@ public:
     virtual bool wantsHardPaths(const std::string &) const { return true; }
 };
 
-// The files' records read as a load reads the files (main file first, each
-// included file at its include line, under the include walk), every block
-// settled by the override rule and the block-in-effect rule. The variables
-// are those of the process now, found as a load finds them. files: the
-// map's m_mapFiles, main file first.
+// The files' records read as the load read the files (main file first, each
+// included file at the include line that read it, as the load recorded),
+// every block settled by settleBlock, as the load settles it. The variables
+// are those of the process now. files: the map's m_mapFiles, main file first.
 void resolveRecords(const std::list<VnLocMapFile> &files, ResolutionSink &sink);
 
 // The line of hardPath in block; 0 when the block gives it on no line found.

@@ -30,6 +30,16 @@ EnvironmentVerdict environmentVerdict(bool force, const std::optional<std::strin
     return verdict;
 }
 
+BlockSettlement settleBlock(const platform::EnvironmentIndex &environment, bool force,
+                            const std::string &softPrefix, const std::string *firstHardPath) {
+    BlockSettlement settled;
+    // Most files never need the environment: force mode asks nothing.
+    if (!force) settled.value = environment.value(std::string_view(softPrefix).substr(1));
+    settled.verdict = environmentVerdict(force, settled.value, firstHardPath);
+    settled.defines = definesPrefix(firstHardPath != nullptr, settled.verdict);
+    return settled;
+}
+
 namespace {
 
 std::atomic<std::uint64_t> g_includeWalkWork{0};

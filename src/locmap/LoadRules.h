@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "paths/PathRules.h"
+#include "platform/Environment.h"
 
 namespace locmap50::locmap {
 
@@ -41,6 +42,17 @@ EnvironmentVerdict environmentVerdict(bool force, const std::optional<std::strin
 inline bool definesPrefix(bool hasHardPath, const EnvironmentVerdict &verdict) {
     return hasHardPath || verdict.effect != EnvironmentVerdict::Effect::None;
 }
+
+// What both rules make of one block of softPrefix that no earlier block
+// shadows, in a file of the given force mode; the load and the account of a
+// load settle every such block here.
+struct BlockSettlement {
+    std::optional<std::string> value;  // the variable named like the prefix; asked only outside force mode
+    EnvironmentVerdict verdict;
+    bool defines = false;  // the block is in effect
+};
+BlockSettlement settleBlock(const platform::EnvironmentIndex &environment, bool force,
+                            const std::string &softPrefix, const std::string *firstHardPath);
 
 // The include walk: which files an include line reads. A file is read at
 // most once per walk; one still being read further up is a cycle. Each

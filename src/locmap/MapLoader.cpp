@@ -27,12 +27,6 @@ namespace mapfile = locmap50::mapfile;
 namespace paths = locmap50::paths;
 using locmap50::catalogue::messageFormat;
 
-// A file's identity for cycle detection; its own name when it cannot be
-// resolved, so that at least the same spelling is always caught.
-std::string walkIdentityOf(const VnLocMapFile &file, const std::optional<std::string> &identity) {
-    return identity.value_or(file.m_fileName);
-}
-
 // The severity is the kind's own, set where the problem is recorded. The
 // message is that of messageKind, which only a header holding a NUL byte
 // changes.
@@ -158,11 +152,13 @@ public:
         m_file.m_includeLines.push_back(line);
         m_file.m_entryOrder.push_back(mapfile::kIncludeMarker);
 
+        std::vector<std::size_t> &includeReads = m_file.m_private.get().includeReads;
+        includeReads.push_back(mapfile::FileState::kReadNothing);
+
         auto included = std::make_unique<VnLocMapFile>();
         included->m_fileName = paths::toHostFileName(includePath);
-        const std::optional<std::string> fileIdentity = platform::fileIdentity(included->m_fileName);
-        const std::string identity = walkIdentityOf(*included, fileIdentity);
-        switch (m_loader.m_walk.step(identity)) {
+        MapLoader::FileKey key = m_loader.keyOf(included->m_fileName);
+        switch (m_loader.m_walk.step(key.walkIdentity)) {
         case IncludeWalk::Step::Cycle:
             report(LOCMAP50_PROBLEM_INCLUDE_CYCLE, m_file, lineNumber, includePath,
                    messageFormat(LOCMAP50_PROBLEM_INCLUDE_CYCLE));
@@ -173,7 +169,8 @@ public:
         case IncludeWalk::Step::Read:
             break;
         }
-        platform::Result<std::string> text = m_loader.fetch(*included, fileIdentity);
+        platform::Result<std::string> text = m_loader.fetch(*included, key);
+        includeReads.back() = included->m_private.get().readOrdinal;
         if (!text) {
             // Readable a moment ago, yet not read (out of handles, a read
             // error): kept, so that a save refuses to write over it.
@@ -184,7 +181,7 @@ public:
         }
         m_include = std::move(included);
         m_includeText = std::move(*text);
-        m_includeIdentity = identity;
+        m_includeIdentity = std::move(key.walkIdentity);
         return mapfile::AfterInclude::Pause;
     }
 
@@ -321,18 +318,39 @@ private:
     bool m_currentIsShadowed = false;
 };
 
-platform::Result<std::string> MapLoader::fetch(VnLocMapFile &file, const std::optional<std::string> &identity) {
+MapLoader::FileKey MapLoader::keyOf(const std::string &fileName) const {
+    FileKey key;
+    key.spelled = platform::absoluteSpelling(fileName);
+    if (key.spelled) {
+        const auto known = m_walkIdentities.find(*key.spelled);
+        if (known != m_walkIdentities.end()) {
+            key.walkIdentity = known->second;
+            return key;
+        }
+    }
+    key.identity = platform::fileIdentity(fileName);
+    // Its own name when it cannot be resolved, so that at least the same
+    // spelling is always caught.
+    key.walkIdentity = key.identity.value_or(fileName);
+    return key;
+}
+
+platform::Result<std::string> MapLoader::fetch(VnLocMapFile &file, const FileKey &key) {
     mapfile::loadStateOf(file) = mapfile::LoadState();
     mapfile::loadStateOf(file).read = true;
     mapfile::loadStateOf(file).failed = true;
     mapfile::FileState &state = file.m_private.get();
-    state.loadedAs = platform::absoluteSpelling(file.m_fileName).value_or(std::string());
-    state.identity = identity;
+    state.loadedAs = key.spelled.value_or(std::string());
+    state.identity = key.identity;
+    state.readOrdinal = m_filesFetched++;
+    if (!state.loadedAs.empty()) m_walkIdentities.emplace(state.loadedAs, key.walkIdentity);
     // Resolved once: the bytes are read, and later locked and written, under
     // the system's own name for the file, which no conversion touches again.
     const platform::Result<platform::FileName> absolute = platform::absolutePath(file.m_fileName);
     if (!absolute) return absolute.status();
-    mapfile::loadStateOf(file).absolutePath = absolute->text();
+    mapfile::LoadState &loadState = mapfile::loadStateOf(file);
+    loadState.absolutePath = absolute->text();
+    if (loadState.absolutePath != state.loadedAs) m_walkIdentities.emplace(loadState.absolutePath, key.walkIdentity);
     platform::Result<std::string> bytes = platform::readRegularFile(*absolute);
     if (!bytes) return bytes;
     const platform::ContentStamp stamp = platform::stampOf(*bytes);
@@ -349,10 +367,9 @@ int MapLoader::load(VnLocMapFile &root) {
     };
     std::vector<OpenRead> reads;  // the files being read, outermost first
 
-    const std::optional<std::string> rootFileIdentity = platform::fileIdentity(root.m_fileName);
-    const std::string rootIdentity = walkIdentityOf(root, rootFileIdentity);
-    m_walk.step(rootIdentity);
-    platform::Result<std::string> rootText = fetch(root, rootFileIdentity);
+    const FileKey rootKey = keyOf(root.m_fileName);
+    m_walk.step(rootKey.walkIdentity);
+    platform::Result<std::string> rootText = fetch(root, rootKey);
     if (!rootText) {
         // A file that is not there says nothing (the callers look before);
         // one that is there yet could not be read leaves the map empty and says why.
@@ -365,7 +382,7 @@ int MapLoader::load(VnLocMapFile &root) {
         ProblemReport::reportLoadProblem(std::move(problem), m_map.m_msgNoReadAccess);
         return LOCMAP50_OK;
     }
-    m_walk.enter(rootIdentity);
+    m_walk.enter(rootKey.walkIdentity);
     reads.push_back({nullptr, std::make_unique<FileReading>(root, *this, std::move(*rootText))});
 
     for (;;) {
@@ -395,17 +412,17 @@ int MapLoader::load(VnLocMapFile &root) {
 
 void MapLoader::onSoftPathState(VnLocMapFile &file, const std::string &softPrefix, int line, bool noHardPath,
                                 const std::string &firstHardPath) {
-    // Asked only outside force mode: most files never need the environment.
-    const std::optional<std::string> value =
-        file.m_force ? std::nullopt : m_environment.value(std::string_view(softPrefix).substr(1));
-    const EnvironmentVerdict verdict = environmentVerdict(file.m_force, value, noHardPath ? nullptr : &firstHardPath);
+    const BlockSettlement settled =
+        settleBlock(m_environment, file.m_force, softPrefix, noHardPath ? nullptr : &firstHardPath);
+    const std::optional<std::string> &value = settled.value;
+    const EnvironmentVerdict &verdict = settled.verdict;
     if (verdict.lineBreak)
         reportVariable(LOCMAP50_PROBLEM_ENV_LINE_BREAK, file, line, softPrefix, *value, softPrefix,
                        messageFormat(LOCMAP50_PROBLEM_ENV_LINE_BREAK));
     if (verdict.notAbsolute)
         reportVariable(LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE, file, line, softPrefix, *value, softPrefix + "=" + *value,
                        messageFormat(LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE));
-    if (!definesPrefix(!noHardPath, verdict)) {
+    if (!settled.defines) {
         // The prefix was the last one appended to both order lists.
         file.m_entryOrder.pop_back();
         m_map.dropLastSoftPrefix();

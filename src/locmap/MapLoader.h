@@ -3,8 +3,10 @@
 #ifndef LOCMAP50_LOCMAP_MAPLOADER_H
 #define LOCMAP50_LOCMAP_MAPLOADER_H
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "locmap/LoadRules.h"
@@ -26,8 +28,11 @@ namespace locmap50::locmap {
 //   the override rule and the block-in-effect rule (locmap/LoadRules.h)
 //   decide what the environment does and which blocks define, in the merged
 //   tables only, while the file's own record keeps what the file says;
-//   LoadAccount.h applies the same rules to the records after the load;
-// - the files' records, and the problems found, reported to the singleton.
+//   LoadAccount.h settles the records' blocks after the load the same way;
+// - the files' records, and the problems found, reported to the singleton;
+//   each record keeps which file each of its include lines read, so that an
+//   account of the load (LoadAccount.h) follows this walk instead of finding
+//   files again.
 class MapLoader {
 public:
     // environment: the variables as they stood when the load began.
@@ -42,11 +47,22 @@ public:
 private:
     class FileReading;
 
+    // How the walk knows a file named by an include line or the caller.
+    struct FileKey {
+        std::optional<std::string> spelled;   // the name's absolute spelling
+        std::optional<std::string> identity;  // looked up only for a spelling not read before
+        std::string walkIdentity;             // what the include walk compares
+    };
+    // A name spelled as a file read before, or as its real path, is that
+    // file, found with no look at the disk; any other spelling costs one
+    // look-up of its identity.
+    FileKey keyOf(const std::string &fileName) const;
+
     // Reads the file whole and records in its load state where it was read
-    // from and what it held, and how it was found (its name's absolute
-    // spelling, its identity); no text but the reason, with the load state
-    // saying the load failed, when it could not be read.
-    platform::Result<std::string> fetch(VnLocMapFile &file, const std::optional<std::string> &identity);
+    // from and what it held, how it was found (its name's absolute spelling,
+    // its identity) and its place in the walk; no text but the reason, with
+    // the load state saying the load failed, when it could not be read.
+    platform::Result<std::string> fetch(VnLocMapFile &file, const FileKey &key);
 
     // Settles one soft prefix of file against the force rule and the
     // environment: once its first hard path is known, or once it is known to
@@ -55,7 +71,10 @@ private:
                          const std::string &firstHardPath);
     VnLocMap &m_map;
     const platform::EnvironmentIndex &m_environment;
-    IncludeWalk m_walk;  // over the files' identities
+    IncludeWalk m_walk;  // over the files' walk identities
+    std::size_t m_filesFetched = 0;
+    // The spellings and real paths of the files read, to their walk identities.
+    std::unordered_map<std::string, std::string> m_walkIdentities;
 };
 
 }  // namespace locmap50::locmap

@@ -3,12 +3,14 @@
 #ifndef LOCMAP50_LOCMAPFILE_FILESTATE_H
 #define LOCMAP50_LOCMAPFILE_FILESTATE_H
 
+#include <cstddef>
 #include <list>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "containers/PrivateIndex.h"
 #include "locmap50/VnLocMapFile.h"
@@ -64,6 +66,13 @@ struct FileState {
     // that replace the file.
     std::string loadedAs;
     std::optional<std::string> identity;
+    // The load's walk, so that an account of the load follows it instead of
+    // finding files again: the place of this file in the order the load began
+    // reading files (the main file 0), and for each readable include line the
+    // place of the file it read, or kReadNothing (a cycle, a file read before).
+    static constexpr std::size_t kReadNothing = static_cast<std::size_t>(-1);
+    std::size_t readOrdinal = 0;
+    std::vector<std::size_t> includeReads;
 };
 
 // The library's door to a file object's private state.

@@ -34,5 +34,6 @@ int VnLocMapFile::clearMap() {
     state.keptBlocks.clear();
     state.keptBlockCounts.clear();
     state.recordBlockOrdinals.clear();
+    state.includeReads.clear();
     return LOCMAP50_OK;
 }

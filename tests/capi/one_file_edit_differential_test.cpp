@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -11,10 +10,7 @@
 #include "locmap50/VnExplanation.h"
 #include "locmap50/VnLocMap.h"
 #include "support/CApiTest.h"
-
-#ifndef LOCMAP50_DIFFERENTIAL_DEFAULT_CASES
-#define LOCMAP50_DIFFERENTIAL_DEFAULT_CASES 0
-#endif
+#include "support/DifferentialRun.h"
 
 namespace {
 
@@ -22,20 +18,6 @@ const std::vector<std::string> kPrefixes{"$LMX_A", "$LMX_B", "$LMX_C", "$LMX_D"}
 // Hard paths as files and edits give them; "C:/p3" reads as "C:\p3".
 const std::vector<std::string> kHardPaths{"C:\\p0", "C:\\p0\\s", "C:\\p1", "D:\\p2", "C:/p3", "E:\\env\\x"};
 const std::vector<std::string> kFiles{"main.map", "one.map", "two.map"};
-
-// LOCMAP50_DIFFERENTIAL_CASES, or the build's default (0 where the run is too slow for it).
-int caseCount() {
-    const char *given = std::getenv("LOCMAP50_DIFFERENTIAL_CASES");
-    return given != nullptr ? std::atoi(given) : LOCMAP50_DIFFERENTIAL_DEFAULT_CASES;
-}
-
-// The seeds of a run are this one and those after it: the same in every run,
-// so a failure replays; LOCMAP50_DIFFERENTIAL_SEED starts them elsewhere.
-unsigned firstSeedOfRun() {
-    const unsigned kFixedFirstSeed = 1;
-    const char *given = std::getenv("LOCMAP50_DIFFERENTIAL_SEED");
-    return given != nullptr ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : kFixedFirstSeed;
-}
 
 // Paths in the reader's form: a drive path's "/" read as "\".
 std::string readerForm(std::string text) {
@@ -146,14 +128,8 @@ protected:
 };
 
 TEST_F(OneFileEditDifferential, OneFileEditsAnswerAsAFreshLoadOfTheSavedFiles) {
-    const int cases = caseCount();
-    if (cases <= 0) GTEST_SKIP() << "LOCMAP50_DIFFERENTIAL_CASES is 0 for this build";
-    const unsigned firstSeed = firstSeedOfRun();
     const std::string mainFile = m_dir.file(kFiles[0]);
-    for (int i = 0; i < cases; ++i) {
-        const unsigned seed = firstSeed + static_cast<unsigned>(i);
-        SCOPED_TRACE("replay with LOCMAP50_DIFFERENTIAL_SEED=" + std::to_string(seed) + " LOCMAP50_DIFFERENTIAL_CASES=1");
-        std::mt19937 random(seed);
+    testsupport::runDifferentialCases([&](std::mt19937 &random) {
         testsupport::destroyMap();
         writeRandomMaps(random);
         setRandomEnvironment(random);
@@ -168,7 +144,7 @@ TEST_F(OneFileEditDifferential, OneFileEditsAnswerAsAFreshLoadOfTheSavedFiles) {
         testsupport::destroyMap();
         ASSERT_EQ(InitLocationMap(mainFile.c_str(), 1), LOCMAP50_OK);
         ASSERT_EQ(edited, answers());
-    }
+    });
 }
 
 }  // namespace
