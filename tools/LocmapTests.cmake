@@ -199,6 +199,10 @@ locmap_test(explain_map_only EXIT 1 ERRORS ENV "LMX=C:\\lmx" ARGS ${SITE} explai
 locmap_test(hard_environment_quiet EXIT 0 ERRORS ENV "LMX=C:\\lmx" "NO_PATHS=E:\\supplied"
   ARGS --map tools/testdata/supplied.map -q hard "$LMXY" "$LMX\\a" "$NO_PATHS\\x" "$TOOLS")
 locmap_test(check_quiet EXIT 0 ERRORS ARGS --project examples/site check -q)
+# --json: per name its answer and the variable that gave it, or why there is none.
+locmap_test(hard_json EXIT 3 JSON ENV "LMX=C:\\lmx"
+  ARGS --map tools/testdata/supplied.map hard --json "$LMX\\a" "$TOOLS\\bin" "$NO_SUCH_PREFIX\\x")
+locmap_test(soft_json EXIT 1 JSON ARGS ${SITE} soft --json "C:\\tools\\x" "Q:\\nowhere")
 locmap_test(hard_unquoted EXIT 0 ERRORS LINUX_ONLY ARGS ${SITE} hard /bin/cc)
 locmap_test(set_unquoted EXIT 2 ERRORS LINUX_ONLY ARGS ${SITE} set /x)
 # A name that does not translate names the includes that failed, and why.

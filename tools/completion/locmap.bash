@@ -18,7 +18,8 @@ _locmap_command_options() {
     case "$1" in
         check | list) echo "--format --json" ;;
         explain) echo "--json --map-only" ;;
-        hard | abs) echo "--map-only" ;;
+        hard | abs) echo "--json --map-only" ;;
+        soft) echo "--json" ;;
         add) echo "--file --dry-run" ;;
         set | remove) echo "--file --all-files --dry-run" ;;
         save) echo "--dry-run --force" ;;
