@@ -101,10 +101,6 @@ std::string withLineChanges(const std::string &text, const std::vector<VnLineCha
     return result;
 }
 
-// A diff's bytes as they are: NUL bytes included.
-void writeDiff(const std::string &diff) {
-    std::fwrite(diff.data(), 1, diff.size(), stdout);
-}
 
 int reportFailure(const std::string &what) {
     const LibraryFailure failure = lastLibraryFailure();
@@ -122,7 +118,7 @@ int showDryRun(const MapSource &source) {
             exitCode = std::max(exitCode, reportFailure("would not write"));
             continue;
         }
-        writeDiff(unifiedDiff(source.presentable(file.m_fileName), text, withLineChanges(text, changes)));
+        writeBytes(unifiedDiff(source.presentable(file.m_fileName), text, withLineChanges(text, changes)));
     }
     return exitCode;
 }
@@ -258,7 +254,7 @@ int runSave(const MapSource &source, const SaveRequest &request) {
     }
     if (request.dryRun) {
         for (const PlannedRewrite &rewrite : plan)
-            writeDiff(unifiedDiff(source.presentable(rewrite.file), rewrite.current, rewrite.rewritten));
+            writeBytes(unifiedDiff(source.presentable(rewrite.file), rewrite.current, rewrite.rewritten));
         std::fflush(stdout);
         if (!request.force) tellsLosses(source, plan, true);
         return kExitOk;

@@ -199,6 +199,10 @@ locmap_test(explain_map_only EXIT 1 ERRORS ENV "LMX=C:\\lmx" ARGS ${SITE} explai
 locmap_test(hard_environment_quiet EXIT 0 ERRORS ENV "LMX=C:\\lmx" "NO_PATHS=E:\\supplied"
   ARGS --map tools/testdata/supplied.map -q hard "$LMXY" "$LMX\\a" "$NO_PATHS\\x" "$TOOLS")
 locmap_test(check_quiet EXIT 0 ERRORS ARGS --project examples/site check -q)
+# --json: per name its answer and the variable that gave it, or why there is none.
+locmap_test(hard_json EXIT 3 JSON ENV "LMX=C:\\lmx"
+  ARGS --map tools/testdata/supplied.map hard --json "$LMX\\a" "$TOOLS\\bin" "$NO_SUCH_PREFIX\\x")
+locmap_test(soft_json EXIT 1 JSON ARGS ${SITE} soft --json "C:\\tools\\x" "Q:\\nowhere")
 locmap_test(hard_unquoted EXIT 0 ERRORS LINUX_ONLY ARGS ${SITE} hard /bin/cc)
 locmap_test(set_unquoted EXIT 2 ERRORS LINUX_ONLY ARGS ${SITE} set /x)
 # A name that does not translate names the includes that failed, and why.
@@ -323,16 +327,23 @@ locmap_test(set_dry_run_no_final_line_end EXIT 0 ARGS --map tools/testdata/diff/
   set --dry-run "$LIBS" "E:\\libs")
 
 # Dry runs print what GNU diff -a -u prints for the real run's change, byte
-# for byte: NUL bytes, CR LF line ends and a last line without a line end.
+# for byte: NUL bytes, CR LF line ends and a last line without a line end, on
+# Windows too (standard output adds no CR there).
 find_program(LOCMAP_GNU_DIFF diff)
-if(NOT WIN32 AND LOCMAP_GNU_DIFF)
+if(LOCMAP_GNU_DIFF AND (NOT WIN32 OR CMAKE_CROSSCOMPILING_EMULATOR))
   foreach(fixture nul_comment crlf_comments no_final_line_end)
     set(map tools/testdata/diff/${fixture}.map)
+    set(label ${map})
+    if(WIN32)
+      string(REPLACE "/" "\\" label "${map}")
+    endif()
     foreach(run "set;$TOOLS;E:\\new" "remove;$LIBS" "save;--force")
       list(GET run 0 command)
       add_test(NAME locmap_gnu_diff_${command}_${fixture}
-        COMMAND ${CMAKE_COMMAND} "-DLOCMAP=$<TARGET_FILE:locmap>" "-DSOURCE_DIR=${LOCMAP_SOURCE_ROOT}"
+        COMMAND ${CMAKE_COMMAND} "-DLOCMAP=$<TARGET_FILE:locmap>" "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
+          "-DSOURCE_DIR=${LOCMAP_SOURCE_ROOT}"
           "-DSCRATCH_DIR=${CMAKE_CURRENT_BINARY_DIR}/scratch/gnu_diff_${command}_${fixture}" "-DFILE=${map}"
+          "-DLABEL=${label}"
           "-DARGUMENTS=--map;${map};${run}" -P ${CMAKE_CURRENT_SOURCE_DIR}/CompareWithGnuDiff.cmake)
       set_tests_properties(locmap_gnu_diff_${command}_${fixture} PROPERTIES LABELS tools)
     endforeach()

@@ -9,6 +9,7 @@
 #include <list>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <unistd.h>
@@ -96,6 +97,19 @@ bool standardOutputIsATerminal() {
 }
 
 }  // namespace
+
+void writeBytes(const std::string &bytes) {
+#ifdef _WIN32
+    // Text mode would put a CR before every LF, doubling a CR LF file's.
+    std::fflush(stdout);
+    const int mode = _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+#ifdef _WIN32
+    std::fflush(stdout);
+    if (mode != -1) _setmode(_fileno(stdout), mode);
+#endif
+}
 
 std::string asData(const std::string &text) {
     return standardOutputIsATerminal() ? printable(text) : text;

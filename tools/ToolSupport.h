@@ -42,6 +42,9 @@ std::string asData(const std::string &text);
 // Writes "locmap: " and message, its control bytes escaped as printable()
 // shows them, and a line end to standard error.
 void reportProblem(const std::string &message);
+// Writes bytes to standard output exactly as they are, on Windows too (no CR
+// added before a LF): diffs that patch and git apply take.
+void writeBytes(const std::string &bytes);
 // A note ("note: ...") on standard error, unless the run was asked to be
 // quiet: notes never change an exit code, so scripts may silence them all.
 void reportNote(const std::string &note);

@@ -16,6 +16,7 @@
 #include "Check.h"
 #include "EditCommands.h"
 #include "Explain.h"
+#include "Json.h"
 #include "Lint.h"
 #include "MapSource.h"
 #include "OptionOrder.h"
@@ -231,34 +232,64 @@ std::string mapOnlyRefusal(const EnvironmentAnswer &answer) {
 // What a translation does with an answer of the environment.
 enum class FromEnvironment { NotAsked, Noted, Refused };
 
+// One name's translation: the answer, or why there is none.
+struct NameTranslation {
+    std::string result;
+    std::string whyNot;  // empty when translated
+};
+
+NameTranslation translateOne(SizedTranslation function, std::string (*failure)(const std::string &),
+                             const std::string &name, const EnvironmentAnswer &answer, bool mapOnly) {
+    NameTranslation translation;
+    if (translate(function, name, translation.result) != LOCMAP50_OK)
+        translation.whyNot = failure(name);
+    else if (mapOnly && !answer.variable.empty())
+        translation.whyNot = mapOnlyRefusal(answer);
+    return translation;
+}
+
+// The JSON form: per name its answer, the variable that gave it when the
+// map did not, or why there is none; no notes, the document says it all.
+Json translationJson(const std::string &name, const NameTranslation &translation, const EnvironmentAnswer &answer) {
+    Json object = Json::object();
+    setText(object, "name", name);
+    if (!translation.whyNot.empty()) {
+        setText(object, "error", translation.whyNot);
+        return object;
+    }
+    setText(object, "result", translation.result);
+    if (!answer.variable.empty()) setText(object, "variable", answer.variable);
+    return object;
+}
+
 // Prints the translation of each name on its own line; a name that does not
 // translate leaves its line empty, so output lines stay aligned with the input.
+// With json, one array instead.
 int translateAll(const char *command, SizedTranslation function,
                  std::string (*failure)(const std::string &), const std::vector<std::string> &names,
-                 FromEnvironment fromEnvironment) {
+                 FromEnvironment fromEnvironment, bool json) {
     const std::vector<EnvironmentAnswer> answers = fromEnvironment == FromEnvironment::NotAsked
                                                        ? std::vector<EnvironmentAnswer>(names.size())
                                                        : environmentAnswers(names);
     const bool mapOnly = fromEnvironment == FromEnvironment::Refused;
     int exitCode = kExitOk;
+    Json document = Json::array();
     for (std::size_t index = 0; index < names.size(); ++index) {
         const std::string &name = names[index];
         const EnvironmentAnswer &answer = answers[index];
-        std::string result;
-        std::string whyNot;
-        if (translate(function, name, result) != LOCMAP50_OK)
-            whyNot = failure(name);
-        else if (mapOnly && !answer.variable.empty())
-            whyNot = mapOnlyRefusal(answer);
-        if (whyNot.empty()) {
-            std::printf("%s\n", asData(result).c_str());
+        const NameTranslation translation = translateOne(function, failure, name, answer, mapOnly);
+        if (!translation.whyNot.empty()) exitCode = kExitFailed;
+        if (json) {
+            document.push_back(translationJson(name, translation, answer));
+        } else if (translation.whyNot.empty()) {
+            std::printf("%s\n", asData(translation.result).c_str());
             if (!answer.variable.empty()) reportNote(environmentNote(command, name, answer));
         } else {
-            reportProblem(std::string(command) + ": cannot translate '" + printable(name) + "': " + whyNot);
+            reportProblem(std::string(command) + ": cannot translate '" + printable(name) + "': " + translation.whyNot);
             std::printf("\n");
-            exitCode = kExitFailed;
         }
     }
+    if (json) printJson(document);
     return exitCode;
 }
 
@@ -500,7 +531,7 @@ void addQueryCommands(CLI::App &app, Invocation &invocation) {
     const auto translating = [&settings](const char *command, SizedTranslation function, bool absoluteExpected) {
         return [&settings, command, function, absoluteExpected](const LoadedMap &) {
             const int exitCode =
-                translateAll(command, function, hardNameFailure, settings.names, fromEnvironment(settings));
+                translateAll(command, function, hardNameFailure, settings.names, fromEnvironment(settings), settings.json);
             hintQuotingWhereExpanded(command, settings.names, absoluteExpected);
             return exitCode;
         };
@@ -519,9 +550,15 @@ void addQueryCommands(CLI::App &app, Invocation &invocation) {
                           "Refuse answers that come from the environment and not from the map\n"
                           "(exit 1); without it they are given with a note on standard error");
 
-    addCommand(app, invocation, "soft", "Print the soft name of each hard path", [&](const LoadedMap &) {
-        return translateAll("soft", GetSoftNameEx, softNameFailure, settings.names, FromEnvironment::NotAsked);
-    })->add_option("PATH", settings.names, "Absolute paths such as C:\\tools\\bin\\cc.exe")->required();
+    CLI::App *soft = addCommand(app, invocation, "soft", "Print the soft name of each hard path", [&](const LoadedMap &) {
+        return translateAll("soft", GetSoftNameEx, softNameFailure, settings.names, FromEnvironment::NotAsked,
+                            settings.json);
+    });
+    soft->add_option("PATH", settings.names, "Absolute paths such as C:\\tools\\bin\\cc.exe")->required();
+    for (CLI::App *command : {hard, absolute, soft})
+        command->add_flag("--json", settings.json,
+                          "Print one JSON array with an object per name: name, and result (with the\n"
+                          "variable that gave it when the map did not) or error");
 
     addCommand(app, invocation, "paths", "Print every hard path of a soft prefix, one per line",
                [&](const LoadedMap &) { return commandPaths(settings.softPrefix); })

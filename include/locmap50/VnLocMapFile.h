@@ -172,7 +172,8 @@ public:
     LOCMAP50_API int previewKeepingLayout(std::string &currentText, std::vector<VnLineChange> &changes);
     // What save(false) would write, without writing or locking: currentText
     // gets the file's bytes as they are now ("" for a file never read),
-    // newText the text save writes. Returns LOCMAP50_FAILED as save would
+    // newText the bytes save writes (with the system's line ends: CR LF on
+    // Windows). Returns LOCMAP50_FAILED as save would
     // refuse (a file changed since it was read included).
     LOCMAP50_API int previewSave(std::string &currentText, std::string &newText);
 

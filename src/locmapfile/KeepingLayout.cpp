@@ -139,6 +139,8 @@ int VnLocMapFile::previewSave(std::string &currentText, std::string &newText) {
     if (mapfile::loadStateOf(*this).read && mapfile::loadStateOf(*this).failed) return mapfile::failedWith(LOCMAP50_REASON_NOT_LOADED, m_fileName);
     if (const std::optional<std::string> concerned = mapfile::whatWouldNotReadBack(newText, meant))
         return mapfile::failedWith(LOCMAP50_REASON_WOULD_NOT_READ_BACK, m_fileName, *concerned);
+    // The bytes the save writes: CR LF line ends on Windows.
+    newText = platform::withTextLineEnds(newText);
     if (!mapfile::loadStateOf(*this).read) return LOCMAP50_OK;
     platform::Result<std::string> text = platform::readRegularFile(mapfile::nameOnDisk(*this));
     if (!text) return mapfile::resultRecordingFailure(text.status(), m_fileName);

@@ -242,6 +242,8 @@ Result<std::optional<ContentStamp>> editFileIfUnchanged(const FileName &path, co
 
 // The line end a new text file gets here: "\r\n" on Windows, "\n" elsewhere.
 const char *textLineEnd();
+// The bytes a save writes for text: each "\n" a textLineEnd().
+std::string withTextLineEnds(const std::string &text);
 
 // Writes text to the standard output stream and flushes it.
 Status writeStandardOutput(const std::string &text);

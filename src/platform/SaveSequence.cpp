@@ -127,6 +127,10 @@ std::string detail::newTemporaryPathFor(const std::string &target) {
     return paths::temporaryPathOf(target, randomBits());
 }
 
+std::string withTextLineEnds(const std::string &text) {
+    return detail::withPlatformLineEnds(text);
+}
+
 Status replaceFileWithText(const FileName &path, const std::string &text) {
     const Result<TargetKind> kind = detail::kindOfSaveTarget(path);
     if (!kind) return kind.failure();

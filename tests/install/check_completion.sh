@@ -119,7 +119,7 @@ finish() {
 }
 
 expect 'locmap ch' '[check]'
-expect "locmap --map 'my map.map' hard '\$" "$all_prefixes"
+expect "locmap --map 'my map.map' paths '\$" "$all_prefixes"
 [ "${3:-}" != quick ] || finish
 
 expect 'locmap wh' '[where][which]'
@@ -140,16 +140,23 @@ expect 'locmap --map a list --js' '[--json]'
 expect_some 'locmap save --' --dry-run --quiet --force --map
 expect_some 'locmap hard --' --map-only --map
 expect_some 'locmap set --' --dry-run --quiet --all-files --file
+# Every command's own options, and the global ones, after the command.
+expect 'locmap check --q' '[--quiet]'
+expect 'locmap hard --j' '[--json]'
+expect 'locmap soft --j' '[--json]'
 
-# Soft prefixes, from a map named every way the shell allows.
+# Soft prefixes, from a map named every way the shell allows. A soft name
+# that goes on (hard, explain) keeps its quote open for the rest of the name.
+open_prefixes="['\$DOCS]['\$TOOLS]['\$VENDOR_IP]"
+expect "locmap --map 'my map.map' hard '\$" "$open_prefixes"
 expect 'locmap --map "my map.map" paths ' "$all_prefixes"
-expect 'locmap --map my\ map.map hard $V' "['\$VENDOR_IP']"
-expect "locmap --map=my\\ map.map hard '\$D" "['\$DOCS']"
-expect "locmap --map='my map.map' explain \$T" "['\$TOOLS']"
+expect 'locmap --map my\ map.map hard $V' "['\$VENDOR_IP]"
+expect "locmap --map=my\\ map.map hard '\$D" "['\$DOCS]"
+expect "locmap --map='my map.map' explain \$T" "['\$TOOLS]"
 expect "locmap -m 'a[1].map' which \$" "$all_prefixes"
-expect "locmap --map '*' hard \$D" "['\$DOCS']"
+expect "locmap --map '*' hard \$D" "['\$DOCS]"
 expect "locmap --map=* remove \$D" "['\$DOCS']"
-expect "locmap --project project hard \$" "['\$PROJECT_SOURCES']"
+expect "locmap --project project hard \$" "['\$PROJECT_SOURCES]"
 expect "locmap --project=project set \$" "['\$PROJECT_SOURCES']"
 expect "locmap set --map 'my map.map' \$T" "['\$TOOLS']"
 expect "locmap --map 'my map.map' set \$TOOLS pro" '[project]'
@@ -169,7 +176,7 @@ got=$(printf 'ZOR_LOCATION_MAP_2\n$FROM_STDIN\nC:\\x\n' | offers "locmap hard \$
 # With no map option, the map found from here, where the tool finds one itself.
 if ZOR_LOCATION_MAP="$work/files/my map.map" locmap list >/dev/null 2>&1 </dev/null; then
     got=$(ZOR_LOCATION_MAP="$work/files/my map.map" offers "locmap hard \$D")
-    [ "$got" = "['\$DOCS']" ] || fail "locmap hard \$D with ZOR_LOCATION_MAP -> $got"
+    [ "$got" = "['\$DOCS]" ] || fail "locmap hard \$D with ZOR_LOCATION_MAP -> $got"
 fi
 
 # A locmap that hangs is given up after its time limit.

@@ -18,7 +18,8 @@ _locmap_command_options() {
     case "$1" in
         check | list) echo "--format --json" ;;
         explain) echo "--json --map-only" ;;
-        hard | abs) echo "--map-only" ;;
+        hard | abs) echo "--json --map-only" ;;
+        soft) echo "--json" ;;
         add) echo "--file --dry-run" ;;
         set | remove) echo "--file --all-files --dry-run" ;;
         save) echo "--dry-run --force" ;;
@@ -179,11 +180,17 @@ _locmap_offer_files() {
 }
 
 # COMPREPLY: the map's soft prefixes that start with the current word, quoted.
+# With "open", for a soft name that goes on (hard '$TOOLS/bin/cc'), the quote
+# stays open and no blank follows, so the rest can be typed at once.
 _locmap_offer_prefixes() {
-    local prefix
+    local prefix close="'"
     COMPREPLY=()
+    if [ "${1-}" = open ]; then
+        close=""
+        compopt -o nospace 2>/dev/null
+    fi
     while IFS= read -r prefix; do
-        [[ "$prefix" == "$_locmap_cur"* ]] && COMPREPLY+=("'$prefix'")
+        [[ "$prefix" == "$_locmap_cur"* ]] && COMPREPLY+=("'$prefix$close")
     done < <(_locmap_soft_prefixes)
 }
 
@@ -214,7 +221,8 @@ _locmap() {
     case "$_locmap_command" in
         "" | help) _locmap_offer_words "$_locmap_commands" ;;
         export | soft | abs) _locmap_offer_files -f ;;
-        hard | paths | which | explain) _locmap_offer_prefixes ;;
+        hard | explain) _locmap_offer_prefixes open ;;
+        paths | which) _locmap_offer_prefixes ;;
         # A prefix, then hard paths.
         set) if [ "$_locmap_arguments" = 0 ]; then _locmap_offer_prefixes; else _locmap_offer_files -d; fi ;;
         add) [ "$_locmap_arguments" = 0 ] || _locmap_offer_files -d ;;
