@@ -12,6 +12,7 @@
 #include <string>
 
 #include "locmap50/VnLocMap.h"
+#include "locmapfile/FileState.h"
 
 namespace fuzzscratch {
 
@@ -71,10 +72,11 @@ inline void requireLoadedFilesInScratch() {
     if (!VnLocMap::exists()) return;
     const std::string root = directory().string();
     for (const VnLocMapFile &file : VnLocMap::createMap()->m_mapFiles) {
-        std::string path = file.m_loadState.absolutePath;
+        const locmap50::mapfile::LoadState &loaded = locmap50::mapfile::loadStateOf(file);
+        std::string path = loaded.absolutePath;
         for (char &c : path)
             if (c == '\\') c = '/';
-        if (file.m_loadState.read && !path.empty() && path.compare(0, root.size() + 1, root + "/") != 0) {
+        if (loaded.read && !path.empty() && path.compare(0, root.size() + 1, root + "/") != 0) {
             std::fprintf(stderr, "loaded file outside the scratch directory: %s\n", path.c_str());
             std::abort();
         }

@@ -11,6 +11,7 @@
 
 #include "locmap50/VnLocMap.h"
 #include "locmap50/VnLocMapFile.h"
+#include "locmapfile/FileState.h"
 
 namespace fs = std::filesystem;
 
@@ -79,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // readable file, so the copies forget where they were read from.
     for (VnLocMapFile file : map->m_mapFiles) {
         file.m_fileName = "saved.map";
-        file.m_loadState = VnLocMapFile::LoadState();
+        locmap50::mapfile::loadStateOf(file) = locmap50::mapfile::LoadState();
         file.save(false);
     }
     map->exportLocMap("exported.map", false);

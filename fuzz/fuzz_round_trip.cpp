@@ -16,6 +16,7 @@
 #include <string>
 
 #include "FuzzScratch.h"
+#include "locmapfile/FileState.h"
 #include "locmapfile/Layout.h"
 #include "locmap50/result_codes.h"
 
@@ -390,7 +391,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string errorsBefore = first.m_errorText;
     const std::set<std::string> messagesBefore = messagesOf(errorsBefore);
     bool anyFailed = false;
-    for (const VnLocMapFile &file : first.m_mapFiles) anyFailed = anyFailed || file.m_loadState.failed;
+    for (const VnLocMapFile &file : first.m_mapFiles) anyFailed = anyFailed || locmap50::mapfile::loadStateOf(file).failed;
 
     checkLayoutKeepingSaves(anyFailed, mainBefore, sharedBefore, text);
     if (!anyFailed) checkEditedStandardSave(mainBefore, sharedBefore, text);
