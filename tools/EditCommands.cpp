@@ -119,6 +119,9 @@ int showDryRun(const MapSource &source) {
             continue;
         }
         writeBytes(unifiedDiff(source.presentable(file.m_fileName), text, withLineChanges(text, changes)));
+        // The real run writes only the files that change: it would stop at the first it may not write.
+        if (!changes.empty() && file.checkWritable() != LOCMAP50_OK)
+            exitCode = std::max(exitCode, reportFailure("would not write"));
     }
     return exitCode;
 }
@@ -256,7 +259,11 @@ int runSave(const MapSource &source, const SaveRequest &request) {
         for (const PlannedRewrite &rewrite : plan)
             writeBytes(unifiedDiff(source.presentable(rewrite.file), rewrite.current, rewrite.rewritten));
         std::fflush(stdout);
-        if (!request.force) tellsLosses(source, plan, true);
+        // The exit status is the real run's: a refusal to lose lines, or the
+        // first file it may not write.
+        if (!request.force && tellsLosses(source, plan, true)) return kExitFailed;
+        for (VnLocMapFile &file : VnLocMap::createMap()->m_mapFiles)
+            if (file.checkWritable() != LOCMAP50_OK) return reportFailure("would not save");
         return kExitOk;
     }
     if (!request.force && tellsLosses(source, plan, false)) return kExitFailed;

@@ -370,7 +370,17 @@ locmap_test(save_prints_files EXIT 0 ARGS ${PLAIN} save)
 locmap_test(save_quiet EXIT 0 CHECK_FILE tools/testdata/plain.map ARGS ${PLAIN} save --quiet)
 locmap_test(save_refuses_comments EXIT 1 ERRORS CHECK_FILE examples/site/shared.map ARGS ${SITE} save)
 locmap_test(save_refuses_crlf EXIT 1 ERRORS ARGS --map tools/testdata/crlf.map save)
-locmap_test(save_dry_run EXIT 0 ERRORS ARGS ${SITE} save --dry-run)
+locmap_test(save_dry_run EXIT 1 ERRORS ARGS ${SITE} save --dry-run)
+# A dry run exits as the real run would: a file it may not write is refused
+# (exit 4) by both, and only the real run writes.
+foreach(run dry_run real)
+  set(flag "")
+  if(run STREQUAL "dry_run")
+    set(flag --dry-run)
+  endif()
+  locmap_test(set_read_only_${run} EXIT 4 ERRORS LINUX_ONLY MODE tools/testdata/supplied.map 0444
+    ARGS --map tools/testdata/supplied.map set ${flag} "$TOOLS" "E:\\new")
+endforeach()
 # The included file's name is too long for the files written beside it, so
 # its save fails: the message names it and the library's reason, and the main
 # file, which the edit does not concern, is left alone.

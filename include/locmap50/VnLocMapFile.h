@@ -176,6 +176,15 @@ public:
     // Windows). Returns LOCMAP50_FAILED as save would
     // refuse (a file changed since it was read included).
     LOCMAP50_API int previewSave(std::string &currentText, std::string &newText);
+    // Whether a save could write the file now, with the checks a save makes
+    // before it writes: what stands at its name may be written over, the
+    // process may write the file and make files in its folder, and the
+    // replacement keeps the file's owner. Writes and locks nothing, so a dry
+    // run predicts the real one, barring changes meanwhile and what only a
+    // write finds (a full disk, a lock another save holds, access control
+    // lists and hard links the copy would lose). Returns LOCMAP50_OK, or
+    // LOCMAP50_FAILED with the reason in lastFailure.
+    LOCMAP50_API int checkWritable();
 
     // Replaces the hard paths of softPrefix by those of a backquote-terminated
     // list string; nothing when the file lacks the prefix. The next

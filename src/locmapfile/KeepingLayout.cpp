@@ -131,6 +131,11 @@ int VnLocMapFile::previewKeepingLayout(std::string &currentText, std::vector<VnL
     return LOCMAP50_OK;
 }
 
+int VnLocMapFile::checkWritable() {
+    mapfile::clearLastFailure();
+    return mapfile::resultRecordingFailure(platform::checkReplaceable(mapfile::nameOnDisk(*this)), m_fileName);
+}
+
 int VnLocMapFile::previewSave(std::string &currentText, std::string &newText) {
     mapfile::clearLastFailure();
     currentText.clear();

@@ -240,6 +240,14 @@ using ContentEdit = std::function<Result<std::optional<std::string>>(const std::
 Result<std::optional<ContentStamp>> editFileIfUnchanged(const FileName &path, const ContentStamp &expected,
                                                         const ContentEdit &edit);
 
+// Whether a save could replace (or create) the file at path now, as far as
+// can be known without writing: what stands there may be written over, the
+// process may write the file and make files in its folder, and the
+// replacement keeps the file's owner. The lock, the disk and the rules that
+// only the written copy shows (access control lists, hard links) are not
+// tried.
+Status checkReplaceable(const FileName &path);
+
 // The line end a new text file gets here: "\r\n" on Windows, "\n" elsewhere.
 const char *textLineEnd();
 // The bytes a save writes for text: each "\n" a textLineEnd().

@@ -435,6 +435,13 @@ Status mayWrite(const std::string &target) {
     return errno == EACCES || errno == EROFS || errno == EPERM ? Status(Failure::PermissionDenied) : lastFailure();
 }
 
+Status mayCreateIn(const std::string &directory) {
+    if (::geteuid() == 0) return Status::success();
+    if (osAccessAt(AT_FDCWD, openableDirectory(directory).c_str(), W_OK | X_OK, AT_EACCESS) == 0)
+        return Status::success();
+    return errno == EACCES || errno == EROFS || errno == EPERM ? Status(Failure::PermissionDenied) : lastFailure();
+}
+
 std::vector<std::string> namesInDirectory(const std::string &directory) {
     std::vector<std::string> names;
     DIR *listing = osOpenDirectory(openableDirectory(directory).c_str());

@@ -127,6 +127,18 @@ std::string detail::newTemporaryPathFor(const std::string &target) {
     return paths::temporaryPathOf(target, randomBits());
 }
 
+Status checkReplaceable(const FileName &path) {
+    const Result<TargetKind> kind = detail::kindOfSaveTarget(path);
+    if (!kind) return kind.failure();
+    if (*kind == TargetKind::Stream) return Status::success();
+    const std::string target = detail::replacedFileOf(path);
+    if (*kind == TargetKind::Regular) {
+        if (const Status writable = detail::mayWrite(target); !writable) return writable;
+        if (const Status owned = detail::keepsOwner(target); !owned) return owned;
+    }
+    return detail::mayCreateIn(paths::splitDirectoryAndBase(target).directory);
+}
+
 std::string withTextLineEnds(const std::string &text) {
     return detail::withPlatformLineEnds(text);
 }

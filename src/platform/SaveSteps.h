@@ -43,6 +43,12 @@ Result<bool> regularFileExists(const std::string &target);
 // on Windows, where the replacement keeps the owner, always.
 Status keepsOwner(const std::string &target);
 
+// Whether the process may make files in directory (as namesInDirectory
+// takes it), where a save makes its temporary and its lock: on POSIX the
+// effective access check (root: always); on Windows, where only trying
+// tells, always.
+Status mayCreateIn(const std::string &directory);
+
 // Whether the process may write the existing regular file target itself
 // (being able to write its folder does not count): for root, some write bit
 // is set (Windows: no read-only attribute); for others, the effective access
