@@ -8,6 +8,8 @@
 #include "Lint.h"
 
 #include <cstdlib>
+#include <set>
+#include <string>
 
 #include "locmap50/VnLoadAccount.h"
 #include "locmap50/VnLocMap.h"
@@ -50,12 +52,18 @@ void lintRepeatedHardPaths(const std::vector<VnPrefixAccount> &accounts, std::ve
 // A later block of a prefix already in effect is skipped by the reader
 // without a message.
 void lintIgnoredRedefinitions(const std::vector<VnPrefixAccount> &accounts, std::vector<LintFinding> &warnings) {
-    for (const VnPrefixAccount &account : accounts)
-        for (const VnAccountBlock &block : account.shadowed)
+    for (const VnPrefixAccount &account : accounts) {
+        std::set<std::string> filesSeen{account.inEffect.file};
+        for (const VnAccountBlock &block : account.shadowed) {
+            // A later file's first block, overridden by an earlier file's
+            // entry, is layering, which the library notes itself.
+            if (filesSeen.insert(block.file).second) continue;
             warnings.push_back({LintKind::IgnoredRedefinition, block.file, block.line,
                                 account.softPrefix + " is defined again and ignored; the definition at " +
                                     where(account.inEffect.file, account.inEffect.line) + " is used",
                                 std::string()});
+        }
+    }
 }
 
 // A relative value is used as it stands, so what names under the prefix

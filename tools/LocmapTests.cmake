@@ -117,6 +117,15 @@ locmap_test(check_nested_strict EXIT 3 ARGS ${NESTED} --strict check)
 locmap_test(check_covering_roots EXIT 0 ARGS --map tools/testdata/covering_roots.map check)
 # The lines after an orphan hard path are never read: no warning names them.
 locmap_test(check_stops_early EXIT 3 ARGS --map tools/testdata/stops_early.map check)
+# An earlier file's entry overriding an included file's is layering: a note,
+# which --strict lets pass and -q silences; a second block within one file
+# stays a warning.
+set(LAYERED --map tools/testdata/layered.map)
+locmap_test(check_layered EXIT 0 ARGS ${LAYERED} check)
+locmap_test(check_layered_strict EXIT 0 ARGS ${LAYERED} --strict check)
+locmap_test(check_layered_quiet EXIT 0 ARGS ${LAYERED} -q --strict check)
+locmap_test(check_layered_legacy EXIT 0 ARGS ${LAYERED} check --format=legacy)
+locmap_test(check_redefined_strict EXIT 3 ARGS --map tools/testdata/redefined.map --strict check)
 locmap_test(check_override EXIT 0 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} check)
 locmap_test(check_override_strict EXIT 3 ENV "TOOLS=D:\\elsewhere" ARGS ${SITE} check --strict)
 

@@ -94,7 +94,7 @@ std::vector<SearchNote> searchNotes() {
         int severity = 0, kind = 0, line = 0;
         const char *file = nullptr, *detail = nullptr;
         if (GetLoadProblem(index, &severity, &kind, &file, &line, &detail) != LOCMAP50_OK ||
-            severity != LOCMAP50_SEVERITY_NOTE)
+            severity != LOCMAP50_SEVERITY_NOTE || kind == LOCMAP50_PROBLEM_NOTE_OVERRIDDEN)
             continue;
         notes.push_back({index, kind, file != nullptr ? file : "", detail != nullptr ? detail : ""});
     }

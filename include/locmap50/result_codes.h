@@ -63,6 +63,9 @@
 #define LOCMAP50_PROBLEM_NOTE_IN_WDIR 23            /* zor_location_map in one WDIR directory */
 #define LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET 24     /* ZOR_LOCATION_MAP, HOME or WDIR is not set */
 #define LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY 25         /* WDIR names no directory */
+/* A note of reading the map files: */
+#define LOCMAP50_PROBLEM_NOTE_OVERRIDDEN 26         /* the soft prefix, at its line in the later file,
+                                                       whose block an earlier file's entry overrides */
 
 /* Why the last save, export or edit failed, as GetLastFailure reports it. */
 /* Nothing failed since the last save, export or edit began. */

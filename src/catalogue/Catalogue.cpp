@@ -85,6 +85,8 @@ const ProblemWords kProblemWords[] = {
     {LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET, LOCMAP50_SEVERITY_NOTE, "search-variable-unset", "",
      "{detail} is not set, so it names no place to look"},
     {LOCMAP50_PROBLEM_NOTE_WDIR_EMPTY, LOCMAP50_SEVERITY_NOTE, "search-wdir-empty", "", "WDIR names no directory"},
+    {LOCMAP50_PROBLEM_NOTE_OVERRIDDEN, LOCMAP50_SEVERITY_NOTE, "overridden-by-earlier-file", "",
+     "{detail} is overridden: the entry of a file read earlier is used"},
 };
 
 const ReasonWords kReasonWords[] = {

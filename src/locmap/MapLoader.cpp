@@ -101,7 +101,7 @@ public:
         m_currentRank = m_map.indexes().listNewSoftPrefix(m_map, line, m_mergedHardPaths);
         if (!m_currentRank) {
             m_previous = Previous::Rejected;
-            keepShadowedEntry(line);
+            keepShadowedEntry(line, spans.lineNumber());
             return;
         }
         noteRecordBlock(line);
@@ -240,9 +240,10 @@ private:
     // file's record, so a save writes the file back whole. A second block of
     // one prefix within a file has no place in the record; the file's private
     // state keeps it where it stood.
-    void keepShadowedEntry(const std::string &softPrefix) {
+    void keepShadowedEntry(const std::string &softPrefix, int lineNumber) {
         const auto entry = m_file.m_entryHardPaths.try_emplace(softPrefix);
         if (entry.second) {
+            noteOverrideByEarlierFile(softPrefix, lineNumber);
             noteRecordBlock(softPrefix);
             m_file.m_entryOrder.push_back(softPrefix);
             m_fileHardPaths = &entry.first->second;
@@ -250,6 +251,16 @@ private:
             m_fileHardPaths = &m_file.keepBlock(softPrefix);
         }
         m_currentIsShadowed = true;
+    }
+
+    // Layering puts a personal entry before the INCLUDE of a shared map that
+    // defines the prefix too: that is intended, so it is only a note, with no
+    // message text and no count, once per file. A second block within one
+    // file is a slip, which the account leaves to a checker.
+    void noteOverrideByEarlierFile(const std::string &softPrefix, int lineNumber) {
+        const auto inEffect = m_map.m_softToFileMap.find(softPrefix);
+        if (inEffect == m_map.m_softToFileMap.end() || inEffect->second == m_file.m_fileName) return;
+        ProblemReport::note(problemAt(LOCMAP50_PROBLEM_NOTE_OVERRIDDEN, m_file, lineNumber, softPrefix));
     }
 
     // The record's block of a prefix is its first in the file, unless blocks

@@ -156,6 +156,21 @@ TEST_F(CApiTest, AFailedSearchKeepsItsNotesUntilTheNextInit) {
     EXPECT_EQ(problemLines(), "");
 }
 
+// A personal entry before the include of a site map that defines the prefix
+// too overrides it on purpose: one note at the site's first block, and no
+// message text or count; a second block within one file gets no record.
+TEST_F(CApiTest, AnEarlierFilesOverrideIsOnlyANote) {
+    const std::string site = writeMap("site.map", "$TOOLS\nC:\\tools\n$LIBS\nC:\\libs\n$TOOLS\nC:\\again\n");
+    loadMap("$TOOLS\nC:\\mine\n$TOOLS\nC:\\mine2\nINCLUDE " + site + "\n");
+    EXPECT_EQ(problemLines(), "2 " + std::to_string(LOCMAP50_PROBLEM_NOTE_OVERRIDDEN) + " 2 $TOOLS\n");
+    int severity = 0, kind = 0, line = 0;
+    const char *file = nullptr, *detail = nullptr;
+    ASSERT_EQ(GetLoadProblem(0, &severity, &kind, &file, &line, &detail), LOCMAP50_OK);
+    EXPECT_EQ(text(file), testsupport::libraryFileName(site));
+    EXPECT_EQ(loadStatus(), (LoadStatus{LOCMAP50_OK, LOCMAP50_LOAD_CLEAN, 0, 0}));
+    EXPECT_EQ(text(GetErrorString()), testsupport::successLine(m_dir.file("main.map")));
+}
+
 TEST_F(CApiTest, SoftPrefixesComeInOrderOfFirstDefinitionAcrossIncludes) {
     const std::string included = writeMap("included.map", "$INNER\nC:\\inner\n$FIRST\nC:\\ignored\n");
     loadMap("$FIRST\nC:\\first\nINCLUDE " + included + "\n$LAST\nC:\\last\n");

@@ -20,6 +20,7 @@ TEST(WordsApi, KnownCodesHaveStaticWordsAndUnknownOnesNull) {
     EXPECT_STREQ(GetFailureReasonText(LOCMAP50_REASON_NONE), "");
     EXPECT_STREQ(GetFailureReasonText(LOCMAP50_REASON_NOT_FOUND), "no such file or directory");
     EXPECT_STREQ(GetProblemKindName(LOCMAP50_PROBLEM_ENV_NOT_ABSOLUTE), "env-not-absolute");
+    EXPECT_STREQ(GetProblemKindName(LOCMAP50_PROBLEM_NOTE_OVERRIDDEN), "overridden-by-earlier-file");
 }
 
 // The C calls answer from the catalogue for every code its table holds, and
