@@ -254,6 +254,10 @@ locmap_test(where_json EXIT 0 JSON ENV HOME= ZOR_LOCATION_MAP=examples/site/zor_
   ARGS where --project examples/project --json)
 locmap_test(where_json_home EXIT 0 JSON LINUX_ONLY ENV HOME=tools/testdata/home "WDIR=/nonexistent/a:/nonexistent/b"
   ARGS where --json)
+# A map name that is no UTF-8 keeps its bytes in place_raw and map_raw.
+string(ASCII 233 latin1SmallEAcute)
+locmap_test(where_json_raw_bytes EXIT 0 JSON LINUX_ONLY SETUP ${SITE} export "caf${latin1SmallEAcute}.map"
+  ARGS --map "caf${latin1SmallEAcute}.map" where --json)
 # Values that cannot mean what was meant get a hint, found or not.
 locmap_test(where_hint_wdir_colon EXIT 2 ERRORS LINUX_ONLY
   ENV HOME=/nonexistent/home "WDIR=/nonexistent/a:/nonexistent/b" ARGS where --project examples/nowhere)

@@ -129,14 +129,14 @@ std::unique_ptr<MapSource> chooseMap(const Settings &settings) {
 Json whereDocument(const MapSource &source) {
     Json document = Json::object();
     document["encoding"] = "UTF-8";
-    setText(document, "map", source.mainFileName());
-    setText(document, "how", source.origin());
+    setSystemText(document, "map", source.mainFileName());
+    setSystemText(document, "how", source.origin());
     Json places = Json::array();
     for (const SearchPlace &place : source.searchPlaces()) {
         Json entry = Json::object();
-        setText(entry, "place", place.place);
+        setSystemText(entry, "place", place.place);
         entry["outcome"] = place.outcome;
-        setText(entry, "reason", place.reason);
+        setSystemText(entry, "reason", place.reason);
         places.push_back(std::move(entry));
     }
     document["places"] = std::move(places);
