@@ -4,6 +4,10 @@
 
 #include <cstdio>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace locmap_tool {
 
 namespace {
@@ -16,6 +20,27 @@ bool isValidUtf8(const std::string &text) {
     } catch (const Json::type_error &) {
         return false;
     }
+}
+
+// Names the system hands a narrow program on Windows are in its ANSI code
+// page; elsewhere they are bytes, kept as they are. The text unchanged when
+// it does not convert.
+std::string fromSystemEncoding(const std::string &text) {
+#ifdef _WIN32
+    if (text.empty()) return text;
+    const int size = static_cast<int>(text.size());
+    const int wideSize = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (wideSize <= 0) return text;
+    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
+    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), size, &wide[0], wideSize);
+    const int utf8Size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+    if (utf8Size <= 0) return text;
+    std::string utf8(static_cast<std::size_t>(utf8Size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, &utf8[0], utf8Size, nullptr, nullptr);
+    return utf8;
+#else
+    return text;
+#endif
 }
 
 }  // namespace
@@ -40,6 +65,11 @@ std::string escapedBytes(const std::string &text) {
 
 void setText(Json &object, const std::string &key, const std::string &text) {
     object[key] = text;
+    if (!isValidUtf8(text)) object[key + "_raw"] = escapedBytes(text);
+}
+
+void setSystemText(Json &object, const std::string &key, const std::string &text) {
+    object[key] = fromSystemEncoding(text);
     if (!isValidUtf8(text)) object[key + "_raw"] = escapedBytes(text);
 }
 

@@ -19,6 +19,11 @@ using Json = nlohmann::ordered_json;
 // byte outside printable ASCII written "\xNN" and a backslash as "\\".
 void setText(Json &object, const std::string &key, const std::string &text);
 
+// The same for a name the system gave (a file name, a variable's value): on
+// Windows converted to UTF-8 from the ANSI code page the system gave it in,
+// with key + "_raw" holding the bytes as given when they are not UTF-8.
+void setSystemText(Json &object, const std::string &key, const std::string &text);
+
 // The same for a list of texts: key + "_raw" is a list of every text escaped.
 void setTexts(Json &object, const std::string &key, const std::vector<std::string> &texts);
 

@@ -250,11 +250,30 @@ locmap_test(project_bad_env EXIT 2 ERRORS ENV ZOR_LOCATION_MAP=examples/missing.
   ARGS --project examples/project check)
 
 # With neither --map nor --project the map is found as by --project . ;
-# where names it, how it was found, and each place passed over and why.
+# where prints the map alone on standard output and, on standard error, each
+# place in search order: passed over and why, taken, or not searched.
 locmap_test(discovered EXIT 0 ENV ZOR_LOCATION_MAP=examples/site/zor_location_map ARGS list)
-locmap_test(where_map EXIT 0 ARGS ${SITE} where)
-locmap_test(where_home EXIT 0 LINUX_ONLY ENV HOME=tools/testdata/home ARGS where)
-locmap_test(where_project EXIT 0 LINUX_ONLY ENV HOME=/nonexistent/home ARGS where --project examples/project)
+locmap_test(where_map EXIT 0 ERRORS ARGS ${SITE} where)
+locmap_test(where_home EXIT 0 ERRORS LINUX_ONLY ENV HOME=tools/testdata/home ARGS where)
+locmap_test(where_project EXIT 0 ERRORS LINUX_ONLY ENV HOME=/nonexistent/home ARGS where --project examples/project)
+# A project's own map that ZOR_LOCATION_MAP hides shows as not searched.
+locmap_test(where_variable_hides_project EXIT 0 ERRORS ENV HOME= ZOR_LOCATION_MAP=examples/site/zor_location_map
+  WDIR=examples ARGS where --project examples/project)
+locmap_test(where_json EXIT 0 JSON ENV HOME= ZOR_LOCATION_MAP=examples/site/zor_location_map
+  ARGS where --project examples/project --json)
+locmap_test(where_json_home EXIT 0 JSON LINUX_ONLY ENV HOME=tools/testdata/home "WDIR=/nonexistent/a:/nonexistent/b"
+  ARGS where --json)
+# A map name that is no UTF-8 keeps its bytes in place_raw and map_raw.
+string(ASCII 233 latin1SmallEAcute)
+locmap_test(where_json_raw_bytes EXIT 0 JSON LINUX_ONLY SETUP ${SITE} export "caf${latin1SmallEAcute}.map"
+  ARGS --map "caf${latin1SmallEAcute}.map" where --json)
+# Values that cannot mean what was meant get a hint, found or not.
+locmap_test(where_hint_wdir_colon EXIT 2 ERRORS LINUX_ONLY
+  ENV HOME=/nonexistent/home "WDIR=/nonexistent/a:/nonexistent/b" ARGS where --project examples/nowhere)
+locmap_test(where_hint_variable_folder EXIT 2 ERRORS ENV ZOR_LOCATION_MAP=examples/project ARGS where)
+locmap_test(where_hint_tilde EXIT 2 ERRORS ENV "ZOR_LOCATION_MAP=~/zor/zor_location_map" ARGS where)
+locmap_test(where_hint_wdir_tilde EXIT 0 ERRORS ENV HOME= "WDIR=examples/nowhere;~/zor"
+  ARGS where --project examples/project)
 # A map the search found that other users may change is named as such, and
 # used: where and check add a note.
 locmap_test(where_project_shared EXIT 0 ERRORS LINUX_ONLY ENV HOME=/nonexistent/home

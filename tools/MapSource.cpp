@@ -101,19 +101,70 @@ std::vector<SearchNote> searchNotes() {
     return notes;
 }
 
+// The places of the search, in its order.
+enum class Stage { MapVariable, Project, Home, Wdir };
+
 // Which place of the search gave the map: the one after the last place
-// passed over (ZOR_LOCATION_MAP, the directory, HOME, then WDIR).
-std::string searchedPlaceTaken(const std::vector<SearchNote> &notes, const std::string &directoryWords) {
-    if (notes.empty()) return "named by ZOR_LOCATION_MAP";
+// passed over.
+Stage stageTaken(const std::vector<SearchNote> &notes) {
+    if (notes.empty()) return Stage::MapVariable;
     const SearchNote &last = notes.back();
     switch (last.kind) {
     case LOCMAP50_PROBLEM_NOTE_VARIABLE_UNSET:
-        return last.detail == "ZOR_LOCATION_MAP" ? directoryWords : "in a directory of WDIR";
+        return last.detail == "ZOR_LOCATION_MAP" ? Stage::Project : Stage::Wdir;
     case LOCMAP50_PROBLEM_NOTE_IN_PROJECT:
-        return "under HOME";
+        return Stage::Home;
     default:
-        return "in a directory of WDIR";
+        return Stage::Wdir;
     }
+}
+
+std::string stageWords(Stage stage, const std::string &directoryWords) {
+    switch (stage) {
+    case Stage::MapVariable:
+        return "named by ZOR_LOCATION_MAP";
+    case Stage::Project:
+        return directoryWords;
+    case Stage::Home:
+        return "under HOME";
+    case Stage::Wdir:
+        break;
+    }
+    return "in a directory of WDIR";
+}
+
+std::string environmentValue(const char *name) {
+    const char *value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+bool isSet(const char *name) { return !environmentValue(name).empty(); }
+
+std::string mapFileIn(const std::string &directory) {
+    return locmap50::rules::toHostFileName(directory + "/zor_location_map");
+}
+
+bool isExistingFile(const std::string &file) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(file, error);
+}
+
+// The places after the one taken, which the search never reached.
+std::vector<SearchPlace> placesNotSearched(Stage taken, const std::string &directory) {
+    const std::string reason = taken == Stage::MapVariable
+                                   ? "ZOR_LOCATION_MAP is set, and then it alone is searched"
+                                   : "an earlier place gave the map";
+    std::vector<SearchPlace> places;
+    if (taken < Stage::Project) {
+        const std::string file = mapFileIn(directory);
+        // A project's own map that the variable hides is what surprises.
+        places.push_back({file, true, "not searched",
+                          reason + (isExistingFile(file) ? " (this file exists and would be the map without it)" : "")});
+    }
+    if (taken < Stage::Home && isSet("HOME"))
+        places.push_back({mapFileIn(environmentValue("HOME") + "/zor"), true, "not searched", reason});
+    if (taken < Stage::Wdir && isSet("WDIR")) places.push_back({"WDIR", true, "not searched", reason});
+    return places;
 }
 
 // Tells where the library's search looked and why it took nothing, from the
@@ -121,6 +172,7 @@ std::string searchedPlaceTaken(const std::vector<SearchNote> &notes, const std::
 void explainFailedDiscovery(const std::string &failure) {
     reportProblem(failure);
     for (const std::string &place : MapSource::placesPassedOver()) reportProblem("  " + place);
+    for (const std::string &hint : MapSource::discoveryHints()) reportProblem(hint);
 }
 
 }  // namespace
@@ -170,11 +222,46 @@ std::string MapSource::origin() const {
     case Origin::File:
         return isFromStandardInput() ? "given with --map -" : "given with --map";
     case Origin::Project:
-        return searchedPlaceTaken(searchNotes(), "in the project directory " + printable(m_directory));
+        return stageWords(stageTaken(searchNotes()), "in the project directory " + printable(m_directory));
     case Origin::CurrentDirectory:
         break;
     }
-    return searchedPlaceTaken(searchNotes(), "in the current directory");
+    return stageWords(stageTaken(searchNotes()), "in the current directory");
+}
+
+std::vector<SearchPlace> MapSource::searchPlaces() const {
+    std::vector<SearchPlace> places;
+    if (m_origin == Origin::File) return {{mainFileName(), true, "taken", origin()}};
+    const std::vector<SearchNote> notes = searchNotes();
+    for (const SearchNote &note : notes) {
+        const bool namesFile = !note.file.empty();
+        places.push_back({namesFile ? note.file : note.detail, namesFile, "passed over", loadProblemText(note.index)});
+    }
+    places.push_back({mainFileName(), true, "taken", origin()});
+    for (SearchPlace &place : placesNotSearched(stageTaken(notes), m_directory)) places.push_back(std::move(place));
+    return places;
+}
+
+std::vector<std::string> MapSource::discoveryHints() {
+    std::vector<std::string> hints;
+    const std::string wdir = environmentValue("WDIR");
+#ifndef _WIN32
+    if (wdir.find(':') != std::string::npos && wdir.find(';') == std::string::npos)
+        hints.push_back("hint: WDIR is a list separated by ;, not :, so '" + printable(wdir) +
+                        "' is taken as one folder");
+#endif
+    const std::string mapVariable = environmentValue("ZOR_LOCATION_MAP");
+    std::error_code error;
+    if (!mapVariable.empty() && std::filesystem::is_directory(mapVariable, error))
+        hints.push_back("hint: ZOR_LOCATION_MAP names a folder; it names the map file itself, such as " +
+                        printable(mapFileIn(mapVariable)));
+    for (const char *name : {"ZOR_LOCATION_MAP", "WDIR"}) {
+        const std::string value = environmentValue(name);
+        if (value.rfind('~', 0) == 0 || value.find(";~") != std::string::npos)
+            hints.push_back(std::string("hint: ") + name + " starts with ~, which the shell did not"
+                            " expand (it does so only at the start of an unquoted word); write $HOME instead");
+    }
+    return hints;
 }
 
 std::vector<std::string> MapSource::placesPassedOver() {

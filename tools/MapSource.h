@@ -10,6 +10,14 @@
 
 namespace locmap_tool {
 
+// One place the search for the map looked at, or passed by.
+struct SearchPlace {
+    std::string place;    // a file, or the variable that named none
+    bool placeLeads = true;  // a line names the place before the reason (a variable's own sentence names it)
+    std::string outcome;  // "taken", "passed over" or "not searched"
+    std::string reason;
+};
+
 // The map the command works on, loaded into the process's location map.
 class MapSource {
 public:
@@ -33,6 +41,12 @@ public:
     // Each place the search passed over and why, in the order searched, as
     // the library's notes say; empty for a map named with --map.
     static std::vector<std::string> placesPassedOver();
+    // Every place in search order with what happened there: passed over and
+    // why, taken, or not searched because an earlier place gave the map.
+    std::vector<SearchPlace> searchPlaces() const;
+    // Hints on values of ZOR_LOCATION_MAP and WDIR that cannot mean what
+    // whoever set them meant ("hint: ..."); none when they look right.
+    static std::vector<std::string> discoveryHints();
 
     // The load diagnostics as the library collected them.
     std::string diagnostics() const;

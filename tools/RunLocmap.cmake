@@ -8,7 +8,7 @@
 # fed to standard input; may be empty), STDOUT_FILE (where standard output
 # goes instead of being captured, such as /dev/full; may be empty),
 # ENVIRONMENT (NAME=VALUE list; NAME= unsets), JSON (true: standard output
-# must parse as one JSON document, checked with string(JSON)), COPY (scratch-relative source
+# must parse as one JSON array or object, checked with string(JSON)), COPY (scratch-relative source
 # and target pairs, copied before the run; may be empty), MODES (scratch-relative file and
 # octal mode pairs, set with chmod before the run; POSIX only; may be empty), FIFO (a scratch-relative named
 # pipe made before the run, which then must end within 60 s; may be empty), SETUP_ARGUMENTS
@@ -97,8 +97,9 @@ foreach(text output errors)
 endforeach()
 if(JSON)
   string(JSON documentType ERROR_VARIABLE jsonError TYPE "${output}")
-  if(jsonError OR NOT documentType STREQUAL "ARRAY")
-    message(FATAL_ERROR "locmap ${ARGUMENTS}: standard output is no JSON array: ${jsonError}\n${output}")
+  # Commands answer with one array; where, about one map, with one object.
+  if(jsonError OR NOT documentType MATCHES "^(ARRAY|OBJECT)$")
+    message(FATAL_ERROR "locmap ${ARGUMENTS}: standard output is no JSON array or object: ${jsonError}\n${output}")
   endif()
 endif()
 # LOCMAP_UPDATE_EXPECTED=1 in the environment rewrites the expected texts

@@ -124,10 +124,39 @@ std::unique_ptr<MapSource> chooseMap(const Settings &settings) {
     return MapSource::discover();
 }
 
-int commandWhere(const LoadedMap &map) {
-    std::printf("map: %s (%s)\n", asData(map.source->mainFileName()).c_str(), printable(map.source->origin()).c_str());
-    for (const std::string &place : MapSource::placesPassedOver())
-        std::printf("passed over: %s\n", printable(place).c_str());
+// where's one JSON document: the map, how it was found, each place with what
+// happened there, and the hints.
+Json whereDocument(const MapSource &source) {
+    Json document = Json::object();
+    document["encoding"] = "UTF-8";
+    setSystemText(document, "map", source.mainFileName());
+    setSystemText(document, "how", source.origin());
+    Json places = Json::array();
+    for (const SearchPlace &place : source.searchPlaces()) {
+        Json entry = Json::object();
+        setSystemText(entry, "place", place.place);
+        entry["outcome"] = place.outcome;
+        setSystemText(entry, "reason", place.reason);
+        places.push_back(std::move(entry));
+    }
+    document["places"] = std::move(places);
+    setTexts(document, "hints", MapSource::discoveryHints());
+    return document;
+}
+
+// The map's name alone on standard output, for scripts; the account of the
+// search on standard error.
+int commandWhere(const LoadedMap &map, bool json) {
+    if (json) {
+        printJson(whereDocument(*map.source));
+    } else {
+        std::printf("%s\n", asData(map.source->mainFileName()).c_str());
+        std::fflush(stdout);
+        for (const SearchPlace &place : map.source->searchPlaces())
+            std::fprintf(stderr, "%s: %s\n", place.outcome.c_str(),
+                         printable(place.placeLeads ? place.place + ": " + place.reason : place.reason).c_str());
+        for (const std::string &hint : MapSource::discoveryHints()) reportProblem(hint);
+    }
     for (const std::string &note : map.source->notesOnWhoControlsIt()) reportNote(note);
     return kExitOk;
 }
@@ -578,11 +607,16 @@ void addQueryCommands(CLI::App &app, Invocation &invocation) {
         ->type_name("FORMAT");
     list->add_flag("--json", settings.json, "Print the entries as one JSON array");
 
-    addCommand(app, invocation, "where",
-               "Print the map file in use and how it was found, then each place\n"
-               "the search passed over, and why",
-               commandWhere, MapUse::Locate)
-        ->footer(kEditMapFooter);
+    CLI::App *where = addCommand(app, invocation, "where",
+                                 "Print the map file in use; on standard error each place the\n"
+                                 "search looked at, in its order: taken, passed over and why, or\n"
+                                 "not searched because an earlier place gave the map; and hints",
+                                 [&](const LoadedMap &map) { return commandWhere(map, settings.json); },
+                                 MapUse::Locate);
+    where->add_flag("--json", settings.json,
+                    "Print one JSON object: encoding, map, how, places (each with place,\n"
+                    "outcome and reason) and hints");
+    where->footer(kEditMapFooter);
 }
 
 void addEditCommands(CLI::App &app, Invocation &invocation) {

@@ -144,6 +144,7 @@ expect_some 'locmap set --' --dry-run --quiet --all-files --file
 expect 'locmap check --q' '[--quiet]'
 expect 'locmap hard --j' '[--json]'
 expect 'locmap soft --j' '[--json]'
+expect 'locmap where --j' '[--json]'
 
 # Soft prefixes, from a map named every way the shell allows. A soft name
 # that goes on (hard, explain) keeps its quote open for the rest of the name.

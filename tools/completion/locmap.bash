@@ -19,7 +19,7 @@ _locmap_command_options() {
         check | list) echo "--format --json" ;;
         explain) echo "--json --map-only" ;;
         hard | abs) echo "--json --map-only" ;;
-        soft) echo "--json" ;;
+        soft | where) echo "--json" ;;
         add) echo "--file --dry-run" ;;
         set | remove) echo "--file --all-files --dry-run" ;;
         save) echo "--dry-run --force" ;;
