@@ -64,17 +64,14 @@ std::string escapedBytes(const std::string &text) {
 }
 
 void setText(Json &object, const std::string &key, const std::string &text) {
-    object[key] = text;
-    if (!isValidUtf8(text)) object[key + "_raw"] = escapedBytes(text);
-}
-
-void setSystemText(Json &object, const std::string &key, const std::string &text) {
     object[key] = fromSystemEncoding(text);
     if (!isValidUtf8(text)) object[key + "_raw"] = escapedBytes(text);
 }
 
 void setTexts(Json &object, const std::string &key, const std::vector<std::string> &texts) {
-    object[key] = texts;
+    Json converted = Json::array();
+    for (const std::string &text : texts) converted.push_back(fromSystemEncoding(text));
+    object[key] = std::move(converted);
     bool allValid = true;
     for (const std::string &text : texts) allValid = allValid && isValidUtf8(text);
     if (allValid) return;

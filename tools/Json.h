@@ -13,16 +13,14 @@ namespace locmap_tool {
 // Members stay in the order they are set, so documents read naturally.
 using Json = nlohmann::ordered_json;
 
-// Map files are 8-bit text, and JSON text is UTF-8. The rule: a text that is
-// valid UTF-8 is written as it is; otherwise each invalid byte is written as
-// U+FFFD, and a second member named key + "_raw" holds the exact bytes, each
-// byte outside printable ASCII written "\xNN" and a backslash as "\\".
+// Map files and names are 8-bit text, and JSON text is UTF-8. The rule: on
+// Windows a text is converted from the ANSI code page, in which the library
+// gives every text there; elsewhere a text that is valid UTF-8 is written as
+// it is, and one that is not has each invalid byte written as U+FFFD. Where
+// the bytes as given are not UTF-8, a second member named key + "_raw" holds
+// them exactly, each byte outside printable ASCII written "\xNN" and a
+// backslash as "\\".
 void setText(Json &object, const std::string &key, const std::string &text);
-
-// The same for a name the system gave (a file name, a variable's value): on
-// Windows converted to UTF-8 from the ANSI code page the system gave it in,
-// with key + "_raw" holding the bytes as given when they are not UTF-8.
-void setSystemText(Json &object, const std::string &key, const std::string &text);
 
 // The same for a list of texts: key + "_raw" is a list of every text escaped.
 void setTexts(Json &object, const std::string &key, const std::vector<std::string> &texts);

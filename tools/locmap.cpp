@@ -129,14 +129,14 @@ std::unique_ptr<MapSource> chooseMap(const Settings &settings) {
 Json whereDocument(const MapSource &source) {
     Json document = Json::object();
     document["encoding"] = "UTF-8";
-    setSystemText(document, "map", source.mainFileName());
-    setSystemText(document, "how", source.origin());
+    setText(document, "map", source.mainFileName());
+    setText(document, "how", source.origin());
     Json places = Json::array();
     for (const SearchPlace &place : source.searchPlaces()) {
         Json entry = Json::object();
-        setSystemText(entry, "place", place.place);
+        setText(entry, "place", place.place);
         entry["outcome"] = place.outcome;
-        setSystemText(entry, "reason", place.reason);
+        setText(entry, "reason", place.reason);
         places.push_back(std::move(entry));
     }
     document["places"] = std::move(places);
