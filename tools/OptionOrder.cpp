@@ -122,12 +122,7 @@ bool lacksItsValue(const CLI::Option *option, const std::vector<std::string> &wo
 std::string valueWords(const std::string &typeName) {
     const std::size_t open = typeName.find(":{");
     if (open == std::string::npos || typeName.back() != '}') return typeName;
-    std::string choices = typeName.substr(open + 2, typeName.size() - open - 3);
-    const std::size_t last = choices.rfind(',');
-    if (last != std::string::npos) choices.replace(last, 1, " or ");
-    for (std::size_t comma = choices.find(','); comma != std::string::npos; comma = choices.find(',', comma))
-        choices.replace(comma, 1, ", ");
-    return choices;
+    return choicesInWords(typeName.substr(open + 2, typeName.size() - open - 3));
 }
 
 std::string missingValue(const CLI::Option *option, const std::string &name) {

@@ -135,6 +135,16 @@ bool notesSilenced() {
     return g_notesSilenced;
 }
 
+std::string choicesInWords(const std::string &commaList) {
+    std::string words;
+    std::size_t start = 0;
+    for (std::size_t comma = commaList.find(','); comma != std::string::npos; comma = commaList.find(',', start)) {
+        words += (start == 0 ? "" : ", ") + commaList.substr(start, comma - start);
+        start = comma + 1;
+    }
+    return words + (start == 0 ? "" : " or ") + commaList.substr(start);
+}
+
 std::string systemReason(int errorNumber) {
     return errorNumber != 0 ? std::strerror(errorNumber) : std::string();
 }

@@ -42,6 +42,9 @@ std::string asData(const std::string &text);
 // Writes "locmap: " and message, its control bytes escaped as printable()
 // shows them, and a line end to standard error.
 void reportProblem(const std::string &message);
+// A comma-separated list of choices in words: "text,legacy" as "text or
+// legacy", "a,b,c" as "a, b or c".
+std::string choicesInWords(const std::string &commaList);
 // Writes bytes to standard output exactly as they are, on Windows too (no CR
 // added before a LF): diffs that patch and git apply take.
 void writeBytes(const std::string &bytes);

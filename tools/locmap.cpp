@@ -720,13 +720,9 @@ std::string usageProblem(const CLI::ParseError &error, const CLI::App &command) 
         return command.get_name() + " does not take '" + printable(words) + "'";
     }
     static const std::regex kNotAChoice(R"(^(\S+): (.*) not in \{(.*)\}$)");
-    if (std::regex_match(text, match, kNotAChoice)) {
-        std::string choices = match.str(3);
-        const std::size_t last = choices.rfind(',');
-        if (last != std::string::npos) choices.replace(last, 1, " or ");
-        return "option " + match.str(1) + " takes " + std::regex_replace(choices, std::regex(","), ", ") +
-               ", not '" + printable(match.str(2)) + "'";
-    }
+    if (std::regex_match(text, match, kNotAChoice))
+        return "option " + match.str(1) + " takes " + choicesInWords(match.str(3)) + ", not '" +
+               printable(match.str(2)) + "'";
     static const std::regex kExcludes(R"(^(\S+) excludes (\S+)$)");
     if (std::regex_match(text, match, kExcludes))
         return "options " + match.str(1) + " and " + match.str(2) + " cannot be given together";

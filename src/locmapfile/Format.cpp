@@ -207,12 +207,13 @@ std::string quoted(const std::string &text) {
 }  // namespace
 
 std::string softPrefixRuleBroken(const std::string &softPrefix) {
-    const std::string named = "soft prefix " + quoted(softPrefix);
-    if (const char *rule = cutCharacterRule(softPrefix)) return named + " " + rule;
+    // Named only once a rule is broken: every save checks every prefix.
+    const auto broken = [&](const std::string &rule) { return "soft prefix " + quoted(softPrefix) + " " + rule; };
+    if (const char *rule = cutCharacterRule(softPrefix)) return broken(rule);
     std::string line = softPrefix;
     if (!normaliseLine(line) || line != softPrefix || classifyLine(line) != LineKind::SoftPrefix ||
         !isValidSoftPrefix(line))
-        return named + " is not valid: a $, a letter, then letters, digits or _";
+        return broken("is not valid: a $, a letter, then letters, digits or _");
     return std::string();
 }
 
@@ -225,18 +226,19 @@ bool readsBackAsNothing(std::string_view hardPath) {
 }
 
 std::string hardPathRuleBroken(const std::string &hardPath) {
-    const std::string named = "hard path " + quoted(hardPath);
-    if (const char *rule = cutCharacterRule(hardPath)) return named + " " + rule;
+    // Named only once a rule is broken: every save checks every hard path.
+    const auto broken = [&](const std::string &rule) { return "hard path " + quoted(hardPath) + " " + rule; };
+    if (const char *rule = cutCharacterRule(hardPath)) return broken(rule);
     if (readsBackAsNothing(hardPath)) return std::string();
     std::string line = hardPath;
     normaliseLine(line);
     switch (classifyLine(line)) {
-    case LineKind::Include: return named + " would read as an INCLUDE line";
-    case LineKind::SoftPrefix: return named + " would read as a soft prefix line";
-    case LineKind::ParseError: return named + " is relative: a hard path must be absolute";
+    case LineKind::Include: return broken("would read as an INCLUDE line");
+    case LineKind::SoftPrefix: return broken("would read as a soft prefix line");
+    case LineKind::ParseError: return broken("is relative: a hard path must be absolute");
     case LineKind::HardPath: break;
     }
-    if (!paths::sameHardPathForm(line, hardPath)) return named + " would read back as " + quoted(line);
+    if (!paths::sameHardPathForm(line, hardPath)) return broken("would read back as " + quoted(line));
     return std::string();
 }
 
